@@ -1,0 +1,58 @@
+# make run   - install dependencies, build (Release), start the engine on the demo game
+# make test  - install dependencies, build with sanitizers, run every test
+# make bench - build (Release) and run the benchmarks
+# make fuzz  - build the fuzz targets with clang/libFuzzer and run each for a bounded time
+
+JOBS        ?= $(shell nproc)
+RELEASE_DIR := build/release
+TEST_DIR    := build/test
+FUZZ_DIR    := build/fuzz
+FUZZ_SECONDS ?= 60
+DEMO        := examples/demo/demo.tgs
+
+.PHONY: all deps build run test bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: build
+	$(RELEASE_DIR)/apps/tideglass $(DEMO)
+
+test: deps
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTG_SANITIZE=ON \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1"
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	@tmp=$$(mktemp -d) && mkdir -p $$tmp/home $$tmp/config $$tmp/data $$tmp/cache $$tmp/runtime && \
+	  chmod 700 $$tmp/runtime && \
+	  cd $(TEST_DIR) && \
+	  HOME=$$tmp/home XDG_CONFIG_HOME=$$tmp/config XDG_DATA_HOME=$$tmp/data \
+	  XDG_CACHE_HOME=$$tmp/cache XDG_RUNTIME_DIR=$$tmp/runtime \
+	  QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy \
+	  ctest --output-on-failure -j $(JOBS); rc=$$?; rm -rf $$tmp; exit $$rc
+
+bench: deps
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+	@for b in $(RELEASE_DIR)/bench/bench_*; do \
+	  [ -x "$$b" ] || continue; echo "== $$b"; \
+	  QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$$b" || exit 1; done
+
+fuzz:
+	@scripts/install-deps --fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTG_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@for f in $(FUZZ_DIR)/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; name=$$(basename $$f); echo "== $$name"; \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$name; \
+	  seeds=fuzz/corpus/$${name#fuzz_}; [ -d $$seeds ] || seeds=; \
+	  QT_QPA_PLATFORM=offscreen "$$f" -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    $(FUZZ_DIR)/corpus/$$name $$seeds || exit 1; done
+
+clean:
+	rm -rf build

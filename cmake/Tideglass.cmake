@@ -1,0 +1,61 @@
+# Shared build rules. Sources are picked up by folder, so a new file needs no
+# edit here; re-run CMake (the glob re-checks itself on every build).
+
+set(TG_WARNINGS -Wall -Wextra -Werror)
+
+function(tg_defaults target)
+  target_compile_options(${target} PRIVATE ${TG_WARNINGS})
+endfunction()
+
+# tg_library(<target> <folder> DEPS <libs...>)
+# Every .cpp under <folder> (recursively) becomes part of the static library.
+function(tg_library name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+       ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.h
+       ${PROJECT_SOURCE_DIR}/${dir}/*.qrc)
+  list(FILTER srcs INCLUDE REGEX "\\.(cpp|qrc)$|\\.h$")
+  set(has_cpp FALSE)
+  foreach(s ${srcs})
+    if(s MATCHES "\\.cpp$")
+      set(has_cpp TRUE)
+    endif()
+  endforeach()
+  if(has_cpp)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    tg_defaults(${name})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# tg_test_dir(<target> <folder> DEPS <libs...>)
+# One GoogleTest program per test folder, registered test by test with CTest.
+function(tg_test_dir name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} tg_test_support GTest::gtest GTest::gmock Qt6::Test)
+  target_compile_definitions(${name} PRIVATE TG_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  tg_defaults(${name})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy")
+endfunction()
+
+# Adds a link after both targets exist (for the two engine folders that reach
+# each other); works whether the target has sources yet or not.
+function(tg_link target)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    target_link_libraries(${target} INTERFACE ${ARGN})
+  else()
+    target_link_libraries(${target} PUBLIC ${ARGN})
+  endif()
+endfunction()
