@@ -1,0 +1,204 @@
+#include "base/inifile.h"
+
+#include "base/conv.h"
+#include "base/exceptions.h"
+#include "base/sjis.h"
+#include "base/streams.h"
+#include "base/stringlist.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+bool SectionName(const std::string& line, std::string& name)
+{
+    const std::string t = sjis::Trim(line);
+    if (t.size() < 2 || t[0] != '[')
+        return false;
+    const size_t close = t.find(']');
+    if (close == std::string::npos)
+        return false;
+    name = sjis::Trim(t.substr(1, close - 1));
+    return true;
+}
+
+bool KeyValue(const std::string& line, std::string& key, std::string& value)
+{
+    const std::string t = sjis::TrimLeft(line);
+    if (t.empty() || t[0] == ';')
+        return false;
+    const size_t eq = sjis::Find(t, '=');
+    if (eq == sjis::npos)
+        return false;
+    key = sjis::Trim(t.substr(0, eq));
+    value = sjis::Trim(t.substr(eq + 1));
+    // The profile calls drop one pair of enclosing quotes.
+    if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+        value = value.substr(1, value.size() - 2);
+    return true;
+}
+
+// Index of the line of the first section with this name, or -1.
+int FindSection(const std::vector<std::string>& lines, const std::string& section)
+{
+    std::string name;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (SectionName(lines[i], name) && sjis::SameText(name, section))
+            return static_cast<int>(i);
+    return -1;
+}
+
+// One past the last line belonging to the section that starts at `header`.
+int SectionEnd(const std::vector<std::string>& lines, int header)
+{
+    std::string name;
+    int i = header + 1;
+    while (i < static_cast<int>(lines.size()) && !SectionName(lines[static_cast<size_t>(i)], name))
+        ++i;
+    return i;
+}
+
+int FindKey(const std::vector<std::string>& lines, int header, const std::string& key)
+{
+    if (header < 0)
+        return -1;
+    const int end = SectionEnd(lines, header);
+    std::string k, v;
+    for (int i = header + 1; i < end; ++i)
+        if (KeyValue(lines[static_cast<size_t>(i)], k, v) && sjis::SameText(k, key))
+            return i;
+    return -1;
+}
+
+} // namespace
+
+TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
+
+std::vector<std::string> TIniFile::LoadLines() const
+{
+    struct stat st{};
+    if (::stat(FFileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    TStringList list;
+    try {
+        list.LoadFromFile(FFileName);
+    } catch (const EStreamError&) {
+        return {};
+    }
+    return list.Items();
+}
+
+void TIniFile::StoreLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    WriteFileAtomically(FFileName, text.data(), text.size());
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const
+{
+    const auto lines = LoadLines();
+    const int at = FindKey(lines, FindSection(lines, section), key);
+    if (at < 0)
+        return def;
+    std::string k, v;
+    KeyValue(lines[static_cast<size_t>(at)], k, v);
+    return v;
+}
+
+int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const
+{
+    return StrToIntDef(ReadString(section, key, ""), def);
+}
+
+bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool def) const
+{
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
+{
+    auto lines = LoadLines();
+    const int header = FindSection(lines, section);
+    if (header < 0) {
+        lines.push_back("[" + section + "]");
+        lines.push_back(key + "=" + value);
+        StoreLines(lines);
+        return;
+    }
+    const int at = FindKey(lines, header, key);
+    if (at >= 0) {
+        std::string k, v;
+        KeyValue(lines[static_cast<size_t>(at)], k, v);
+        lines[static_cast<size_t>(at)] = k + "=" + value;
+    } else {
+        // After the section's last non-blank line, so blank separators stay below it.
+        int insertAt = SectionEnd(lines, header);
+        while (insertAt - 1 > header && sjis::Trim(lines[static_cast<size_t>(insertAt - 1)]).empty())
+            --insertAt;
+        lines.insert(lines.begin() + insertAt, key + "=" + value);
+    }
+    StoreLines(lines);
+}
+
+void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value)
+{
+    WriteString(section, key, IntToStr(value));
+}
+
+void TIniFile::WriteBool(const std::string& section, const std::string& key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+bool TIniFile::SectionExists(const std::string& section) const
+{
+    return FindSection(LoadLines(), section) >= 0;
+}
+
+bool TIniFile::ValueExists(const std::string& section, const std::string& key) const
+{
+    const auto lines = LoadLines();
+    return FindKey(lines, FindSection(lines, section), key) >= 0;
+}
+
+void TIniFile::EraseSection(const std::string& section)
+{
+    auto lines = LoadLines();
+    int header = FindSection(lines, section);
+    if (header < 0)
+        return;
+    while (header >= 0) {
+        lines.erase(lines.begin() + header, lines.begin() + SectionEnd(lines, header));
+        header = FindSection(lines, section);
+    }
+    StoreLines(lines);
+}
+
+void TIniFile::DeleteKey(const std::string& section, const std::string& key)
+{
+    auto lines = LoadLines();
+    const int at = FindKey(lines, FindSection(lines, section), key);
+    if (at < 0)
+        return;
+    lines.erase(lines.begin() + at);
+    StoreLines(lines);
+}
+
+std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
+{
+    const auto lines = LoadLines();
+    std::vector<std::string> keys;
+    const int header = FindSection(lines, section);
+    if (header < 0)
+        return keys;
+    const int end = SectionEnd(lines, header);
+    std::string k, v;
+    for (int i = header + 1; i < end; ++i)
+        if (KeyValue(lines[static_cast<size_t>(i)], k, v))
+            keys.push_back(k);
+    return keys;
+}
