@@ -76,27 +76,7 @@ bool ContainsText(const std::string& text, const std::string& part)
     return sjis::Find(sjis::UpperCase(text), sjis::UpperCase(part)) != sjis::npos;
 }
 
-// How deep the parser may nest: parentheses, unary operators, ternary
-// branches, variable arguments and string splices each go one level deeper
-// on the machine stack. Far beyond any script, far below the stack's size.
-constexpr int MaxDepth = 256;
-
 } // namespace
-
-class TExprConv::DepthGuard {
-public:
-    explicit DepthGuard(TExprConv& conv) : FConv(conv)
-    {
-        if (++FConv.FDepth > MaxDepth)
-            FConv.RaiseError(SJ("スタックが溢れました"));
-    }
-    ~DepthGuard() { --FConv.FDepth; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-
-private:
-    TExprConv& FConv;
-};
 
 void TExprConv::SetLists(TItemList* items, TFlagList* flags, TSVarList* strVars)
 {

@@ -1,11 +1,14 @@
 #pragma once
-// Token codes of the evaluator, shared by its scanner and its parser.
+// Token codes and limits of the evaluator, shared by its scanner and its parser.
 // An operator's code is its characters packed into one integer, the first
 // character in the highest byte ("<<=" is 3C3C3Dh).
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "base/sjis.h"
+#include "engine/script/expr.h"
 
 namespace expr_ops {
 
@@ -32,4 +35,24 @@ constexpr int32_t tkX = 'X';
 // bound a short script line could exhaust memory.
 constexpr size_t MaxStringLength = 1u << 20;
 
+// How deep the parser may nest: parentheses, unary operators, ternary
+// branches, variable arguments and string splices each go one level deeper
+// on the machine stack. Far beyond any script, far below the stack's size.
+constexpr int MaxDepth = 256;
+
 } // namespace expr_ops
+
+class TExprConv::DepthGuard {
+public:
+    explicit DepthGuard(TExprConv& conv) : FConv(conv)
+    {
+        if (++FConv.FDepth > expr_ops::MaxDepth)
+            FConv.RaiseError(SJ("スタックが溢れました"));
+    }
+    ~DepthGuard() { --FConv.FDepth; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    TExprConv& FConv;
+};

@@ -147,6 +147,7 @@ std::string TExprConv::ScanBareString(bool quoted)
         } else if (!quoted && s[Position] == ')') {
             break;
         } else if (s[Position] == '{') {
+            DepthGuard guard(*this);
             ++Position;
             NextToken();
             ParseAssign();
