@@ -1,6 +1,6 @@
-// The evaluator's parser: nine precedence levels over a value stack,
-// resolution of variable references, assignment and the re-evaluation of
-// results that hold a brace.
+// The evaluator's values: the stack, resolution of variable references,
+// the operators, assignment, and the re-evaluation of results that hold a
+// brace.
 
 #include "engine/script/expr.h"
 
@@ -56,17 +56,6 @@ TExprValue StringValue(std::string text)
     return r;
 }
 
-bool IsAssignOp(int32_t kind)
-{
-    switch (kind) {
-    case Op("="): case Op("+="): case Op("-="): case Op("*="): case Op("/="): case Op("%="):
-    case Op("&="): case Op("|="): case Op("^="): case Op("<<="): case Op(">>="):
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Case-insensitive in the single-byte letters only, and never matching
 // from the middle of a double-byte character.
 bool ContainsText(const std::string& text, const std::string& part)
@@ -115,7 +104,7 @@ std::string TExprConv::Evaluate(std::string_view text)
     }
 }
 
-void TExprConv::Push(TExprValue value)
+void TExprConv::Push(TExprValue&& value)
 {
     // Slot 0 is never used and the push that would fill slot 63 overflows:
     // the stack holds 62 values.
@@ -232,22 +221,11 @@ void TExprConv::StepVariable(TExprValue& ref, bool increment, bool postfix)
     }
 }
 
-void TExprConv::ParseAssign()
-{
-    DepthGuard guard(*this);
-    ParseTernary();
-    while (IsAssignOp(Token.Kind)) {
-        const int32_t op = Token.Kind;
-        NextToken();
-        ParseTernary();
-        TExprValue right = Pop();
-        TExprValue target = Pop();
-        Assign(op, std::move(target), std::move(right));
-    }
-}
 
-void TExprConv::Assign(int32_t op, TExprValue target, TExprValue right)
+void TExprConv::ApplyAssign(int32_t op)
 {
+    TExprValue right = Pop();
+    TExprValue target = Pop();
     if (target.Kind != ekFlag && target.Kind != ekItem && target.Kind != ekSVar)
         RaiseError(SJ("代入先が変数ではありません"));
 
@@ -304,258 +282,133 @@ void TExprConv::Assign(int32_t op, TExprValue target, TExprValue right)
     Push(IntValue(value));
 }
 
-// Both branches are always evaluated, side effects included; only a
-// condition of exactly 1 chooses the first.
-void TExprConv::ParseTernary()
+// Every binary operator of levels 3 to 8: both operands resolved, left first.
+// "&&" and "||" are the bitwise operators of the integer parts; '+' joins
+// texts as soon as one side is a string; ">>" is the logical shift.
+void TExprConv::ApplyBinary(int32_t op)
 {
-    ParseLogical();
-    while (Token.Kind == Op("?")) {
-        TExprValue cond = Pop();
-        ResolveValue(cond);
-        NextToken();
-        ParseAssign();
-        Expect(Op(":"), SJ("三項演算子が不正です"));
-        NextToken();
-        ParseAssign();
-        TExprValue second = Pop();
-        TExprValue first = Pop();
-        Push(cond.IntValue == 1 ? std::move(first) : std::move(second));
-    }
-}
-
-// "&&" and "||" are the bitwise operators of the integer parts, both sides
-// always evaluated: 1 && 2 is 0.
-void TExprConv::ParseLogical()
-{
-    ParseBitwise();
-    while (Token.Kind == Op("&&") || Token.Kind == Op("||")) {
-        const int32_t op = Token.Kind;
-        NextToken();
-        ParseBitwise();
-        TExprValue b = Pop();
-        TExprValue a = Pop();
-        ResolveValue(a);
-        ResolveValue(b);
-        Push(IntValue(op == Op("&&") ? (a.IntValue & b.IntValue) : (a.IntValue | b.IntValue)));
-    }
-}
-
-void TExprConv::ParseBitwise()
-{
-    ParseCompare();
-    while (Token.Kind == Op("&") || Token.Kind == Op("|") || Token.Kind == Op("^")) {
-        const int32_t op = Token.Kind;
-        NextToken();
-        ParseCompare();
-        TExprValue b = Pop();
-        TExprValue a = Pop();
-        ResolveValue(a);
-        ResolveValue(b);
-        int32_t v = a.IntValue ^ b.IntValue;
-        if (op == Op("&"))
-            v = a.IntValue & b.IntValue;
-        else if (op == Op("|"))
-            v = a.IntValue | b.IntValue;
-        Push(IntValue(v));
-    }
-}
-
-void TExprConv::ParseCompare()
-{
-    ParseShift();
-    for (;;) {
-        const int32_t op = Token.Kind;
-        if (op != Op("==") && op != Op("!=") && op != Op("<>") && op != Op("<") && op != Op(">") &&
-            op != Op("<=") && op != Op(">=") && op != Op("=~") && op != Op("!~"))
-            return;
-        NextToken();
-        ParseShift();
-        TExprValue b = Pop();
-        TExprValue a = Pop();
-        ResolveValue(a);
-        ResolveValue(b);
-        const bool text = a.Kind == ekString || b.Kind == ekString;
-        bool r = false;
-        switch (op) {
-        case Op("=="): r = text ? ValueText(a) == ValueText(b) : a.IntValue == b.IntValue; break;
-        case Op("!="):
-        case Op("<>"): r = text ? ValueText(a) != ValueText(b) : a.IntValue != b.IntValue; break;
-        case Op("<"): r = a.IntValue < b.IntValue; break;
-        case Op(">"): r = a.IntValue > b.IntValue; break;
-        case Op("<="): r = a.IntValue <= b.IntValue; break;
-        case Op(">="): r = a.IntValue >= b.IntValue; break;
-        case Op("=~"): r = ContainsText(ValueText(a), ValueText(b)); break;
-        case Op("!~"): r = !ContainsText(ValueText(a), ValueText(b)); break;
-        default: break;
-        }
-        Push(IntValue(r ? 1 : 0));
-    }
-}
-
-// ">>" is the logical shift; only the low five bits of the count count.
-void TExprConv::ParseShift()
-{
-    ParseAdd();
-    while (Token.Kind == Op("<<") || Token.Kind == Op(">>")) {
-        const int32_t op = Token.Kind;
-        NextToken();
-        ParseAdd();
-        TExprValue b = Pop();
-        TExprValue a = Pop();
-        ResolveValue(a);
-        ResolveValue(b);
-        Push(IntValue(op == Op("<<") ? ShlI(a.IntValue, b.IntValue) : ShrI(a.IntValue, b.IntValue)));
-    }
-}
-
-// '+' joins texts as soon as one side is a string; '-' is always integer.
-void TExprConv::ParseAdd()
-{
-    ParseMultiply();
-    while (Token.Kind == Op("+") || Token.Kind == Op("-")) {
-        const int32_t op = Token.Kind;
-        NextToken();
-        ParseMultiply();
-        TExprValue b = Pop();
-        TExprValue a = Pop();
-        ResolveValue(a);
-        ResolveValue(b);
-        if (op == Op("-")) {
-            Push(IntValue(SubI(a.IntValue, b.IntValue)));
-        } else if (a.Kind == ekString || b.Kind == ekString) {
+    TExprValue b = Pop();
+    TExprValue a = Pop();
+    ResolveValue(a);
+    ResolveValue(b);
+    const int32_t x = a.IntValue;
+    const int32_t y = b.IntValue;
+    const bool text = a.Kind == ekString || b.Kind == ekString;
+    int32_t v = 0;
+    switch (op) {
+    case Op("&&"):
+    case Op("&"): v = x & y; break;
+    case Op("||"):
+    case Op("|"): v = x | y; break;
+    case Op("^"): v = x ^ y; break;
+    case Op("=="): v = text ? ValueText(a) == ValueText(b) : x == y; break;
+    case Op("!="):
+    case Op("<>"): v = text ? ValueText(a) != ValueText(b) : x != y; break;
+    case Op("<"): v = x < y; break;
+    case Op(">"): v = x > y; break;
+    case Op("<="): v = x <= y; break;
+    case Op(">="): v = x >= y; break;
+    case Op("=~"): v = ContainsText(ValueText(a), ValueText(b)); break;
+    case Op("!~"): v = !ContainsText(ValueText(a), ValueText(b)); break;
+    case Op("<<"): v = ShlI(x, y); break;
+    case Op(">>"): v = ShrI(x, y); break;
+    case Op("+"):
+        if (text) {
             std::string left = ValueText(a);
             const std::string right = ValueText(b);
             if (left.size() + right.size() > MaxStringLength)
                 RaiseError(SJ("文字列が長すぎます"));
             Push(StringValue(left.append(right)));
-        } else {
-            Push(IntValue(AddI(a.IntValue, b.IntValue)));
-        }
-    }
-}
-
-// Postfix "++" and "--" sit at this level and act on the operand so far:
-// in 2 * F(1)++ they meet the product, a plain value, and change nothing.
-void TExprConv::ParseMultiply()
-{
-    ParsePrimary();
-    for (;;) {
-        const int32_t op = Token.Kind;
-        if (op == Op("++") || op == Op("--")) {
-            TExprValue v = Pop();
-            StepVariable(v, op == Op("++"), true);
-            Push(std::move(v));
-            NextToken();
-            continue;
-        }
-        if (op != Op("*") && op != Op("/") && op != Op("%"))
             return;
-        NextToken();
-        ParsePrimary();
-        TExprValue b = Pop();
-        TExprValue a = Pop();
-        ResolveValue(a);
-        ResolveValue(b);
-        if (op == Op("*")) {
-            Push(IntValue(MulI(a.IntValue, b.IntValue)));
-        } else {
-            if (b.IntValue == 0)
-                RaiseError(DivideByZeroText());
-            Push(IntValue(op == Op("/") ? DivI(a.IntValue, b.IntValue) : ModI(a.IntValue, b.IntValue)));
         }
+        v = AddI(x, y);
+        break;
+    case Op("-"): v = SubI(x, y); break;
+    case Op("*"): v = MulI(x, y); break;
+    case Op("/"):
+    case Op("%"):
+        if (y == 0)
+            RaiseError(DivideByZeroText());
+        v = op == Op("/") ? DivI(x, y) : ModI(x, y);
+        break;
+    default: break;
     }
+    Push(IntValue(v));
 }
 
-void TExprConv::ParsePrimary()
+void TExprConv::ApplyNegate()
 {
-    DepthGuard guard(*this);
-    const int32_t kind = Token.Kind;
-    switch (kind) {
-    case tkNumber:
-    case tkString:
-        Push(std::move(Token));
-        NextToken();
-        return;
-    case Op("("):
-        NextToken();
-        ParseAssign();
-        Expect(Op(")"), SJ("()の不一致があります"));
-        NextToken();
-        return;
-    case Op("-"): {
-        NextToken();
-        ParsePrimary();
-        TExprValue v = Pop();
-        ResolveValue(v);
-        Push(IntValue(NegI(v.IntValue)));
-        return;
-    }
-    case Op("++"):
-    case Op("--"): {
-        NextToken();
-        ParsePrimary();
-        TExprValue v = Pop();
-        StepVariable(v, kind == Op("++"), false);
-        Push(std::move(v));
-        return;
-    }
-    case tkF:
-    case tkS: {
-        NextToken();
-        Expect(Op("("), SJ("変数の記述が不正です"));
-        NextToken();
-        ParseAssign();
-        TExprValue arg = Pop();
-        ResolveValue(arg);
-        TExprValue ref;
-        ref.Kind = kind == tkF ? ekFlag : ekSVar;
-        // A text that reads as an integer is an index ('12' is flag 12);
-        // any other text is a name.
-        if (arg.Kind == ekString && !TryStrToInt(arg.StrValue, ref.IntValue)) {
-            ref.IntValue = -1;
-            ref.StrValue = std::move(arg.StrValue);
-        } else if (arg.Kind != ekString) {
-            ref.IntValue = arg.IntValue;
-        }
-        Push(std::move(ref));
-        Expect(Op(")"), SJ("変数の()の不一致があります"));
-        NextToken();
-        return;
-    }
-    case tkI: {
-        NextToken();
-        Expect(Op("("), SJ("変数の記述が不正です"));
-        NextToken();
-        ParseAssign();
-        TExprValue arg = Pop();
-        if (arg.Kind != ekString)
-            RaiseError(SJ("アイテム変数の記述が不正です"));
-        TExprValue ref;
-        ref.Kind = ekItem;
+    TExprValue v = Pop();
+    ResolveValue(v);
+    Push(IntValue(NegI(v.IntValue)));
+}
+
+void TExprConv::ApplyStep(bool increment, bool postfix)
+{
+    TExprValue v = Pop();
+    StepVariable(v, increment, postfix);
+    Push(std::move(v));
+}
+
+bool TExprConv::PopCondition()
+{
+    TExprValue cond = Pop();
+    ResolveValue(cond);
+    return cond.IntValue == 1;
+}
+
+void TExprConv::ApplyChoice(bool first)
+{
+    TExprValue second = Pop();
+    TExprValue chosen = Pop();
+    if (!first)
+        chosen = std::move(second);
+    Push(std::move(chosen));
+}
+
+// F(...) and S(...): a text that reads as an integer is an index ('12' is
+// flag 12); any other text is a name. The reference stays unresolved.
+void TExprConv::PushReference(int32_t kind)
+{
+    TExprValue arg = Pop();
+    ResolveValue(arg);
+    TExprValue ref;
+    ref.Kind = kind;
+    if (arg.Kind != ekString) {
+        ref.IntValue = arg.IntValue;
+    } else if (!TryStrToInt(arg.StrValue, ref.IntValue)) {
+        ref.IntValue = -1;
         ref.StrValue = std::move(arg.StrValue);
-        Push(std::move(ref));
-        Expect(Op(")"), SJ("変数の()の不一致があります"));
-        NextToken();
-        return;
     }
-    case tkR: {
-        NextToken();
-        Expect(Op("("), SJ("変数の記述が不正です"));
-        NextToken();
-        ParseAssign();
-        TExprValue arg = Pop();
-        ResolveValue(arg);
-        const int32_t n = arg.Kind == ekString ? StrToInt(arg.StrValue) : arg.IntValue;
-        Push(IntValue(NextRandom(n)));
-        Expect(Op(")"), SJ("ランダムの()の不一致があります"));
-        NextToken();
-        return;
-    }
-    case tkX:
-        Push(StringValue(OnLastInput ? OnLastInput() : std::string()));
-        NextToken();
-        return;
-    default:
-        RaiseError(SJ("不正なトークンが使用されています"));
-    }
+    Push(std::move(ref));
+}
+
+// I(...): the argument must be a text, taken as written (not resolved).
+void TExprConv::PushItemReference()
+{
+    TExprValue arg = Pop();
+    if (arg.Kind != ekString)
+        RaiseError(SJ("アイテム変数の記述が不正です"));
+    TExprValue ref;
+    ref.Kind = ekItem;
+    ref.StrValue = std::move(arg.StrValue);
+    Push(std::move(ref));
+}
+
+void TExprConv::PushRandom()
+{
+    TExprValue arg = Pop();
+    ResolveValue(arg);
+    const int32_t n = arg.Kind == ekString ? StrToInt(arg.StrValue) : arg.IntValue;
+    Push(IntValue(NextRandom(n)));
+}
+
+void TExprConv::PushToken()
+{
+    Push(std::move(Token));
+}
+
+void TExprConv::PushLastInput()
+{
+    Push(StringValue(OnLastInput ? OnLastInput() : std::string()));
 }

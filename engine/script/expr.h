@@ -72,19 +72,34 @@ private:
     void ParseMultiply();
     void ParsePrimary();
 
-    void Push(TExprValue value);
+    // Operand work, kept out of the recursive levels so that their frames
+    // stay small; each pops its operands and pushes its result.
+    void ApplyAssign(int32_t op);
+    void ApplyBinary(int32_t op);
+    void ApplyNegate();
+    void ApplyStep(bool increment, bool postfix);
+    bool PopCondition();
+    void ApplyChoice(bool first);
+    void PushReference(int32_t kind);
+    void PushItemReference();
+    void PushRandom();
+    void PushToken();
+    void PushLastInput();
+
+    void Push(TExprValue&& value);
     TExprValue Pop();
     void ResolveValue(TExprValue& value);
     int FlagIndex(const TExprValue& ref);
     int SVarIndex(const TExprValue& ref);
     int ItemIndex(const std::string& name);
     void StepVariable(TExprValue& ref, bool increment, bool postfix);
-    void Assign(int32_t op, TExprValue target, TExprValue right);
     void Expect(int32_t kind, const std::string& message);
     int32_t NextRandom(int32_t n);
 
     void NextToken();
     std::string ScanBareString(bool quoted);
+    void AppendSplice(std::string& text);
+    void AppendValueText(std::string& text);
     void ScanNumber();
 
     [[noreturn]] void RaiseError(const std::string& message) const;

@@ -147,18 +147,8 @@ std::string TExprConv::ScanBareString(bool quoted)
         } else if (!quoted && s[Position] == ')') {
             break;
         } else if (s[Position] == '{') {
-            DepthGuard guard(*this);
             ++Position;
-            NextToken();
-            ParseAssign();
-            if (Token.Kind != Op("}"))
-                RaiseError(SJ("}が閉じていません"));
-            TExprValue value = Pop();
-            ResolveValue(value);
-            const std::string part = value.Kind == ekString ? std::move(value.StrValue) : IntToStr(value.IntValue);
-            if (text.size() + part.size() > MaxStringLength)
-                RaiseError(SJ("文字列が長すぎます"));
-            text += part;
+            AppendSplice(text);
         } else {
             text += s[Position];
             ++Position;
@@ -169,4 +159,26 @@ std::string TExprConv::ScanBareString(bool quoted)
     if (Position < s.size() && s[Position] == '\'')
         ++Position;
     return text;
+}
+
+// A '{' inside a string: the text after it is a full expression that must
+// end at '}'; its value is appended as text.
+void TExprConv::AppendSplice(std::string& text)
+{
+    DepthGuard guard(*this);
+    NextToken();
+    ParseAssign();
+    if (Token.Kind != Op("}"))
+        RaiseError(SJ("}が閉じていません"));
+    AppendValueText(text);
+}
+
+void TExprConv::AppendValueText(std::string& text)
+{
+    TExprValue value = Pop();
+    ResolveValue(value);
+    const std::string part = value.Kind == ekString ? std::move(value.StrValue) : IntToStr(value.IntValue);
+    if (text.size() + part.size() > MaxStringLength)
+        RaiseError(SJ("文字列が長すぎます"));
+    text += part;
 }
