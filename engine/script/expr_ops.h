@@ -30,10 +30,11 @@ constexpr int32_t tkR = 'R';
 constexpr int32_t tkS = 'S';
 constexpr int32_t tkX = 'X';
 
-// Longest string value the evaluator builds. Splices, '+' and '+=' can
-// double a text with every use, and results are evaluated again; without a
-// bound a short script line could exhaust memory.
-constexpr size_t MaxStringLength = 1u << 20;
+// Longest string value the evaluator builds (32768 double-byte characters).
+// Splices, '+' and '+=' can double a text with every use and results are
+// evaluated again up to 64 times; the bound keeps such a line from
+// exhausting memory and keeps its evaluation short.
+constexpr size_t MaxStringLength = 64u * 1024u;
 
 // How deep the parser may nest: parentheses, unary operators, ternary
 // branches, variable arguments and string splices each go one level deeper

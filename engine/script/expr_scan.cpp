@@ -131,32 +131,39 @@ void TExprConv::ScanNumber()
 std::string TExprConv::ScanBareString(bool quoted)
 {
     const std::string& s = Source;
+    const size_t n = s.size();
     std::string text;
-    while (Position < s.size()) {
-        const size_t len = sjis::CharLen(s, Position);
-        if (len > 1) {
-            text.append(s, Position, len);
-            Position += len;
-        } else if (s[Position] == '\'') {
-            if (Position + 1 < s.size() && s[Position + 1] == '\'') {
-                text += '\'';
-                Position += 2;
-            } else {
-                break;
+    while (Position < n) {
+        // Copy the run of ordinary characters in one piece.
+        size_t end = Position;
+        while (end < n) {
+            const char c = s[end];
+            if (sjis::IsLeadByte(c)) {
+                end += sjis::CharLen(s, end);
+                continue;
             }
-        } else if (!quoted && s[Position] == ')') {
+            if (c == '\'' || c == '{' || (!quoted && c == ')'))
+                break;
+            ++end;
+        }
+        if (text.size() + (end - Position) > MaxStringLength)
+            RaiseError(SJ("文字列が長すぎます"));
+        text.append(s, Position, end - Position);
+        Position = end;
+        if (Position >= n)
             break;
-        } else if (s[Position] == '{') {
+
+        if (s[Position] == '{') {
             ++Position;
             AppendSplice(text);
+        } else if (s[Position] == '\'' && Position + 1 < n && s[Position + 1] == '\'') {
+            text += '\'';
+            Position += 2;
         } else {
-            text += s[Position];
-            ++Position;
+            break;  // the closing apostrophe, or the ')' that ends a bare string
         }
-        if (text.size() > MaxStringLength)
-            RaiseError(SJ("文字列が長すぎます"));
     }
-    if (Position < s.size() && s[Position] == '\'')
+    if (Position < n && s[Position] == '\'')
         ++Position;
     return text;
 }
