@@ -97,10 +97,12 @@ std::string TExprConv::Evaluate(std::string_view text)
         if (pass == 0)
             RawResult = value;
         ResolveValue(value);
-        Result = value;
-        if (value.Kind != ekString || pass == 64 || sjis::Find(value.StrValue, '{') == sjis::npos)
+        const bool again = value.Kind == ekString && pass < 64 && sjis::Find(value.StrValue, '{') != sjis::npos;
+        if (again)
+            Source = value.StrValue;
+        Result = std::move(value);
+        if (!again)
             return ValueText(Result);
-        Source = std::move(value.StrValue);
     }
 }
 

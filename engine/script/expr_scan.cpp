@@ -41,6 +41,18 @@ const OperatorIndex& Operators()
     return index;
 }
 
+// The first character is known to match already.
+bool Matches(const std::string& s, size_t pos, std::string_view op)
+{
+    if (pos + op.size() > s.size())
+        return false;
+    for (size_t i = 1; i < op.size(); ++i) {
+        if (s[pos + i] != op[i])
+            return false;
+    }
+    return true;
+}
+
 int HexDigit(unsigned char c)
 {
     if (c >= '0' && c <= '9')
@@ -73,7 +85,7 @@ void TExprConv::NextToken()
     const unsigned char c = static_cast<unsigned char>(s[Position]);
     if (c < 0x80) {
         for (std::string_view op : Operators().byFirst[c]) {
-            if (std::string_view(s).substr(Position, op.size()) == op) {
+            if (Matches(s, Position, op)) {
                 Token.Kind = Op(op);
                 Position += op.size();
                 return;

@@ -172,10 +172,4 @@ TEST(TExprConv, StringsThatDoubleOnEveryPassStopWithAnError)
     EXPECT_EQ(grow.SVar(1).size(), 64000u);
 }
 
-TEST(TExprConv, UnboundListsAreAProgrammingError)
-{
-    TExprConv conv;
-    EXPECT_THROW(conv.Evaluate("1"), std::logic_error);
-}
-
 } // namespace

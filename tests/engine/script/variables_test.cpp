@@ -50,15 +50,6 @@ TEST(TFlagList, FirstUseBindsAndWarnsSecondUseIsSilent)
     EXPECT_EQ(index, 8193);
 }
 
-TEST(TFlagList, BindingTakesTheValueZero)
-{
-    Lists l;
-    l.Flags.GetItem(8192)->Value = 55;
-    EXPECT_EQ(l.Flags.AllocName("a"), 8192);
-    EXPECT_EQ(l.Flags.GetItem(8192)->Value, 0);
-    EXPECT_EQ(l.Flags.AllocName("a"), 8192);
-}
-
 TEST(TFlagList, NamesFillTheSavedRangeThenGiveMinusOne)
 {
     Lists l;
