@@ -51,9 +51,9 @@ public:
     TExprValue Result;
     TExprValue RawResult;
 
-    // Source of R(n): a uniformly distributed 32-bit word per call, scaled
-    // to 0..n-1 as the original's run-time does. Unset: a generator of our
-    // own, seeded from the system.
+    // Source of R(n): a uniformly distributed 32-bit word per call; R(n)
+    // takes the high half of word * n, so it lies in 0..n-1 (0 for n <= 0).
+    // Unset: a generator of our own, seeded from the system.
     std::function<uint32_t()> OnRandom;
     // The text the player last typed, for X. Unset: empty.
     std::function<std::string()> OnLastInput;

@@ -146,7 +146,7 @@ std::string TExprConv::ScanBareString(bool quoted)
     const size_t n = s.size();
     std::string text;
     while (Position < n) {
-        // Copy the run of ordinary characters in one piece.
+        // Copy the run of ordinary characters at once.
         size_t end = Position;
         while (end < n) {
             const char c = s[end];
