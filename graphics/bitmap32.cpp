@@ -320,12 +320,12 @@ void TBitmap32::ReadPixels(TStream& stream)
     const int32_t h = stream.ReadI32();
     // Sizes come from outside: check them against what the stream holds
     // before anything is allocated, so a damaged header costs nothing.
-    const int64_t bytes = int64_t(std::max(w, 0)) * std::max(h, 0) * 4;
-    if (bytes > stream.Size() - stream.Position())
+    const int64_t pixels = int64_t(std::max(w, 0)) * std::max(h, 0);
+    if (pixels > (stream.Size() - stream.Position()) / 4)
         throw EReadError("Stream read error");
     SetSize(w, h);
-    if (bytes > 0)
-        stream.ReadBuffer(FBits, bytes);
+    if (pixels > 0)
+        stream.ReadBuffer(FBits, pixels * 4);
 }
 
 void TBitmap32::WriteData(TStream& stream) const
