@@ -216,3 +216,27 @@ TEST(Transformations, DefaultsAndErrors)
     TNestedSampler nested;
     EXPECT_THROW(nested.PrepareSampling(), ENestedException);
 }
+
+TEST(InterpolatingReads, WeighNeighboursThroughTheGammaTable)
+{
+    TBitmap32 b;
+    b.SetSize(2, 2);
+    b.Clear(0xFF000000);
+    b.SetPixel(1, 0, 0xFFFFFFFF);
+    b.SetPixel(1, 1, 0xFFFFFFFF);
+    b.SetOuterColor(0x00ABCDEF);
+    EXPECT_EQ(GammaTable(255), 255);
+    EXPECT_EQ(GammaTable(0), 0);
+    EXPECT_EQ(b.PixelX(0, 0), 0xFF000000u);
+    EXPECT_EQ(b.Pixel256S(256, 0), 0xFFFFFFFFu); // the last column: the outer colour weighs 0
+    // Halfway: the left weight is gamma[127], so more than half comes from
+    // the left (black) pixel.
+    const TColor32 mid = b.PixelX(0x8000, 0);
+    EXPECT_EQ(RedComponent(mid), RedComponent(CombinePixel(0xFF000000, 0xFFFFFFFF, GammaTable(127))));
+    EXPECT_LT(RedComponent(mid), 128);
+    // Outside the clip rectangle the outer colour takes part; wrapping reads
+    // the other side.
+    EXPECT_EQ(b.PixelXS(Fixed(5), Fixed(5)), 0x00ABCDEFu);
+    b.SetWrapMode(wmRepeat);
+    EXPECT_EQ(b.PixelXW(Fixed(3), 0), 0xFFFFFFFFu);
+}
