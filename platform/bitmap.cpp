@@ -381,8 +381,9 @@ void TBitmap::Assign(const TPersistent* source)
     FTransparentColor = other->FTransparentColor;
     FTransparentMode = other->FTransparentMode;
     if (Transparent() != other->Transparent())
-        TGraphic::SetTransparent(other->Transparent());
-    NotifyChange();
+        SetTransparent(other->Transparent()); // signals the change
+    else
+        NotifyChange();
 }
 
 void TBitmap::LoadFromStream(TStream& stream)
