@@ -314,6 +314,9 @@ TImage Read(TStream& stream)
     if (hd.Compression == BI_BITFIELDS || hd.Compression == BI_ALPHABITFIELDS)
         CheckMasks(hd);
 
+    if (offBits != 0 && offBits < consumed)
+        Fail("the pixel data offset points into the header");
+
     TImage image;
     bool native = true;
     image.Format = TargetFormat(hd, native);
@@ -340,11 +343,8 @@ TImage Read(TStream& stream)
     }
 
     int64_t dataOffset = consumed;
-    if (offBits != 0) {
-        if (offBits < consumed)
-            Fail("the pixel data offset points into the header");
-        dataOffset = offBits;
-    }
+    if (offBits != 0)
+        dataOffset = std::max<int64_t>(offBits, consumed);
     if (image.Width == 0 || image.Height == 0) {
         image.Width = image.Height = 0;
         stream.SetPosition(start + consumed);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <tuple>
@@ -64,22 +65,49 @@ bool SameAscii(const char* a, const std::string& b)
     return true;
 }
 
+// Our own fontconfig configuration, loaded once and released at exit: what
+// it allocates is partly referenced from its mapped cache files only, so a
+// configuration that is never released shows up as a leak. Nothing asks
+// fontconfig anything once the program ends (realised fonts keep only file
+// names).
+FcConfig*& ConfigSlot()
+{
+    static FcConfig* config = nullptr;
+    return config;
+}
+
+FcConfig* FontConfig()
+{
+    static const bool loaded = [] {
+        ConfigSlot() = FcInitLoadConfigAndFonts();
+        std::atexit([] {
+            if (ConfigSlot() != nullptr)
+                FcConfigDestroy(ConfigSlot());
+            ConfigSlot() = nullptr;
+        });
+        return true;
+    }();
+    (void)loaded;
+    return ConfigSlot();
+}
+
 // The installed file of `family` in the style nearest to the one asked for;
 // nothing when the family is not installed (fontconfig itself would answer
 // with some other family), unless `anyFamily`.
 std::optional<TFontFile> FindFamily(const std::string& family, bool bold, bool italic, bool anyFamily = false)
 {
-    FcPattern* pattern = FcPatternCreate();
+    FcConfig* config = FontConfig();
+    FcPattern* pattern = config != nullptr ? FcPatternCreate() : nullptr;
     if (pattern == nullptr)
         return std::nullopt;
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (match == nullptr)
         return std::nullopt;
