@@ -40,7 +40,7 @@ bench: deps
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	@for b in $(RELEASE_DIR)/bench/bench_*; do \
-	  [ -x "$$b" ] || continue; echo "== $$b"; \
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; \
 	  QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$$b" || exit 1; done
 
 fuzz:
@@ -48,7 +48,7 @@ fuzz:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTG_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@for f in $(FUZZ_DIR)/fuzz/fuzz_*; do \
-	  [ -x "$$f" ] || continue; name=$$(basename $$f); echo "== $$name"; \
+	  [ -f "$$f" ] && [ -x "$$f" ] || continue; name=$$(basename $$f); echo "== $$name"; \
 	  mkdir -p $(FUZZ_DIR)/corpus/$$name; \
 	  seeds=fuzz/corpus/$${name#fuzz_}; [ -d $$seeds ] || seeds=; \
 	  QT_QPA_PLATFORM=offscreen "$$f" -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
