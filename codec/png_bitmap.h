@@ -32,8 +32,9 @@ public:
     virtual uint8_t* ScanLine(int32_t y) = 0;
     virtual const uint8_t* ScanLine(int32_t y) const = 0;
 
-    // The single colour that a file marks transparent (a Windows colour
-    // value, 00BBGGRRh). Bitmaps that cannot key a colour ignore it.
+    // The single colour that a file marks transparent: a Windows colour
+    // (00BBGGRRh) or a palette index with 01000000h added. Bitmaps that
+    // cannot key a colour ignore it.
     virtual void SetTransparentColor(uint32_t /*color*/) {}
     // Decode and encode progress, 0 to 100.
     virtual void Progress(int /*percent*/) const {}

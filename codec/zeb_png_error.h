@@ -1,9 +1,9 @@
 #pragma once
 // The one exception the PNG reader and writer raise.
 
-#include "base/exceptions.h"
+#include "platform/graphic_base.h"
 
-class EZEBPNG : public Exception {
+class EZEBPNG : public EInvalidGraphic {
 public:
-    using Exception::Exception;
+    using EInvalidGraphic::EInvalidGraphic;
 };

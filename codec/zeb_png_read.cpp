@@ -132,14 +132,10 @@ void TZEBPNGReadStream::ReadImage()
     // A file that ends, or says it ends, before its pixels is no picture.
     if (!FImageDone)
         throw EZEBPNG(FError || FSeen.IDAT ? "Read Image (PNG): Read Error" : "Read Image (PNG): No Image Data");
-    if (!FFileAlpha && !FPaletteTrans && FTransparent != PngNoColor) {
-        uint32_t color = static_cast<uint32_t>(FTransparent);
-        if (FTransparent & PngPaletteIndexMark) {
-            const PngColor& entry = FPalette[static_cast<uint8_t>(FTransparent)];
-            color = ColorValue(entry.R, entry.G, entry.B);
-        }
-        FBitmap->SetTransparentColor(color);
-    }
+    // A palette index stays an index: the bitmap keys the pixels of that
+    // entry, whatever colour other entries share with it.
+    if (!FFileAlpha && FTransparent != PngNoColor)
+        FBitmap->SetTransparentColor(static_cast<uint32_t>(FTransparent));
     if (FPaletteTrans) {
         BuildPaletteMask();
         FHasAlpha = true;
@@ -262,7 +258,8 @@ void TZEBPNGReadStream::ReadIHDR()
     if (h[12] > 1)
         throw EZEBPNG("Read Header(PNG): not interlace type");
     FInterlace = h[12];
-    if (width == 0 || height == 0 || width > PngMaxDimension || height > PngMaxDimension)
+    if (width == 0 || height == 0 || width > PngMaxDimension || height > PngMaxDimension ||
+        uint64_t{width} * height > PngMaxPixels)
         throw EZEBPNG("Read Header(PNG): Error Size");
     FWidth = static_cast<int32_t>(width);
     FHeight = static_cast<int32_t>(height);
@@ -422,13 +419,8 @@ void TZEBPNGReadStream::ReadtRNS()
             ++opaque;
         }
     }
-    // One clear entry is keyed as a colour, unless another entry shows the
-    // same colour: the key would clear that one's pixels too, so those files
-    // get the exact mask instead.
-    bool single = zeros == 1 && opaque == 255;
-    for (int i = 0; single && i < FPaletteCount; ++i)
-        single = i == index || !(FPalette[static_cast<size_t>(i)] == FPalette[static_cast<size_t>(index)]);
-    if (zeros == 1 && opaque == 255)
+    const bool single = zeros == 1 && opaque == 255;
+    if (single)
         FTransparent = PngPaletteIndexMark + index;
     FPaletteTrans = !single;
 }

@@ -80,10 +80,7 @@ void TZEBPNGReadStream::PrepareBitmap()
         const int entries = FBitDepth == 1 ? 2 : FBitDepth == 2 ? 4 : FBitDepth == 4 ? 16 : 256;
         palette = GreyRamp(entries);
     } else if (FColorKind == ckPalette) {
-        // Indexes past the file's palette show black rather than whatever
-        // lies beyond it.
         palette.assign(FPalette.begin(), FPalette.begin() + FPaletteCount);
-        palette.resize(std::max<size_t>(palette.size(), size_t{1} << FBitsPerPixel));
     }
     FBitmap->Prepare(FWidth, FHeight, FBitsPerPixel, palette);
     if (FFileAlpha && FAlphaBitmap != nullptr)
