@@ -17,6 +17,12 @@ TPixelFormat FormatOfBits(int bits)
 
 } // namespace
 
+int PngTBitmapAdapter::BitsPerPixel() const
+{
+    // 5-5-5 pixels take 16 bits but are not 5-6-5 ones.
+    return FBitmap.PixelFormat() == pf15bit ? 15 : BitsPerPixelOf(FBitmap.PixelFormat());
+}
+
 std::vector<PngColor> PngTBitmapAdapter::Palette() const
 {
     std::vector<PngColor> palette;

@@ -12,7 +12,7 @@ public:
 
     int32_t Width() const override { return FBitmap.Width(); }
     int32_t Height() const override { return FBitmap.Height(); }
-    int BitsPerPixel() const override { return BitsPerPixelOf(FBitmap.PixelFormat()); }
+    int BitsPerPixel() const override;
     std::vector<PngColor> Palette() const override;
     // Also clears the transparency a previous picture left behind.
     void Prepare(int32_t width, int32_t height, int bitsPerPixel, const std::vector<PngColor>& palette) override;

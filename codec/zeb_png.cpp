@@ -32,7 +32,13 @@ bool IsPNGData(const uint8_t* head, size_t size)
     return size >= sizeof Signature && std::memcmp(head, Signature, sizeof Signature) == 0;
 }
 
-const bool Registered = (TPicture::RegisterFileFormat("PNG", "PNG Format", CreateZEBPNG, IsPNGData), true);
+// PNG files become pictures of the class library for as long as the program
+// runs.
+struct Registration {
+    Registration() { TPicture::RegisterFileFormat("PNG", "PNG Format", CreateZEBPNG, IsPNGData); }
+    ~Registration() { TPicture::UnregisterGraphicClass(CreateZEBPNG); }
+};
+const Registration Registered;
 
 // Gives the bitmap its change handler back however the decode ends.
 struct ChangeHandlerHold {
@@ -51,7 +57,6 @@ TZEBPNG::TZEBPNG()
     : FAlpha(std::make_unique<TBitmap>()), FImage(std::make_unique<TBitmap>()),
       FIDATSize(TZEBPNGWriteStream::DefaultIDATSize), FTimeRecord(UTCTimeNow())
 {
-    (void)Registered;
 }
 
 TZEBPNG::~TZEBPNG() = default;
@@ -224,6 +229,12 @@ void TZEBPNG::Encode(TStream& stream, bool withOptions)
 
     PngTBitmapAdapter image(*FImage);
     PngTBitmapAdapter alpha(*FAlpha);
+    if (FImage->OnProgress) {
+        image.OnProgress = [this](int percent) {
+            const TProgressStage stage = percent <= 0 ? psStarting : percent >= 100 ? psEnding : psRunning;
+            FImage->OnProgress(FImage.get(), stage, static_cast<uint8_t>(percent), false, TRect{}, "");
+        };
+    }
     if (FHasAlpha)
         writer.SetAlphaBitmap(&alpha);
     writer.SaveToStream(image, stream);

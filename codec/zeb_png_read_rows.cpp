@@ -56,9 +56,24 @@ void GreyAlpha16(const uint8_t* src, uint8_t* pixels, uint8_t* alpha, int32_t co
     }
 }
 
+// Four pixels at a time as three little-endian words: R0 G0 B0 R1 | G1 B1 R2 G2
+// | B2 R3 G3 B3 become B0 G0 R0 B1 | G1 R1 B2 G2 | R2 B3 G3 R3.
 void RGB8(const uint8_t* src, uint8_t* pixels, uint8_t*, int32_t count)
 {
-    for (int32_t i = 0; i < count; ++i, src += 3, pixels += 3) {
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4, src += 12, pixels += 12) {
+        uint32_t w0, w1, w2;
+        std::memcpy(&w0, src, 4);
+        std::memcpy(&w1, src + 4, 4);
+        std::memcpy(&w2, src + 8, 4);
+        const uint32_t o0 = (w0 >> 16 & 0xFF) | (w0 & 0xFF00) | (w0 & 0xFF) << 16 | (w1 >> 8 & 0xFF) << 24;
+        const uint32_t o1 = (w1 & 0xFF) | (w0 >> 24) << 8 | (w2 & 0xFF) << 16 | (w1 & 0xFF000000u);
+        const uint32_t o2 = (w1 >> 16 & 0xFF) | (w2 >> 24) << 8 | (w2 & 0xFF0000) | (w2 >> 8 & 0xFF) << 24;
+        std::memcpy(pixels, &o0, 4);
+        std::memcpy(pixels + 4, &o1, 4);
+        std::memcpy(pixels + 8, &o2, 4);
+    }
+    for (; i < count; ++i, src += 3, pixels += 3) {
         pixels[0] = src[2];
         pixels[1] = src[1];
         pixels[2] = src[0];

@@ -4,6 +4,7 @@
 
 #include "base/streams.h"
 #include "codec/png_codec.h"
+#include "codec/zeb_png.h"
 #include "codec/zeb_png_read.h"
 
 #include <cstdint>
@@ -98,6 +99,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     try {
         reader.LoadFromStream(&streamed, stream);
         if (!decoded || !(streamed == image))
+            std::abort();
+    } catch (const EZEBPNG&) {
+        if (decoded)
+            std::abort();
+    }
+
+    // The graphic class over the class library's bitmaps agrees.
+    TMemoryStream memory(data, size);
+    TZEBPNG png;
+    try {
+        png.LoadFromStream(memory);
+        if (!decoded || png.Width() != image.Width() || png.Height() != image.Height())
             std::abort();
     } catch (const EZEBPNG&) {
         if (decoded)
