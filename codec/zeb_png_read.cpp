@@ -8,6 +8,7 @@
 namespace {
 
 constexpr uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
 // Leaves the source just after the picture however the decode ends.
 struct SourceRelease {
     std::function<void()> Release;

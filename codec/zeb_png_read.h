@@ -5,6 +5,7 @@
 
 #include "codec/png_bitmap.h"
 #include "codec/zeb_png_error.h"
+#include "codec/zeb_png_rows.h"
 #include "codec/zeb_png_types.h"
 #include "codec/zeb_stream.h"
 #include "codec/zeb_zlib.h"
@@ -91,7 +92,6 @@ protected:
 
 private:
     enum TColorKind { ckGrey = 0, ckRGB = 2, ckPalette = 3 };
-    using TRowConverter = void (*)(const uint8_t* src, uint8_t* pixels, uint8_t* alpha, int32_t count);
 
     // Chunk framing.
     bool ReadChunkHeader();
@@ -174,7 +174,7 @@ private:
 
     // Decoding.
     int FFileBits = 0; // bits per pixel in the file
-    TRowConverter FRowToPixels = nullptr;
+    TPngRowToPixels FRowToPixels = nullptr;
     std::unique_ptr<TZInflate> FInflate;
     std::vector<uint8_t> FRow;
     std::vector<uint8_t> FPrevRow;
