@@ -87,7 +87,7 @@ void TZEBPNGReadStream::PrepareBitmap()
         FAlphaBitmap->Prepare(FWidth, FHeight, 8, GreyRamp(256));
 }
 
-// Hands inflate the next piece of IDAT data, moving on to the following
+// Hands inflate the next slice of IDAT data, moving on to the following
 // chunk when one is used up; false when the image data ends.
 bool TZEBPNGReadStream::FeedInflate()
 {

@@ -1,5 +1,5 @@
 // Arbitrary bytes into the PNG reader, both straight from memory and through
-// a stream that is read in buffered pieces. A picture that decodes must
+// a stream that is read in buffered slices. A picture that decodes must
 // survive writing and reading back unchanged.
 
 #include "base/streams.h"
@@ -15,10 +15,10 @@
 namespace {
 
 // A stream over the bytes that is no memory stream, so the reader takes its
-// buffered path; reads come in short, uneven pieces.
-class PieceStream : public TStream {
+// buffered path; reads come in short, uneven slices.
+class ChoppyStream : public TStream {
 public:
-    PieceStream(const uint8_t* data, size_t size) : FData(data), FSize(static_cast<int64_t>(size)) {}
+    ChoppyStream(const uint8_t* data, size_t size) : FData(data), FSize(static_cast<int64_t>(size)) {}
     int64_t Read(void* buffer, int64_t count) override
     {
         const int64_t n = std::min({count, FSize - FPos, int64_t{70001}});
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const EZEBPNG&) {
     }
 
-    PieceStream stream(data, size);
+    ChoppyStream stream(data, size);
     PngImage streamed, streamedAlpha;
     TZEBPNGReadStream reader;
     reader.SetAlphaBitmap(&streamedAlpha);

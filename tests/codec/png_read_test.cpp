@@ -202,9 +202,9 @@ TEST(PngRead, MacBinaryHeaderIsSkipped)
 TEST(PngRead, IDATSplitAnyWayDecodesTheSame)
 {
     const Bytes raw = GreyRows(17, 9);
-    PngImage whole, pieces, withEmpty;
+    PngImage whole, slices, withEmpty;
     DecodePNG(PngBuilder().IHDR(17, 9, 8, 0).IDAT(raw).IEND().Data(), whole);
-    DecodePNG(PngBuilder().IHDR(17, 9, 8, 0).IDAT(raw, 1).IEND().Data(), pieces);
+    DecodePNG(PngBuilder().IHDR(17, 9, 8, 0).IDAT(raw, 1).IEND().Data(), slices);
     const Bytes z = Zlib(raw);
     PngBuilder b;
     b.IHDR(17, 9, 8, 0).Add("IDAT", {});
@@ -213,7 +213,7 @@ TEST(PngRead, IDATSplitAnyWayDecodesTheSame)
                             z.begin() + static_cast<ptrdiff_t>(std::min(z.size(), i + 5))))
             .Add("IDAT", {});
     DecodePNG(b.IEND().Data(), withEmpty);
-    EXPECT_EQ(whole, pieces);
+    EXPECT_EQ(whole, slices);
     EXPECT_EQ(whole, withEmpty);
     EXPECT_EQ(whole.ScanLine(8)[16], 24);
 }

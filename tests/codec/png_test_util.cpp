@@ -48,14 +48,14 @@ PngBuilder& PngBuilder::IHDR(uint32_t width, uint32_t height, uint8_t depth, uin
     return Add("IHDR", d);
 }
 
-PngBuilder& PngBuilder::IDAT(const Bytes& raw, size_t piece)
+PngBuilder& PngBuilder::IDAT(const Bytes& raw, size_t slice)
 {
     const Bytes z = Zlib(raw);
-    if (piece == 0)
+    if (slice == 0)
         return Add("IDAT", z);
-    for (size_t i = 0; i < z.size(); i += piece)
+    for (size_t i = 0; i < z.size(); i += slice)
         Add("IDAT", Bytes(z.begin() + static_cast<ptrdiff_t>(i),
-                          z.begin() + static_cast<ptrdiff_t>(std::min(z.size(), i + piece))));
+                          z.begin() + static_cast<ptrdiff_t>(std::min(z.size(), i + slice))));
     return *this;
 }
 

@@ -25,8 +25,8 @@ public:
     PngBuilder& Add(const std::string& type, const Bytes& data);
     PngBuilder& IHDR(uint32_t width, uint32_t height, uint8_t depth, uint8_t colorType, uint8_t interlace = 0);
     // Compresses the raw rows (filter bytes included) into one IDAT chunk,
-    // or into pieces of `piece` bytes.
-    PngBuilder& IDAT(const Bytes& raw, size_t piece = 0);
+    // or into slices of `slice` bytes.
+    PngBuilder& IDAT(const Bytes& raw, size_t slice = 0);
     PngBuilder& IEND();
     // The chunk's CRC is spoiled.
     PngBuilder& AddBadCRC(const std::string& type, const Bytes& data);
