@@ -121,6 +121,7 @@ private:
     // Image data.
     void SettleFormats();
     bool FeedInflate();
+    bool FillInflated();
     bool ReadRow(uint8_t* dest, size_t count);
     void DecodeRows();
     void StoreRow(const TPNGPass& pass, int32_t y, const uint8_t* row);
@@ -180,6 +181,10 @@ private:
     std::vector<uint8_t> FPrevRow;
     std::vector<uint8_t> FPixels;
     std::vector<uint8_t> FAlphaRow;
+    std::vector<uint8_t> FInflated; // image data inflated ahead of the rows
+    const uint8_t* FInflatedPtr = nullptr;
+    size_t FInflatedLeft = 0;
+    uint64_t FImageBytesLeft = 0; // image data not yet inflated
     int32_t FRowsDone = 0;
     int32_t FRowsTotal = 0;
 };

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr size_t InflateInputSize = 32768;
+constexpr size_t InflatedBufferSize = 65536;
 
 std::vector<PngColor> GreyRamp(int entries)
 {
@@ -113,19 +114,42 @@ bool TZEBPNGReadStream::FeedInflate()
     return true;
 }
 
-bool TZEBPNGReadStream::ReadRow(uint8_t* dest, size_t count)
+// Inflates the next stretch of image data. Many rows at a time let zlib take
+// its fast path, which per-row calls on narrow pictures never reach.
+bool TZEBPNGReadStream::FillInflated()
 {
+    const size_t wanted = static_cast<size_t>(std::min<uint64_t>(FInflated.size(), FImageBytesLeft));
+    if (wanted == 0)
+        return false;
     z_stream& z = FInflate->Stream();
-    z.next_out = dest;
-    z.avail_out = static_cast<uInt>(count);
+    z.next_out = FInflated.data();
+    z.avail_out = static_cast<uInt>(wanted);
     while (z.avail_out > 0) {
         if (z.avail_in == 0 && !FeedInflate())
-            return false;
+            break;
         const int result = inflate(&z, Z_NO_FLUSH);
         if (result == Z_STREAM_END)
-            return z.avail_out == 0;
+            break;
         if (result != Z_OK && !(result == Z_BUF_ERROR && z.avail_in == 0))
+            break;
+    }
+    FInflatedPtr = FInflated.data();
+    FInflatedLeft = wanted - z.avail_out;
+    FImageBytesLeft -= FInflatedLeft;
+    return FInflatedLeft > 0;
+}
+
+bool TZEBPNGReadStream::ReadRow(uint8_t* dest, size_t count)
+{
+    while (count > 0) {
+        if (FInflatedLeft == 0 && !FillInflated())
             return false;
+        const size_t n = std::min(count, FInflatedLeft);
+        std::memcpy(dest, FInflatedPtr, n);
+        dest += n;
+        FInflatedPtr += n;
+        FInflatedLeft -= n;
+        count -= n;
     }
     return true;
 }
@@ -142,8 +166,13 @@ void TZEBPNGReadStream::DecodeRows()
 
     const TPNGPasses passes = PngPasses(FWidth, FHeight, FInterlace == 1);
     FRowsTotal = 0;
-    for (int p = 0; p < passes.Count; ++p)
+    FImageBytesLeft = 0;
+    for (int p = 0; p < passes.Count; ++p) {
         FRowsTotal += passes.Pass[p].Height;
+        FImageBytesLeft += static_cast<uint64_t>(passes.Pass[p].Height) * (PngRowBytes(passes.Pass[p].Width, FFileBits) + 1);
+    }
+    FInflated.assign(static_cast<size_t>(std::min<uint64_t>(FImageBytesLeft, InflatedBufferSize)), 0);
+    FInflatedLeft = 0;
     FRowsDone = 0;
     const size_t bpp = static_cast<size_t>((FFileBits + 7) / 8);
     const bool hooked = FKeySet && FOnReadRow;
@@ -176,6 +205,7 @@ void TZEBPNGReadStream::DecodeRows()
     FPrevRow = {};
     FPixels = {};
     FAlphaRow = {};
+    FInflated = {};
 }
 
 void TZEBPNGReadStream::StoreRow(const TPNGPass& pass, int32_t y, const uint8_t* row)
