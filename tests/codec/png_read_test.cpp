@@ -218,7 +218,7 @@ TEST(PngRead, IDATSplitAnyWayDecodesTheSame)
     EXPECT_EQ(whole.ScanLine(8)[16], 24);
 }
 
-TEST(PngRead, ChunkBetweenIDATsIsStillHandled)
+TEST(PngRead, DataAfterThePictureIsSkipped)
 {
     // Image data complete in the first IDAT; a second IDAT after the image is skipped.
     const Bytes z = Zlib(GreyRows(3, 3));
