@@ -1,0 +1,9 @@
+#pragma once
+// The one exception the PNG reader and writer raise.
+
+#include "platform/graphic_base.h"
+
+class EZEBPNG : public EInvalidGraphic {
+public:
+    using EInvalidGraphic::EInvalidGraphic;
+};
