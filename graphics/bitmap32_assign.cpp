@@ -40,13 +40,10 @@ void TBitmap32::AssignFromTBitmap(const TBitmap& bitmap)
     bitmap.CopyToDIB32(reinterpret_cast<uint8_t*>(FBits), FWidth * 4);
     if (bitmap.PixelFormat() != pf32bit)
         ResetAlpha(255);
-    if (bitmap.Transparent()) {
-        const TColor32 key = Color32FromWinColor(bitmap.TransparentColor()) & 0x00FFFFFF;
-        const int64_t count = int64_t(FWidth) * FHeight;
-        for (int64_t i = 0; i < count; ++i)
-            if ((FBits[i] & 0x00FFFFFF) == key)
-                FBits[i] &= 0x00FFFFFF;
-    }
+    // A transparent colour that names a palette entry keys that entry's
+    // pixels, not pixels whose red happens to equal the index.
+    if (bitmap.Transparent())
+        bitmap.ClearTransparentAlpha(reinterpret_cast<uint8_t*>(FBits), FWidth * 4);
     // The canvas is made on first use even on a const bitmap, as the class
     // library does; only its font is read.
     FFont->Assign(&const_cast<TBitmap&>(bitmap).Canvas()->Font());

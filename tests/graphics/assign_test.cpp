@@ -47,6 +47,26 @@ TEST(Bitmap32Assign, TransparentColourLosesItsAlphaOnly)
     EXPECT_EQ(b.Pixel(0, 0), 0xFFFF0000u);
 }
 
+TEST(Bitmap32Assign, PaletteIndexTransparencyKeysThatEntry)
+{
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf8bit);
+    TPalette palette(4);
+    palette[0] = TRGBQuad{0, 0, 3, 0};    // red equals the keyed index
+    palette[3] = TRGBQuad{30, 20, 10, 0}; // the keyed entry
+    bmp.SetPalette(palette);
+    bmp.SetSize(2, 1);
+    uint8_t* row = static_cast<uint8_t*>(bmp.ScanLine(0));
+    row[0] = 3;
+    row[1] = 0;
+    bmp.SetTransparent(true);
+    bmp.SetTransparentColor(PaletteIndex(3));
+    TBitmap32 b;
+    b.Assign(&bmp);
+    EXPECT_EQ(b.Pixel(0, 0), 0x000A141Eu);
+    EXPECT_EQ(b.Pixel(1, 0), 0xFF030000u);
+}
+
 TEST(Bitmap32Assign, ThirtyTwoBitBitmapsKeepTheirAlphaBothWays)
 {
     TBitmap32 a;
