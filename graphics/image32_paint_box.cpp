@@ -189,10 +189,12 @@ TSurfacePixels TCustomPaintBox32::SurfaceBeginPaint()
                 ResizeBuffer();
             if (FRepaintOptimizer->GetEnabled())
                 FRepaintOptimizer->BeginPaint();
-            if (CustomRepaint() && InvalidRectsAvailable()) {
+            if (FRepaintMode == rmOptimizer && FRepaintOptimizer->GetEnabled() && InvalidRectsAvailable()) {
+                // Even a full repaint lets the optimiser take in what changed,
+                // so that it knows where every layer is drawn from now on. No
+                // rectangles left means it gave up: all of it is repainted.
                 DoPrepareInvalidRects();
-                // No rectangles left means the optimiser gave up: all of it.
-                if (!FBufferValid)
+                if (!CustomRepaint() || !FBufferValid)
                     FInvalidRects->Clear();
                 DoPaintBuffer();
             } else if (!FBufferValid) {
