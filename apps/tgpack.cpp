@@ -6,7 +6,6 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TIDEGLASS Pack"));
-    QApplication::setApplicationDisplayName(QStringLiteral("TIDEGLASS Pack"));
     TTGPackForm form;
     form.show();
     return app.exec();
