@@ -4,6 +4,7 @@
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "base/stringlist.h"
+#include "tools/pack/entry_pipeline.h"
 #include "tools/pack/safe_file_stream.h"
 
 #include <dirent.h>
@@ -184,6 +185,20 @@ std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, const void* 
     return entry;
 }
 
+std::unique_ptr<TMemoryStream> MakeDataEntry(const std::string& FileName, TkvCompress& Coder)
+{
+    std::string name;
+    if (!PackNameFromPath(FileName, name))
+        throw NameError(FileName);
+    TMemoryStream data;
+    data.LoadFromFile(FileName);
+    CheckEntrySize(data.Size(), SJ("データファイル"), FileName);
+    auto entry = MakePackEntry(name, data.Memory(), data.Size(), DatCompressCheck(FileName), Coder);
+    // A coded entry can outgrow its file by an eighth.
+    CheckEntrySize(entry->Size(), SJ("データファイル"), FileName);
+    return entry;
+}
+
 void WritePackEntry(TStream& Target, TMemoryStream& Entry)
 {
     Target.WriteI32(int32_t(Entry.Size()));
@@ -193,7 +208,7 @@ void WritePackEntry(TStream& Target, TMemoryStream& Entry)
 // ---------------------------------------------------------------------------
 
 TPackBuilder::TPackBuilder(const std::string& Target, TkvCompressClass CompressClass)
-    : FTarget(std::make_unique<TSafeFileStream>(Target)), FCoder(CompressClass())
+    : FTarget(std::make_unique<TSafeFileStream>(Target)), FCompressClass(CompressClass), FCoder(CompressClass())
 {
     FTarget->WriteBuffer(Magic, 4);
     FTarget->WriteI32(0);
@@ -221,18 +236,23 @@ void TPackBuilder::AddScript(const std::string& ScriptFile)
 
 void TPackBuilder::AddDataFile(const std::string& FileName)
 {
-    std::string name;
-    if (!PackNameFromPath(FileName, name))
-        throw NameError(FileName);
-    TMemoryStream data;
-    data.LoadFromFile(FileName);
-    CheckEntrySize(data.Size(), SJ("データファイル"), FileName);
-    auto entry = MakePackEntry(name, data.Memory(), data.Size(), DatCompressCheck(FileName), *FCoder);
-    data.Clear();
-    // A coded entry can outgrow its file by an eighth.
-    CheckEntrySize(entry->Size(), SJ("データファイル"), FileName);
-    WritePackEntry(*FTarget, *entry);
+    WritePackEntry(*FTarget, *MakeDataEntry(FileName, *FCoder));
     ++FCount;
+}
+
+void TPackBuilder::AddDataFiles(const std::vector<std::string>& FileNames,
+                                const std::function<void(size_t Done)>& Progress)
+{
+    MakeEntriesInOrder(
+        FileNames.size(), FCompressClass,
+        [&](size_t i, TkvCompress& Coder) { return MakeDataEntry(FileNames[i], Coder); },
+        [&](size_t i, std::unique_ptr<TMemoryStream> Entry) {
+            WritePackEntry(*FTarget, *Entry);
+            ++FCount;
+            Entry.reset();
+            if (Progress)
+                Progress(i + 1);
+        });
 }
 
 void TPackBuilder::Commit()
@@ -248,7 +268,6 @@ void BuildPackArchive(const std::string& ScriptFile, const std::vector<std::stri
     TPackBuilder::CheckNames(DataFiles);
     TPackBuilder builder(Target);
     builder.AddScript(ScriptFile);
-    for (const std::string& file : DataFiles)
-        builder.AddDataFile(file);
+    builder.AddDataFiles(DataFiles);
     builder.Commit();
 }

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -67,6 +68,9 @@ std::string AssembleScript(const std::string& ScriptFile);
 // name, and the payload (the LZSS stream of Data, or Data itself).
 std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, const void* Data, int64_t Size, bool Compressed,
                                              TkvCompress& Coder);
+// The entry of a data file, read whole and coded by its extension. Raises
+// as TPackBuilder::AddDataFile does.
+std::unique_ptr<TMemoryStream> MakeDataEntry(const std::string& FileName, TkvCompress& Coder);
 // The entry's size field and the entry.
 void WritePackEntry(TStream& Target, TMemoryStream& Entry);
 
@@ -92,6 +96,12 @@ public:
     // a name without Shift-JIS form or a file too large for an entry, and
     // the file layer's errors when it cannot be read.
     void AddDataFile(const std::string& FileName);
+    // The next entries, one per file in order, coded on worker threads.
+    // Progress (if set) runs on the calling thread after each entry is
+    // written, with the number written so far. Errors as AddDataFile's, for
+    // the first file in list order that fails.
+    void AddDataFiles(const std::vector<std::string>& FileNames,
+                      const std::function<void(size_t Done)>& Progress = {});
     // The entry count, then the file into place.
     void Commit();
 
@@ -99,6 +109,7 @@ public:
 
 private:
     std::unique_ptr<TSafeFileStream> FTarget;
+    TkvCompressClass FCompressClass;
     std::unique_ptr<TkvCompress> FCoder;
     int32_t FCount = 0;
 };

@@ -368,10 +368,7 @@ void TTGPackForm::WriteArchive(const std::string& Script, const std::vector<std:
         SetBusy(true);
         PackWaitDlg->show();
         QCoreApplication::processEvents();
-        for (const std::string& file : Files) {
-            builder.AddDataFile(file);
-            QCoreApplication::processEvents();
-        }
+        builder.AddDataFiles(Files, [](size_t) { QCoreApplication::processEvents(); });
         PackWaitDlg->hide();
         builder.Commit();
     } catch (const std::exception& e) {
