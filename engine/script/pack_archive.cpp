@@ -141,7 +141,12 @@ int ReadPackEntry(std::string_view Name, TStream& Archive, TMemoryStream& Out)
         return result;
 
     try {
-        Out.Bytes().reserve(size_t(entry.PackDataSize));
+        // A coded size is believed only as far as usual ratios go; the
+        // stream grows past that if the payload really decodes further.
+        const int64_t expected = entry.PackCompressed != 0
+                                     ? std::min<int64_t>(entry.PackDataSize, 4 * entry.PayloadSize + 4096)
+                                     : entry.PackDataSize;
+        Out.Bytes().reserve(size_t(expected));
         if (entry.PackCompressed != 0) {
             TPayloadStream payload(Archive, entry.PayloadOffset, entry.PayloadSize);
             // One coder per call, as the class reference hands it out.

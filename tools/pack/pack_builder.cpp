@@ -167,7 +167,7 @@ std::string AssembleScript(const std::string& ScriptFile)
     return lines.Text();
 }
 
-std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, const void* Data, int64_t Size, bool Compressed,
+std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, TStream& Source, int64_t Size, bool Compressed,
                                              TkvCompress& Coder)
 {
     auto entry = std::make_unique<TMemoryStream>();
@@ -175,13 +175,10 @@ std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, const void* 
     entry->WriteI32(Compressed ? 1 : 0);
     entry->WriteI32(int32_t(Name.size()));
     entry->WriteBuffer(Name.data(), int64_t(Name.size()));
-    if (Compressed) {
-        // A window on the caller's bytes would do; the coder reads a stream.
-        TMemoryStream source(Data, size_t(Size));
-        Coder.Compress(source, *entry, int32_t(Size));
-    } else {
-        entry->WriteBuffer(Data, Size);
-    }
+    if (Compressed)
+        Coder.Compress(Source, *entry, int32_t(Size));
+    else if (Size > 0) // CopyFrom takes a count of 0 as "the whole stream"
+        entry->CopyFrom(Source, Size);
     return entry;
 }
 
@@ -193,7 +190,7 @@ std::unique_ptr<TMemoryStream> MakeDataEntry(const std::string& FileName, TkvCom
     TMemoryStream data;
     data.LoadFromFile(FileName);
     CheckEntrySize(data.Size(), SJ("データファイル"), FileName);
-    auto entry = MakePackEntry(name, data.Memory(), data.Size(), DatCompressCheck(FileName), Coder);
+    auto entry = MakePackEntry(name, data, data.Size(), DatCompressCheck(FileName), Coder);
     // A coded entry can outgrow its file by an eighth.
     CheckEntrySize(entry->Size(), SJ("データファイル"), FileName);
     return entry;
@@ -228,7 +225,8 @@ void TPackBuilder::AddScript(const std::string& ScriptFile)
 {
     const std::string text = AssembleScript(ScriptFile);
     CheckEntrySize(int64_t(text.size()), SJ("スクリプトファイル"), ScriptFile);
-    auto entry = MakePackEntry(ScriptEntryName, text.data(), int64_t(text.size()), true, *FCoder);
+    TMemoryStream source(text.data(), text.size());
+    auto entry = MakePackEntry(ScriptEntryName, source, source.Size(), true, *FCoder);
     CheckEntrySize(entry->Size(), SJ("スクリプトファイル"), ScriptFile);
     WritePackEntry(*FTarget, *entry);
     ++FCount;

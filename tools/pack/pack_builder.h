@@ -65,8 +65,9 @@ bool PackNameFromPath(std::string_view Path, std::string& Name);
 std::string AssembleScript(const std::string& ScriptFile);
 
 // One entry without its size field: data size, coded flag, name length,
-// name, and the payload (the LZSS stream of Data, or Data itself).
-std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, const void* Data, int64_t Size, bool Compressed,
+// name, and the payload: the LZSS stream of Size bytes from Source's
+// position, or those bytes as they are.
+std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, TStream& Source, int64_t Size, bool Compressed,
                                              TkvCompress& Coder);
 // The entry of a data file, read whole and coded by its extension. Raises
 // as TPackBuilder::AddDataFile does.
