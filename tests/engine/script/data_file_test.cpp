@@ -8,6 +8,9 @@
 
 #include <QTemporaryDir>
 #include <string>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -219,17 +222,59 @@ TEST_F(DataFile, AssignErrorKeepsTheReadPosition)
     EXPECT_EQ(file.ReadPos(), 0);
 }
 
+// Shipped data may be read-only. Permissions do not bind the superuser, so
+// there the file is made immutable where the file system allows it.
+class TReadOnlyFile {
+public:
+    explicit TReadOnlyFile(const std::string& Path) : FPath(Path)
+    {
+        ::chmod(Path.c_str(), 0444);
+        if (::geteuid() != 0) {
+            FReadOnly = true;
+            return;
+        }
+        FImmutable = SetImmutable(true);
+        FReadOnly = FImmutable;
+    }
+    ~TReadOnlyFile()
+    {
+        if (FImmutable)
+            SetImmutable(false);
+    }
+    bool ReadOnly() const { return FReadOnly; }
+
+private:
+    std::string FPath;
+    bool FReadOnly = false;
+    bool FImmutable = false;
+
+    bool SetImmutable(bool On) const
+    {
+        const int fd = ::open(FPath.c_str(), O_RDONLY);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        if (done) {
+            flags = On ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(fd);
+        return done;
+    }
+};
+
 TEST_F(DataFile, ReadOnlyDataIsReadable)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "file permissions do not bind the superuser";
     Put("ro.dat", WithChecksum({0x00, 0x2A, 0x00, 0x00, 0x00}));
-    ::chmod(Path("ro.dat").c_str(), 0444);
-    ::chmod(Dir.path().toLocal8Bit().constData(), 0555);
+    const TReadOnlyFile readOnly(Path("ro.dat"));
+    if (!readOnly.ReadOnly())
+        GTEST_SKIP() << "the file cannot be made read-only here";
+    ASSERT_LT(::open(Path("ro.dat").c_str(), O_RDWR), 0);
+
     TDatFile file;
     EXPECT_EQ(file.Open(Path("ro.dat"), false), TDatStatus::dsOk);
     const std::vector<TDatRecord> got = ReadAll(file);
-    ::chmod(Dir.path().toLocal8Bit().constData(), 0755);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].Value, 42);
 }
