@@ -1,7 +1,13 @@
-#include <cstdio>
+#include "base/sjis.h"
+#include "tools/datmaker/dat_maker_form.h"
 
-int main()
+#include <QApplication>
+
+int main(int argc, char** argv)
 {
-    std::fprintf(stderr, "tgdatmaker: not built yet\n");
-    return 1;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(sjis::ToUtf8(SJ("TIDEGLASSデータメーカー"))));
+    TMainForm form;
+    form.show();
+    return app.exec();
 }

@@ -1,7 +1,12 @@
-#include <cstdio>
+#include "tools/pack/pack_form.h"
 
-int main()
+#include <QApplication>
+
+int main(int argc, char** argv)
 {
-    std::fprintf(stderr, "tgpack: not built yet\n");
-    return 1;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TIDEGLASS Pack"));
+    TTGPackForm form;
+    form.show();
+    return app.exec();
 }

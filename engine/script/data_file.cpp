@@ -1,0 +1,267 @@
+#include "engine/script/data_file.h"
+
+#include "base/conv.h"
+#include "base/exceptions.h"
+#include "base/sjis.h"
+#include "base/streams.h"
+#include "codec/crc32.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int64_t ChecksumSize = 4;
+constexpr int64_t RecordHeadSize = 5; // type byte and value or length
+
+// The CRC of Count bytes from Data's position, read in pieces so a large
+// file is never held whole.
+uint32_t StreamChecksum(TStream& Data, int64_t Count)
+{
+    std::vector<uint8_t> buffer(size_t(std::min<int64_t>(std::max<int64_t>(Count, 0), 0x10000)));
+    uint32_t crc = 0;
+    while (Count > 0) {
+        const int64_t n = std::min<int64_t>(Count, int64_t(buffer.size()));
+        Data.ReadBuffer(buffer.data(), n);
+        UpdateCRC32(buffer.data(), uint32_t(n), crc);
+        Count -= n;
+    }
+    return crc;
+}
+
+} // namespace
+
+TDatRecord DatInteger(int32_t Value)
+{
+    TDatRecord r;
+    r.DatValueType = 0;
+    r.Value = Value;
+    return r;
+}
+
+TDatRecord DatString(std::string Text)
+{
+    TDatRecord r;
+    r.DatValueType = 1;
+    r.Text = std::move(Text);
+    return r;
+}
+
+uint32_t DatChecksum(const void* Data, size_t Size)
+{
+    uint32_t crc = 0;
+    const auto* p = static_cast<const uint8_t*>(Data);
+    // UpdateCRC32 takes a 32-bit length.
+    while (Size > 0) {
+        const uint32_t n = uint32_t(std::min<size_t>(Size, 0x40000000));
+        UpdateCRC32(p, n, crc);
+        p += n;
+        Size -= n;
+    }
+    return crc;
+}
+
+void WriteDatRecord(TStream& Target, const TDatRecord& Record)
+{
+    if (!Record.IsString()) {
+        Target.WriteU8(0);
+        Target.WriteI32(Record.Value);
+        return;
+    }
+    Target.WriteU8(Record.DatValueType);
+    Target.WriteU32(uint32_t(Record.Text.size()));
+    Target.WriteBuffer(Record.Text.data(), int64_t(Record.Text.size()));
+}
+
+bool ReadDatRecord(TStream& Data, int64_t DataEnd, TDatRecord& Record)
+{
+    const int64_t start = Data.Position();
+    if (DataEnd - start < RecordHeadSize)
+        return false;
+    TDatRecord r;
+    r.DatValueType = Data.ReadU8();
+    if (!r.IsString()) {
+        r.Value = Data.ReadI32();
+    } else {
+        const uint32_t length = Data.ReadU32();
+        if (int64_t(length) > DataEnd - start - RecordHeadSize)
+            return false;
+        r.Text.resize(length);
+        Data.ReadBuffer(r.Text.data(), int64_t(length));
+    }
+    Record = std::move(r);
+    return true;
+}
+
+bool DatChecksumMatches(TStream& Data)
+{
+    const int64_t size = Data.Size();
+    Data.SetPosition(0);
+    const uint32_t crc = size > ChecksumSize ? StreamChecksum(Data, size - ChecksumSize) : 0;
+    uint32_t stored = 0;
+    if (size >= ChecksumSize) {
+        Data.SetPosition(size - ChecksumSize);
+        stored = Data.ReadU32();
+    }
+    return crc == stored;
+}
+
+bool DatFileExists(const std::string& Path)
+{
+    struct stat st{};
+    return ::stat(Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string DatStatusText(TDatStatus Status, std::string_view Path)
+{
+    switch (Status) {
+    case TDatStatus::dsOk:
+        return {};
+    case TDatStatus::dsNotOpenForWrite:
+        return SJ(":データファイルが開かれていないのに書き込む事は出来ません。");
+    case TDatStatus::dsWriteInReadMode:
+        return SJ(":読み込みモードでデータが開かれているので、書き込む事は出来ません。");
+    case TDatStatus::dsNotOpenForRead:
+        return SJ(":データファイルが開かれていないので読み込む事は出来ません。");
+    case TDatStatus::dsReadInWriteMode:
+        return SJ(":書き込みモードでデータが開かれているので、読み込む事は出来ません。");
+    case TDatStatus::dsNoData:
+        return SJ(":読みこむデータがありません。");
+    case TDatStatus::dsTampered:
+        return SJ(":データファイルが不正に書き替えられています！");
+    case TDatStatus::dsMissing:
+        return SJ(":ファイル") + std::string(Path) + SJ("が存在しません。");
+    case TDatStatus::dsStringToNonString:
+        return SJ(":文字列を文字列変数以外に代入する事は出来ません。");
+    case TDatStatus::dsIntegerForString:
+        return SJ("DATREADSで文字列ではなく整数を読もうとしました");
+    case TDatStatus::dsStringForInteger:
+        return SJ("DATREADSで整数ではなく文字列を読もうとしました");
+    case TDatStatus::dsWritesTarget:
+        return SJ("DATWRITESで書き出せるのはフラグ変数か文字列変数だけです。");
+    case TDatStatus::dsReadsTarget:
+        return SJ("DATREADSで読み出せるのはフラグ変数か文字列変数だけです。");
+    }
+    return {};
+}
+
+std::string DatErrorLine(int32_t LineNumber, std::string_view Text)
+{
+    return "Error" + IntToStr(LineNumber) + std::string(Text);
+}
+
+// ---------------------------------------------------------------------------
+
+TDatStatus TDatFile::Open(const std::string& Path, bool ForWrite)
+{
+    Close();
+    FDatFileName = Path;
+    FDatReadPos = 0;
+    if (ForWrite) {
+        FDatWriteMode = 1;
+        try {
+            TFileStream create(Path, fmCreate);
+        } catch (...) {
+            FDatFileName.clear();
+            throw;
+        }
+        return TDatStatus::dsOk;
+    }
+
+    FDatWriteMode = 0;
+    if (!DatFileExists(Path)) {
+        FDatFileName.clear();
+        return TDatStatus::dsMissing;
+    }
+    bool matches = false;
+    try {
+        TFileStream file(Path, fmOpenRead | fmShareDenyWrite);
+        matches = DatChecksumMatches(file);
+    } catch (...) {
+        FDatFileName.clear();
+        throw;
+    }
+    if (!matches) {
+        FDatFileName.clear();
+        return TDatStatus::dsTampered;
+    }
+    return TDatStatus::dsOk;
+}
+
+void TDatFile::Close()
+{
+    if (!IsOpen())
+        return;
+    const std::string path = std::move(FDatFileName);
+    FDatFileName.clear();
+    if (FDatWriteMode != 1)
+        return;
+    TFileStream file(path, fmOpenReadWrite | fmShareExclusive);
+    const int64_t size = file.Size();
+    file.SetPosition(0);
+    const uint32_t crc = size > 0 ? StreamChecksum(file, size) : 0;
+    file.Seek(0, soEnd);
+    file.WriteU32(crc);
+}
+
+TDatStatus TDatFile::CanWrite() const
+{
+    if (!IsOpen())
+        return TDatStatus::dsNotOpenForWrite;
+    if (FDatWriteMode != 1)
+        return TDatStatus::dsWriteInReadMode;
+    return TDatStatus::dsOk;
+}
+
+TDatStatus TDatFile::CanRead() const
+{
+    if (!IsOpen())
+        return TDatStatus::dsNotOpenForRead;
+    if (FDatWriteMode == 1)
+        return TDatStatus::dsReadInWriteMode;
+    return TDatStatus::dsOk;
+}
+
+TDatStatus TDatFile::Write(const std::vector<TDatRecord>& Records)
+{
+    const TDatStatus status = CanWrite();
+    if (status != TDatStatus::dsOk)
+        return status;
+    // Coded first so the file gets all of them in one write.
+    TMemoryStream coded;
+    for (const TDatRecord& r : Records)
+        WriteDatRecord(coded, r);
+    TFileStream file(FDatFileName, fmOpenReadWrite | fmShareExclusive);
+    file.Seek(0, soEnd);
+    coded.SaveToStream(file);
+    return TDatStatus::dsOk;
+}
+
+TDatStatus TDatFile::Read(const TDatAssign& Assign)
+{
+    return ReadRecords(1, Assign);
+}
+
+TDatStatus TDatFile::ReadRecords(int32_t Count, const TDatAssign& Assign)
+{
+    const TDatStatus status = CanRead();
+    if (status != TDatStatus::dsOk)
+        return status;
+    // Shipped data may lie in a read-only folder: reading asks for no more.
+    TFileStream file(FDatFileName, fmOpenRead | fmShareDenyWrite);
+    const int64_t dataEnd = file.Size() - ChecksumSize;
+    if (dataEnd - FDatReadPos <= 0)
+        return TDatStatus::dsNoData;
+
+    file.SetPosition(FDatReadPos);
+    TDatRecord record;
+    for (int32_t i = 0; i < Count; ++i) {
+        if (!ReadDatRecord(file, dataEnd, record))
+            return TDatStatus::dsNoData;
+        const int64_t next = file.Position();
+        Assign(i, record);
+        file.SetPosition(next);
+    }
+    FDatReadPos = file.Position();
+    return TDatStatus::dsOk;
+}

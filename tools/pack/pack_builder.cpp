@@ -1,0 +1,271 @@
+#include "tools/pack/pack_builder.h"
+
+#include "base/conv.h"
+#include "base/sjis.h"
+#include "base/streams.h"
+#include "base/stringlist.h"
+#include "tools/pack/entry_pipeline.h"
+#include "tools/pack/safe_file_stream.h"
+
+#include <dirent.h>
+#include <limits>
+#include <map>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr uint8_t Magic[4] = {0x54, 0x47, 0x00, 0x01};
+constexpr int64_t CountOffset = 4;
+constexpr std::string_view ScriptEntryName = "*SCRIPT*";
+constexpr int MaxContinuationFiles = 100;
+
+char AsciiUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
+}
+
+// Linux paths are UTF-8, whose multi-byte characters never hold a byte
+// below 80h, so only the letters a-z are touched.
+std::string AsciiUpperCase(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        c = AsciiUpper(c);
+    return out;
+}
+
+std::string_view FileNameOf(std::string_view Path)
+{
+    const size_t slash = Path.rfind('/');
+    return slash == std::string_view::npos ? Path : Path.substr(slash + 1);
+}
+
+bool IsRegularFile(const std::string& Path)
+{
+    struct stat st{};
+    return ::stat(Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The files of one folder, so that a continuation file written "GAME1.TGS"
+// beside "game.tgs" is found as it was on the file system the games came
+// from, where letter case does not tell names apart.
+class TFolderIndex {
+public:
+    explicit TFolderIndex(std::string Folder) : FFolder(std::move(Folder))
+    {
+        DIR* dir = ::opendir(FFolder.empty() ? "." : FFolder.c_str());
+        if (!dir)
+            return;
+        while (const dirent* e = ::readdir(dir))
+            FNames.emplace(AsciiUpperCase(e->d_name), e->d_name);
+        ::closedir(dir);
+    }
+
+    // The path of the file Name in the folder, exact name first; empty when
+    // there is none.
+    std::string Find(const std::string& Name) const
+    {
+        const std::string exact = FFolder + Name;
+        if (IsRegularFile(exact))
+            return exact;
+        const auto [first, last] = FNames.equal_range(AsciiUpperCase(Name));
+        for (auto it = first; it != last; ++it) {
+            const std::string path = FFolder + it->second;
+            if (IsRegularFile(path))
+                return path;
+        }
+        return {};
+    }
+
+private:
+    std::string FFolder;
+    std::multimap<std::string, std::string> FNames;
+};
+
+void CheckEntrySize(int64_t Size, std::string_view Before, const std::string& Path)
+{
+    if (Size > std::numeric_limits<int32_t>::max())
+        throw EPackFileError(Before, Path, SJ("は大きすぎるため、アーカイブに格納できません。"));
+}
+
+EPackFileError NameError(const std::string& Path)
+{
+    return EPackFileError(SJ("データファイル"), Path,
+                          SJ("の名前にShift-JISで表せない文字が含まれているため、アーカイブに格納できません。"));
+}
+
+} // namespace
+
+EPackFileError::EPackFileError(std::string_view Before, std::string Path, std::string_view After)
+    : Exception(std::string(Before) + sjis::FromUtf8(Path) + std::string(After)), FBefore(Before),
+      FPath(std::move(Path)), FAfter(After)
+{
+}
+
+std::string EPackFileError::Utf8Text() const
+{
+    return sjis::ToUtf8(FBefore) + FPath + sjis::ToUtf8(FAfter);
+}
+
+std::string UpperFileExt(std::string_view FileName)
+{
+    const std::string_view name = FileNameOf(FileName);
+    const size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string() : AsciiUpperCase(name.substr(dot));
+}
+
+bool DatExtCheck(std::string_view FileName)
+{
+    const std::string ext = UpperFileExt(FileName);
+    for (std::string_view e : DatExtTable)
+        if (e == ext)
+            return true;
+    return false;
+}
+
+bool DatCompressCheck(std::string_view FileName)
+{
+    const std::string ext = UpperFileExt(FileName);
+    for (size_t i = 0; i < DatExtTable.size(); ++i)
+        if (DatExtTable[i] == ext)
+            return DatCompressFlags[i] != 0;
+    return true;
+}
+
+bool PackNameFromPath(std::string_view Path, std::string& Name)
+{
+    std::string converted;
+    if (!sjis::TryFromUtf8(FileNameOf(Path), converted))
+        return false;
+    Name = sjis::UpperCase(converted);
+    return true;
+}
+
+std::string AssembleScript(const std::string& ScriptFile)
+{
+    TStringList lines;
+    lines.LoadFromFile(ScriptFile);
+
+    const size_t slash = ScriptFile.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : ScriptFile.substr(0, slash + 1);
+    std::string base(FileNameOf(ScriptFile));
+    if (const size_t dot = base.rfind('.'); dot != std::string::npos)
+        base.erase(dot);
+
+    const TFolderIndex index(folder);
+    if (!index.Find(base + "1.tgs").empty()) {
+        TStringList part;
+        for (int n = 1; n <= MaxContinuationFiles; ++n) {
+            const std::string path = index.Find(base + IntToStr(n) + ".tgs");
+            if (path.empty())
+                continue;
+            part.LoadFromFile(path);
+            for (const std::string& line : part.Items())
+                lines.Add(line);
+        }
+    }
+    return lines.Text();
+}
+
+std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, TStream& Source, int64_t Size, bool Compressed,
+                                             TkvCompress& Coder)
+{
+    auto entry = std::make_unique<TMemoryStream>();
+    entry->WriteI32(int32_t(Size));
+    entry->WriteI32(Compressed ? 1 : 0);
+    entry->WriteI32(int32_t(Name.size()));
+    entry->WriteBuffer(Name.data(), int64_t(Name.size()));
+    if (Compressed)
+        Coder.Compress(Source, *entry, int32_t(Size));
+    else if (Size > 0) // CopyFrom takes a count of 0 as "the whole stream"
+        entry->CopyFrom(Source, Size);
+    return entry;
+}
+
+std::unique_ptr<TMemoryStream> MakeDataEntry(const std::string& FileName, TkvCompress& Coder)
+{
+    std::string name;
+    if (!PackNameFromPath(FileName, name))
+        throw NameError(FileName);
+    TMemoryStream data;
+    data.LoadFromFile(FileName);
+    CheckEntrySize(data.Size(), SJ("データファイル"), FileName);
+    auto entry = MakePackEntry(name, data, data.Size(), DatCompressCheck(FileName), Coder);
+    // A coded entry can outgrow its file by an eighth.
+    CheckEntrySize(entry->Size(), SJ("データファイル"), FileName);
+    return entry;
+}
+
+void WritePackEntry(TStream& Target, TMemoryStream& Entry)
+{
+    Target.WriteI32(int32_t(Entry.Size()));
+    Entry.SaveToStream(Target);
+}
+
+// ---------------------------------------------------------------------------
+
+TPackBuilder::TPackBuilder(const std::string& Target, TkvCompressClass CompressClass)
+    : FTarget(std::make_unique<TSafeFileStream>(Target)), FCompressClass(CompressClass), FCoder(CompressClass())
+{
+    FTarget->WriteBuffer(Magic, 4);
+    FTarget->WriteI32(0);
+}
+
+TPackBuilder::~TPackBuilder() = default;
+
+void TPackBuilder::CheckNames(const std::vector<std::string>& DataFiles)
+{
+    std::string name;
+    for (const std::string& file : DataFiles)
+        if (!PackNameFromPath(file, name))
+            throw NameError(file);
+}
+
+void TPackBuilder::AddScript(const std::string& ScriptFile)
+{
+    const std::string text = AssembleScript(ScriptFile);
+    CheckEntrySize(int64_t(text.size()), SJ("スクリプトファイル"), ScriptFile);
+    TMemoryStream source(text.data(), text.size());
+    auto entry = MakePackEntry(ScriptEntryName, source, source.Size(), true, *FCoder);
+    CheckEntrySize(entry->Size(), SJ("スクリプトファイル"), ScriptFile);
+    WritePackEntry(*FTarget, *entry);
+    ++FCount;
+}
+
+void TPackBuilder::AddDataFile(const std::string& FileName)
+{
+    WritePackEntry(*FTarget, *MakeDataEntry(FileName, *FCoder));
+    ++FCount;
+}
+
+void TPackBuilder::AddDataFiles(const std::vector<std::string>& FileNames,
+                                const std::function<void(size_t Done)>& Progress)
+{
+    MakeEntriesInOrder(
+        FileNames.size(), FCompressClass,
+        [&](size_t i, TkvCompress& Coder) { return MakeDataEntry(FileNames[i], Coder); },
+        [&](size_t i, std::unique_ptr<TMemoryStream> Entry) {
+            WritePackEntry(*FTarget, *Entry);
+            ++FCount;
+            Entry.reset();
+            if (Progress)
+                Progress(i + 1);
+        });
+}
+
+void TPackBuilder::Commit()
+{
+    FTarget->SetPosition(CountOffset);
+    FTarget->WriteI32(FCount);
+    FTarget->Commit();
+}
+
+void BuildPackArchive(const std::string& ScriptFile, const std::vector<std::string>& DataFiles,
+                      const std::string& Target)
+{
+    TPackBuilder::CheckNames(DataFiles);
+    TPackBuilder builder(Target);
+    builder.AddScript(ScriptFile);
+    builder.AddDataFiles(DataFiles);
+    builder.Commit();
+}
