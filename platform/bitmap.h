@@ -47,10 +47,11 @@ public:
     void SetHeight(int32_t value) override;
     void SetSize(int32_t width, int32_t height);
 
-    // Changing the format converts the pixels: palette formats map colours to
-    // the nearest palette entry (a new palette format takes the bitmap's
-    // palette when it has one, else the standard palette of its depth:
-    // black/white, the 16 VGA colours, or the 256-colour halftone palette).
+    // Changing the format converts the pixels. Between palette formats that
+    // grow (or keep) their entry count the palette and indices stay; any other
+    // palette target gets the standard palette of its depth (black/white, the
+    // 16 VGA colours, or the 6x6x6 colour cube with the 16 VGA colours and 24
+    // greys) and each colour its nearest entry.
     TPixelFormat PixelFormat() const { return FPixelFormat; }
     void SetPixelFormat(TPixelFormat format);
     // bmDIB turns a pfDevice bitmap into pf32bit; bmDDB turns any bitmap into
@@ -125,7 +126,6 @@ public:
 
 private:
     friend class TBitmapCanvas;
-    friend struct TBitmapImage;
 
     void Reformat(int32_t width, int32_t height, TPixelFormat format, const TPalette* palette);
     void NotifyChange();

@@ -4,6 +4,7 @@
 // its handle (a TBitmap32's pixels); a TBitmap's canvas draws on the bitmap
 // in whatever pixel format it has.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -117,5 +118,5 @@ private:
     std::unique_ptr<TFont> FFont;
     std::unique_ptr<TBrush> FBrush;
     std::recursive_mutex FLock;
-    int32_t FLockCount = 0;
+    std::atomic<int32_t> FLockCount{0};
 };

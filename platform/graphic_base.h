@@ -77,7 +77,7 @@ public:
     virtual void ReadData(TStream& stream) { LoadFromStream(stream); }
     virtual void WriteData(TStream& stream) { SaveToStream(stream); }
     // Same class and the same saved bytes (both empty counts as equal).
-    virtual bool Equals(const TGraphic* other);
+    virtual bool Equals(TGraphic* other);
 
     // Draws the picture stretched into `rect` of the canvas; called by
     // TCanvas::Draw and StretchDraw.
