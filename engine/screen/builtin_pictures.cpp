@@ -2,6 +2,7 @@
 
 #include "base/streams.h"
 #include "graphics/bitmap32.h"
+#include "graphics/bitmap32_list.h"
 
 std::span<const uint8_t> BuiltInPictureData(int index)
 {
@@ -30,4 +31,13 @@ void LoadBuiltInPicture(int index, TBitmap32& bitmap)
     bitmap.ReadData(stream);
     bitmap.SetDrawMode(BuiltInPictureDrawMode(index));
     bitmap.SetResamplerClassName("TNearestResampler");
+}
+
+void LoadBuiltInPictures(TBitmap32List& list)
+{
+    for (int i = 0; i < BuiltInPictureCount; ++i) {
+        if (list.Bitmaps().Count() <= i)
+            list.Bitmaps().Add();
+        LoadBuiltInPicture(i, list.Bitmap(i));
+    }
 }

@@ -9,6 +9,7 @@
 #include "graphics/draw_mode.h"
 
 class TBitmap32;
+class TBitmap32List;
 
 // Indices in Bitmap32List1.
 enum TBuiltInPicture : int {
@@ -34,3 +35,7 @@ TDrawMode BuiltInPictureDrawMode(int index);
 // `bitmap` takes picture `index`: its pixels, its draw mode and the nearest
 // resampler, as the form data gives them.
 void LoadBuiltInPicture(int index, TBitmap32& bitmap);
+
+// Fills `list` with the five pictures in their order, as the main window's
+// form data holds them; items it already has are overwritten.
+void LoadBuiltInPictures(TBitmap32List& list);

@@ -90,9 +90,10 @@ public:
     int FWaitInterval = 500;
 
 private:
+    // Buffer n, or the picture for -1; nullptr for any other number.
     TBitmap32* BufferOrPicture(int n);
-    // The layer's bitmap becomes a copy of `frame`.
-    static void ShowFrame(TBitmapLayer& layer, const TBitmap32& frame);
+    // The wait frames that exist: FWaitCount, but no more than the list has.
+    int UsableWaitFrames();
 
     TScreenHost& FHost;
     int FWaitY = 0;
