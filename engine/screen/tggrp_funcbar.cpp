@@ -34,10 +34,11 @@ void TTGGrp::DrawFuncBar(int keyCount)
     bar.SetSize(barWidth, BarHeight);
     bar.Clear(0);
 
-    // Without keys there is nothing to divide the bar among.
-    if (keyCount > 0) {
-        const int n = keyCount;
-        const int k = (barWidth - ((n - 1) * 4 + ((n - 1) / 4) * 8)) / n;
+    // Without keys there is nothing to divide the bar among, and keys too
+    // many for a box of a pixel each would only pile their labels up.
+    const int n = keyCount;
+    const int k = n > 0 ? (barWidth - ((n - 1) * 4 + ((n - 1) / 4) * 8)) / n : 0;
+    if (k >= 1) {
         const int offset = FHost.FuncBarShifted() ? ShiftLabelOffset : 0;
         int x = 4;
         int prev = 0;
