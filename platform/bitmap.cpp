@@ -88,8 +88,9 @@ void TBitmap::Reformat(int32_t width, int32_t height, TPixelFormat format, const
     const auto stride = static_cast<int32_t>(pixfmt::StrideOf(width, bpp));
     std::vector<uint8_t> bits(static_cast<size_t>(stride) * static_cast<size_t>(height), 0);
 
-    // The new palette: given, kept (when the old format indexes no more
-    // entries than the new one holds, so indices stay valid) or standard.
+    // The new palette: given; kept with the indices when the old format indexes
+    // no more entries than the new one holds; a palette set on a direct-colour
+    // bitmap before it becomes a palette one; else the standard one.
     TPalette newPalette;
     const bool oldIndexed = pixfmt::IsPaletteFormat(FPixelFormat);
     const bool keepIndices = oldIndexed && pixfmt::IsPaletteFormat(format) &&
@@ -97,7 +98,9 @@ void TBitmap::Reformat(int32_t width, int32_t height, TPixelFormat format, const
     if (palette != nullptr)
         newPalette = *palette;
     else if (pixfmt::IsPaletteFormat(format))
-        newPalette = keepIndices || format == FPixelFormat ? FPalette : pixfmt::DefaultPalette(format);
+        newPalette = keepIndices || format == FPixelFormat || (!oldIndexed && !FPalette.empty())
+                         ? FPalette
+                         : pixfmt::DefaultPalette(format);
     if (pixfmt::IsPaletteFormat(format) && newPalette.size() > static_cast<size_t>(pixfmt::PaletteCapacity(format)))
         newPalette.resize(static_cast<size_t>(pixfmt::PaletteCapacity(format)));
 

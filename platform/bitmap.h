@@ -48,10 +48,11 @@ public:
     void SetSize(int32_t width, int32_t height);
 
     // Changing the format converts the pixels. Between palette formats that
-    // grow (or keep) their entry count the palette and indices stay; any other
-    // palette target gets the standard palette of its depth (black/white, the
-    // 16 VGA colours, or the 6x6x6 colour cube with the 16 VGA colours and 24
-    // greys) and each colour its nearest entry.
+    // grow (or keep) their entry count the palette and indices stay. Any other
+    // palette target takes the palette set while the bitmap had direct
+    // colours, or else the standard palette of its depth (black/white, the 16
+    // VGA colours, or the 6x6x6 colour cube with the 16 VGA colours and 24
+    // greys), and each colour its nearest entry.
     TPixelFormat PixelFormat() const { return FPixelFormat; }
     void SetPixelFormat(TPixelFormat format);
     // bmDIB turns a pfDevice bitmap into pf32bit; bmDDB turns any bitmap into

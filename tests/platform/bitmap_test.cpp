@@ -155,6 +155,17 @@ TEST(Bitmap, FormatConversionsKeepColours)
     EXPECT_EQ(b.PixelColor(2, 0), clBlack);
 }
 
+TEST(Bitmap, PaletteSetBeforeThePaletteFormatIsKept)
+{
+    const TPalette grey = {TRGBQuad{0, 0, 0, 0}, TRGBQuad{85, 85, 85, 0}, TRGBQuad{170, 170, 170, 0},
+                           TRGBQuad{255, 255, 255, 0}};
+    TBitmap b;
+    b.SetPalette(grey);
+    b.SetPixelFormat(pf4bit);
+    b.SetSize(1, 1);
+    EXPECT_EQ(b.Palette(), grey);
+}
+
 TEST(Bitmap, CopyTo32BitKeepsAlphaOnlyFrom32BitPixels)
 {
     for (TPixelFormat f : {pf8bit, pf16bit, pf24bit, pf32bit}) {
