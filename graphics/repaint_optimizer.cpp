@@ -2,16 +2,25 @@
 
 #include <algorithm>
 
+namespace {
+
+// Areas near the ends of the integer range stay there instead of wrapping.
+int32_t Saturated(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+} // namespace
+
 void InflateArea(TRect& area, int32_t dx, int32_t dy)
 {
+    int64_t x = dx;
+    int64_t y = dy;
     if (area.Right < area.Left)
-        dx = -dx;
+        x = -x;
     if (area.Bottom < area.Top)
-        dy = -dy;
-    area.Left -= dx;
-    area.Top -= dy;
-    area.Right += dx;
-    area.Bottom += dy;
+        y = -y;
+    area.Left = Saturated(area.Left - x);
+    area.Top = Saturated(area.Top - y);
+    area.Right = Saturated(area.Right + x);
+    area.Bottom = Saturated(area.Bottom + y);
 }
 
 TCustomRepaintOptimizer::TCustomRepaintOptimizer(TBitmap32& buffer, TRectList& invalidRects)
