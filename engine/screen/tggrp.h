@@ -54,7 +54,7 @@ public:
     // The picture from a Windows bitmap stream / from a graphic.
     void LoadPicture(TStream& stream);
     void AssignPicture(const TPersistent* graphic);
-    // *GGET: buffer n becomes the w x h piece at (x, y) of the picture
+    // *GGET: buffer n becomes the w x h rectangle at (x, y) of the picture
     // (src -1) or of buffer src.
     void CopyToBuffer(int n, int x, int y, int w, int h, int src);
     // *GPUT: buffer n drawn at (x, y) on the picture (dst -1) or buffer dst.

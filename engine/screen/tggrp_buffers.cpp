@@ -53,7 +53,7 @@ void TTGGrp::CopyToBuffer(int n, int x, int y, int w, int h, int src)
         source = &copy;
     }
     dest.SetSize(w, h);
-    // The piece keeps its size, so this is a block copy; parts of it that lie
+    // The rectangle keeps its size, so this is a block copy; parts of it that lie
     // outside the source are left empty.
     BlockTransfer(&dest, 0, 0, dest.ClipRect(), source, TRect{x, y, x + w, y + h}, source->DrawMode(),
                   source->OnPixelCombine);
