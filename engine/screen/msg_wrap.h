@@ -25,12 +25,13 @@ struct TTextChar {
 std::vector<TTextChar> DecodeChars(std::string_view sjisText);
 
 // Half-width units a line of the message area holds: (width - h div 2 - 1)
-// div (h div 2).
+// div (h div 2), with h div 2 at least 1.
 int WrapCapacity(int areaWidth, int lineHeight);
 
 // Index one past the last character of the line that starts at `begin`:
-// characters are taken until their units reach or pass `capacity`, and then
-// one following forbidden character joins the line too. Returns chars.size()
-// when the rest of the text fits without reaching the capacity. At least one
-// character is taken whatever the capacity.
+// characters are taken until their units reach or pass `capacity` (`full`
+// is then set), and one following forbidden character joins the line too.
+// Returns chars.size() with `full` clear when the rest of the text fits
+// without reaching the capacity. At least one character is taken whatever
+// the capacity.
 size_t NextLineEnd(const std::vector<TTextChar>& chars, size_t begin, int capacity, bool& full);
