@@ -59,7 +59,6 @@ TTGInput::TTGInput(TInputHost& host, QLineEdit* edit, int tag) : FHost(host)
 {
     HookEdit(edit, tag);
     FKeywordMenu = std::make_unique<QMenu>();
-    FSwallowKey = false;
     FillKeyNames();
     FKeyMacros.Add(VK_F1, PopupMacro);
     FKeyMacros.Add(VK_PRIOR, PageUpMacro);

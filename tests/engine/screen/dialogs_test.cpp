@@ -45,15 +45,6 @@ TEST(YesNoDlg, OnlyYesAnswersYes)
     }
 }
 
-TEST(YesNoDlg, PromptSizesItsLabel)
-{
-    TYesNoDlg dialog;
-    dialog.SetPrompt(SJ("とても長い質問の文章です。本当に先へ進みますか？"));
-    EXPECT_EQ(dialog.Label1->text(), QString::fromUtf8("とても長い質問の文章です。本当に先へ進みますか？"));
-    EXPECT_GT(dialog.Label1->width(), 100);
-    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("選択"));
-}
-
 TEST(InputDlg, EnterAnswersOkWithTheTypedText)
 {
     TInputDlg dialog;

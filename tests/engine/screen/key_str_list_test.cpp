@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "base/exceptions.h"
 #include "engine/screen/key_str_list.h"
 
 namespace {
@@ -50,14 +49,6 @@ TEST(KeyStrList, KeyOfMatchesWholeNamesWithCase)
     // A one-character name is that character, whatever the list holds.
     EXPECT_EQ(names.KeyOf("x"), 0x8078);
     EXPECT_EQ(names.KeyOf("\xB1"), 0x80B1);  // half-width katakana, one byte
-}
-
-TEST(KeyStrList, GetItemOutsideTheListRaises)
-{
-    TKeyStrList list;
-    list.Add(1, "a");
-    EXPECT_THROW(list.GetItem(1), EListError);
-    EXPECT_THROW(list.GetItem(-1), EListError);
 }
 
 } // namespace

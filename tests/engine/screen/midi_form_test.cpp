@@ -5,7 +5,6 @@
 #include <QPushButton>
 
 #include "engine/screen/midi_form.h"
-#include "engine/screen/modal_result.h"
 #include "fake_input_host.h"
 
 namespace {
@@ -47,18 +46,6 @@ TEST(MidiForm, ButtonsStayInsideAShortenedDialog)
     form.show();
     EXPECT_LE(form.Button1->geometry().bottom(), 100);
     EXPECT_EQ(form.Button1->y(), form.Button2->y());
-}
-
-TEST(MidiForm, OkAndCancelAnswerTheirResults)
-{
-    FakeInputHost host;
-    TMidiForm form(host);
-    form.show();
-    form.Button2->click();
-    EXPECT_EQ(form.result(), mrCancel);
-    form.show();
-    form.Button1->click();
-    EXPECT_EQ(form.result(), mrOk);
 }
 
 } // namespace
