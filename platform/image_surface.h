@@ -5,23 +5,12 @@
 // cursor values are the class library's own, so handlers written for the
 // original keep their meaning.
 
+#include "platform/shift_state.h"
+
 #include <cstdint>
 
 // Which mouse button an event is about.
 enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
-
-// The class library's shift state: a set of the keys and buttons held while
-// an event happened.
-enum TShiftStateItem : uint8_t {
-    ssShift = 1 << 0,
-    ssAlt = 1 << 1,
-    ssCtrl = 1 << 2,
-    ssLeft = 1 << 3,
-    ssRight = 1 << 4,
-    ssMiddle = 1 << 5,
-    ssDouble = 1 << 6,
-};
-using TShiftState = uint8_t;
 
 // Cursor identifiers of the class library. crDefault lets each control show
 // its own cursor; the others are the standard shapes.

@@ -5,17 +5,14 @@
 // area that differ between layouts follow the US layout, as Windows names
 // them.
 
+#include "platform/shift_state.h"
+
 #include <cstdint>
 
 #include <Qt>
 
 class QKeyEvent;
 
-// Shift, Alt and Ctrl as a key handler sees them.
-using TShiftState = uint8_t;
-constexpr TShiftState ssShift = 0x01;
-constexpr TShiftState ssAlt = 0x02;
-constexpr TShiftState ssCtrl = 0x04;
 
 constexpr uint16_t VK_BACK = 0x08;
 constexpr uint16_t VK_TAB = 0x09;
