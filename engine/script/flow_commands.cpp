@@ -151,8 +151,10 @@ void TTideglassForm::CmdIfPicture(const std::string& line)
 {
     std::string pictureLine = "*PICTURE";
     const int tokens = CountTokens(line, ' ');
-    for (int i = 2; i < tokens; ++i)
-        pictureLine += " " + GetToken(line, ' ', i);
+    for (int i = 2; i < tokens; ++i) {
+        pictureLine += ' ';
+        pictureLine += GetToken(line, ' ', i);
+    }
     std::string condition = GetToken(line, ' ', 1);
     if (FIfMode)
         condition = ConvertCondition(condition);

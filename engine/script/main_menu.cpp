@@ -49,7 +49,6 @@ void TTideglassForm::BuildMainMenu()
     Show1 = bar->addMenu(Caption(SJ("表示(&V)")));
     N3 = Show1->addAction(Caption(SJ("スケール　100%(&N)")));
     N3->setCheckable(true);
-    N3->setChecked(true);
     D1 = Show1->addAction(Caption(SJ("スケール　200%(&D)")));
     D1->setCheckable(true);
     Show1->addSeparator();

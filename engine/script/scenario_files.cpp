@@ -108,7 +108,7 @@ std::string ResolveFileName(const std::string& folder, std::string_view fileName
     }
     std::string base = folder;
     if (!fileName.empty() && fileName[0] == '/')
-        base = "/";
+        base.assign(1, '/');
     return Resolve(base, names, std::vector<std::string>(names.size()));
 }
 
