@@ -10,6 +10,13 @@ struct TPoint {
     friend bool operator==(const TPoint&, const TPoint&) = default;
 };
 
+// Width and height of a text or picture, as GetTextExtentPoint32 fills it.
+struct TSize {
+    int32_t cx = 0;
+    int32_t cy = 0;
+    friend bool operator==(const TSize&, const TSize&) = default;
+};
+
 struct TRect {
     int32_t Left = 0;
     int32_t Top = 0;

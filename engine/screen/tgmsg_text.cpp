@@ -1,0 +1,213 @@
+// Text arriving in the message window: tags, the log, word wrap, the backlog
+// with its runs, and the trims that keep the backlog and the log bounded.
+
+#include <algorithm>
+
+#include "base/conv.h"
+#include "engine/screen/msg_wrap.h"
+#include "engine/screen/screen_host.h"
+#include "engine/screen/tgmsg.h"
+#include "platform/rich_edit.h"
+
+namespace {
+
+// Splits a text at CR LF, LF or a lone CR as a string list does; a final
+// line break adds no empty line, and an empty text is one empty line.
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size() || lines.empty())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+} // namespace
+
+void TTGMsg::AddText(std::string_view text)
+{
+    // A text with line breaks is a text per line, each starting in the tag
+    // state the previous one left.
+    for (std::string_view line : SplitLines(text))
+        AddOneText(line);
+}
+
+void TTGMsg::AddToSubWindow(std::string_view text)
+{
+    TRichEdit* sub = FHost.SubRichEdit();
+    if (!sub)
+        return;
+    FCurRuns.Clear();
+    FDrawRuns = &FCurRuns;
+    std::string visible;
+    SplitTags(text, visible, FCurRuns, sub->TextByteLength(), 0, FCurColor, FCurBold);
+    sub->AddLine(visible);
+    FCurRuns.ApplyTo(*sub);
+    sub->SetSelStart(sub->TextByteLength());
+    sub->ScrollCaret();
+    sub->HideCaret();
+}
+
+void TTGMsg::AddOneText(std::string_view text)
+{
+    if (!FLog)
+        return;
+    if (FHost.SubWinMode() == 1) {
+        AddToSubWindow(text);
+        return;
+    }
+
+    const int64_t byteBase = FLog->TextByteLength();
+    FCurRuns.Clear();
+    FDrawRuns = &FCurRuns;
+    std::string visible;
+    if (FTagMode) {
+        std::string prefixed = "<COL " + IntToStr(FCurColor) + ">";
+        if (FCurBold)
+            prefixed += "<B>";
+        prefixed += text;
+        SplitTags(prefixed, visible, FCurRuns, byteBase, 0, FCurColor, FCurBold);
+    } else {
+        visible.assign(text);
+    }
+
+    FLog->AddLine(visible);
+    FCurRuns.ApplyTo(*FLog);
+    TrimLog();
+    if (!FOnScreen) {
+        FLog->SetSelStart(FLog->TextByteLength() - 1);
+        FLog->ScrollCaret();
+        FLog->HideCaret();
+    }
+
+    TrimBacklog();
+
+    const std::vector<TTextChar> chars = DecodeChars(visible);
+    const int capacity = WrapCapacity(FRight - FLeft, LayoutHeight());
+    size_t begin = 0;
+    while (begin < chars.size()) {
+        bool full = false;
+        const size_t end = NextLineEnd(chars, begin, capacity, full);
+        const size_t from = chars[begin].Pos;
+        const size_t to = end < chars.size() ? chars[end].Pos : visible.size();
+        StoreLine(visible.substr(from, to - from));
+        if (!full)
+            break;
+        // Run positions count from the next line's start.
+        FCurRuns.Shift(0, -static_cast<int>(end - begin));
+        TrimBacklog();
+        begin = end;
+    }
+}
+
+void TTGMsg::StoreLine(std::string line)
+{
+    // The slot of the line about to be added is its backlog index, whether
+    // or not the window is scrolled back.
+    const size_t slot = static_cast<size_t>(FBacklog.Count());
+    if (slot >= FLineRuns.size())
+        FLineRuns.resize(slot + 1);
+    CopyTagInfoList(FLineRuns[slot], FCurRuns);
+    AddLine(std::move(line), FOnScreen);
+}
+
+void TTGMsg::AddLine(std::string line, bool draw)
+{
+    const size_t index = static_cast<size_t>(FBacklog.Add(std::move(line)));
+    // A scrolled-back view stays as the player left it; ScrollToEnd or
+    // scrolling down brings the new lines.
+    if (FScrolled)
+        return;
+    while (FRow >= FRows) {
+        ++FFirstLine;
+        if (draw)
+            ShiftRowsUp(1);
+        --FRow;
+    }
+    if (draw) {
+        FDrawRuns = &FLineRuns[index];
+        DrawLine(FRow, FBacklog[static_cast<int>(index)]);
+    }
+    ++FRow;
+}
+
+bool TTGMsg::TrimBacklog()
+{
+    int count = FBacklog.Count();
+    if (count + 50 <= FMaxLines)
+        return false;
+    const int keep = std::max(0, FMaxLines - FMaxLines / 4 - 1);
+    const int d = count - keep;
+    if (d <= 0)
+        return false;
+
+    std::vector<std::string> rest(FBacklog.Items().begin() + d, FBacklog.Items().end());
+    FBacklog.Clear();
+    for (std::string& line : rest)
+        FBacklog.Add(std::move(line));
+    std::move(FLineRuns.begin() + std::min<size_t>(static_cast<size_t>(d), FLineRuns.size()), FLineRuns.end(),
+              FLineRuns.begin());
+    for (size_t i = FLineRuns.size() - std::min<size_t>(static_cast<size_t>(d), FLineRuns.size());
+         i < FLineRuns.size(); ++i)
+        FLineRuns[i].Clear();
+    count -= d;
+
+    const int oldFirst = FFirstLine;
+    if (FScrolled) {
+        // The view keeps its lines where they survive.
+        FFirstLine = std::max(0, oldFirst - d);
+        FScrolled = FFirstLine < count - FRows;
+        if (oldFirst < d && FOnScreen)
+            DrawLines();
+        return true;
+    }
+    FFirstLine = std::max(0, count - FRows);
+    FRow = std::min(FRows, count - FFirstLine);
+    // Only when the shown lines are not the ones that were shown (an area of
+    // more rows than the backlog keeps) does the screen need them again.
+    if (FFirstLine != oldFirst - d && FOnScreen)
+        DrawLines();
+    return true;
+}
+
+void TTGMsg::TrimLog()
+{
+    if (FLog->LineCount() <= FMaxLines)
+        return;
+    const int64_t n = FLog->TextCharLength();
+    const int64_t cut = FLog->CharToBytePos(n / 4);
+    FLog->SetReadOnly(false);
+    FLog->SetSelStart(0);
+    FLog->SetSelLength(cut);
+    FLog->ClearSelection();
+    FLog->SetReadOnly(true);
+}
+
+void TTGMsg::Clear()
+{
+    if (FHost.SubWinMode() == 1) {
+        if (TRichEdit* sub = FHost.SubRichEdit())
+            sub->Clear();
+        return;
+    }
+    if (FLog)
+        FLog->Clear();
+    FBacklog.Clear();
+    FCurRuns.Clear();
+    for (TTagInfoList& runs : FLineRuns)
+        runs.Clear();
+    FDrawRuns = &FCurRuns;
+    FFirstLine = 0;
+    FRow = 0;
+    FScrolled = false;
+    if (FOnScreen)
+        ScrollToEnd();
+}

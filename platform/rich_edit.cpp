@@ -1,0 +1,311 @@
+#include "platform/rich_edit.h"
+
+#include <QFont>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <algorithm>
+
+#include "base/exceptions.h"
+#include "base/sjis.h"
+
+namespace {
+
+constexpr int64_t LineBreakBytes = 2; // CR LF
+
+int CountChars(std::string_view s) { return static_cast<int>(sjis::CharCount(s)); }
+
+// The view holds exactly one UTF-16 unit per Shift-JIS character, so that
+// character positions agree on both sides; every CP932 character lies in the
+// basic plane, and one that does not convert shows as U+FFFD.
+QString ToView(std::string_view text, int chars)
+{
+    QString whole = QString::fromUtf8(sjis::ToUtf8(text));
+    if (whole.size() == chars)
+        return whole;
+    QString out;
+    out.reserve(chars);
+    for (size_t i = 0; i < text.size(); i = sjis::NextChar(text, i)) {
+        const QString one = QString::fromUtf8(sjis::ToUtf8(text.substr(i, sjis::CharLen(text, i))));
+        out.append(one.size() == 1 ? one.at(0) : QChar(0xFFFD));
+    }
+    return out;
+}
+
+// Byte offset of character `charIndex` of `text` (its length for the end).
+size_t ByteOfChar(std::string_view text, int charIndex)
+{
+    size_t i = 0;
+    for (int c = 0; c < charIndex && i < text.size(); ++c)
+        i = sjis::NextChar(text, i);
+    return i;
+}
+
+// Number of characters that start before byte `offset`.
+int CharOfByte(std::string_view text, size_t offset)
+{
+    int c = 0;
+    for (size_t i = 0; i < text.size() && i < offset; i = sjis::NextChar(text, i))
+        ++c;
+    return c;
+}
+
+std::string OneLine(std::string_view text)
+{
+    std::string s(text);
+    std::replace_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return s;
+}
+
+} // namespace
+
+TRichEdit::TRichEdit(QWidget* parent) : FWidget(new QTextEdit(parent))
+{
+    FWidget->setReadOnly(true);
+    FWidget->setUndoRedoEnabled(false);
+    FWidget->setAcceptRichText(false);
+    FWidget->setLineWrapMode(QTextEdit::WidgetWidth);
+}
+
+TRichEdit::~TRichEdit()
+{
+    if (FWidget && !FWidget->parent())
+        delete FWidget.data();
+}
+
+QTextEdit* TRichEdit::Widget() const { return FWidget.data(); }
+
+const std::string& TRichEdit::Line(int index) const
+{
+    if (index < 0 || index >= LineCount())
+        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    return FLines[static_cast<size_t>(index)].Text;
+}
+
+void TRichEdit::AddLine(std::string_view text)
+{
+    TLineInfo line{OneLine(text), 0};
+    line.Chars = CountChars(line.Text);
+    const QString shown = ToView(line.Text, line.Chars);
+
+    QTextCursor cursor(FWidget->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!FLines.empty())
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    else
+        cursor.setBlockCharFormat(QTextCharFormat());
+    cursor.insertText(shown, QTextCharFormat());
+
+    FByteLength += static_cast<int64_t>(line.Text.size()) + LineBreakBytes;
+    FCharLength += line.Chars + LineBreakBytes;
+    FLines.push_back(std::move(line));
+}
+
+void TRichEdit::Clear()
+{
+    FWidget->document()->clear();
+    FLines.clear();
+    FByteLength = 0;
+    FCharLength = 0;
+    FSelStart = 0;
+    FSelLength = 0;
+}
+
+std::string TRichEdit::Text() const
+{
+    std::string s;
+    s.reserve(static_cast<size_t>(FByteLength));
+    for (const TLineInfo& line : FLines) {
+        s += line.Text;
+        s += "\r\n";
+    }
+    return s;
+}
+
+int64_t TRichEdit::CharToBytePos(int64_t charPos) const
+{
+    int64_t bytes = 0;
+    int64_t chars = std::max<int64_t>(0, charPos);
+    for (const TLineInfo& line : FLines) {
+        if (chars <= line.Chars)
+            return bytes + static_cast<int64_t>(ByteOfChar(line.Text, static_cast<int>(chars)));
+        chars -= line.Chars;
+        bytes += static_cast<int64_t>(line.Text.size());
+        // The line break: CR, then LF.
+        const int64_t breakChars = std::min<int64_t>(chars, LineBreakBytes);
+        bytes += breakChars;
+        chars -= breakChars;
+        if (chars == 0)
+            return bytes;
+    }
+    return bytes;
+}
+
+void TRichEdit::SetSelStart(int64_t value)
+{
+    FSelStart = std::clamp<int64_t>(value, 0, FByteLength);
+    FSelLength = 0;
+}
+
+void TRichEdit::SetSelLength(int64_t value) { FSelLength = std::clamp<int64_t>(value, 0, FByteLength - FSelStart); }
+
+int64_t TRichEdit::LineBytes(int index) const
+{
+    return static_cast<int64_t>(FLines[static_cast<size_t>(index)].Text.size()) + LineBreakBytes;
+}
+
+int64_t TRichEdit::LineStartByte(int index) const
+{
+    // Counted from the nearer end.
+    int64_t pos = 0;
+    if (index > LineCount() / 2) {
+        pos = FByteLength;
+        for (int i = LineCount() - 1; i >= index; --i)
+            pos -= LineBytes(i);
+    } else {
+        for (int i = 0; i < index; ++i)
+            pos += LineBytes(i);
+    }
+    return pos;
+}
+
+TRichEdit::TPlace TRichEdit::Locate(int64_t pos) const
+{
+    if (FLines.empty())
+        return TPlace{};
+    pos = std::clamp<int64_t>(pos, 0, FByteLength);
+    // From the end: runs and the caret mostly concern the newest line.
+    int index = LineCount() - 1;
+    int64_t start = LineStartByte(index);
+    while (index > 0 && pos < start) {
+        --index;
+        start -= LineBytes(index);
+    }
+    const TLineInfo& line = FLines[static_cast<size_t>(index)];
+    const int64_t offset = pos - start;
+    // A position inside the line break stands for the end of the line.
+    const int charIndex = offset >= static_cast<int64_t>(line.Text.size())
+                              ? line.Chars
+                              : CharOfByte(line.Text, static_cast<size_t>(offset));
+    return TPlace{index, charIndex};
+}
+
+int TRichEdit::DocumentPosition(int64_t pos) const
+{
+    const TPlace place = Locate(pos);
+    return FWidget->document()->findBlockByNumber(place.Line).position() + place.Char;
+}
+
+void TRichEdit::FormatSelection(bool setColor, TColor color, bool setBold, bool bold)
+{
+    if (FSelLength <= 0)
+        return;
+    const int from = DocumentPosition(FSelStart);
+    const int to = DocumentPosition(FSelStart + FSelLength);
+    if (to <= from)
+        return;
+    QTextCursor cursor(FWidget->document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    QTextCharFormat format;
+    if (setColor) {
+        const TColor rgb = ColorToRGB(color);
+        format.setForeground(QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
+    }
+    if (setBold)
+        format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    cursor.mergeCharFormat(format);
+}
+
+void TRichEdit::SetSelColor(TColor color) { FormatSelection(true, color, false, false); }
+
+void TRichEdit::SetSelBold(bool bold) { FormatSelection(false, clBlack, true, bold); }
+
+void TRichEdit::ClearSelection()
+{
+    if (FSelLength <= 0 || FLines.empty())
+        return;
+    const TPlace head = Locate(FSelStart);
+    const TPlace tail = Locate(FSelStart + FSelLength);
+    const int from = DocumentPosition(FSelStart);
+    const int to = DocumentPosition(FSelStart + FSelLength);
+    if (to > from) {
+        QTextCursor cursor(FWidget->document());
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+
+    // The same cut on the lines: the first line keeps its head and takes the
+    // last line's tail; the lines between go.
+    const std::string& headLine = FLines[static_cast<size_t>(head.Line)].Text;
+    const std::string& tailLine = FLines[static_cast<size_t>(tail.Line)].Text;
+    std::string merged = headLine.substr(0, ByteOfChar(headLine, head.Char)) +
+                         tailLine.substr(ByteOfChar(tailLine, tail.Char));
+    for (int i = head.Line; i <= tail.Line; ++i) {
+        FByteLength -= LineBytes(i);
+        FCharLength -= FLines[static_cast<size_t>(i)].Chars + LineBreakBytes;
+    }
+    FLines.erase(FLines.begin() + head.Line + 1, FLines.begin() + tail.Line + 1);
+    TLineInfo& line = FLines[static_cast<size_t>(head.Line)];
+    line.Text = std::move(merged);
+    line.Chars = CountChars(line.Text);
+    FByteLength += LineBytes(head.Line);
+    FCharLength += line.Chars + LineBreakBytes;
+    FSelLength = 0;
+    FSelStart = std::min(FSelStart, FByteLength);
+}
+
+void TRichEdit::SetReadOnly(bool value)
+{
+    FReadOnly = value;
+    FWidget->setReadOnly(value);
+}
+
+void TRichEdit::ScrollCaret()
+{
+    QTextCursor cursor(FWidget->document());
+    cursor.setPosition(DocumentPosition(FSelStart));
+    FWidget->setTextCursor(cursor);
+    FWidget->ensureCursorVisible();
+}
+
+void TRichEdit::HideCaret() { FWidget->setCursorWidth(0); }
+
+void TRichEdit::SetFontSize(int points)
+{
+    QFont font = FWidget->font();
+    font.setPointSize(std::max(1, points));
+    FWidget->setFont(font);
+}
+
+std::vector<TRichEditRun> TRichEdit::LineRuns(int index) const
+{
+    std::vector<TRichEditRun> runs;
+    if (index < 0 || index >= LineCount())
+        return runs;
+    const QTextBlock block = FWidget->document()->findBlockByNumber(index);
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.isValid() || fragment.length() == 0)
+            continue;
+        const QTextCharFormat format = fragment.charFormat();
+        TRichEditRun run;
+        run.StartChar = fragment.position() - block.position();
+        run.Length = fragment.length();
+        if (format.hasProperty(QTextFormat::ForegroundBrush)) {
+            const QColor c = format.foreground().color();
+            run.Color = RGB(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
+                            static_cast<uint8_t>(c.blue()));
+        }
+        run.Bold = format.fontWeight() >= QFont::Bold;
+        if (!runs.empty() && runs.back().Color == run.Color && runs.back().Bold == run.Bold &&
+            runs.back().StartChar + runs.back().Length == run.StartChar)
+            runs.back().Length += run.Length;
+        else
+            runs.push_back(run);
+    }
+    return runs;
+}
