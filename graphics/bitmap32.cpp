@@ -11,7 +11,8 @@
 TBitmap32::TBitmap32()
     : FFont(std::make_unique<TFont>())
 {
-    FFont->OnChange = [this](TObject*) { FontChanged(); };
+    // Text reads the font's handle afresh for every call, so nothing has to
+    // follow the font's changes (the original re-selected it into its DC).
     TBitmap32Resampler::Create<TNearestResampler>(*this);
 }
 
@@ -26,8 +27,6 @@ TBitmap32::~TBitmap32()
     Lock();
     FCanvas.reset();
     FResampler.reset();
-    if (FFont)
-        FFont->OnChange = nullptr;
     FFont.reset();
     FStorage.reset();
     FBits = nullptr;
@@ -47,7 +46,6 @@ void TBitmap32::ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, in
 
 void TBitmap32::ReplacePixels(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight)
 {
-    FontChanged();
     FCanvas.reset();
     FStorage.reset();
     FBits = nullptr;
@@ -320,12 +318,12 @@ void TBitmap32::ReadPixels(TStream& stream)
     const int32_t h = stream.ReadI32();
     // Sizes come from outside: check them against what the stream holds
     // before anything is allocated, so a damaged header costs nothing.
-    const int64_t bytes = int64_t(std::max(w, 0)) * std::max(h, 0) * 4;
-    if (bytes > stream.Size() - stream.Position())
+    const int64_t pixels = int64_t(std::max(w, 0)) * std::max(h, 0);
+    if (pixels > (stream.Size() - stream.Position()) / 4)
         throw EReadError("Stream read error");
     SetSize(w, h);
-    if (bytes > 0)
-        stream.ReadBuffer(FBits, bytes);
+    if (pixels > 0)
+        stream.ReadBuffer(FBits, pixels * 4);
 }
 
 void TBitmap32::WriteData(TStream& stream) const

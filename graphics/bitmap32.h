@@ -183,7 +183,6 @@ private:
     void ReplacePixels(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight);
     void ReadPixels(TStream& stream);
     void PointCanvasAtPixels();
-    void FontChanged();
     void FillRows(const TRect& r, TColor32 value);
     void AssignFromBitmap32(const TBitmap32& source);
     void AssignFromTBitmap(const TBitmap& bitmap);
@@ -206,9 +205,6 @@ private:
     TAreaChangedEvent FOldOnAreaChanged;
     bool FMeasuringMode = false;
     std::unique_ptr<TCustomResampler> FResampler;
-    // Whether text state derived from the font is current (the original's
-    // selected font handle); every font change forgets it.
-    bool FFontSelected = false;
 };
 
 // Dst takes Src's size. Raise Exception "The source is nil" / "Destination is

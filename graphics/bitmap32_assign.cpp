@@ -18,7 +18,6 @@ gdi::TDIB32 DibOf(const TBitmap32& b)
 void TBitmap32::SetFont(const TFont& value)
 {
     FFont->Assign(&value);
-    FontChanged();
 }
 
 TCanvas& TBitmap32::Canvas()

@@ -59,17 +59,13 @@ int32_t SaturatedShift(int32_t value, int32_t n)
 
 } // namespace
 
-void TBitmap32::FontChanged() { FFontSelected = false; }
-
 TSize TBitmap32::TextExtent(const std::string& text)
 {
-    FFontSelected = true;
     return gdi::GetTextExtentPoint32(FFont->Handle(), text);
 }
 
 void TBitmap32::TextOut(int32_t x, int32_t y, const std::string& text)
 {
-    FFontSelected = true;
     const gdi::HFONT& font = FFont->Handle();
     if (!FMeasuringMode && !Empty()) {
         gdi::TTextContext dc;

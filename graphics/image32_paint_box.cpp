@@ -181,18 +181,21 @@ TSurfacePixels TCustomPaintBox32::SurfaceBeginPaint()
     const TRect viewport = GetViewportRect();
     const int32_t width = std::max(viewport.Right - viewport.Left, 0);
     const int32_t height = std::max(viewport.Bottom - viewport.Top, 0);
-    if (!FPainting) {
-        FPainting = true;
+    // A paint started from inside a paint (a stage handler presenting)
+    // shows the buffer as it stands.
+    if (FPaintDepth++ == 0) {
         try {
             // A control never resized since creation has no buffer yet.
             if (FBuffer->Width() < width || FBuffer->Height() < height || FBuffer->Empty())
                 ResizeBuffer();
             if (FRepaintOptimizer->GetEnabled())
                 FRepaintOptimizer->BeginPaint();
-            if (CustomRepaint() && InvalidRectsAvailable()) {
+            if (FRepaintMode == rmOptimizer && FRepaintOptimizer->GetEnabled() && InvalidRectsAvailable()) {
+                // Even a full repaint lets the optimiser take in what changed,
+                // so that it knows where every layer is drawn from now on. No
+                // rectangles left means it gave up: all of it is repainted.
                 DoPrepareInvalidRects();
-                // No rectangles left means the optimiser gave up: all of it.
-                if (!FBufferValid)
+                if (!CustomRepaint() || !FBufferValid)
                     FInvalidRects->Clear();
                 DoPaintBuffer();
             } else if (!FBufferValid) {
@@ -200,7 +203,7 @@ TSurfacePixels TCustomPaintBox32::SurfaceBeginPaint()
                 DoPaintBuffer();
             }
         } catch (...) {
-            FPainting = false;
+            --FPaintDepth;
             FInvalidRects->Clear();
             throw;
         }
@@ -220,7 +223,7 @@ TSurfacePixels TCustomPaintBox32::SurfaceBeginPaint()
         } catch (...) {
             FOverlayCanvas = nullptr;
             FBuffer->Unlock();
-            FPainting = false;
+            --FPaintDepth;
             throw;
         }
         FOverlayCanvas = nullptr;
@@ -237,12 +240,15 @@ TSurfacePixels TCustomPaintBox32::SurfaceBeginPaint()
 
 void TCustomPaintBox32::SurfaceEndPaint()
 {
+    if (FPaintDepth <= 0)
+        return;
     FBuffer->Unlock();
+    if (--FPaintDepth > 0)
+        return;
     if (FRepaintOptimizer->GetEnabled())
         FRepaintOptimizer->EndPaint();
     FInvalidRects->Clear();
     FForceFullRepaint = false;
-    FPainting = false;
 }
 
 void TCustomPaintBox32::SurfaceAttach(TImageSurfaceHost* host)

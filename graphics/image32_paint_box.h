@@ -150,7 +150,7 @@ private:
     bool FMouseInControl = false;
     bool FMouseCapture = false;
     bool FTabStop = false;
-    bool FPainting = false;
+    int32_t FPaintDepth = 0;
     int32_t FLeft = 0;
     int32_t FTop = 0;
     int32_t FWidth = 0;

@@ -217,6 +217,7 @@ public:
 
 protected:
     friend class TLayerCollection;
+    friend class TCustomImage32;
 
     virtual bool DoHitTest(int32_t x, int32_t y);
     virtual void MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y);
@@ -230,6 +231,9 @@ protected:
     virtual void DoSetCursor(TCursor value);
     virtual void DoSetLayerCollection(TLayerCollection* value);
     virtual void DoSetLayerOptions(uint32_t value);
+    // Fires OnDestroy once; the most derived destructor calls it first, so
+    // the handler sees the whole layer.
+    void NotifyDestroying();
 
     uint32_t FLayerOptions = LOB_VISIBLE;
 

@@ -40,6 +40,8 @@ TMicroTilesRepaintOptimizer::~TMicroTilesRepaintOptimizer()
 
 uint32_t TMicroTilesRepaintOptimizer::TickCount() const { return GetTickCount(); }
 
+int64_t TMicroTilesRepaintOptimizer::ElapsedPaintTime() { return FPerfTimer.ReadValue(); }
+
 void TMicroTilesRepaintOptimizer::HookCollection(TLayerCollection* layerCollection)
 {
     HookListNotify(layerCollection);
@@ -112,6 +114,9 @@ void TMicroTilesRepaintOptimizer::LayerCollectionNotify(TLayerCollection*, TLaye
     case lnLayerInserted:
         MicroTilesSetSize(FOldInvalidTilesMap.Add(layer), FBufferBounds);
         FOldInvalidTilesValid = true;
+        // A new layer shows at once, not only after its first change.
+        if (FEnabled)
+            LayerUpdated(nullptr, layer);
         break;
     case lnLayerDeleted:
         if (FOldInvalidTilesValid && FEnabled) {
@@ -174,6 +179,11 @@ void TMicroTilesRepaintOptimizer::LayerUpdated(TObject*, TCustomLayer* layer)
 {
     if (!FOldInvalidTilesValid || layer == nullptr || layer->Invalid())
         return;
+    // A layer queued while it was being built may have lost its mark.
+    if (std::find(FInvalidLayers.begin(), FInvalidLayers.end(), layer) != FInvalidLayers.end()) {
+        layer->SetInvalid(true);
+        return;
+    }
     FInvalidLayers.push_back(layer);
     layer->SetInvalid(true);
     FUseInvalidTiles = true;
@@ -311,7 +321,7 @@ void TMicroTilesRepaintOptimizer::BeginAdaption() { FPerfTimer.Start(); }
 
 void TMicroTilesRepaintOptimizer::EndAdaption()
 {
-    const int64_t elapsed = FPerfTimer.ReadValue();
+    const int64_t elapsed = ElapsedPaintTime();
     const uint32_t now = TickCount();
     if (FInvalidRects.Count() == 0) {
         FElapsedTimeForFullSceneRepaint = elapsed;

@@ -49,8 +49,10 @@ protected:
     void LayerCollectionNotify(TLayerCollection* sender, TLayerListNotification action, TCustomLayer* layer,
                                int32_t index) override;
 
-    // The clock of the adaptive mode, in milliseconds; tests replace it.
+    // The clocks of the adaptive mode: milliseconds, and microseconds since
+    // the buffer paint began; tests replace them.
     virtual uint32_t TickCount() const;
+    virtual int64_t ElapsedPaintTime();
 
 private:
     void HookCollection(TLayerCollection* layerCollection);

@@ -54,19 +54,13 @@ constexpr TCursor crSizeAll = -22;
 void SetScreenCursor(TCursor cursor);
 TCursor ScreenCursor();
 
-// Pixels a surface presents: 32-bit words with blue in the low byte and the
-// top byte ignored, rows `Stride` words apart. `Rects` (Count of them) limit
-// what changed; with none the whole Width x Height is presented.
+// Pixels a surface presents: Width x Height 32-bit words with blue in the
+// low byte and the top byte ignored, rows `Stride` words apart.
 struct TSurfacePixels {
     const uint32_t* Bits = nullptr;
     int32_t Width = 0;
     int32_t Height = 0;
     int32_t Stride = 0;
-    struct TArea {
-        int32_t Left, Top, Right, Bottom;
-    };
-    const TArea* Rects = nullptr;
-    int32_t RectCount = 0;
 };
 
 // The window side, as the control sees it. All calls come on the
