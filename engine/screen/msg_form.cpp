@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QTextEdit>
 
+#include "platform/rich_edit.h"
+
 namespace {
 
 // Engine state of a key wait ("HIT SPACE KEY!").
@@ -26,19 +28,19 @@ TMsgForm::TMsgForm() : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt:
     font.setPixelSize(12);
     setFont(font);
 
-    MsgMemo = new QTextEdit(this);
-    MsgMemo->setObjectName("MsgMemo");
-    MsgMemo->setReadOnly(true);
+    MsgMemo = std::make_unique<TRichEdit>(this);
+    QTextEdit* memo = MsgMemo->Widget();
+    memo->setObjectName("MsgMemo");
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setFocusPolicy(Qt::ClickFocus);
     // No caret in the log: it is for reading only.
-    MsgMemo->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    MsgMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    MsgMemo->setFocusPolicy(Qt::ClickFocus);
+    MsgMemo->HideCaret();
 
     CmdEdit = new QLineEdit(this);
     CmdEdit->setObjectName("CmdEdit");
 
     // Key preview: the form sees every key before its boxes do.
-    MsgMemo->installEventFilter(this);
+    memo->installEventFilter(this);
     CmdEdit->installEventFilter(this);
 
     resize(DesignWidth, DesignHeight);
@@ -51,6 +53,13 @@ TMsgForm::~TMsgForm()
     OnGetState = nullptr;
     OnEndKeyWait = nullptr;
 }
+
+void TMsgForm::keyPressEvent(QKeyEvent* event)
+{
+    FormKeyDown(event->key());
+    QWidget::keyPressEvent(event);
+}
+
 
 void TMsgForm::FormKeyDown(int key)
 {
@@ -65,7 +74,7 @@ bool TMsgForm::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         FormKeyDown(key->key());
         // The log never takes Enter or Space.
-        if (watched == MsgMemo &&
+        if (watched == MsgMemo->Widget() &&
             (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
             return true;
     }
@@ -77,7 +86,7 @@ void TMsgForm::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     const int w = width();
     const int h = height();
-    MsgMemo->setGeometry(MemoLeft, MemoTop, std::max(0, w - MemoLeft - MemoRightGap),
+    MsgMemo->Widget()->setGeometry(MemoLeft, MemoTop, std::max(0, w - MemoLeft - MemoRightGap),
                          std::max(0, h - MemoTop - MemoBottomGap));
     CmdEdit->setGeometry(EditLeft, h - EditBottomGap - EditHeight, std::max(0, w - EditLeft - EditRightGap),
                          EditHeight);

@@ -7,9 +7,10 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QLineEdit;
-class QTextEdit;
+class TRichEdit;
 
 class TMsgForm : public QWidget {
     Q_OBJECT
@@ -19,7 +20,7 @@ public:
     ~TMsgForm() override;
 
     // The log: a read-only rich-text box the message window appends to.
-    QTextEdit* MsgMemo = nullptr;
+    std::unique_ptr<TRichEdit> MsgMemo;
     QLineEdit* CmdEdit = nullptr;
 
     // The main window's state byte, and its end of a key wait; the owner
@@ -31,6 +32,7 @@ public:
     void FormKeyDown(int key);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 };

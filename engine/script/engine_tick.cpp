@@ -7,6 +7,7 @@
 
 #include "base/clock.h"
 #include "base/conv.h"
+#include "engine/screen/tggrp.h"
 #include "engine/script/tideglass_form.h"
 #include "platform/open_request.h"
 
@@ -41,6 +42,8 @@ void TTideglassForm::MainTick()
     FBgDue = false;
     if (FHalted)
         return;
+    if (FGrp)
+        FGrp->UpdateWaitAnim();
 
     if (FState == esWait && IntervalPassed(FTickLast, FTickInterval)) {
         FTickLast = TimeGetTime();
@@ -138,6 +141,10 @@ void TTideglassForm::EnterPlayerMode()
     SetClientSize(width, height);
     FScreenWidth = width;
     FScreenHeight = height;
+    if (FGrp) {
+        FGrp->SetScreenSize(width, height);
+        FGrp->SetScale(FScale);
+    }
     if (FScale == 1.0f) {
         N3->setChecked(true);
         D1->setChecked(false);

@@ -2,19 +2,16 @@
 // it, hands command lines to the command table, shows message lines, and
 // turns every error on the way into an error report that halts the engine.
 
-#include <QTextEdit>
-
 #include "base/conv.h"
 #include "base/exceptions.h"
 #include "base/sjis.h"
 #include "base/stringlist.h"
-#include "engine/screen/msg_form.h"
+#include "engine/screen/tgmsg.h"
 #include "engine/script/command_table.h"
 #include "engine/script/expr.h"
 #include "engine/script/script_error.h"
 #include "engine/script/script_text.h"
 #include "engine/script/tideglass_form.h"
-#include "platform/qt_sjis.h"
 
 namespace {
 
@@ -172,6 +169,18 @@ void TTideglassForm::RunScript()
 
 void TTideglassForm::ShowMessageLine(const std::string& line)
 {
+    // The tag flag is set for this one text and cleared whatever happens,
+    // so that an error report that follows is shown as it stands.
+    struct TTagScope {
+        TTGMsg* Msg;
+        ~TTagScope()
+        {
+            if (Msg)
+                Msg->FTagMode = false;
+        }
+    } scope{FMsg.get()};
+    if (FMsg && FTagMode)
+        FMsg->FTagMode = true;
     AddMessage(ExpandText(line, true));
 }
 
@@ -209,14 +218,14 @@ void TTideglassForm::ShowWarning(const std::string& text)
 
 void TTideglassForm::AddMessage(const std::string& text)
 {
-    if (MsgForm)
-        MsgForm->MsgMemo->append(SjisToQString(text));
+    if (FMsg)
+        FMsg->AddText(text);
 }
 
 void TTideglassForm::ClearMessages()
 {
-    if (MsgForm)
-        MsgForm->MsgMemo->clear();
+    if (FMsg)
+        FMsg->Clear();
 }
 
 void TTideglassForm::AddKeyword(const std::string&)

@@ -6,11 +6,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTextEdit>
 
 #include "base/conv.h"
 #include "base/sjis.h"
 #include "engine/screen/msg_form.h"
+#include "engine/screen/tggrp.h"
+#include "engine/screen/tgmsg.h"
+#include "graphics/image32.h"
+#include "platform/rich_edit.h"
 #include "engine/script/tideglass_form.h"
 #include "platform/help_viewer.h"
 #include "platform/qt_sjis.h"
@@ -89,6 +92,10 @@ void TTideglassForm::N3Click()
     FScreenWidth = FBaseWidth;
     FScreenHeight = FBaseHeight;
     FScale = 1.0f;
+    if (FGrp) {
+        FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
+        FGrp->SetScale(1.0f);
+    }
     if (IsGameRunning())
         CallEventLabel("OnSCALECHANGE");
 }
@@ -106,6 +113,10 @@ void TTideglassForm::D1Click()
     FScreenWidth = FBaseWidth * 2;
     FScreenHeight = FBaseHeight * 2;
     FScale = 2.0f;
+    if (FGrp) {
+        FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
+        FGrp->SetScale(2.0f);
+    }
     if (IsGameRunning())
         CallEventLabel("OnSCALECHANGE");
 }
@@ -125,6 +136,10 @@ void TTideglassForm::ApplyScale(float scale)
     if (FFullScreen && (FScreenWidth < FullScreenMinWidth || FScreenHeight < FullScreenMinHeight)) {
         FScreenWidth = FullScreenMinWidth;
         FScreenHeight = FullScreenMinHeight;
+    }
+    if (FGrp) {
+        FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
+        FGrp->SetScale(scale);
     }
     if (IsGameRunning())
         CallEventLabel("OnSCALECHANGE");
@@ -152,10 +167,16 @@ void TTideglassForm::SetMessageMode(bool onGameScreen)
     } else {
         if (MsgForm) {
             MsgForm->show();
-            MsgForm->MsgMemo->moveCursor(QTextCursor::End);
-            MsgForm->MsgMemo->ensureCursorVisible();
+            TRichEdit& log = *MsgForm->MsgMemo;
+            log.SetSelStart(log.TextByteLength());
+            log.ScrollCaret();
         }
         FMsgInGame = false;
     }
-    GameImg->update();
+    if (FMsg) {
+        FMsg->SetActive(onGameScreen);
+        if (onGameScreen)
+            FMsg->ScrollToEnd();
+    }
+    GameImg->Invalidate();
 }

@@ -10,6 +10,7 @@
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "base/stringlist.h"
+#include "engine/screen/tggrp.h"
 #include "engine/script/expr.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_text.h"
@@ -193,4 +194,8 @@ void TTideglassForm::F1Click()
     ApplyScale(1.0f);
     N3->setEnabled(true);
     D1->setEnabled(true);
+    if (FGrp) {
+        FGrp->SetWaitAnim(false);
+        FGrp->ClearScreen();
+    }
 }

@@ -7,6 +7,7 @@
 #include "base/exceptions.h"
 #include "base/sjis.h"
 #include "base/stringlist.h"
+#include "engine/screen/tggrp.h"
 #include "engine/script/command_table.h"
 #include "engine/script/script_error.h"
 #include "engine/script/tideglass_form.h"
@@ -117,6 +118,11 @@ void TTideglassForm::CmdScreen(const std::string& line)
     if (FScreenWidth < k * FBaseWidth || FScreenHeight < k * FBaseHeight) {
         FScreenWidth = k * FBaseWidth;
         FScreenHeight = k * FBaseHeight;
+    }
+    if (FGrp) {
+        FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
+        FGrp->SetPictureSize(FBaseWidth, FBaseHeight);
+        FGrp->SetScale(static_cast<float>(k));
     }
 }
 

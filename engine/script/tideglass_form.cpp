@@ -15,11 +15,18 @@
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "base/stringlist.h"
+#include "engine/screen/builtin_pictures.h"
 #include "engine/screen/msg_form.h"
+#include "engine/screen/tggrp.h"
+#include "engine/screen/tgmsg.h"
 #include "engine/script/expr.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/variables.h"
+#include "graphics/bitmap32_list.h"
+#include "graphics/image32.h"
+#include "platform/font.h"
 #include "platform/help_viewer.h"
+#include "platform/image_widget.h"
 #include "platform/idle_driver.h"
 #include "platform/message_box.h"
 #include "platform/qt_sjis.h"
@@ -59,12 +66,14 @@ TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWind
 
     auto* client = new QWidget(this);
     setCentralWidget(client);
-    GameImg = new QWidget(client);
-    GameImg->setObjectName("GameImg");
-    GameImg->setAutoFillBackground(true);
-    QPalette palette = GameImg->palette();
-    palette.setColor(QPalette::Window, QColor(128, 128, 128));
-    GameImg->setPalette(palette);
+    FBuiltInPictures = std::make_unique<TBitmap32List>();
+    LoadBuiltInPictures(*FBuiltInPictures);
+    FWaitFrames = std::make_unique<TBitmap32List>();
+    GameImg = std::make_unique<TImage32>();
+    GameImg->SetScaleMode(smScale);
+    GameImg->Bitmap().SetResamplerClassName("TNearestResampler");
+    GameImgView = new TImageWidget(GameImg.get(), client);
+    GameImgView->setObjectName("GameImg");
     CmdEdit = new QLineEdit(client);
     CmdEdit->setObjectName("CmdEdit");
     CmdEdit->hide();
@@ -165,6 +174,9 @@ TTideglassForm::~TTideglassForm()
         MsgForm->OnEndKeyWait = nullptr;
     }
     FConnectNames.reset();
+    FGrp.reset();
+    FMsg.reset();
+    FInput = nullptr;
     FScript.reset();
     FLabels.reset();
     FItems.reset();
@@ -175,7 +187,9 @@ TTideglassForm::~TTideglassForm()
     FSVars.reset();
     FExpr.reset();
     FArchiveStream.reset();
-    FInput = nullptr;
+    // The image control goes before the widget that shows it.
+    GameImgView->SetClient(nullptr);
+    GameImg.reset();
     // The other forms go after the main window's own objects, as the
     // application freed them after the main form.
     SubForm.reset();
@@ -205,7 +219,38 @@ void TTideglassForm::CreateForms()
 
 void TTideglassForm::CreateScreenObjects()
 {
-    ResizeGameImage();
+    // The command line is in place (CreateForms); then the screen layers and
+    // the message window, which keeps its own copy of the font.
+    FGrp = std::make_unique<TTGGrp>(*this, *GameImg, ClientWidth(), ClientHeight());
+    TFont font;
+    font.SetName(SJ("ＭＳゴシック"));
+    font.SetHeight(-12);
+    font.SetColor(clWhite);
+    FFontColor = clWhite;
+    FMsg = std::make_unique<TTGMsg>(*this, 1000, false, MsgForm ? MsgForm->MsgMemo.get() : nullptr, *FGrp, 26, 304,
+                                    588, 120, font, FBuiltInPictures->Bitmap(biMsgSkin));
+}
+
+TBitmap32List& TTideglassForm::Bitmap32List1()
+{
+    return *FBuiltInPictures;
+}
+
+TBitmap32List& TTideglassForm::WaitGrpList()
+{
+    return *FWaitFrames;
+}
+
+std::string TTideglassForm::GetKeyLabel(int) const
+{
+    // The function-key labels come with the command line of typed commands.
+    return {};
+}
+
+TRichEdit* TTideglassForm::SubRichEdit()
+{
+    // The sub window comes with the sub-window commands.
+    return nullptr;
 }
 
 void TTideglassForm::StartEngine()
@@ -236,7 +281,7 @@ void TTideglassForm::ResizeGameImage()
 {
     const int w = ClientWidth();
     const int h = ClientHeight();
-    GameImg->setGeometry(0, 0, w, h);
+    GameImg->SetBounds(0, 0, w, h);
     constexpr int EditHeight = 20;
     CmdEdit->setGeometry(0, h - EditHeight, w, EditHeight);
 }

@@ -19,8 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/screen/screen_host.h"
 #include "engine/script/game_stack.h"
 #include "engine/script/label_list.h"
+#include "platform/colors.h"
 #include "platform/open_dialog.h"
 
 class QAction;
@@ -32,11 +34,16 @@ class TExprConv;
 class TFileStream;
 class TFlagList;
 class THelpViewer;
+class TBitmap32List;
 class TIdleDriver;
+class TImage32;
+class TImageWidget;
 class TItemList;
 class TMsgForm;
 class TStringList;
 class TSVarList;
+class TTGGrp;
+class TTGMsg;
 
 // Engine states (FState).
 enum : uint8_t {
@@ -59,7 +66,7 @@ enum : uint8_t {
 constexpr int mrOk = 1;
 constexpr int mrAbort = 3;
 
-class TTideglassForm : public QMainWindow {
+class TTideglassForm : public QMainWindow, public TScreenHost {
     Q_OBJECT
 
 public:
@@ -160,6 +167,18 @@ public:
     // keyword menu.
     void AddKeyword(const std::string& word);
 
+    // ---- what the screen objects read (TScreenHost)
+    TBitmap32List& Bitmap32List1() override;
+    TBitmap32List& WaitGrpList() override;
+    bool MsgInGame() const override { return FMsgInGame; }
+    bool FullScreen() const override { return FFullScreen; }
+    bool FuncBarShown() const override { return FFuncBarShown; }
+    bool FuncBarShifted() const override { return FFuncBarShifted; }
+    int FuncKeyCount() const override { return FFuncKeyCount; }
+    std::string GetKeyLabel(int index) const override;
+    int SubWinMode() const override { return FSubWinMode; }
+    TRichEdit* SubRichEdit() override;
+
     // ================= forms and components =================
     std::unique_ptr<QDialog> AboutDlg;
     std::unique_ptr<TMsgForm> MsgForm;
@@ -184,7 +203,13 @@ public:
     QAction* D1 = nullptr;
     QAction* F3 = nullptr;
     TOpenDialog OpenDialog1;
-    QWidget* GameImg = nullptr;
+    // The game screen: the image control and the widget that shows it.
+    std::unique_ptr<TImage32> GameImg;
+    TImageWidget* GameImgView = nullptr;
+    // Bitmap32List1 (the built-in pictures) and WaitGrpList (the current
+    // wait frames).
+    std::unique_ptr<TBitmap32List> FBuiltInPictures;
+    std::unique_ptr<TBitmap32List> FWaitFrames;
     // The main window's own command line, used while the message window is
     // on the game screen.
     QLineEdit* CmdEdit = nullptr;
@@ -271,7 +296,7 @@ public:
     bool FTagMode = false;
     bool FIfMode = true;
     int FWarningLevel = 1;
-    uint32_t FFontColor = 0x00FFFFFF;  // white, as a Windows colour
+    TColor FFontColor = clWhite;
     bool FBgmPlaying = false;
     int FBgmLoop = 1;
     int FLoadTrans = 0;
@@ -281,6 +306,8 @@ public:
     std::unique_ptr<TFlagList> FFlags;
     std::unique_ptr<TSVarList> FSVars;
     std::unique_ptr<TExprConv> FExpr;
+    std::unique_ptr<TTGGrp> FGrp;
+    std::unique_ptr<TTGMsg> FMsg;
     std::unique_ptr<THelpViewer> FHelpViewer;
     std::unique_ptr<TIdleDriver> FIdle;
 

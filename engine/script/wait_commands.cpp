@@ -6,6 +6,7 @@
 
 #include "base/clock.h"
 #include "engine/screen/msg_form.h"
+#include "engine/screen/tggrp.h"
 #include "engine/script/tideglass_form.h"
 #include "engine/script/tokenizer.h"
 
@@ -33,6 +34,8 @@ void TTideglassForm::CmdKeyWait(const std::string&)
     FState = esKeyWait;
     if (FInput)
         FInput->setText("HIT SPACE KEY!");
+    if (FGrp)
+        FGrp->SetWaitAnim(true);
 }
 
 void TTideglassForm::CmdGameEnd(const std::string&)
@@ -43,6 +46,8 @@ void TTideglassForm::CmdGameEnd(const std::string&)
 
 void TTideglassForm::EndKeyWait()
 {
+    if (FGrp)
+        FGrp->SetWaitAnim(false);
     if (FInput)
         FInput->clear();
     FState = esRun;

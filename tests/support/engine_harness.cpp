@@ -1,12 +1,13 @@
 #include "support/engine_harness.h"
 
 #include <QDir>
-#include <QTextEdit>
 #include <cstdlib>
 #include <fstream>
 
 #include "base/sjis.h"
 #include "engine/screen/msg_form.h"
+#include "engine/screen/tgmsg.h"
+#include "platform/rich_edit.h"
 #include "engine/script/variables.h"
 
 std::string Sj(const std::string& utf8)
@@ -135,11 +136,19 @@ std::vector<std::string> TEngineHarness::Log() const
     std::vector<std::string> lines;
     if (!FForm || !FForm->MsgForm)
         return lines;
-    const QString text = FForm->MsgForm->MsgMemo->toPlainText();
-    if (text.isEmpty())
+    const TRichEdit& log = *FForm->MsgForm->MsgMemo;
+    for (int i = 0; i < log.LineCount(); ++i)
+        lines.push_back(sjis::ToUtf8(log.Line(i)));
+    return lines;
+}
+
+std::vector<std::string> TEngineHarness::Backlog() const
+{
+    std::vector<std::string> lines;
+    if (!FForm || !FForm->FMsg)
         return lines;
-    for (const QString& line : text.split('\n'))
-        lines.push_back(line.toStdString());
+    for (const std::string& line : FForm->FMsg->Backlog().Items())
+        lines.push_back(sjis::ToUtf8(line));
     return lines;
 }
 

@@ -67,6 +67,8 @@ public:
     // The message log, one UTF-8 string per line.
     std::vector<std::string> Log() const;
     std::string LastLog() const;
+    // The message window's wrapped lines, UTF-8.
+    std::vector<std::string> Backlog() const;
     // Lines of the log that are error reports.
     std::vector<std::string> Errors() const;
 
