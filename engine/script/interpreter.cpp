@@ -15,11 +15,6 @@
 
 namespace {
 
-// Lines one run executes before it gives the event loop a turn; a script
-// that loops without waiting then goes on in the next tick instead of
-// holding the window.
-constexpr int RunSliceLines = 100000;
-
 class TRunDepthGuard {
 public:
     explicit TRunDepthGuard(int& depth) : FDepth(depth) { ++FDepth; }
@@ -113,7 +108,7 @@ void TTideglassForm::RunScript()
     const TRunDepthGuard guard(FRunDepth);
     if (!FBackground)
         SetInputEnabled(false);
-    int budget = RunSliceLines;
+    int budget = FRunSliceLines;
     try {
         for (;;) {
             TStep stop = TStep::EndBlock;
