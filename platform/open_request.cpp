@@ -1,5 +1,6 @@
 #include "platform/open_request.h"
 
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -31,24 +32,24 @@ TOpenRequestServer::~TOpenRequestServer()
 
 bool TOpenRequestServer::Listen()
 {
-    FServer = std::make_unique<QLocalServer>();
-    FServer->setSocketOptions(QLocalServer::UserAccessOption);
     const QString path = QString::fromStdString(FSocketName);
-    if (!FServer->listen(path)) {
-        // A socket file left by an engine that did not exit cleanly answers
-        // nobody; an engine that still runs keeps its name.
+    if (QFileInfo::exists(path)) {
+        // An engine that still runs keeps its name; a socket file left by
+        // one that did not exit cleanly answers nobody and goes.
         QLocalSocket probe;
         probe.connectToServer(path);
         if (probe.waitForConnected(200)) {
             probe.abort();
-            FServer.reset();
             return false;
         }
         QLocalServer::removeServer(path);
-        if (!FServer->listen(path)) {
-            FServer.reset();
-            return false;
-        }
+    }
+    // The runtime folder is the user's own, so the socket needs no access
+    // options (which would also let a second server replace the first).
+    FServer = std::make_unique<QLocalServer>();
+    if (!FServer->listen(path)) {
+        FServer.reset();
+        return false;
     }
     connect(FServer.get(), &QLocalServer::newConnection, this, &TOpenRequestServer::AcceptConnection);
     return true;
