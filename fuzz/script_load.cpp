@@ -35,7 +35,7 @@ struct TFuzzEngine {
         Form->CreateForms();
         Form->CreateScreenObjects();
         // Short slices: a looping script yields often and each input stays quick.
-        Form->FRunSliceLines = 2000;
+        Form->FRunSliceLines = 500;
         ScriptPath = Dir.path().toStdString() + "/fuzz.tgs";
     }
 
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     form.FHalted = false;
     form.FState = esIdle;
     form.OpenScenario(engine.ScriptPath);
-    for (int tick = 0; tick < 40; ++tick) {
+    for (int tick = 0; tick < 16; ++tick) {
         engine.Clock.Advance(100);
         form.ApplicationEvents1Idle();
         if (form.FState == esKeyWait)

@@ -2,6 +2,7 @@
 // it, hands command lines to the command table, shows message lines, and
 // turns every error on the way into an error report that halts the engine.
 
+#include "base/clock.h"
 #include "base/conv.h"
 #include "base/exceptions.h"
 #include "base/sjis.h"
@@ -14,6 +15,12 @@
 #include "engine/script/tideglass_form.h"
 
 namespace {
+
+// A run also gives the event loop a turn when it has taken this long (the
+// clock is looked at every RunClockLines lines): message lines cost far more
+// than assignments, so a line count alone would not keep the window alive.
+constexpr uint32_t RunSliceMs = 100;
+constexpr int RunClockLines = 64;
 
 class TRunDepthGuard {
 public:
@@ -109,13 +116,15 @@ void TTideglassForm::RunScript()
     if (!FBackground)
         SetInputEnabled(false);
     int budget = FRunSliceLines;
+    const uint32_t started = TimeGetTime();
     try {
         for (;;) {
             TStep stop = TStep::EndBlock;
             while (FLine < FScript->Count()) {
                 if (FLine < 0)
                     FLine = 0;
-                if (--budget < 0) {
+                if (--budget < 0 ||
+                    (budget % RunClockLines == 0 && IntervalElapsed(TimeGetTime(), started, RunSliceMs))) {
                     FRunYielded = true;
                     return;
                 }

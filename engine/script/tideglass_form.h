@@ -311,9 +311,9 @@ public:
     std::unique_ptr<THelpViewer> FHelpViewer;
     std::unique_ptr<TIdleDriver> FIdle;
 
-    // Lines one run executes before it gives the event loop a turn; a script
-    // that loops without waiting then goes on in the next tick instead of
-    // holding the window.
+    // Lines one run executes before it gives the event loop a turn (it also
+    // does after 100 ms); a script that loops without waiting then goes on in
+    // the next tick instead of holding the window.
     int FRunSliceLines = 100000;
     // A run of the interpreter is in progress (counts nested event runs).
     int FRunDepth = 0;

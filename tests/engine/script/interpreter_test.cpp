@@ -198,3 +198,23 @@ TEST(Interpreter, RunawayRecursionIsAnError)
     ASSERT_EQ(h.Errors().size(), 1u);
     EXPECT_NE(h.Errors()[0].find("GOSUB"), std::string::npos);
 }
+
+TEST(Interpreter, LongRunsAlsoYieldWhenTheirTimeIsSpent)
+{
+    // A clock that moves one millisecond each time it is read.
+    struct TSteppingClock : TClockSource {
+        uint32_t Now = 5000;
+        uint32_t NowMs() override { return Now++; }
+    } clock;
+    TEngineHarness h;
+    h.WriteScript("main.tgs", "*SCENE s\n*LABEL top\n*F(1)=F(1)+1\n*IF F(1)<20000 top\n*SCENEEND\n");
+    h.Open("main.tgs");
+    SetClockSource(&clock);
+    h.Tick();
+    SetClockSource(&h.Clock);
+    EXPECT_EQ(h.State(), esRun);
+    EXPECT_GT(h.Flag(1), 0);
+    EXPECT_LT(h.Flag(1), 20000);
+    h.Settle(20);
+    EXPECT_EQ(h.Flag(1), 20000);
+}
