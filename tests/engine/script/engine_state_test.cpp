@@ -372,3 +372,23 @@ TEST(Settings, AreWrittenAtExitAndReadAtTheNextStart)
     EXPECT_EQ(again.FScale, 2.0f);
     EXPECT_FALSE(again.FIniFullScreen);
 }
+
+TEST(MusicFade, OfNoStepsEndsAtOnceAndGoesOnWhileHalted)
+{
+    TEngineHarness h;
+    TTideglassForm& form = h.Run("*SCENE s\n*SCENEEND\n");
+    form.FFadeActive = true;
+    form.FFadeSteps = 0;
+    h.Advance(100);
+    EXPECT_FALSE(form.FFadeActive);
+
+    form.FHalted = true;
+    form.FFadeActive = true;
+    form.FFadeSteps = 3;
+    form.FFadeStep = 0;
+    form.FFadeTickLast = h.Clock.NowMs();
+    h.Advance(299);
+    EXPECT_EQ(form.FFadeStep, 2);
+    h.Advance(1);
+    EXPECT_FALSE(form.FFadeActive);
+}
