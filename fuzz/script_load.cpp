@@ -81,5 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (form.FHalted)
             break;
     }
+    // What the widgets posted (repaints, layouts) is handled as the event
+    // loop would, instead of piling up from one input to the next.
+    QCoreApplication::processEvents();
     return 0;
 }
