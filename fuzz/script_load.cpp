@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "base/clock.h"
+#include "engine/screen/msg_form.h"
 #include "engine/script/tideglass_form.h"
 #include "platform/message_box.h"
 
@@ -81,8 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (form.FHalted)
             break;
     }
-    // What the widgets posted (repaints, layouts) is handled as the event
-    // loop would, instead of piling up from one input to the next.
+    // What the widgets posted (layouts, repaints) is handled as the event
+    // loop would, instead of piling up from one input to the next; hidden
+    // windows need no painting.
+    form.MsgForm->hide();
     QCoreApplication::processEvents();
     return 0;
 }
