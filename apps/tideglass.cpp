@@ -1,7 +1,6 @@
-#include <cstdio>
+#include "engine/script/program_start.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    std::fprintf(stderr, "tideglass: not built yet\n");
-    return 1;
+    return TideglassMain(argc, argv);
 }

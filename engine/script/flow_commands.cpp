@@ -1,0 +1,200 @@
+// Control flow: jumps, subroutine calls, assignment lines, conditional
+// blocks and jumps, and the old-style variable terms of the save commands.
+
+#include "base/conv.h"
+#include "base/sjis.h"
+#include "base/stringlist.h"
+#include "engine/script/command_table.h"
+#include "engine/script/expr.h"
+#include "engine/script/script_error.h"
+#include "engine/script/script_text.h"
+#include "engine/script/tideglass_form.h"
+#include "engine/script/tokenizer.h"
+#include "engine/script/variables.h"
+
+std::string TTideglassForm::EvalName(const std::string& token)
+{
+    if (!token.empty() && token[0] == '\'')
+        return FExpr->Evaluate(token);
+    return FExpr->Evaluate("'" + token + "'");
+}
+
+const TLabelRec& TTideglassForm::FindLabel(const std::string& name) const
+{
+    const TLabelRec* label = FLabels->Find(name);
+    if (!label)
+        throw EScriptError(SJ("ラベル") + name + SJ("が発見できませんでした"));
+    return *label;
+}
+
+void TTideglassForm::JumpTo(int line, int sceneLine)
+{
+    FLine = line - 1;
+    if (line == sceneLine || (sceneLine != FScene && sceneLine != FGlobalScene)) {
+        FScene = sceneLine;
+        if (!FBackground)
+            BuildCommandList();
+    }
+}
+
+void TTideglassForm::CmdGoto(const std::string& line)
+{
+    const TLabelRec& label = FindLabel(EvalName(GetToken(line, ' ', 1)));
+    JumpTo(label.Line, label.SceneLine);
+}
+
+void TTideglassForm::CmdGosub(const std::string& line)
+{
+    const TLabelRec& label = FindLabel(EvalName(GetToken(line, ' ', 1)));
+    if (!FStack->Push(FScene, FLine + 1))
+        throw EScriptError(SJ("GOSUBの呼び出しが深すぎます"));
+    // The subroutine runs as part of the calling scene.
+    FLine = label.Line - 1;
+}
+
+void TTideglassForm::CmdAssign(const std::string& line)
+{
+    FExpr->Evaluate(line.substr(1));
+}
+
+uint8_t TTideglassForm::CmdIf(const std::string& line)
+{
+    // Exactly three tokens (command, condition, label) make the jump form;
+    // a condition written with blanks therefore always makes a block.
+    const bool jumpForm = CountTokens(line, ' ') == 3;
+    std::string label;
+    if (jumpForm)
+        label = EvalName(GetToken(line, ' ', 2));
+    std::string condition = GetToken(line, ' ', 1);
+    if (FIfMode)
+        condition = ConvertCondition(condition);
+    const bool holds = FExpr->Evaluate(condition) == "1";
+    if (jumpForm) {
+        if (holds) {
+            const TLabelRec& target = FindLabel(label);
+            JumpTo(target.Line, target.SceneLine);
+        }
+        return 0;
+    }
+    if (!holds) {
+        SkipIfBlock();
+        return 1;
+    }
+    return 0;
+}
+
+void TTideglassForm::CmdIfLine(const std::string& line)
+{
+    FIfState = CmdIf(line);
+}
+
+void TTideglassForm::CmdElifLine(const std::string& line)
+{
+    if (FIfState == 1)
+        FIfState = CmdIf(line);
+    else
+        SkipIfBlock();
+}
+
+void TTideglassForm::CmdElse(const std::string&)
+{
+    if (FIfState == 0)
+        SkipIfBlock();
+    FIfState = 1;
+}
+
+void TTideglassForm::CmdEndIf(const std::string&)
+{
+    FIfState = 0;
+}
+
+void TTideglassForm::SkipIfBlock()
+{
+    const int start = FLine;
+    int depth = 0;
+    for (int i = start + 1; i < FScript->Count(); ++i) {
+        const std::string line = sjis::Trim((*FScript)[i]);
+        if (line.empty() || (line[0] != '*' && line[0] != '>'))
+            continue;
+        switch (LookupCommand(line)) {
+        case cmSceneEnd:
+        case cmEnd:
+        case cmPattern:
+            throw EScriptError(SJ("ELSE、ELIF、ENDIFがありません(IF : ") + IntToStr(start + 1) + ")");
+        case cmIf:
+            if (CountTokens(line, ' ') != 3)
+                ++depth;
+            break;
+        case cmElif:
+        case cmElse:
+            if (depth == 0) {
+                FLine = i - 1;
+                return;
+            }
+            break;
+        case cmEndIf:
+            if (depth == 0) {
+                FLine = i - 1;
+                return;
+            }
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    // No end of the block before the end of the script: the run ends there.
+    FLine = FScript->Count() - 1;
+}
+
+void TTideglassForm::CmdIfPicture(const std::string& line)
+{
+    std::string pictureLine = "*PICTURE";
+    const int tokens = CountTokens(line, ' ');
+    for (int i = 2; i < tokens; ++i) {
+        pictureLine += ' ';
+        pictureLine += GetToken(line, ' ', i);
+    }
+    std::string condition = GetToken(line, ' ', 1);
+    if (FIfMode)
+        condition = ConvertCondition(condition);
+    if (FExpr->Evaluate(condition) == "1")
+        CmdPicture(pictureLine);
+}
+
+void TTideglassForm::CmdPicture(const std::string& line)
+{
+    CmdNotAvailable(line);
+}
+
+int32_t TTideglassForm::EvalVarTerm(const std::string& text, bool wantIndex)
+{
+    if (text.empty())
+        return -1;
+    const std::string inner = text.size() > 2 ? text.substr(2) : std::string();
+    switch (text[0]) {
+    case 'F': {
+        const int32_t n = EvalVarTerm(inner, false);
+        if (n < 0 || n > FlagIndexMax)
+            throw EScriptError(SJ("フラグ変数のインデックスが不正です (") + IntToStr(n) + "/" + IntToStr(FlagIndexMax) + ")");
+        return wantIndex ? n : FFlags->GetItem(n)->Value;
+    }
+    case 'I': {
+        int32_t n = EvalVarTerm(inner, false);
+        if (n == -1) {
+            const std::string name = inner.substr(0, inner.find(')'));
+            int index = -1;
+            if (!FItems->Find(name, index))
+                throw EScriptError(SJ("アイテム") + name + SJ("がありません"));
+            n = index;
+        }
+        return wantIndex ? n : FItems->GetItem(n)->Count;
+    }
+    case 'R':
+        return Random(EvalVarTerm(inner, false));
+    default:
+        if ((text[0] >= '0' && text[0] <= '9') || text[0] == '-')
+            return StrToInt(text.substr(0, text.find(')')));
+        return -1;
+    }
+}

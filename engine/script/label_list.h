@@ -1,0 +1,54 @@
+#pragma once
+// The script's labels (scenes and *LABEL lines) and the map from a line of
+// the whole script back to the file it came from, both built when a
+// scenario is opened.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct TLabelRec {
+    std::string Name;
+    int Line = 0;       // the line after the *SCENE or *LABEL line
+    int SceneLine = 0;  // Line of the enclosing scene; equal to Line for a scene
+};
+
+class TLabelList {
+public:
+    int Count() const { return static_cast<int>(FItems.size()); }
+    const TLabelRec& GetItem(int index) const { return *FItems[static_cast<size_t>(index)]; }
+    void Add(std::string name, int line, int sceneLine);
+    void Clear() { FItems.clear(); }
+
+    // The first label of exactly that name (case matters).
+    bool Find(const std::string& name, int& line, int& sceneLine) const;
+    const TLabelRec* Find(const std::string& name) const;
+    // Name of the first label whose Line is `line`, or empty.
+    std::string GetNameByLine(int line) const;
+
+private:
+    std::vector<std::unique_ptr<TLabelRec>> FItems;
+};
+
+// One loaded script file: its name without folder (a file-system name) and
+// the number of script lines up to and including it.
+struct TConnectNameRec {
+    std::string FileName;
+    int EndLine = 0;
+};
+
+class TConnectNameList {
+public:
+    int Count() const { return static_cast<int>(FItems.size()); }
+    const TConnectNameRec& GetItem(int index) const { return *FItems[static_cast<size_t>(index)]; }
+    void Add(std::string fileName, int endLine);
+    void Clear() { FItems.clear(); }
+
+    // The file holding the (0-based) line, or "not found".
+    std::string GetFileName(int line) const;
+    // The 1-based line number inside that file, or 1 when no file holds it.
+    int GetFileLine(int line) const;
+
+private:
+    std::vector<std::unique_ptr<TConnectNameRec>> FItems;
+};

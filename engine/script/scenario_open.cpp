@@ -1,0 +1,201 @@
+// Opening a scenario: the confirmation, reading the script with its
+// continuation files, cutting comments, the pre-pass, and the open menu.
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+
+#include "base/conv.h"
+#include "base/exceptions.h"
+#include "base/sjis.h"
+#include "base/streams.h"
+#include "base/stringlist.h"
+#include "engine/screen/tggrp.h"
+#include "engine/script/expr.h"
+#include "engine/script/scenario_files.h"
+#include "engine/script/script_text.h"
+#include "engine/script/tideglass_form.h"
+#include "engine/script/variables.h"
+#include "platform/message_box.h"
+
+namespace {
+
+// Continuation files are numbered 1 to this.
+constexpr int MaxContinuationFiles = 100;
+
+// A file-system name as the message window shows it.
+std::string ShownName(const std::string& fileName)
+{
+    return sjis::FromUtf8(fileName);
+}
+
+} // namespace
+
+bool TTideglassForm::OpenScenario(const std::string& fileName)
+{
+    if (FFullScreen)
+        menuBar()->hide();
+    else
+        SetMessageMode(false);
+
+    if (IsGameRunning()) {
+        const int answer = HaltedMessageBox(SJ("他のゲームが動作しています。") + ShownName(ExtractFileName(fileName)) +
+                                                SJ("を実行しますか？"),
+                                            SJ("確認"), MB_YESNO | MB_ICONQUESTION);
+        if (answer != IDYES)
+            return false;
+    }
+
+    // Names given on a command line, by another program or as the default
+    // data files may differ in case from the file on disk.
+    std::string path = fileName;
+    if (!FileExists(path))
+        path = ResolveFileName("", fileName);
+    if (!FileExists(path)) {
+        if (FState != esStartUp)
+            HaltedMessageBox(SJ("ファイル") + "\"" + ShownName(fileName) + "\"" + SJ("が開けません"), "TIDEGLASS",
+                             MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+
+    if (InputDlg && InputDlg->isVisible())
+        InputDlg->done(mrAbort);
+    if (AboutDlg && AboutDlg->isVisible())
+        AboutDlg->done(mrOk);
+    if (FState == esYesNo)
+        return false;
+
+    FState = esCommandWait;
+    // Past the point of no return: a halt left by the previous game ends
+    // with it, whether or not a confirmation was asked.
+    FHalted = false;
+    FArchiveStream.reset();
+    FArchiveMode = sjis::UpperCase(ExtractFileExt(path)) == ".TGP";
+
+    FLabels->Clear();
+    FFlags->Reset();
+    FSVars->Reset();
+    FItems->Clear();
+    FMainStack->Clear();
+    FBgStack->Clear();
+    FStack = FMainStack.get();
+    FScript->Clear();
+    FConnectNames->Clear();
+    FGlobalScene = -1;
+    FIfState = 0;
+    FScenarioDir = ExtractFilePath(path);
+    FScenarioName = ChangeFileExt(ExtractFileName(path), "");
+    FBgRunning = false;
+    // Nothing of the previous game may wait for an answer or hold the sub
+    // window in the new one.
+    FPendingInputLine = -1;
+    FSubWinHolder = 0;
+
+    if (FArchiveMode) {
+        // Packed scenarios are read once the archive reader is part of the
+        // engine; until then their script cannot be read.
+        HaltedMessageBox(SJ("スクリプトの読み込みに失敗しました"), "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (!LoadScriptText(path)) {
+        HaltedMessageBox(SJ("ファイル") + "\"" + ShownName(fileName) + "\"" + SJ("が開けません"), "TIDEGLASS",
+                         MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    FConnectNames->Add(ExtractFileName(path), FScript->Count());
+    LoadContinuationFiles();
+    CutComments();
+
+    PrepareScript(*FScript);
+    FScene = FirstScene();
+    // A script without any scene starts at its first line.
+    if (FScene < 0)
+        FScene = 0;
+    FLine = FScene;
+
+    FState = esRun;
+    if (FInput)
+        FInput->clear();
+    if (!FHalted)
+        ClearMessages();
+    FSubWinMode = 0;
+    FBackground = false;
+    FMainLine = FLine;
+    FMainScene = FScene;
+    FBgLine = -1;
+    FBgScene = -1;
+    FBgLabelLine = -1;
+    FBgLabel.clear();
+    FBgDue = false;
+    FBgExecInterval = 1000;
+    FBgWaitCount = 0;
+    return true;
+}
+
+bool TTideglassForm::LoadScriptText(const std::string& path)
+{
+    try {
+        const std::vector<uint8_t> bytes = ReadFileBytes(path);
+        TStringList lines;
+        lines.SetText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        for (const std::string& line : lines.Items())
+            FScript->Add(line);
+        return true;
+    } catch (const EStreamError&) {
+        return false;
+    }
+}
+
+void TTideglassForm::LoadContinuationFiles()
+{
+    if (!FileExists(ResolveFileName(FScenarioDir, FScenarioName + "1.tgs")))
+        return;
+    for (int n = 1; n <= MaxContinuationFiles; ++n) {
+        const std::string name = FScenarioName + IntToStr(n) + ".tgs";
+        const std::string path = ResolveFileName(FScenarioDir, name);
+        if (!FileExists(path) || !LoadScriptText(path))
+            continue;
+        FConnectNames->Add(ExtractFileName(path), FScript->Count());
+    }
+}
+
+void TTideglassForm::CutComments()
+{
+    bool quoted = false;
+    for (int i = 0; i < FScript->Count(); ++i)
+        (*FScript)[i] = CutComment((*FScript)[i], quoted);
+}
+
+void TTideglassForm::F1Click()
+{
+    FPrevState = FState;
+    FState = esOpenDialog;
+    OpenDialog1.Filter = SJ("読み込める全てのファイル(*.tgp;*.tgs)|*.tgp;*.tgs|タイドグラスシナリオ(*.tgp)|*.tgp|"
+                            "タイドグラススクリプト(*.tgs)|*.tgs");
+    const bool chosen = OpenDialog1.Execute(this);
+    FState = FPrevState;
+    if (!chosen)
+        return;
+
+    const int savedWidth = FBaseWidth;
+    const int savedHeight = FBaseHeight;
+    FBaseWidth = BaseSizeUnset;
+    if (!OpenScenario(OpenDialog1.FileName)) {
+        FBaseWidth = savedWidth;
+        FBaseHeight = savedHeight;
+        return;
+    }
+    FMsgHidden = false;
+    if (FBaseWidth == BaseSizeUnset) {
+        FBaseWidth = 320;
+        FBaseHeight = 240;
+    }
+    FScale = 1.0f;
+    ApplyScale(1.0f);
+    N3->setEnabled(true);
+    D1->setEnabled(true);
+    if (FGrp) {
+        FGrp->SetWaitAnim(false);
+        FGrp->ClearScreen();
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Transformations of script text that need no engine state: cutting
+// comments at load time, expanding braces and square brackets in message
+// lines, and turning a condition's lone "=" into "==". All of them walk
+// Shift-JIS text by characters, so a trail byte never counts as "#", "{",
+// "}", "[", "]", "=" or an apostrophe.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The line with its comment cut: an apostrophe toggles `quoted`, and a "#"
+// while it is off ends the line. `quoted` carries over from one line to the
+// next for a whole load.
+std::string CutComment(std::string_view line, bool& quoted);
+
+using TEvaluateText = std::function<std::string(const std::string& expression)>;
+using TAddKeyword = std::function<void(const std::string& word)>;
+
+// Upper bound on the brace passes beyond one per "{" of the line: a value
+// whose text holds braces again is expanded again, but a value that keeps
+// reproducing itself must not hold the engine forever.
+constexpr int ExtraBracePasses = 64;
+
+// Expands a message line: each "{...}" is replaced by the value of what it
+// holds (first "{" with the first "}" after it, not nested), and each
+// "[word]" by the word, which also goes to `addKeyword`. With `topLevel`
+// off, a text without braces is evaluated as a whole. Unbalanced braces or
+// brackets give an inline error text in place of the line. Errors of the
+// evaluation pass through.
+std::string ExpandText(std::string_view line, bool topLevel, const TEvaluateText& evaluate,
+                       const TAddKeyword& addKeyword);
+
+// The condition with every lone "=" doubled; operators that hold "=" and
+// everything inside apostrophes stay as they are.
+std::string ConvertCondition(std::string_view condition);

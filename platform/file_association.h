@@ -1,0 +1,31 @@
+#pragma once
+// The association of script (.tgs) and archive (.tgp) files with the
+// engine, as the desktop keeps it: a shared-mime-info package that gives
+// both extensions one type, and a desktop entry that opens that type with
+// the engine, both under $XDG_DATA_HOME. Failures are not reported, as the
+// registry writes they stand for were not.
+
+#include <string>
+
+namespace assoc {
+
+// The type both extensions get.
+constexpr const char* MimeType = "application/x-tideglass";
+
+// Files the association consists of.
+std::string MimePackagePath();
+std::string DesktopEntryPath();
+
+// True when .tgs files have the engine's type.
+bool IsRegistered();
+// Writes the association for the executable `exePath` unless it exists;
+// true when it was written now.
+bool Register(const std::string& exePath);
+void Unregister();
+// The command line the desktop runs to open a file, empty when there is none.
+std::string OpenCommand();
+
+// `arg` quoted for the Exec key of a desktop entry.
+std::string QuoteExecArgument(const std::string& arg);
+
+} // namespace assoc
