@@ -1,6 +1,7 @@
 #include "base/streams.h"
 
 #include "base/exceptions.h"
+#include "base/safe_file_stream.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -273,47 +274,7 @@ std::vector<uint8_t> ReadFileBytes(const std::string& fileName)
 
 void WriteFileAtomically(const std::string& fileName, const void* data, size_t size)
 {
-    const size_t slash = fileName.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string(".") : fileName.substr(0, slash == 0 ? 1 : slash);
-    const std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-    std::string tmpl = dir + "/." + base + ".XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
-        throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
-
-    auto fail = [&](const std::string& message) {
-        const int saved = errno;
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        errno = saved;
-        throw EWriteError(message);
-    };
-
-    // mkstemp makes the file private; give it the mode a plain create would.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-
-    const auto* p = static_cast<const uint8_t*>(data);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, p + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail("Cannot write file \"" + fileName + "\". " + std::strerror(errno));
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (::fsync(fd) != 0)
-        fail("Cannot write file \"" + fileName + "\". " + std::strerror(errno));
-    if (::close(fd) != 0) {
-        ::unlink(tmpl.c_str());
-        throw EWriteError("Cannot write file \"" + fileName + "\". " + std::strerror(errno));
-    }
-    if (::rename(tmpl.c_str(), fileName.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(tmpl.c_str());
-        throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(saved));
-    }
+    TSafeFileStream file(fileName);
+    file.WriteBuffer(data, static_cast<int64_t>(size));
+    file.Commit();
 }

@@ -8,7 +8,7 @@
 #include "base/stringlist.h"
 #include "engine/script/pack_archive.h"
 #include "tools/pack/pack_builder.h"
-#include "tools/pack/safe_file_stream.h"
+#include "base/safe_file_stream.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,7 +5,7 @@
 #include "base/streams.h"
 #include "base/stringlist.h"
 #include "tools/pack/entry_pipeline.h"
-#include "tools/pack/safe_file_stream.h"
+#include "base/safe_file_stream.h"
 
 #include <dirent.h>
 #include <limits>

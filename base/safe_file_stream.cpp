@@ -1,4 +1,4 @@
-#include "tools/pack/safe_file_stream.h"
+#include "base/safe_file_stream.h"
 
 #include "base/exceptions.h"
 
