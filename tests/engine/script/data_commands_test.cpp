@@ -6,15 +6,12 @@
 
 #include <QDir>
 #include <fcntl.h>
-#include <linux/fs.h>
 #include <string>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "base/sjis.h"
 #include "engine/script/data_file.h"
+#include "engine/script/read_only_path.h"
 #include "engine/script/tideglass_form.h"
 #include "support/engine_harness.h"
 
@@ -46,50 +43,6 @@ std::string StringRecord(const std::string& text)
         r += char(uint32_t(text.size()) >> (8 * i));
     return r + text;
 }
-
-// A file or folder that takes no writes. Permissions do not bind the
-// superuser, so there it is made immutable where the file system allows it.
-class TReadOnly {
-public:
-    explicit TReadOnly(const std::string& path, mode_t mode) : FPath(path)
-    {
-        struct stat st {};
-        ::stat(path.c_str(), &st);
-        FOldMode = st.st_mode & 07777;
-        ::chmod(path.c_str(), mode);
-        FReadOnly = ::geteuid() != 0 || (FImmutable = SetImmutable(true));
-    }
-    ~TReadOnly()
-    {
-        if (FImmutable)
-            SetImmutable(false);
-        ::chmod(FPath.c_str(), FOldMode);
-    }
-    TReadOnly(const TReadOnly&) = delete;
-    TReadOnly& operator=(const TReadOnly&) = delete;
-    bool ReadOnly() const { return FReadOnly; }
-
-private:
-    bool SetImmutable(bool on) const
-    {
-        const int fd = ::open(FPath.c_str(), O_RDONLY);
-        if (fd < 0)
-            return false;
-        int flags = 0;
-        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        if (done) {
-            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-            done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        ::close(fd);
-        return done;
-    }
-
-    std::string FPath;
-    mode_t FOldMode = 0;
-    bool FReadOnly = false;
-    bool FImmutable = false;
-};
 
 } // namespace
 
@@ -284,8 +237,8 @@ TEST(DataCommands, ShippedDataInAReadOnlyFolderIsRead)
                                    "*DATREADS F(2) 1\n"
                                    "*DATCLOSE\n");
     h.WriteBytes("game/table.dat", DatBytes(IntegerRecord(10) + IntegerRecord(20)));
-    const TReadOnly file(h.Dir() + "game/table.dat", 0444);
-    const TReadOnly folder(h.Dir() + "game", 0555);
+    const TReadOnlyPath file(h.Dir() + "game/table.dat", 0444);
+    const TReadOnlyPath folder(h.Dir() + "game", 0555);
     if (!file.ReadOnly() || !folder.ReadOnly())
         GTEST_SKIP() << "the data cannot be made read-only here";
     ASSERT_LT(::open((h.Dir() + "game/table.dat").c_str(), O_RDWR), 0);
