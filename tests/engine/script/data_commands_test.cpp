@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/sjis.h"
+#include "base/streams.h"
 #include "engine/script/data_file.h"
 #include "engine/script/read_only_path.h"
 #include "engine/script/tideglass_form.h"
@@ -248,4 +248,18 @@ TEST(DataCommands, ShippedDataInAReadOnlyFolderIsRead)
     EXPECT_TRUE(h.Log().empty()) << h.LastLog();
     EXPECT_EQ(h.Flag(1), 10);
     EXPECT_EQ(h.Flag(2), 20);
+}
+
+TEST(DataCommands, FileLeftOpenForWritingIsFinishedAtExit)
+{
+    TEngineHarness h;
+    h.Run("*SCENE s\n"
+          "*DATOPEN keep 1\n"
+          "*DATWRITE 5\n"
+          "**\n");
+    ASSERT_EQ(h.State(), esKeyWait);
+    h.Close();
+    TFileStream file(h.Dir() + "keep.dat", fmOpenRead);
+    EXPECT_EQ(file.Size(), 9);
+    EXPECT_TRUE(DatChecksumMatches(file));
 }
