@@ -57,6 +57,13 @@ const TTideglassForm::TCommandHandler* TTideglassForm::CommandHandlers()
         handlers[cmElse] = &TTideglassForm::CmdElse;
         handlers[cmElif] = &TTideglassForm::CmdElifLine;
         handlers[cmEndIf] = &TTideglassForm::CmdEndIf;
+        handlers[cmDatOpen] = &TTideglassForm::CmdDatOpen;
+        handlers[cmDatWrite] = &TTideglassForm::CmdDatWrite;
+        handlers[cmDatRead] = &TTideglassForm::CmdDatRead;
+        handlers[cmDatClose] = &TTideglassForm::CmdDatClose;
+        handlers[cmDatExist] = &TTideglassForm::CmdDatExist;
+        handlers[cmDatWriteS] = &TTideglassForm::CmdDatWriteS;
+        handlers[cmDatReadS] = &TTideglassForm::CmdDatReadS;
         handlers[cmBgExec] = &TTideglassForm::CmdBgExec;
         handlers[cmBgStop] = &TTideglassForm::CmdBgStop;
         handlers[cmBgReturn] = &TTideglassForm::CmdBgReturn;
@@ -83,6 +90,10 @@ TTideglassForm::TStep TTideglassForm::RunCommand(int slot, const std::string& li
         return TStep::EndBlock;
     if (IsFirstGroupCommand(slot)) {
         RunHandler(slot, line);
+        // Data that cannot be read (missing or tampered with) ends the block
+        // as *END does, so the game does not go on without its values.
+        if (slot == cmDatOpen && !FDatFile.IsOpen())
+            return TStep::EndBlock;
         if (slot == cmBgReturn) {
             // The main script stops at the label and waits for a typed
             // command, so the command line must take one.

@@ -1,5 +1,6 @@
-// Opening a scenario: the confirmation, reading the script with its
-// continuation files, cutting comments, the pre-pass, and the open menu.
+// Opening a scenario: the confirmation, reading the script (with its
+// continuation files, or out of a packed archive), cutting comments, the
+// pre-pass, and the open menu.
 
 #include <QDialog>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include "base/stringlist.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/expr.h"
+#include "engine/script/pack_archive.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_text.h"
 #include "engine/script/tideglass_form.h"
@@ -70,6 +72,7 @@ bool TTideglassForm::OpenScenario(const std::string& fileName)
     // with it, whether or not a confirmation was asked.
     FHalted = false;
     FArchiveStream.reset();
+    FArchiveFileName.clear();
     FArchiveMode = sjis::UpperCase(ExtractFileExt(path)) == ".TGP";
 
     FLabels->Clear();
@@ -92,18 +95,18 @@ bool TTideglassForm::OpenScenario(const std::string& fileName)
     FSubWinHolder = 0;
 
     if (FArchiveMode) {
-        // Packed scenarios are read once the archive reader is part of the
-        // engine; until then their script cannot be read.
-        HaltedMessageBox(SJ("スクリプトの読み込みに失敗しました"), "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    if (!LoadScriptText(path)) {
+        if (!LoadArchiveScript(path)) {
+            HaltedMessageBox(SJ("スクリプトの読み込みに失敗しました"), "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
+    } else if (!LoadScriptText(path)) {
         HaltedMessageBox(SJ("ファイル") + "\"" + ShownName(fileName) + "\"" + SJ("が開けません"), "TIDEGLASS",
                          MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     FConnectNames->Add(ExtractFileName(path), FScript->Count());
-    LoadContinuationFiles();
+    if (!FArchiveMode)
+        LoadContinuationFiles();
     CutComments();
 
     PrepareScript(*FScript);
@@ -144,6 +147,32 @@ bool TTideglassForm::LoadScriptText(const std::string& path)
     } catch (const EStreamError&) {
         return false;
     }
+}
+
+bool TTideglassForm::LoadArchiveScript(const std::string& path)
+{
+    try {
+        // The archive stays open with the scenario: pictures and sounds are
+        // read out of it while the game runs.
+        FArchiveStream = std::make_unique<TFileStream>(path, fmOpenRead | fmShareDenyWrite);
+        TMemoryStream script;
+        if (ReadPackEntry(PackScriptName, *FArchiveStream, script) == peFound) {
+            TStringList lines;
+            lines.SetText(std::string_view(reinterpret_cast<const char*>(script.Memory()), size_t(script.Size())));
+            for (const std::string& line : lines.Items())
+                FScript->Add(line);
+            FArchiveFileName = path;
+            return true;
+        }
+    } catch (const std::exception&) {
+        // A file that cannot be read, a table cut short or corrupt, a script
+        // that does not decode: all of them are a script that cannot be read.
+    }
+    // Nothing is read out of an archive without a script; the file is not
+    // held either, so it can be replaced before the next open.
+    FArchiveStream.reset();
+    FArchiveMode = false;
+    return false;
 }
 
 void TTideglassForm::LoadContinuationFiles()

@@ -165,6 +165,13 @@ TTideglassForm::~TTideglassForm()
         // A settings file that cannot be written must not keep the engine
         // from closing; the next start uses the defaults.
     }
+    try {
+        // A data file the script left open for writing gets its checksum,
+        // or the values written would read as tampered with next time.
+        FDatFile.Close();
+    } catch (const std::exception&) {
+        // The file has gone or cannot be written; nobody is left to tell.
+    }
     FFlags->OnWarning = nullptr;
     FSVars->OnWarning = nullptr;
     FExpr->OnRandom = nullptr;

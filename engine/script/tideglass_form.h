@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/screen/screen_host.h"
+#include "engine/script/data_file.h"
 #include "engine/script/game_stack.h"
 #include "engine/script/label_list.h"
 #include "platform/colors.h"
@@ -136,6 +137,15 @@ public:
     void CmdBgStop(const std::string& line);
     void CmdBgReturn(const std::string& line);
     void CallEventLabel(const std::string& name);
+
+    // ---- data files (data_commands.cpp)
+    void CmdDatOpen(const std::string& line);
+    void CmdDatClose(const std::string& line);
+    void CmdDatWrite(const std::string& line);
+    void CmdDatWriteS(const std::string& line);
+    void CmdDatRead(const std::string& line);
+    void CmdDatReadS(const std::string& line);
+    void CmdDatExist(const std::string& line);
 
     // ---- waits and the command line (wait_commands.cpp)
     void CmdWait(const std::string& line);
@@ -269,6 +279,12 @@ public:
     std::string FOpenFileName;
     bool FArchiveMode = false;
     std::unique_ptr<TFileStream> FArchiveStream;
+    // The archive's path as it was opened: music streamed out of the archive
+    // opens this file again (its name need not be the scenario name + ".tgp").
+    std::string FArchiveFileName;
+
+    // ================= data files =================
+    TDatFile FDatFile;
 
     // ================= display =================
     int FBaseWidth = 230;
@@ -347,6 +363,7 @@ private:
     const TLabelRec& FindLabel(const std::string& name) const;
 
     bool LoadScriptText(const std::string& path);
+    bool LoadArchiveScript(const std::string& path);
     void LoadContinuationFiles();
     void CutComments();
     void EnterPlayerMode();

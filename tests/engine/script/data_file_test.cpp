@@ -3,15 +3,13 @@
 #include "base/exceptions.h"
 #include "base/sjis.h"
 #include "base/streams.h"
+#include "engine/script/read_only_path.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 #include <string>
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -222,52 +220,10 @@ TEST_F(DataFile, AssignErrorKeepsTheReadPosition)
     EXPECT_EQ(file.ReadPos(), 0);
 }
 
-// Shipped data may be read-only. Permissions do not bind the superuser, so
-// there the file is made immutable where the file system allows it.
-class TReadOnlyFile {
-public:
-    explicit TReadOnlyFile(const std::string& Path) : FPath(Path)
-    {
-        ::chmod(Path.c_str(), 0444);
-        if (::geteuid() != 0) {
-            FReadOnly = true;
-            return;
-        }
-        FImmutable = SetImmutable(true);
-        FReadOnly = FImmutable;
-    }
-    ~TReadOnlyFile()
-    {
-        if (FImmutable)
-            SetImmutable(false);
-    }
-    bool ReadOnly() const { return FReadOnly; }
-
-private:
-    std::string FPath;
-    bool FReadOnly = false;
-    bool FImmutable = false;
-
-    bool SetImmutable(bool On) const
-    {
-        const int fd = ::open(FPath.c_str(), O_RDONLY);
-        if (fd < 0)
-            return false;
-        int flags = 0;
-        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        if (done) {
-            flags = On ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-            done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        ::close(fd);
-        return done;
-    }
-};
-
 TEST_F(DataFile, ReadOnlyDataIsReadable)
 {
     Put("ro.dat", WithChecksum({0x00, 0x2A, 0x00, 0x00, 0x00}));
-    const TReadOnlyFile readOnly(Path("ro.dat"));
+    const TReadOnlyPath readOnly(Path("ro.dat"), 0444);
     if (!readOnly.ReadOnly())
         GTEST_SKIP() << "the file cannot be made read-only here";
     ASSERT_LT(::open(Path("ro.dat").c_str(), O_RDWR), 0);
