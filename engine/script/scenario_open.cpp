@@ -112,10 +112,13 @@ bool TTideglassForm::OpenScenario(const std::string& fileName)
     if (FScene < 0)
         FScene = 0;
     FLine = FScene;
+    BuildCommandListAfterOpen();
 
     FState = esRun;
-    if (FInput)
-        FInput->clear();
+    if (FInput) {
+        FInput->ClearKeywords();
+        FInput->ClearText();
+    }
     if (!FHalted)
         ClearMessages();
     FSubWinMode = 0;
