@@ -112,7 +112,6 @@ bool TTideglassForm::OpenScenario(const std::string& fileName)
     if (FScene < 0)
         FScene = 0;
     FLine = FScene;
-    BuildCommandListAfterOpen();
 
     FState = esRun;
     if (FInput) {
@@ -123,6 +122,8 @@ bool TTideglassForm::OpenScenario(const std::string& fileName)
         ClearMessages();
     FSubWinMode = 0;
     FBackground = false;
+    // After the window is cleared, so that what the scan reports stays.
+    BuildCommandListAfterOpen();
     FMainLine = FLine;
     FMainScene = FScene;
     FBgLine = -1;
