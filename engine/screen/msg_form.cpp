@@ -1,11 +1,11 @@
 #include "engine/screen/msg_form.h"
 
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTextEdit>
 
+#include "platform/key_preview.h"
 #include "platform/rich_edit.h"
 
 namespace {
@@ -39,9 +39,12 @@ TMsgForm::TMsgForm() : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt:
     CmdEdit = new QLineEdit(this);
     CmdEdit->setObjectName("CmdEdit");
 
-    // Key preview: the form sees every key before its boxes do.
-    memo->installEventFilter(this);
-    CmdEdit->installEventFilter(this);
+    // The form sees every key before its boxes do; Tab stays where it is.
+    FPreview = std::make_unique<TKeyPreview>(this);
+    FPreview->TabTraversal = false;
+    FPreview->OnKeyDown = [this](uint16_t& key, TShiftState shift) { FormKeyDown(key, shift); };
+    FMemoHook = std::make_unique<TKeyHook>(memo);
+    FMemoHook->OnKeyPress = [this](char& key) { MsgMemoKeyPress(key); };
 
     resize(DesignWidth, DesignHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -50,35 +53,22 @@ TMsgForm::TMsgForm() : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt:
 
 TMsgForm::~TMsgForm()
 {
+    FMemoHook.reset();
+    FPreview.reset();
     OnGetState = nullptr;
     OnEndKeyWait = nullptr;
 }
 
-void TMsgForm::keyPressEvent(QKeyEvent* event)
+void TMsgForm::FormKeyDown(uint16_t& key, TShiftState)
 {
-    FormKeyDown(event->key());
-    QWidget::keyPressEvent(event);
-}
-
-
-void TMsgForm::FormKeyDown(int key)
-{
-    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && OnGetState &&
-        OnGetState() == KeyWaitState && OnEndKeyWait)
+    if ((key == VK_SPACE || key == VK_RETURN) && OnGetState && OnGetState() == KeyWaitState && OnEndKeyWait)
         OnEndKeyWait();
 }
 
-bool TMsgForm::eventFilter(QObject* watched, QEvent* event)
+void TMsgForm::MsgMemoKeyPress(char& key)
 {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        FormKeyDown(key->key());
-        // The log never takes Enter or Space.
-        if (watched == MsgMemo->Widget() &&
-            (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
-            return true;
-    }
-    return QWidget::eventFilter(watched, event);
+    if (key == ' ' || key == '\r')
+        key = 0;
 }
 
 void TMsgForm::resizeEvent(QResizeEvent* event)

@@ -9,7 +9,11 @@
 #include <functional>
 #include <memory>
 
+#include "platform/shift_state.h"
+
 class QLineEdit;
+class TKeyHook;
+class TKeyPreview;
 class TRichEdit;
 
 class TMsgForm : public QWidget {
@@ -28,11 +32,15 @@ public:
     std::function<uint8_t()> OnGetState;
     std::function<void()> OnEndKeyWait;
 
-    // FormKeyDown: Space or Enter during a key wait ends it.
-    void FormKeyDown(int key);
+    // Key preview: Space or Enter during a key wait ends it.
+    void FormKeyDown(uint16_t& key, TShiftState shift);
+    // The log never takes Space or Enter.
+    void MsgMemoKeyPress(char& key);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    std::unique_ptr<TKeyPreview> FPreview;
+    std::unique_ptr<TKeyHook> FMemoHook;
 };

@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "engine/screen/form_style.h"
+#include "platform/rich_edit.h"
 
 namespace {
 
@@ -17,15 +18,18 @@ TSubForm::TSubForm(QWidget* parent) : QWidget(parent, SubFormFlags | Qt::WindowS
     setFont(FormFont());
     setGeometry(252, 313, 201, 149);
 
-    SubRichEdit = new QTextEdit(this);
-    SubRichEdit->setObjectName("SubRichEdit");
-    SubRichEdit->setReadOnly(true);
-    SubRichEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SubRichEdit = std::make_unique<TRichEdit>(this);
+    QTextEdit* box = SubRichEdit->Widget();
+    box->setObjectName("SubRichEdit");
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(SubRichEdit);
+    layout->addWidget(box);
 }
+
+// The box's widget is a child of the form and goes with it.
+TSubForm::~TSubForm() = default;
 
 void TSubForm::SetStayOnTop(bool onTop)
 {

@@ -4,15 +4,17 @@
 // unless a script says otherwise, holding one read-only text box.
 
 #include <QWidget>
+#include <memory>
 
-class QTextEdit;
+class TRichEdit;
 
 class TSubForm : public QWidget {
 public:
     explicit TSubForm(QWidget* parent = nullptr);
+    ~TSubForm() override;
 
     // The text box the message window writes into; it fills the window.
-    QTextEdit* SubRichEdit = nullptr;
+    std::unique_ptr<TRichEdit> SubRichEdit;
 
     // *SUBWINTOP: kept above other windows or not.
     void SetStayOnTop(bool onTop);

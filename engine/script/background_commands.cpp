@@ -96,7 +96,7 @@ void TTideglassForm::CallEventLabel(const std::string& name)
     TGameStack* const stack = FStack;
     const bool yielded = FRunYielded;
     const bool inputEnabled = InputEnabled();
-    const bool inputFocused = FInput && FInput->hasFocus();
+    const bool inputFocused = FInput && FInput->Edit() && FInput->Edit()->hasFocus();
 
     // The event runs on a stack of its own, so that the caller's *GOSUB
     // return points survive it.
@@ -117,7 +117,7 @@ void TTideglassForm::CallEventLabel(const std::string& name)
     // The command line is left as the interrupted run had it.
     SetInputEnabled(inputEnabled);
     if (inputFocused && FInput)
-        FInput->setFocus();
+        FInput->FocusEdit();
     FLine = line;
     FState = state;
     FRunYielded = yielded;

@@ -1,14 +1,19 @@
 // The engine tick: what every pass of the idle loop does, the three timed
 // steps, the script contexts and the state tests that other families ask.
 
-#include <QDialog>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 
 #include "base/clock.h"
 #include "base/conv.h"
+#include "engine/screen/about_dlg.h"
+#include "engine/screen/input_dlg.h"
+#include "engine/screen/midi_form.h"
+#include "engine/screen/tg_input.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/tideglass_form.h"
+#include "platform/input_method.h"
 #include "platform/open_request.h"
 
 namespace {
@@ -63,15 +68,19 @@ void TTideglassForm::MainTick()
             if (FState == esRun && !FRunYielded) {
                 FState = esCommandWait;
                 if (FInput) {
-                    FInput->clear();
-                    FInput->setFocus();
+                    FInput->ClearText();
+                    FInput->FocusEdit();
+                    if (!FInput->GetImeOpen() && FInput->ImeOpenAtSubmit())
+                        FInput->SetImeOpen(true);
                 }
             }
         }
         break;
     case esKeyWait:
-        // The input method is always reported closed here, so there is
-        // nothing to close before the key wait takes the command line.
+        // Space must end the wait, not start a conversion.
+        if (ime::GetOpenStatus(this))
+            ime::SetOpenStatus(this, false);
+        [[fallthrough]];
     case esGameEnd:
         if (InputEnabled())
             SetInputEnabled(false);
@@ -156,6 +165,11 @@ void TTideglassForm::EnterPlayerMode()
     Help1->setVisible(false);
     Edit1->menuAction()->setVisible(false);
     TIDEGLASSC1->setVisible(false);
+    // A player has no association to make.
+    if (MidiForm) {
+        MidiForm->GroupBox2->hide();
+        MidiForm->setFixedHeight(100);
+    }
 }
 
 void TTideglassForm::BGTimerTimer()

@@ -67,6 +67,7 @@ const TTideglassForm::TCommandHandler* TTideglassForm::CommandHandlers()
         handlers[cmBgExec] = &TTideglassForm::CmdBgExec;
         handlers[cmBgStop] = &TTideglassForm::CmdBgStop;
         handlers[cmBgReturn] = &TTideglassForm::CmdBgReturn;
+        handlers[cmKeyword] = &TTideglassForm::CmdKeyword;
         return handlers;
     }();
     return table.data();
@@ -173,12 +174,8 @@ void TTideglassForm::RunScript()
             SetInputEnabled(true);
         else if (FState == esRun)
             FLine = FBgLabelLine;
-    } catch (const EConvertError&) {
-        ShowScriptError(SJ("文字列を数字に変換出来ませんでした。"));
-    } catch (const Exception& e) {
-        ShowScriptError(e.Message());
-    } catch (const std::exception& e) {
-        ShowScriptError(e.what());
+    } catch (...) {
+        ReportCurrentException();
     }
 }
 
@@ -197,12 +194,6 @@ void TTideglassForm::ShowMessageLine(const std::string& line)
     if (FMsg && FTagMode)
         FMsg->FTagMode = true;
     AddMessage(ExpandText(line, true));
-}
-
-void TTideglassForm::BuildCommandList()
-{
-    // The typed-command patterns of the scene are collected here once typed
-    // commands are part of the engine.
 }
 
 std::string TTideglassForm::ExpandText(const std::string& line, bool topLevel)
@@ -243,7 +234,8 @@ void TTideglassForm::ClearMessages()
         FMsg->Clear();
 }
 
-void TTideglassForm::AddKeyword(const std::string&)
+void TTideglassForm::AddKeyword(const std::string& word)
 {
-    // The keyword menu belongs to the command line of typed commands.
+    if (FInput)
+        FInput->AddKeyword(word);
 }

@@ -2,14 +2,16 @@
 // and the command line are shown.
 
 #include <QAction>
-#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 
 #include "base/conv.h"
 #include "base/sjis.h"
+#include "engine/screen/about_dlg.h"
+#include "engine/screen/midi_form.h"
 #include "engine/screen/msg_form.h"
+#include "engine/screen/tg_input.h"
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"
 #include "graphics/image32.h"
@@ -46,8 +48,6 @@ void TTideglassForm::BuildMainMenu()
     MessageInput1 = Edit1->addAction(Caption(SJ("Message && Inputを表示(&V)")));
     MessageInput1->setShortcut(QKeySequence("Ctrl+Shift+V"));
     MIDI1 = Edit1->addAction(Caption(SJ("オプション(&O)...")));
-    // The options dialog comes with its own issue.
-    MIDI1->setEnabled(false);
 
     Show1 = bar->addMenu(Caption(SJ("表示(&V)")));
     N3 = Show1->addAction(Caption(SJ("スケール　100%(&N)")));
@@ -79,6 +79,12 @@ void TTideglassForm::BuildMainMenu()
     connect(MessageInput1, &QAction::triggered, this, [this] {
         if (!FFullScreen && !FMsgInGame && MsgForm)
             MsgForm->show();
+    });
+    connect(MIDI1, &QAction::triggered, this, [this] {
+        if (!MidiForm)
+            return;
+        MidiForm->UpdateAssocState();
+        MidiForm->exec();
     });
     connect(N3, &QAction::triggered, this, [this] { N3Click(); });
     connect(D1, &QAction::triggered, this, [this] { D1Click(); });
@@ -148,18 +154,8 @@ void TTideglassForm::ApplyScale(float scale)
 void TTideglassForm::SetMessageMode(bool onGameScreen)
 {
     QLineEdit* edit = onGameScreen ? CmdEdit : (MsgForm ? MsgForm->CmdEdit : nullptr);
-    if (FInput) {
-        FInput->hide();
-        FInput->setEnabled(false);
-    }
-    FInput = edit;
-    if (FInput) {
-        FInput->show();
-        if (FState == esKeyWait)
-            FInput->setText("HIT SPACE KEY!");
-        else
-            FInput->clear();
-    }
+    if (FInput)
+        FInput->AttachEdit(edit);
     if (onGameScreen) {
         if (MsgForm)
             MsgForm->hide();
@@ -179,4 +175,6 @@ void TTideglassForm::SetMessageMode(bool onGameScreen)
             FMsg->ScrollToEnd();
     }
     GameImg->Invalidate();
+    if (FInput && FPendingInputLine != -1)
+        FInput->SetQuestionMode(true);
 }

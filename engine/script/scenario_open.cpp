@@ -117,12 +117,16 @@ bool TTideglassForm::OpenScenario(const std::string& fileName)
     FLine = FScene;
 
     FState = esRun;
-    if (FInput)
-        FInput->clear();
+    if (FInput) {
+        FInput->ClearKeywords();
+        FInput->ClearText();
+    }
     if (!FHalted)
         ClearMessages();
     FSubWinMode = 0;
     FBackground = false;
+    // After the window is cleared, so that what the scan reports stays.
+    BuildCommandListAfterOpen();
     FMainLine = FLine;
     FMainScene = FScene;
     FBgLine = -1;

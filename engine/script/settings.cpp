@@ -8,6 +8,7 @@
 #include "base/conv.h"
 #include "base/inifile.h"
 #include "engine/screen/msg_form.h"
+#include "engine/screen/sub_form.h"
 #include "engine/script/tideglass_form.h"
 #include "platform/file_association.h"
 

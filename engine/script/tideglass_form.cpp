@@ -5,8 +5,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDialog>
-#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 
@@ -15,9 +13,16 @@
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "base/stringlist.h"
+#include "engine/screen/about_dlg.h"
 #include "engine/screen/builtin_pictures.h"
+#include "engine/screen/debug_form.h"
+#include "engine/screen/input_dlg.h"
+#include "engine/screen/midi_form.h"
 #include "engine/screen/msg_form.h"
+#include "engine/screen/sub_form.h"
+#include "engine/screen/tg_input.h"
 #include "engine/screen/tggrp.h"
+#include "engine/screen/yes_no_dlg.h"
 #include "engine/screen/tgmsg.h"
 #include "engine/script/expr.h"
 #include "engine/script/scenario_files.h"
@@ -28,6 +33,7 @@
 #include "platform/help_viewer.h"
 #include "platform/image_widget.h"
 #include "platform/idle_driver.h"
+#include "platform/key_preview.h"
 #include "platform/message_box.h"
 #include "platform/qt_sjis.h"
 #include "platform/runtime_paths.h"
@@ -38,24 +44,6 @@ namespace {
 // screen (26, 304, 588 x 120) sits inside it.
 constexpr int DesignClientWidth = 640;
 constexpr int DesignClientHeight = 480;
-
-// A form whose own issue has not come yet: a plain window with its caption
-// and size, shown and hidden by the engine like the real one.
-std::unique_ptr<QDialog> PlainDialog(const std::string& caption, int width, int height)
-{
-    auto dialog = std::make_unique<QDialog>(nullptr, Qt::Dialog | Qt::WindowStaysOnTopHint);
-    dialog->setWindowTitle(SjisToQString(caption));
-    dialog->resize(width, height);
-    return dialog;
-}
-
-std::unique_ptr<QWidget> PlainToolWindow(const std::string& caption, int width, int height)
-{
-    auto window = std::make_unique<QWidget>(nullptr, Qt::Tool);
-    window->setWindowTitle(SjisToQString(caption));
-    window->resize(width, height);
-    return window;
-}
 
 } // namespace
 
@@ -121,6 +109,7 @@ TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWind
     FLabels = std::make_unique<TLabelList>();
     FItems = std::make_unique<TItemList>();
     FFlags = std::make_unique<TFlagList>();
+    FCmdList = std::make_unique<TCmdList>();
     FMainStack = std::make_unique<TGameStack>();
     FBgStack = std::make_unique<TGameStack>();
     FStack = FMainStack.get();
@@ -147,6 +136,15 @@ TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWind
     FIdle = std::make_unique<TIdleDriver>();
     FIdle->OnIdle = [this] { ApplicationEvents1Idle(); };
 
+    // The form previews its keys; Tab stays with the command line.
+    FKeyPreview = std::make_unique<TKeyPreview>(this);
+    FKeyPreview->TabTraversal = false;
+    FKeyPreview->OnKeyDown = [this](uint16_t& key, TShiftState shift) { FormKeyDown(key, shift); };
+    FKeyPreview->OnKeyUp = [this](uint16_t& key, TShiftState shift) { FormKeyUp(key, shift); };
+    FAppKeyHook = std::make_unique<TAppKeyHook>();
+    FAppKeyHook->OnKeyDown = [this](uint16_t& key, TShiftState) { ApplicationEvents1Message(true, key); };
+    FAppKeyHook->OnKeyUp = [this](uint16_t& key, TShiftState) { ApplicationEvents1Message(false, key); };
+
     if (!args.empty() && !args[0].empty()) {
         FOpenFileName = args[0];
         FState = esOpenThenIdle;
@@ -159,6 +157,8 @@ TTideglassForm::~TTideglassForm()
 {
     FIdle->Stop();
     FIdle->OnIdle = nullptr;
+    FAppKeyHook.reset();
+    FKeyPreview.reset();
     try {
         WriteSettings();
     } catch (const std::exception&) {
@@ -183,11 +183,12 @@ TTideglassForm::~TTideglassForm()
     FConnectNames.reset();
     FGrp.reset();
     FMsg.reset();
-    FInput = nullptr;
+    FInput.reset();
     FScript.reset();
     FLabels.reset();
     FItems.reset();
     FFlags.reset();
+    FCmdList.reset();
     FStack = nullptr;
     FMainStack.reset();
     FBgStack.reset();
@@ -210,24 +211,25 @@ TTideglassForm::~TTideglassForm()
 
 void TTideglassForm::CreateForms()
 {
-    AboutDlg = PlainDialog(SJ("TIDEGLASSについて"), 360, 130);
+    AboutDlg = std::make_unique<TAboutDlg>();
     MsgForm = std::make_unique<TMsgForm>();
     MsgForm->OnGetState = [this] { return FState; };
     MsgForm->OnEndKeyWait = [this] { EndKeyWait(); };
-    InputDlg = PlainDialog(SJ("入力"), 387, 80);
-    MidiForm = PlainDialog(SJ("設定"), 484, 142);
-    YesNoDlg = PlainDialog(SJ("選択"), 255, 70);
-    DebugForm = PlainToolWindow("Debug Window", 341, 232);
-    SubForm = PlainToolWindow("Sub Window", 201, 149);
-    // The message-and-input window is the one in use until a script puts
-    // the message on the game screen.
-    FInput = MsgForm->CmdEdit;
+    InputDlg = std::make_unique<TInputDlg>(this);
+    MidiForm = std::make_unique<TMidiForm>(*this);
+    YesNoDlg = std::make_unique<TYesNoDlg>();
+    DebugForm = std::make_unique<TDebugForm>(*this);
+    SubForm = std::make_unique<TSubForm>();
 }
 
 void TTideglassForm::CreateScreenObjects()
 {
-    // The command line is in place (CreateForms); then the screen layers and
-    // the message window, which keeps its own copy of the font.
+    // The command line first, on the message-and-input window, which is the
+    // one in use until a script puts the message on the game screen; then
+    // the screen layers and the message window, which keeps its own copy of
+    // the font.
+    if (MsgForm)
+        FInput = std::make_unique<TTGInput>(*this, MsgForm->CmdEdit, 0);
     FGrp = std::make_unique<TTGGrp>(*this, *GameImg, ClientWidth(), ClientHeight());
     TFont font;
     font.SetName(SJ("ＭＳゴシック"));
@@ -248,16 +250,14 @@ TBitmap32List& TTideglassForm::WaitGrpList()
     return *FWaitFrames;
 }
 
-std::string TTideglassForm::GetKeyLabel(int) const
+std::string TTideglassForm::GetKeyLabel(int index) const
 {
-    // The function-key labels come with the command line of typed commands.
-    return {};
+    return FInput ? FInput->GetKeyLabel(index) : std::string();
 }
 
 TRichEdit* TTideglassForm::SubRichEdit()
 {
-    // The sub window comes with the sub-window commands.
-    return nullptr;
+    return SubForm ? SubForm->SubRichEdit.get() : nullptr;
 }
 
 void TTideglassForm::StartEngine()
@@ -312,18 +312,6 @@ int32_t TTideglassForm::Random(int32_t n)
         return 0;
     // The run-time's scaling of a 32-bit word to 0..n-1, as the evaluator's R(n).
     return static_cast<int32_t>((static_cast<uint64_t>(static_cast<uint32_t>(FRandom())) * static_cast<uint32_t>(n)) >> 32);
-}
-
-void TTideglassForm::keyPressEvent(QKeyEvent* event)
-{
-    // The key wait of the game screen; the rest of the main window's keys
-    // come with its menus and full screen.
-    if (!FMsgHidden && FState == esKeyWait &&
-        (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
-        EndKeyWait();
-        return;
-    }
-    QMainWindow::keyPressEvent(event);
 }
 
 void TTideglassForm::closeEvent(QCloseEvent* event)

@@ -12,6 +12,7 @@
 // file-and-line map are file-system names; they are converted to Shift-JIS
 // only where they are shown.
 
+#include <QLineEdit>
 #include <QMainWindow>
 #include <cstdint>
 #include <memory>
@@ -19,18 +20,26 @@
 #include <string>
 #include <vector>
 
+// The dialogs and the command line that every command family may reach.
+#include "engine/screen/about_dlg.h"
+#include "engine/screen/input_dlg.h"
+#include "engine/screen/input_host.h"
+#include "engine/screen/modal_result.h"
 #include "engine/screen/screen_host.h"
+#include "engine/screen/tg_input.h"
+#include "engine/script/cmd_list.h"
 #include "engine/script/data_file.h"
 #include "engine/script/game_stack.h"
 #include "engine/script/label_list.h"
 #include "platform/colors.h"
 #include "platform/open_dialog.h"
+#include "platform/shift_state.h"
 
 class QAction;
-class QDialog;
-class QLineEdit;
 class QMenu;
 class QWidget;
+class TAppKeyHook;
+class TDebugForm;
 class TExprConv;
 class TFileStream;
 class TFlagList;
@@ -40,11 +49,15 @@ class TIdleDriver;
 class TImage32;
 class TImageWidget;
 class TItemList;
+class TKeyPreview;
+class TMidiForm;
 class TMsgForm;
 class TStringList;
+class TSubForm;
 class TSVarList;
 class TTGGrp;
 class TTGMsg;
+class TYesNoDlg;
 
 // Engine states (FState).
 enum : uint8_t {
@@ -63,11 +76,7 @@ enum : uint8_t {
     esBgReturned = 12,  // *BGRETURN from the background script
 };
 
-// Modal results of the dialogs, as the class library numbers them.
-constexpr int mrOk = 1;
-constexpr int mrAbort = 3;
-
-class TTideglassForm : public QMainWindow, public TScreenHost {
+class TTideglassForm : public QMainWindow, public TScreenHost, public TInputHost {
     Q_OBJECT
 
 public:
@@ -111,8 +120,6 @@ public:
 
     // ---- interpreter (interpreter.cpp)
     void RunScript();
-    // Rebuilds the typed-command patterns of the GLOBAL and current scene.
-    void BuildCommandList();
     std::string ExpandText(const std::string& line, bool topLevel);
     void ShowScriptError(const std::string& text);
     void ShowWarning(const std::string& text);
@@ -166,8 +173,8 @@ public:
     int ClientHeight() const;
 
     // ---- settings and file association (settings.cpp)
-    void RegisterFileTypes();
-    void UnregisterFileTypes();
+    void RegisterFileTypes() override;
+    void UnregisterFileTypes() override;
 
     // ---- messages (interpreter.cpp)
     // One text to the message window (and its log).
@@ -176,6 +183,37 @@ public:
     // A word of a message line in square brackets, for the command line's
     // keyword menu.
     void AddKeyword(const std::string& word);
+
+    // ---- typed commands (pattern_commands.cpp)
+    // Rebuilds the typed-command patterns of the GLOBAL and current scene.
+    void BuildCommandList();
+    // The same after an open, with its errors reported.
+    void BuildCommandListAfterOpen();
+    void ScanCommandPatterns(int startLine);
+    void AddCommandPattern(const std::array<std::string, TCmdPatternRec::WordSlots>& words, int target);
+    // *!IF at scan time: the line to scan on with, or -1.
+    int CmdScanIf(const std::string& line);
+    // One pattern word (alternatives separated by "/") against `work`; with
+    // strict matching the matched characters of `work` are spent.
+    bool MatchPattern(const std::string& slot, std::string& work, bool exact);
+    bool FindCommandPattern(const std::string& text, int& target);
+    // A line entered in the command line (TInputHost).
+    void SubmitCommand(const std::string& text) override;
+    void CmdKeyword(const std::string& line);
+
+    // ---- the command line and the main window's keys (main_keys.cpp)
+    uint8_t State() const override { return FState; }
+    void SetFuncBarShifted(bool shifted) override;
+    TExprValue EvaluateExpr(const std::string& expr) override;
+    bool IsAssociated(std::string& openCommand) override;
+    void FormKeyDown(uint16_t& key, TShiftState shift);
+    void FormKeyUp(uint16_t& key, TShiftState shift);
+    // Every key of the application: Tab hides the message while held.
+    void ApplicationEvents1Message(bool keyDown, uint16_t key);
+    // Tab held: the message on the game screen is hidden (false) and shown
+    // again (true).
+    void ShowMessageWindow(bool show);
+    void RestoreMessageWindow();
 
     // ---- what the screen objects read (TScreenHost)
     TBitmap32List& Bitmap32List1() override;
@@ -190,13 +228,13 @@ public:
     TRichEdit* SubRichEdit() override;
 
     // ================= forms and components =================
-    std::unique_ptr<QDialog> AboutDlg;
+    std::unique_ptr<TAboutDlg> AboutDlg;
     std::unique_ptr<TMsgForm> MsgForm;
-    std::unique_ptr<QDialog> InputDlg;
-    std::unique_ptr<QDialog> MidiForm;
-    std::unique_ptr<QDialog> YesNoDlg;
-    std::unique_ptr<QWidget> DebugForm;
-    std::unique_ptr<QWidget> SubForm;
+    std::unique_ptr<TInputDlg> InputDlg;
+    std::unique_ptr<TMidiForm> MidiForm;
+    std::unique_ptr<TYesNoDlg> YesNoDlg;
+    std::unique_ptr<TDebugForm> DebugForm;
+    std::unique_ptr<TSubForm> SubForm;
 
     QMenu* File1 = nullptr;
     QAction* F1 = nullptr;
@@ -269,8 +307,15 @@ public:
     int FPendingInputLine = -1;
     std::string FLastInput;
     bool FStrictMatch = false;
-    // The command line in use: the message-and-input window's or CmdEdit.
-    QLineEdit* FInput = nullptr;
+    // The command line; it drives the message-and-input window's CmdEdit or
+    // the main window's.
+    std::unique_ptr<TTGInput> FInput;
+    std::unique_ptr<TCmdList> FCmdList;
+    // Keys of the main window before its controls, and Tab anywhere.
+    std::unique_ptr<TKeyPreview> FKeyPreview;
+    std::unique_ptr<TAppKeyHook> FAppKeyHook;
+    // The wait mark was shown when Tab hid the message.
+    bool FWaitShownBeforeHide = false;
 
     // ================= scenario =================
     std::string FScenarioDir;
@@ -340,7 +385,6 @@ public:
     bool FPlayerMode = false;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -351,6 +395,13 @@ private:
     enum class TStep { Next, EndBlock, StopAfter, StopHere, StopFinish };
     TStep RunCommand(int slot, const std::string& line);
     void RunHandler(int slot, const std::string& line);
+    // Hands the main script on to `line` in the next tick.
+    void ContinueMainScript(int line);
+    // Reports the exception being handled as a run of the interpreter would.
+    void ReportCurrentException();
+    // The scroll marks as a scroll of the message window left them; the
+    // command line waits while one shows.
+    void ShowScrollMarks(uint8_t marks);
     // Handler of a command whose family has not come yet.
     void CmdNotAvailable(const std::string& line);
     void CmdNothing(const std::string& line);

@@ -6,6 +6,7 @@
 
 #include "base/clock.h"
 #include "engine/screen/msg_form.h"
+#include "engine/screen/tg_input.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/tideglass_form.h"
 #include "engine/script/tokenizer.h"
@@ -33,7 +34,7 @@ void TTideglassForm::CmdKeyWait(const std::string&)
 {
     FState = esKeyWait;
     if (FInput)
-        FInput->setText("HIT SPACE KEY!");
+        FInput->SetText("HIT SPACE KEY!");
     if (FGrp)
         FGrp->SetWaitAnim(true);
 }
@@ -49,19 +50,27 @@ void TTideglassForm::EndKeyWait()
     if (FGrp)
         FGrp->SetWaitAnim(false);
     if (FInput)
-        FInput->clear();
+        FInput->ClearText();
     FState = esRun;
 }
 
 void TTideglassForm::SetInputEnabled(bool enabled)
 {
-    if (MsgForm)
-        MsgForm->CmdEdit->setEnabled(enabled);
-    if (CmdEdit)
-        CmdEdit->setEnabled(enabled);
+    if (!FInput)
+        return;
+    // Both boxes, through the command line so that they take its colours;
+    // then it points at the box in use again.
+    QLineEdit* const inUse = FInput->Edit();
+    if (MsgForm) {
+        FInput->SetEdit(MsgForm->CmdEdit);
+        FInput->SetEnabled(enabled);
+    }
+    FInput->SetEdit(CmdEdit);
+    FInput->SetEnabled(enabled);
+    FInput->SetEdit(inUse);
 }
 
 bool TTideglassForm::InputEnabled() const
 {
-    return FInput && FInput->isEnabled();
+    return FInput && FInput->GetEnabled();
 }

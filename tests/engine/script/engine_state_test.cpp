@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QTest>
 
 #include "engine/screen/msg_form.h"
 #include "engine/script/tideglass_form.h"
@@ -119,16 +120,16 @@ TEST(KeyWait, WaitsForSpaceThenGoesOn)
         TEngineHarness h;
         TTideglassForm& form = h.Run(std::string("*SCENE s\nbefore\n") + command + "\nafter\n*SCENEEND\n");
         EXPECT_EQ(h.State(), esKeyWait) << command;
-        EXPECT_EQ(form.FInput->text().toStdString(), "HIT SPACE KEY!");
+        EXPECT_EQ(form.FInput->Edit()->text().toStdString(), "HIT SPACE KEY!");
         h.Tick();
         EXPECT_FALSE(form.InputEnabled());
-        form.MsgForm->FormKeyDown(Qt::Key_A);
+        QTest::keyClick(form.MsgForm.get(), Qt::Key_A);
         EXPECT_EQ(h.State(), esKeyWait);
-        form.MsgForm->FormKeyDown(Qt::Key_Space);
+        QTest::keyClick(form.MsgForm.get(), Qt::Key_Space);
         EXPECT_EQ(h.State(), esRun);
         h.Settle();
         EXPECT_EQ(h.Log(), (std::vector<std::string>{"before", "after"})) << command;
-        EXPECT_TRUE(form.FInput->text().isEmpty());
+        EXPECT_TRUE(form.FInput->Edit()->text().isEmpty());
     }
 }
 

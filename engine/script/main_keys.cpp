@@ -1,0 +1,152 @@
+// The main window's keys, seen before its controls get them: the key wait,
+// scrolling the message on the game screen back with the command line's
+// page macros, the Shift labels of the function-key bar, and Tab, which
+// hides the message while it is held. Also what the command line and the
+// small windows ask of the main window.
+
+#include <QLineEdit>
+
+#include "engine/screen/tg_input.h"
+#include "engine/screen/tggrp.h"
+#include "engine/screen/tgmsg.h"
+#include "engine/script/expr.h"
+#include "engine/script/tideglass_form.h"
+#include "graphics/image32.h"
+#include "graphics/layers.h"
+#include "platform/file_association.h"
+
+namespace {
+
+// Macro texts of the command line that scroll the message window.
+const char* const PageUpMacro = "#PUP";
+const char* const PageDownMacro = "#PDOWN";
+
+// Bits of a scroll's result: lines lie above / below the shown ones.
+constexpr uint8_t LinesAbove = 1;
+constexpr uint8_t LinesBelow = 2;
+
+} // namespace
+
+void TTideglassForm::FormKeyDown(uint16_t& key, TShiftState shift)
+{
+    if ((shift & ssShift) && FFuncBarShown && !FFuncBarShifted)
+        SetFuncBarShifted(true);
+    if (FMsgHidden)
+        return;
+    if ((key == VK_SPACE || key == VK_RETURN) && FState == esKeyWait) {
+        EndKeyWait();
+        return;
+    }
+    if (key == VK_RETURN && FMsg && FMsg->FScrolled) {
+        FMsg->ScrollToEnd();
+        if (FInput) {
+            FInput->SetEnabled(true);
+            FInput->FocusEdit();
+        }
+        // This Enter only brings the newest lines back; it must not reach
+        // the command line it has just enabled and enter an empty command.
+        key = 0;
+        return;
+    }
+    if (!FMsgInGame || FState != esCommandWait || !FInput || !FMsg)
+        return;
+    const std::string macro = FInput->KeyMacros().GetText(key);
+    uint8_t marks = 0;
+    if (macro == PageUpMacro)
+        marks = FMsg->ScrollUp(1);
+    else if (macro == PageDownMacro)
+        marks = FMsg->ScrollDown(1);
+    else
+        return;
+    ShowScrollMarks(marks);
+    key = 0;
+}
+
+void TTideglassForm::FormKeyUp(uint16_t&, TShiftState shift)
+{
+    if (!(shift & ssShift) && FFuncBarShown && FFuncBarShifted)
+        SetFuncBarShifted(false);
+}
+
+void TTideglassForm::ApplicationEvents1Message(bool keyDown, uint16_t key)
+{
+    if (!FTabHideEnabled || key != VK_TAB)
+        return;
+    ShowMessageWindow(!keyDown);
+    if (FFuncBarShown && FGrp) {
+        FGrp->FuncBarLayer()->SetVisible(!keyDown);
+        GameImg->Invalidate();
+    }
+}
+
+void TTideglassForm::ShowScrollMarks(uint8_t marks)
+{
+    if (FGrp) {
+        FGrp->UpMarkLayer()->SetVisible((marks & LinesAbove) != 0);
+        FGrp->DownMarkLayer()->SetVisible((marks & LinesBelow) != 0);
+    }
+    if (!FInput)
+        return;
+    if (marks != 0) {
+        FInput->SetEnabled(false);
+    } else {
+        FInput->SetEnabled(true);
+        FInput->FocusEdit();
+    }
+}
+
+void TTideglassForm::ShowMessageWindow(bool show)
+{
+    if (!show) {
+        if (!FMsgInGame || FMsgHidden || FState == esWait || !FGrp || !FMsg)
+            return;
+        FWaitShownBeforeHide = FGrp->WaitLayer()->Visible();
+        FGrp->WaitLayer()->SetVisible(false);
+        FMsg->SetVisible(false);
+        if (FInput && FInput->Edit())
+            FInput->Edit()->hide();
+        GameImg->Invalidate();
+        FMsgHidden = true;
+    } else if (FMsgHidden) {
+        RestoreMessageWindow();
+        if (FInput)
+            FInput->FocusEdit();
+    }
+}
+
+void TTideglassForm::RestoreMessageWindow()
+{
+    if (!FMsgHidden)
+        return;
+    if (FMsgInGame) {
+        if (FMsg)
+            FMsg->SetVisible(true);
+        if (FInput && FInput->Edit())
+            FInput->Edit()->show();
+        GameImg->Invalidate();
+    }
+    if (FGrp)
+        FGrp->WaitLayer()->SetVisible(FWaitShownBeforeHide);
+    FMsgHidden = false;
+}
+
+void TTideglassForm::SetFuncBarShifted(bool shifted)
+{
+    FFuncBarShifted = shifted;
+    if (FGrp)
+        FGrp->DrawFuncBar(FFuncKeyCount);
+}
+
+TExprValue TTideglassForm::EvaluateExpr(const std::string& expr)
+{
+    FExpr->Evaluate(expr);
+    return FExpr->Result;
+}
+
+bool TTideglassForm::IsAssociated(std::string& openCommand)
+{
+    if (!assoc::IsRegistered())
+        return false;
+    openCommand = assoc::OpenCommand();
+    return true;
+}

@@ -1,0 +1,243 @@
+// Typed commands: collecting the ">" pattern lines of the GLOBAL scene and
+// of the current scene, choosing the pattern that answers a typed text, and
+// handing the script on to the line after it. Also *KEYWORD, which offers a
+// word in the command line's keyword menu.
+
+#include <algorithm>
+#include <vector>
+
+#include "base/exceptions.h"
+#include "base/sjis.h"
+#include "base/stringlist.h"
+#include "engine/screen/tg_input.h"
+#include "engine/script/cmd_list.h"
+#include "engine/script/command_table.h"
+#include "engine/script/expr.h"
+#include "engine/script/script_error.h"
+#include "engine/script/script_text.h"
+#include "engine/script/tideglass_form.h"
+#include "engine/script/tokenizer.h"
+
+namespace {
+
+// The typed text that answers when no pattern does; a pattern line whose
+// only word it is catches every unknown command.
+const char* const NoMatchText = "NOMATCH";
+
+} // namespace
+
+void TTideglassForm::BuildCommandList()
+{
+    // The background script runs with the patterns of the main script's scene.
+    if (FBackground)
+        return;
+    FCmdList->Clear();
+    if (FGlobalScene >= 0)
+        ScanCommandPatterns(FGlobalScene);
+    ScanCommandPatterns(FScene);
+}
+
+void TTideglassForm::BuildCommandListAfterOpen()
+{
+    FCmdList->Clear();
+    // The scan evaluates *!IF conditions and may meet a scene that never
+    // ended; outside a run nothing else would report that.
+    try {
+        BuildCommandList();
+    } catch (...) {
+        ReportCurrentException();
+    }
+}
+
+void TTideglassForm::ScanCommandPatterns(int startLine)
+{
+    const int count = FScript->Count();
+    // An *!IF may send the scan back to lines it has seen; going there again
+    // would only repeat them, and for good when the condition stays true.
+    std::vector<bool> visited(static_cast<size_t>(std::max(count, 0)), false);
+    int i = std::max(startLine, 0);
+    while (i < count) {
+        visited[static_cast<size_t>(i)] = true;
+        const std::string& line = (*FScript)[i];
+        if (line.empty() || (line[0] != '*' && line[0] != '>')) {
+            ++i;
+            continue;
+        }
+        switch (LookupCommand(line)) {
+        case cmScanIf: {
+            const int target = CmdScanIf(line);
+            if (target >= count || (target >= 0 && !visited[static_cast<size_t>(target)])) {
+                i = target;
+                continue;
+            }
+            break;
+        }
+        case cmScene:
+            throw EScriptError(SJ("SCENEが終了していないのに、新しいSCENEが始まっています。"));
+        case cmSceneEnd:
+            return;
+        case cmPattern: {
+            std::array<std::string, TCmdPatternRec::WordSlots> words{};
+            const int tokens = std::min(CountTokens(line, ' '), TCmdPatternRec::WordSlots);
+            for (int w = 0; w < tokens; ++w)
+                words[static_cast<size_t>(w)] = GetToken(line, ' ', w);
+            words[0].erase(0, 1);
+            AddCommandPattern(words, i + 1);
+            break;
+        }
+        default:
+            break;
+        }
+        ++i;
+    }
+}
+
+void TTideglassForm::AddCommandPattern(const std::array<std::string, TCmdPatternRec::WordSlots>& words, int target)
+{
+    FCmdList->Add(words, target);
+}
+
+int TTideglassForm::CmdScanIf(const std::string& line)
+{
+    const std::string name = EvalName(GetToken(line, ' ', 2));
+    std::string condition = GetToken(line, ' ', 1);
+    if (FIfMode)
+        condition = ConvertCondition(condition);
+    if (FExpr->Evaluate(condition) != "1")
+        return -1;
+    const TLabelRec* label = FLabels->Find(name);
+    if (!label) {
+        AddMessage("Error:" + SJ("ラベル") + name + SJ("が発見できませんでした"));
+        return -1;
+    }
+    return label->Line;
+}
+
+bool TTideglassForm::MatchPattern(const std::string& slot, std::string& work, bool exact)
+{
+    const int alternatives = CountTokens(slot, '/');
+    for (int i = 0; i < alternatives; ++i) {
+        // Evaluated as a string now, so that braces give today's values.
+        const std::string word = FExpr->Evaluate("'" + GetToken(slot, '/', i) + "'");
+        if (word.empty())
+            continue;
+        if (exact) {
+            if (word != work)
+                continue;
+            if (FStrictMatch)
+                work = "*";
+            return true;
+        }
+        const size_t at = sjis::Find(work, word);
+        if (at == sjis::npos)
+            continue;
+        // Strict matching spends the characters a word matched, so that no
+        // later word of the pattern can match them again.
+        if (FStrictMatch)
+            work.replace(at, word.size(), word.size(), '*');
+        return true;
+    }
+    return false;
+}
+
+bool TTideglassForm::FindCommandPattern(const std::string& text, int& target)
+{
+    const TCmdPatternRec* best = nullptr;
+    int bestWords = 0;
+    for (int r = 0; r < FCmdList->Count(); ++r) {
+        const TCmdPatternRec& rec = FCmdList->GetItem(r);
+        std::string work = text;
+        // A pattern that fills every slot may have lost words of its line;
+        // it keeps -1 and is never chosen.
+        int words = -1;
+        int tried = 0;
+        bool matched = false;
+        for (int i = 0; i < TCmdPatternRec::WordSlots; ++i) {
+            const std::string& slot = rec.Words[static_cast<size_t>(i)];
+            if (slot.empty()) {
+                words = i;
+                break;
+            }
+            ++tried;
+            matched = MatchPattern(slot, work, false);
+            if (!matched)
+                break;
+        }
+        if (!matched)
+            continue;
+        // A one-word pattern answers only the word itself, not any text that
+        // happens to contain it.
+        if (tried == 1) {
+            std::string fresh = text;
+            if (!MatchPattern(rec.Words[0], fresh, true))
+                words = -1;
+        }
+        if (words >= bestWords) {
+            best = &rec;
+            bestWords = words;
+        }
+    }
+    if (best) {
+        target = best->Target;
+        return true;
+    }
+    if (!text.empty() && text != NoMatchText)
+        return FindCommandPattern(NoMatchText, target);
+    return false;
+}
+
+void TTideglassForm::SubmitCommand(const std::string& text)
+{
+    FLastInput = text;
+    // An inline *INPUT or *YESNO takes the text as its answer: its line runs
+    // again and echoes the answer itself.
+    if (FPendingInputLine != -1) {
+        ContinueMainScript(FPendingInputLine);
+        return;
+    }
+    AddMessage("> " + text);
+    int target = 0;
+    bool found = false;
+    try {
+        found = FindCommandPattern(text, target);
+    } catch (...) {
+        ReportCurrentException();
+        return;
+    }
+    if (found) {
+        ContinueMainScript(target);
+    } else if (FInput) {
+        FInput->ClearText();
+        FInput->FocusEdit();
+    }
+}
+
+void TTideglassForm::ContinueMainScript(int line)
+{
+    // Typed commands belong to the main script, whatever a background run
+    // left in the current line and scene.
+    SelectContext(false);
+    FLine = line;
+    FState = esRun;
+    SaveContext();
+}
+
+void TTideglassForm::CmdKeyword(const std::string& line)
+{
+    const std::string word = EvalName(GetToken(line, ' ', 1));
+    if (FInput)
+        FInput->AddKeyword(word);
+}
+
+void TTideglassForm::ReportCurrentException()
+{
+    try {
+        throw;
+    } catch (const EConvertError&) {
+        ShowScriptError(SJ("文字列を数字に変換出来ませんでした。"));
+    } catch (const Exception& e) {
+        ShowScriptError(e.Message());
+    } catch (const std::exception& e) {
+        ShowScriptError(e.what());
+    }
+}
