@@ -68,6 +68,7 @@ const TTideglassForm::TCommandHandler* TTideglassForm::CommandHandlers()
         handlers[cmBgStop] = &TTideglassForm::CmdBgStop;
         handlers[cmBgReturn] = &TTideglassForm::CmdBgReturn;
         handlers[cmKeyword] = &TTideglassForm::CmdKeyword;
+        handlers[cmCls] = &TTideglassForm::CmdCls;
         return handlers;
     }();
     return table.data();

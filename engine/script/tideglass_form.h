@@ -200,6 +200,8 @@ public:
     // A line entered in the command line (TInputHost).
     void SubmitCommand(const std::string& text) override;
     void CmdKeyword(const std::string& line);
+    // *CLS: empties the message window.
+    void CmdCls(const std::string& line);
 
     // ---- the command line and the main window's keys (main_keys.cpp)
     uint8_t State() const override { return FState; }

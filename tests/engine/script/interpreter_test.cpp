@@ -98,6 +98,14 @@ TEST(Interpreter, CommandsOfLaterFamiliesSayTheyAreNotAvailable)
               std::vector<std::string>{"Error! ( main.tgs : line 2 ) この命令はまだ使えません - *PICTURE 'a.png'"});
 }
 
+TEST(Interpreter, ClsEmptiesTheLogAndTheBacklog)
+{
+    TEngineHarness h;
+    h.Run("*SCENE s\nbefore\n*cls\nafter\n*SCENEEND\n");
+    EXPECT_EQ(h.Log(), std::vector<std::string>{"after"});
+    EXPECT_EQ(h.Backlog(), std::vector<std::string>{"after"});
+}
+
 TEST(Interpreter, ConversionErrorHasItsOwnText)
 {
     TEngineHarness h;
