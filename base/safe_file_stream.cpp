@@ -45,22 +45,7 @@ void TSafeFileStream::Fail(const char* what, int error)
 
 int64_t TSafeFileStream::Read(void* buffer, int64_t count)
 {
-    if (count <= 0 || FHandle < 0)
-        return 0;
-    auto* p = static_cast<uint8_t*>(buffer);
-    int64_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::read(FHandle, p + done, size_t(count - done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw EReadError("Stream read error");
-        }
-        if (n == 0)
-            break;
-        done += n;
-    }
-    return done;
+    return FHandle < 0 ? 0 : ReadFromHandle(FHandle, buffer, count);
 }
 
 int64_t TSafeFileStream::Write(const void* buffer, int64_t count)

@@ -119,14 +119,14 @@ TFileStream::~TFileStream()
         ::close(FHandle);
 }
 
-int64_t TFileStream::Read(void* buffer, int64_t count)
+int64_t ReadFromHandle(int handle, void* buffer, int64_t count)
 {
     if (count <= 0)
         return 0;
     auto* p = static_cast<uint8_t*>(buffer);
     int64_t done = 0;
     while (done < count) {
-        const ssize_t n = ::read(FHandle, p + done, static_cast<size_t>(count - done));
+        const ssize_t n = ::read(handle, p + done, static_cast<size_t>(count - done));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -137,6 +137,11 @@ int64_t TFileStream::Read(void* buffer, int64_t count)
         done += n;
     }
     return done;
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count)
+{
+    return ReadFromHandle(FHandle, buffer, count);
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count)

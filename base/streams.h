@@ -57,6 +57,11 @@ enum : uint16_t {
     fmCreate = 0xFFFF, // create or truncate, then read/write
 };
 
+// Reads up to `count` bytes from an open file descriptor, retrying
+// interrupted and partial reads; fewer only at the end of the file. Raises
+// EReadError on a read failure. Shared by the streams over descriptors.
+int64_t ReadFromHandle(int handle, void* buffer, int64_t count);
+
 class TFileStream : public TStream {
 public:
     // `fileName` is a file-system path (UTF-8 on Linux). Raises EFOpenError

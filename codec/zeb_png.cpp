@@ -7,19 +7,8 @@
 #include "platform/picture.h"
 
 #include <cstring>
-#include <ctime>
 
 namespace {
-
-TPNGTime UTCTimeNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm t{};
-    gmtime_r(&now, &t);
-    return TPNGTime{static_cast<uint16_t>(t.tm_year + 1900), static_cast<uint8_t>(t.tm_mon + 1),
-                    static_cast<uint8_t>(t.tm_mday),         static_cast<uint8_t>(t.tm_hour),
-                    static_cast<uint8_t>(t.tm_min),          static_cast<uint8_t>(t.tm_sec)};
-}
 
 std::unique_ptr<TGraphic> CreateZEBPNG()
 {
@@ -55,7 +44,7 @@ struct ChangeHandlerHold {
 
 TZEBPNG::TZEBPNG()
     : FAlpha(std::make_unique<TBitmap>()), FImage(std::make_unique<TBitmap>()),
-      FIDATSize(TZEBPNGWriteStream::DefaultIDATSize), FTimeRecord(UTCTimeNow())
+      FIDATSize(TZEBPNGWriteStream::DefaultIDATSize), FTimeRecord(CurrentUTCTime())
 {
 }
 

@@ -21,6 +21,9 @@ struct TPNGTime {
     friend bool operator==(const TPNGTime&, const TPNGTime&) = default;
 };
 
+// The current time in UTC, as a tIME chunk records it.
+TPNGTime CurrentUTCTime();
+
 // cHRM: white point x, y, then red, green and blue x, y, times 100000.
 using TPNGChromaticity = std::array<uint32_t, 8>;
 // gIFg: the four bytes of the chunk as they are.

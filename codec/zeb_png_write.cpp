@@ -24,15 +24,6 @@ void PutU32(uint8_t* p, uint32_t v)
     p[3] = static_cast<uint8_t>(v);
 }
 
-TPNGTime CurrentUTCTime()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm t{};
-    gmtime_r(&now, &t);
-    return TPNGTime{static_cast<uint16_t>(t.tm_year + 1900), static_cast<uint8_t>(t.tm_mon + 1),
-                    static_cast<uint8_t>(t.tm_mday),         static_cast<uint8_t>(t.tm_hour),
-                    static_cast<uint8_t>(t.tm_min),          static_cast<uint8_t>(t.tm_sec)};
-}
 
 uint8_t Red(uint32_t c) { return static_cast<uint8_t>(c); }
 uint8_t Green(uint32_t c) { return static_cast<uint8_t>(c >> 8); }
@@ -361,4 +352,14 @@ void TZEBPNGWriteStream::BuildGreyTable()
         const uint8_t level = PngGreyLevel(FPalette[i].R, FPalette[i].G, FPalette[i].B);
         FGreyTable[i] = FBits == 4 ? static_cast<uint8_t>(level >> 4) : level;
     }
+}
+
+TPNGTime CurrentUTCTime()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm t{};
+    gmtime_r(&now, &t);
+    return TPNGTime{static_cast<uint16_t>(t.tm_year + 1900), static_cast<uint8_t>(t.tm_mon + 1),
+                    static_cast<uint8_t>(t.tm_mday),         static_cast<uint8_t>(t.tm_hour),
+                    static_cast<uint8_t>(t.tm_min),          static_cast<uint8_t>(t.tm_sec)};
 }

@@ -6,17 +6,6 @@
 
 namespace {
 
-TRect Intersect(const TRect& a, const TRect& b)
-{
-    TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-            std::min(a.Bottom, b.Bottom)};
-    if (r.Right < r.Left)
-        r.Right = r.Left;
-    if (r.Bottom < r.Top)
-        r.Bottom = r.Top;
-    return r;
-}
-
 uint8_t Mix(uint8_t old, uint8_t ink, uint8_t coverage)
 {
     return static_cast<uint8_t>((ink * coverage + old * (255 - coverage) + 127) / 255);
@@ -135,7 +124,7 @@ void TCanvas::FillRect(const TRect& rect)
     RequireSurface();
     if (FBrush->Style() == bsClear)
         return;
-    const TRect r = Intersect(rect, ClipRect());
+    const TRect r = IntersectRects(rect, ClipRect());
     if (r.Right <= r.Left || r.Bottom <= r.Top)
         return;
     Changing();
@@ -169,10 +158,10 @@ void TCanvas::DrawText(const TRect& clip, bool clipped, int32_t x, int32_t y, st
     if (Surface32(dib)) {
         gdi::ExtTextOut(dib, dc, x, y, clipped ? gdi::ETO_CLIPPED : 0, clipped ? &clip : nullptr, text);
     } else {
-        const TRect bounds = clipped ? Intersect(clip, ClipRect()) : ClipRect();
+        const TRect bounds = clipped ? IntersectRects(clip, ClipRect()) : ClipRect();
         if (!dc.TransparentBackground) {
             const TSize extent = gdi::GetTextExtentPoint32(dc.Font, text);
-            const TRect cell = Intersect(TRect{x, y, x + extent.cx, y + extent.cy}, bounds);
+            const TRect cell = IntersectRects(TRect{x, y, x + extent.cx, y + extent.cy}, bounds);
             for (int32_t py = cell.Top; py < cell.Bottom; ++py)
                 for (int32_t px = cell.Left; px < cell.Right; ++px)
                     WritePixel(px, py, dc.BackgroundColor);

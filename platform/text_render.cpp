@@ -138,17 +138,6 @@ int32_t AdvanceOf(const TFontObject& font, const std::u32string& chars)
     return static_cast<int32_t>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
 }
 
-TRect Intersect(const TRect& a, const TRect& b)
-{
-    TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-            std::min(a.Bottom, b.Bottom)};
-    if (r.Right < r.Left)
-        r.Right = r.Left;
-    if (r.Bottom < r.Top)
-        r.Bottom = r.Top;
-    return r;
-}
-
 // Calls visit(x, y, coverage) for every covered pixel inside clip. Coordinates
 // are computed in 64 bits so far-off text positions cannot overflow.
 template <class Visit>
@@ -256,7 +245,7 @@ void ExtTextOut(const TDIB32& dib, const TTextContext& dc, int32_t x, int32_t y,
         return;
     TRect clip{0, 0, dib.Width, dib.Height};
     if ((options & ETO_CLIPPED) != 0 && rect != nullptr)
-        clip = Intersect(clip, *rect);
+        clip = IntersectRects(clip, *rect);
     const int32_t stride = dib.Stride != 0 ? dib.Stride : dib.Width * 4;
     auto pixel = [&](int32_t px, int32_t py) { return dib.Bits + static_cast<ptrdiff_t>(py) * stride + px * 4; };
 
@@ -267,7 +256,7 @@ void ExtTextOut(const TDIB32& dib, const TTextContext& dc, int32_t x, int32_t y,
         const TColor bk = ColorToRGB(dc.BackgroundColor);
         const int64_t right = static_cast<int64_t>(x) + AdvanceOf(font, chars);
         const int64_t bottom = static_cast<int64_t>(y) + font.Metrics.Ascent + font.Metrics.Descent;
-        const TRect cell = Intersect(clip, TRect{x, y, static_cast<int32_t>(std::min<int64_t>(right, INT32_MAX)),
+        const TRect cell = IntersectRects(clip, TRect{x, y, static_cast<int32_t>(std::min<int64_t>(right, INT32_MAX)),
                                                  static_cast<int32_t>(std::min<int64_t>(bottom, INT32_MAX))});
         for (int32_t py = cell.Top; py < cell.Bottom; ++py)
             for (int32_t px = cell.Left; px < cell.Right; ++px) {
