@@ -17,7 +17,7 @@
 #include "engine/screen/tgmsg.h"
 #include "graphics/bitmap32_list.h"
 #include "graphics/image32.h"
-#include "platform/font.h"
+#include "classlib/font.h"
 #include "platform/rich_edit.h"
 
 namespace {

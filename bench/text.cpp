@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/sjis.h"
-#include "platform/text_render.h"
+#include "classlib/text_render.h"
 
 namespace {
 

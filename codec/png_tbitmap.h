@@ -2,7 +2,7 @@
 // The class library's TBitmap as the PNG reader and writer see it.
 
 #include "codec/png_bitmap.h"
-#include "platform/bitmap.h"
+#include "classlib/bitmap.h"
 
 #include <functional>
 

@@ -3,8 +3,8 @@
 #include "codec/png_tbitmap.h"
 #include "codec/zeb_png_read.h"
 #include "codec/zeb_png_write.h"
-#include "platform/canvas.h"
-#include "platform/picture.h"
+#include "classlib/canvas.h"
+#include "classlib/picture.h"
 
 #include <cstring>
 

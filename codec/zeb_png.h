@@ -5,8 +5,8 @@
 // PNG options of the file it came from or will be written to.
 
 #include "codec/zeb_png_types.h"
-#include "platform/bitmap.h"
-#include "platform/graphic_base.h"
+#include "classlib/bitmap.h"
+#include "classlib/graphic_base.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // The one exception the PNG reader and writer raise.
 
-#include "platform/graphic_base.h"
+#include "classlib/graphic_base.h"
 
 class EZEBPNG : public EInvalidGraphic {
 public:

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/streams.h"
-#include "platform/bitmap.h"
+#include "classlib/bitmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -6,7 +6,7 @@
 
 #include "graphics/resamplers.h"
 #include "graphics/transfer.h"
-#include "platform/graphic.h"
+#include "classlib/graphic.h"
 
 TBitmap32::TBitmap32()
     : FFont(std::make_unique<TFont>())

@@ -2,7 +2,7 @@
 // bitmap files through TBitmap, the canvas on the pixels, the form data test.
 
 #include "graphics/bitmap32.h"
-#include "platform/graphic.h"
+#include "classlib/graphic.h"
 
 namespace {
 

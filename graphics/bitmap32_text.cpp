@@ -5,7 +5,7 @@
 
 #include "base/sjis.h"
 #include "graphics/bitmap32.h"
-#include "platform/graphic.h"
+#include "classlib/graphic.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "graphics/color32.h"
 
-#include "platform/colors.h"
+#include "classlib/colors.h"
 
 TColor32 Color32FromWinColor(TWinColor winColor)
 {

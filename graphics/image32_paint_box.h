@@ -13,8 +13,8 @@
 #include "graphics/bitmap32.h"
 #include "graphics/containers.h"
 #include "graphics/repaint_optimizer.h"
-#include "platform/colors.h"
-#include "platform/image_surface.h"
+#include "classlib/colors.h"
+#include "classlib/image_surface.h"
 
 class TCanvas;
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "graphics/image32.h"
-#include "platform/canvas.h"
+#include "classlib/canvas.h"
 
 namespace {
 

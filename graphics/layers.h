@@ -15,7 +15,7 @@
 #include "graphics/bitmap32.h"
 #include "graphics/notifiable.h"
 #include "graphics/rects.h"
-#include "platform/image_surface.h"
+#include "classlib/image_surface.h"
 
 class TCanvas;
 class TCustomLayer;

@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-#include "platform/image_surface.h"
+#include "classlib/image_surface.h"
 
 class TImageWidget : public QWidget, public TImageSurfaceHost {
 public:

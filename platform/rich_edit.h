@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/colors.h"
+#include "classlib/colors.h"
 
 class QTextEdit;
 class QWidget;

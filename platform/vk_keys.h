@@ -5,7 +5,7 @@
 // area that differ between layouts follow the US layout, as Windows names
 // them.
 
-#include "platform/shift_state.h"
+#include "classlib/shift_state.h"
 
 #include <cstdint>
 

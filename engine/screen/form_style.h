@@ -11,7 +11,7 @@
 #include <string>
 
 #include "base/sjis.h"
-#include "platform/font_substitution.h"
+#include "classlib/font_substitution.h"
 
 inline QFont FormFont()
 {

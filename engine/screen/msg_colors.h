@@ -5,7 +5,7 @@
 #include <array>
 
 #include "engine/screen/msg_tags.h"
-#include "platform/colors.h"
+#include "classlib/colors.h"
 
 extern std::array<TColor, MsgColorCount> MsgColors;
 

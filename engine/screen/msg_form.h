@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "platform/shift_state.h"
+#include "classlib/shift_state.h"
 
 class QLineEdit;
 class TKeyHook;

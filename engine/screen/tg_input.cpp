@@ -10,7 +10,7 @@
 #include "base/exceptions.h"
 #include "base/sjis.h"
 #include "engine/screen/input_host.h"
-#include "platform/colors.h"
+#include "classlib/colors.h"
 #include "platform/input_method.h"
 #include "platform/key_hook.h"
 

@@ -16,7 +16,7 @@
 
 #include "base/stringlist.h"
 #include "engine/screen/key_str_list.h"
-#include "platform/colors.h"
+#include "classlib/colors.h"
 #include "platform/vk_keys.h"
 
 class QLineEdit;

@@ -6,7 +6,7 @@
 #include "engine/screen/screen_host.h"
 #include "engine/screen/tggrp.h"
 #include "graphics/layers.h"
-#include "platform/font.h"
+#include "classlib/font.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "engine/screen/tggrp.h"
 #include "graphics/bitmap32.h"
 #include "graphics/layers.h"
-#include "platform/font.h"
+#include "classlib/font.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "base/stringlist.h"
 #include "engine/screen/msg_tags.h"
-#include "platform/colors.h"
+#include "classlib/colors.h"
 
 class TBitmap32;
 class TBitmapLayer;

@@ -10,7 +10,7 @@
 #include "engine/screen/tgmsg.h"
 #include "graphics/bitmap32.h"
 #include "graphics/layers.h"
-#include "platform/font.h"
+#include "classlib/font.h"
 
 void TTGMsg::DrawLine(int row, std::string_view text)
 {

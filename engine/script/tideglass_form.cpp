@@ -29,7 +29,7 @@
 #include "engine/script/variables.h"
 #include "graphics/bitmap32_list.h"
 #include "graphics/image32.h"
-#include "platform/font.h"
+#include "classlib/font.h"
 #include "platform/help_viewer.h"
 #include "platform/image_widget.h"
 #include "platform/idle_driver.h"

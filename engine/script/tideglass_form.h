@@ -31,9 +31,9 @@
 #include "engine/script/data_file.h"
 #include "engine/script/game_stack.h"
 #include "engine/script/label_list.h"
-#include "platform/colors.h"
+#include "classlib/colors.h"
 #include "platform/open_dialog.h"
-#include "platform/shift_state.h"
+#include "classlib/shift_state.h"
 
 class QAction;
 class QMenu;

@@ -3,7 +3,7 @@
 #include "base/streams.h"
 #include "codec/zeb_png.h"
 #include "codec/zeb_png_error.h"
-#include "platform/picture.h"
+#include "classlib/picture.h"
 #include "png_test_util.h"
 
 #include <gtest/gtest.h>

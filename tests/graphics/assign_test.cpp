@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/bitmap32.h"
-#include "platform/graphic.h"
+#include "classlib/graphic.h"
 
 namespace {
 

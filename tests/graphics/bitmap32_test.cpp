@@ -4,7 +4,7 @@
 
 #include "graphics/bitmap32.h"
 #include "graphics/resamplers.h"
-#include "platform/graphic.h"
+#include "classlib/graphic.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "graphics/color32.h"
 #include "graphics/lowlevel.h"
 #include "graphics/rects.h"
-#include "platform/colors.h"
+#include "classlib/colors.h"
 
 TEST(Color32, BuildAndConvert)
 {

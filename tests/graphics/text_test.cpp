@@ -2,8 +2,8 @@
 
 #include "base/sjis.h"
 #include "graphics/bitmap32.h"
-#include "platform/glyph_source.h"
-#include "platform/graphic.h"
+#include "classlib/glyph_source.h"
+#include "classlib/graphic.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "graphics/bitmap32_list.h"
 #include "graphics/image32.h"
 #include "graphics/layers.h"
-#include "platform/font.h"
-#include "platform/glyph_source.h"
+#include "classlib/font.h"
+#include "classlib/glyph_source.h"
 #include "platform/rich_edit.h"
 
 class TFakeScreenHost : public TScreenHost {
