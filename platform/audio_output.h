@@ -1,0 +1,60 @@
+#pragma once
+// The process's one audio output: a single SDL2 audio device (44100 Hz,
+// float, stereo) whose callback adds every registered source into the block
+// and clamps the sum. The wave-out device, the MIDI synth and the outside
+// audio library's streams are its sources, so everything shares one clock
+// and one level. SDL's dummy driver allows only one device, which is also
+// why there is only one.
+//
+// When no real device opens, the output falls back to the dummy driver with
+// one warning line on stderr; it never fails the program.
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class TAudioSource {
+public:
+    virtual ~TAudioSource() = default;
+    // Adds `frames` interleaved stereo frames (left, right) at the output's
+    // rate into `out`. Runs on the audio thread: no blocking, no allocation
+    // that can wait on a lock the UI thread holds for long.
+    virtual void MixInto(float* out, int frames) = 0;
+};
+
+class TAudioOutput {
+public:
+    static constexpr int SampleRate = 44100;
+    static constexpr int Channels = 2;
+
+    // The process's output; the device opens on first use.
+    static TAudioOutput& Instance();
+
+    // Starts feeding `source` into the output from the next callback.
+    void AddSource(TAudioSource* source);
+    // Stops feeding it; when this returns, no callback runs it any more.
+    void RemoveSource(TAudioSource* source);
+
+    // Frames the device asks for per callback (0 when no device opened).
+    int PeriodFrames() const { return FPeriodFrames; }
+    // The driver that plays ("dummy" when no real device opened).
+    const std::string& DriverName() const { return FDriverName; }
+    bool IsOpen() const { return FDevice != 0; }
+
+    TAudioOutput(const TAudioOutput&) = delete;
+    TAudioOutput& operator=(const TAudioOutput&) = delete;
+
+private:
+    TAudioOutput();
+    ~TAudioOutput();
+    bool OpenDevice();
+    static void Callback(void* self, uint8_t* stream, int len);
+    void Fill(float* out, int frames);
+
+    uint32_t FDevice = 0;
+    int FPeriodFrames = 0;
+    std::string FDriverName;
+    std::mutex FLock;  // guards FSources against the callback
+    std::vector<TAudioSource*> FSources;
+};
