@@ -1,0 +1,156 @@
+#include "engine/script/save/save_pictures.h"
+
+#include "classlib/jpeg_image.h"
+#include "codec/png_bitmap.h"
+#include "codec/zeb_png.h"
+#include "codec/zeb_png_error.h"
+#include "codec/zeb_png_write.h"
+#include "engine/script/save/save_error.h"
+#include "engine/script/save/save_streams.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// 32-bit rows (B, G, R, A) as the PNG writer reads a 32-bit class-library
+// bitmap, without copying them into one.
+class TPixelRows : public PngBitmap {
+public:
+    TPixelRows(const TColor32* Pixels, int32_t Width, int32_t Height)
+        : FPixels(Pixels), FWidth(Width), FHeight(Height)
+    {
+    }
+    int32_t Width() const override { return FWidth; }
+    int32_t Height() const override { return FHeight; }
+    int BitsPerPixel() const override { return 32; }
+    std::vector<PngColor> Palette() const override { return {}; }
+    void Prepare(int32_t, int32_t, int, const std::vector<PngColor>&) override {}
+    uint8_t* ScanLine(int32_t) override { return nullptr; } // the writer only reads
+    const uint8_t* ScanLine(int32_t y) const override
+    {
+        return reinterpret_cast<const uint8_t*>(FPixels + int64_t(y) * FWidth);
+    }
+
+private:
+    const TColor32* FPixels;
+    int32_t FWidth;
+    int32_t FHeight;
+};
+
+// The options the graphic class gives its writer for a fresh object that was
+// assigned a bitmap, with the level the engine sets.
+std::vector<uint8_t> EncodeRows(const PngBitmap& Rows, const TPNGTime& Stamp)
+{
+    static const TPNGChromaticity NoChromaticity{};
+    static const TPNGGIFg NoGIFg{};
+    TZEBPNGWriteStream writer;
+    writer.SetCompressionLevel(9);
+    writer.SetFilterMode(1);
+    writer.SetIDATSize(TZEBPNGWriteStream::DefaultIDATSize);
+    writer.SetInterlace(0);
+    writer.SetGamma(0.45455);
+    writer.SetCurrentTime(false);
+    writer.SetRecords(&Stamp, &NoChromaticity, &NoGIFg);
+    std::vector<uint8_t> bytes;
+    writer.SaveToBytes(Rows, bytes);
+    return bytes;
+}
+
+} // namespace
+
+std::vector<uint8_t> EncodeSavePicture(const TBitmap32& Picture, bool Keyed, const TPNGTime& Stamp)
+{
+    if (Picture.Empty())
+        throw EZEBPNG("Write Image (PNG): Write Error");
+    const size_t count = size_t(Picture.Width()) * size_t(Picture.Height());
+    if (!Keyed)
+        return EncodeRows(TPixelRows(Picture.Bits(), Picture.Width(), Picture.Height()), Stamp);
+    std::vector<TColor32> keyed(Picture.Bits(), Picture.Bits() + count);
+    std::replace(keyed.begin(), keyed.end(), SaveClearPixel, SaveBlueKey);
+    return EncodeRows(TPixelRows(keyed.data(), Picture.Width(), Picture.Height()), Stamp);
+}
+
+std::unique_ptr<TBitmap32> DecodeSavePicture(std::span<const uint8_t> Png)
+{
+    auto picture = std::make_unique<TBitmap32>();
+    if (Png.empty())
+        return picture;
+    TMemoryStream stream(Png.data(), Png.size());
+    TZEBPNG png;
+    png.LoadFromStream(stream);
+    picture->Assign(&png.Image());
+    return picture;
+}
+
+void RestoreBufferKey(TBitmap32& Picture, bool Transparent)
+{
+    if (Transparent && !Picture.Empty()) {
+        TColor32* p = Picture.Bits();
+        std::replace(p, p + size_t(Picture.Width()) * size_t(Picture.Height()), SaveBlueKey, SaveClearPixel);
+    }
+    Picture.SetDrawMode(Transparent ? dmBlend : dmOpaque);
+}
+
+std::unique_ptr<TBitmap32> DecodeScreenStream(std::span<const uint8_t> Stream, int32_t Version)
+{
+    auto picture = std::make_unique<TBitmap32>();
+    if (Version >= 5)
+        return DecodeSavePicture(Stream);
+    if (Version == 4) {
+        TMemoryStream stream(Stream.data(), Stream.size());
+        TJPEGImage jpeg;
+        jpeg.LoadFromStream(stream);
+        picture->Assign(&jpeg.Bitmap());
+        return picture;
+    }
+    const std::vector<uint8_t> data = DecodeSaveLzss(Stream, "screen stream");
+    TMemoryStream stream(data.data(), data.size());
+    if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
+        picture->LoadFromStream(stream);
+        return picture;
+    }
+    TSaveFieldReader header(data);
+    const int32_t width = header.ReadI32("screen width");
+    const int32_t height = header.ReadI32("screen height");
+    if (width < 0 || height < 0 || int64_t(width) * height * 4 > int64_t(header.Left()))
+        throw ESaveFormatError("screen size " + std::to_string(width) + "x" + std::to_string(height));
+    picture->ReadData(stream);
+    return picture;
+}
+
+void ParallelFor(size_t Count, const std::function<void(size_t)>& Work)
+{
+    const size_t threads = std::min<size_t>(Count, std::max(1u, std::thread::hardware_concurrency()));
+    std::atomic<size_t> next{0};
+    std::exception_ptr failure;
+    size_t failedAt = Count;
+    std::mutex failureLock;
+    auto run = [&] {
+        for (size_t i; (i = next.fetch_add(1)) < Count;) {
+            try {
+                Work(i);
+            } catch (...) {
+                // The lowest failing index wins, so the error does not
+                // depend on how the threads were scheduled.
+                std::lock_guard<std::mutex> hold(failureLock);
+                if (i < failedAt) {
+                    failedAt = i;
+                    failure = std::current_exception();
+                }
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    for (size_t t = 1; t < threads; ++t)
+        pool.emplace_back(run);
+    run();
+    for (auto& t : pool)
+        t.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
