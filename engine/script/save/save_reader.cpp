@@ -3,12 +3,30 @@
 #include "engine/script/save/save_pictures.h"
 #include "engine/script/save/save_streams.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
 
 // Deeper stacks than the engine lets *GOSUB build are not a saved game.
 constexpr int32_t MaxSavedReturnPoints = 100000;
+// The pictures of one save are decoded side by side; a few bytes of PNG
+// header can ask for a picture of 2^26 pixels, so the header sizes of all of
+// them together are held to what 33 full-HD buffers need, with room to spare.
+constexpr int64_t MaxSavedPixels = int64_t(1) << 27;
+
+// Width times height from a PNG's IHDR, 0 when the bytes are no PNG (the
+// decoder then refuses them).
+int64_t PngPixels(std::span<const uint8_t> Png)
+{
+    static constexpr uint8_t Head[16] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    if (Png.size() < 24 || !std::equal(Head, Head + 16, Png.begin()))
+        return 0;
+    auto be32 = [&](size_t at) {
+        return int64_t(Png[at]) << 24 | int64_t(Png[at + 1]) << 16 | int64_t(Png[at + 2]) << 8 | Png[at + 3];
+    };
+    return be32(16) * be32(20);
+}
 
 bool FindLabel(const TSaveReadContext& Context, const std::string& Name, int32_t& Line, int32_t& SceneLine)
 {
@@ -138,6 +156,11 @@ TStagedLoad Stage(std::span<const uint8_t> File, const TSaveReadContext& Context
             throw ESaveFormatError("buffer " + std::to_string(pairs[i].Number) + " has no stream");
         s.Buffers.push_back({pairs[i].Number, pairs[i].Transparent, nullptr});
     }
+    int64_t pixels = s.Version >= 5 ? PngPixels(streams[0]) : 0;
+    for (size_t i = 0; i < pairs.size(); ++i)
+        pixels += PngPixels(streams[2 + i]);
+    if (pixels > MaxSavedPixels)
+        throw ESaveFormatError("pictures of " + std::to_string(pixels) + " pixels");
     ParallelFor(1 + pairs.size(), [&](size_t i) {
         if (i == 0) {
             s.Screen = DecodeScreenStream(streams[0], s.Version);

@@ -129,7 +129,13 @@ std::vector<uint8_t> BuildSaveFile(const TSaveGame& Game, const TPNGTime& Stamp)
         else
             streams[i] = EncodeSavePicture(*buffers[i - 2]->Picture, buffers[i - 2]->Transparent, Stamp);
     });
+    // Sized once: growing a stream of many megabytes write by write costs
+    // more than the copying itself.
+    int64_t size = int64_t(sizeof SaveMagic) + 4;
+    for (const auto& s : streams)
+        size += 4 + int64_t(s.size());
     TMemoryStream file;
+    file.SetSize(size);
     file.WriteBuffer(SaveMagic, sizeof SaveMagic);
     WriteSaveStreams(file, streams, static_cast<int>(streams.size()) - 1);
     return std::move(file.Bytes());
