@@ -63,44 +63,41 @@ std::vector<uint8_t> EncodeRows(const PngBitmap& Rows, const TPNGTime& Stamp)
 
 } // namespace
 
-std::vector<uint8_t> EncodeSavePicture(const TBitmap32& Picture, bool Keyed, const TPNGTime& Stamp)
+std::vector<uint8_t> WriteBufferPng(const TBitmap32& Buffer, bool Transparent, const TPNGTime& Stamp)
 {
-    if (Picture.Empty())
+    if (Buffer.Empty())
         throw EZEBPNG("Write Image (PNG): Write Error");
-    const size_t count = size_t(Picture.Width()) * size_t(Picture.Height());
-    if (!Keyed)
-        return EncodeRows(TPixelRows(Picture.Bits(), Picture.Width(), Picture.Height()), Stamp);
-    std::vector<TColor32> keyed(Picture.Bits(), Picture.Bits() + count);
+    if (!Transparent)
+        return EncodeRows(TPixelRows(Buffer.Bits(), Buffer.Width(), Buffer.Height()), Stamp);
+    // Keyed in a copy: the live buffer keeps its opaque blue pixels.
+    const size_t count = size_t(Buffer.Width()) * size_t(Buffer.Height());
+    std::vector<TColor32> keyed(Buffer.Bits(), Buffer.Bits() + count);
     std::replace(keyed.begin(), keyed.end(), SaveClearPixel, SaveBlueKey);
-    return EncodeRows(TPixelRows(keyed.data(), Picture.Width(), Picture.Height()), Stamp);
+    return EncodeRows(TPixelRows(keyed.data(), Buffer.Width(), Buffer.Height()), Stamp);
 }
 
-std::unique_ptr<TBitmap32> DecodeSavePicture(std::span<const uint8_t> Png)
+std::unique_ptr<TBitmap32> ReadBufferPng(std::span<const uint8_t> Png, bool Transparent)
 {
     auto picture = std::make_unique<TBitmap32>();
-    if (Png.empty())
-        return picture;
-    TMemoryStream stream(Png.data(), Png.size());
-    TZEBPNG png;
-    png.LoadFromStream(stream);
-    picture->Assign(&png.Image());
-    return picture;
-}
-
-void RestoreBufferKey(TBitmap32& Picture, bool Transparent)
-{
-    if (Transparent && !Picture.Empty()) {
-        TColor32* p = Picture.Bits();
-        std::replace(p, p + size_t(Picture.Width()) * size_t(Picture.Height()), SaveBlueKey, SaveClearPixel);
+    if (!Png.empty()) {
+        TMemoryStream stream(Png.data(), Png.size());
+        TZEBPNG png;
+        png.LoadFromStream(stream);
+        picture->Assign(&png.Image());
     }
-    Picture.SetDrawMode(Transparent ? dmBlend : dmOpaque);
+    if (Transparent && !picture->Empty()) {
+        TColor32* p = picture->Bits();
+        std::replace(p, p + size_t(picture->Width()) * size_t(picture->Height()), SaveBlueKey, SaveClearPixel);
+    }
+    picture->SetDrawMode(Transparent ? dmBlend : dmOpaque);
+    return picture;
 }
 
 std::unique_ptr<TBitmap32> DecodeScreenStream(std::span<const uint8_t> Stream, int32_t Version)
 {
     auto picture = std::make_unique<TBitmap32>();
     if (Version >= 5)
-        return DecodeSavePicture(Stream);
+        return ReadBufferPng(Stream, false);
     if (Version == 4) {
         TMemoryStream stream(Stream.data(), Stream.size());
         TJPEGImage jpeg;

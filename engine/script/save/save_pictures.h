@@ -17,21 +17,20 @@
 inline constexpr TColor32 SaveClearPixel = 0x00000000;
 inline constexpr TColor32 SaveBlueKey = 0xFF0000FF;
 
-// The PNG the save file holds for a picture, byte for byte as the graphic
-// class writes a class-library bitmap at level 9: 8-bit RGB (the alpha byte
-// is dropped), no row filter, 32768-byte IDAT chunks, tIME from Stamp, gAMA
-// 45455, the Software text and the tpNG chunk. Keyed writes every
-// SaveClearPixel as SaveBlueKey; the picture itself is never changed.
-std::vector<uint8_t> EncodeSavePicture(const TBitmap32& Picture, bool Keyed, const TPNGTime& Stamp);
+// The PNG the save file holds for the screen or a picture buffer, byte for
+// byte as the graphic class writes a class-library bitmap at level 9: 8-bit
+// RGB (the alpha byte is dropped), no row filter, 32768-byte IDAT chunks,
+// tIME from Stamp, gAMA 45455, the Software text and the tpNG chunk. A
+// transparent buffer has every SaveClearPixel written as SaveBlueKey; the
+// buffer itself is never changed. An empty picture raises EZEBPNG.
+std::vector<uint8_t> WriteBufferPng(const TBitmap32& Buffer, bool Transparent, const TPNGTime& Stamp);
 
-// A PNG stream decoded as the class library assigns it to a 32-bit bitmap:
-// alpha 255, a palette's transparent entry cleared. No bytes give an empty
-// picture. Raises EZEBPNG for a bad file.
-std::unique_ptr<TBitmap32> DecodeSavePicture(std::span<const uint8_t> Png);
-
-// A loaded buffer as it was before saving: keyed pixels back to clear and
-// draw mode blend when transparent, draw mode opaque otherwise.
-void RestoreBufferKey(TBitmap32& Picture, bool Transparent);
+// A PNG stream decoded as the class library assigns it to a 32-bit bitmap
+// (alpha 255, a palette's transparent entry cleared), then a transparent
+// buffer's SaveBlueKey pixels turned back into SaveClearPixel and its draw
+// mode set to blend (opaque otherwise). No bytes give an empty picture.
+// Raises EZEBPNG for a bad file.
+std::unique_ptr<TBitmap32> ReadBufferPng(std::span<const uint8_t> Png, bool Transparent);
 
 // Stream 0 by the file's version: PNG from 5, JPEG at 4, up to 3 the LZSS
 // coded stream of the bitmap (a Windows bitmap file when it starts with "BM",

@@ -167,8 +167,7 @@ TStagedLoad Stage(std::span<const uint8_t> File, const TSaveReadContext& Context
             return;
         }
         TStagedBuffer& b = s.Buffers[i - 1];
-        b.Picture = DecodeSavePicture(streams[1 + i]);
-        RestoreBufferKey(*b.Picture, b.Transparent);
+        b.Picture = ReadBufferPng(streams[1 + i], b.Transparent);
     });
     return s;
 }

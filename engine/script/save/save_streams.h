@@ -5,6 +5,7 @@
 // streams, each a 32-bit byte count and its bytes. Integers are 32-bit
 // little-endian; a string is a 32-bit length and that many Shift-JIS bytes.
 
+#include "base/exceptions.h"
 #include "base/streams.h"
 
 #include <cstdint>

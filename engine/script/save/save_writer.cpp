@@ -123,11 +123,11 @@ std::vector<uint8_t> BuildSaveFile(const TSaveGame& Game, const TPNGTime& Stamp)
     // The state is coded while the pictures are: index 1 is the state.
     ParallelFor(streams.size(), [&](size_t i) {
         if (i == 0)
-            streams[0] = EncodeSavePicture(*Game.Screen, false, Stamp);
+            streams[0] = WriteBufferPng(*Game.Screen, false, Stamp);
         else if (i == 1)
             streams[1] = EncodeSaveLzss(BuildSaveState(Game));
         else
-            streams[i] = EncodeSavePicture(*buffers[i - 2]->Picture, buffers[i - 2]->Transparent, Stamp);
+            streams[i] = WriteBufferPng(*buffers[i - 2]->Picture, buffers[i - 2]->Transparent, Stamp);
     });
     // Sized once: growing a stream of many megabytes write by write costs
     // more than the copying itself.

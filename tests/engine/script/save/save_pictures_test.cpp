@@ -51,7 +51,7 @@ TEST(SavePictures, WrittenAsTheGraphicClassWritesABitmapAtLevel9)
     TMemoryStream expected;
     png.SaveToStream(expected);
 
-    EXPECT_EQ(EncodeSavePicture(*picture, false, Stamp), expected.Bytes());
+    EXPECT_EQ(WriteBufferPng(*picture, false, Stamp), expected.Bytes());
 }
 
 TEST(SavePictures, SaveLeavesLiveBuffersAsTheyAreAndEmptyOnesOut)
