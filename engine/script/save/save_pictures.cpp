@@ -13,6 +13,7 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -143,8 +144,12 @@ void ParallelFor(size_t Count, const std::function<void(size_t)>& Work)
         }
     };
     std::vector<std::thread> pool;
-    for (size_t t = 1; t < threads; ++t)
-        pool.emplace_back(run);
+    try {
+        for (size_t t = 1; t < threads; ++t)
+            pool.emplace_back(run);
+    } catch (const std::system_error&) {
+        // No more threads to be had: the ones running share the work.
+    }
     run();
     for (auto& t : pool)
         t.join();
