@@ -1,4 +1,10 @@
 #include "engine/script/program_start.h"
+#include "platform/qt_translations.h"
+
+#include <QCoreApplication>
+
+// Qt's own dialogs speak Japanese from the moment the application exists.
+Q_COREAPP_STARTUP_FUNCTION(InstallJapaneseQtTranslations)
 
 int main(int argc, char** argv)
 {

@@ -72,6 +72,80 @@ void CombineRows(TBitmap32& dst, const TRect& dstRect, TSourceRows rows, const T
 
 TRect64 Bounds64(const TBitmap32& b) { return TRect64(0, 0, b.Width(), b.Height()); }
 
+// Gathers one source row into the destination columns of a stretch. The
+// column map decides every pixel; where it repeats each source column the
+// same whole number of times (twice for the scale-2 window) the row is
+// widened run by run without a lookup per pixel, which gives the very same
+// pixels because the runs are read off the map itself.
+class TRowWidener {
+public:
+    explicit TRowWidener(const std::vector<int32_t>& map) : FMap(map.data()), FCount(int32_t(map.size()))
+    {
+        if (FCount == 0)
+            return;
+        int32_t head = 1;
+        while (head < FCount && map[size_t(head)] == map[0])
+            ++head;
+        if (head == FCount)
+            return;
+        int32_t factor = 1;
+        while (head + factor < FCount && map[size_t(head + factor)] == map[size_t(head)])
+            ++factor;
+        // Every run after the first: the next column, `factor` times; only
+        // the last may be cut short by the clip.
+        int32_t i = head;
+        int32_t column = map[0];
+        while (i < FCount) {
+            ++column;
+            const int32_t run = std::min(factor, FCount - i);
+            for (int32_t j = 0; j < run; ++j)
+                if (map[size_t(i + j)] != column)
+                    return;
+            i += run;
+        }
+        FFactor = factor;
+        FHead = head;
+        FRuns = (FCount - head) / factor;
+        FTail = FCount - head - FRuns * factor;
+    }
+
+    void Widen(const TColor32* srcRow, TColor32* d) const
+    {
+        if (FFactor == 0) {
+            for (int32_t i = 0; i < FCount; ++i)
+                d[i] = srcRow[FMap[i]];
+            return;
+        }
+        const TColor32* s = srcRow + FMap[0];
+        std::fill_n(d, FHead, *s++);
+        d += FHead;
+        switch (FFactor) {
+        case 1:
+            std::copy_n(s, FRuns, d);
+            break;
+        case 2:
+            for (int32_t r = 0; r < FRuns; ++r) {
+                d[2 * r] = s[r];
+                d[2 * r + 1] = s[r];
+            }
+            break;
+        default:
+            for (int32_t r = 0; r < FRuns; ++r)
+                std::fill_n(d + r * FFactor, FFactor, s[r]);
+            break;
+        }
+        std::fill_n(d + FRuns * FFactor, FTail, s[FRuns]);
+    }
+
+private:
+    const int32_t* FMap;
+    int32_t FCount;
+    int32_t FFactor = 0; // 0: a lookup per pixel
+    int32_t FHead = 0;   // pixels of the first source column
+    int32_t FRuns = 0;   // whole runs after it
+    int32_t FTail = 0;   // pixels of the column cut short at the end
+};
+
 } // namespace
 
 void CheckBitmaps(const TBitmap32* dst, const TBitmap32* src)
@@ -246,6 +320,7 @@ void StretchNearest(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap
     std::vector<int32_t> map(static_cast<size_t>(clipW));
     for (int32_t i = 0; i < clipW; ++i)
         map[size_t(i)] = columns.Map(dstClip.Left + i);
+    const TRowWidener widener(map);
 
     int32_t prevRow = -1;
     if (combineOp == dmOpaque) {
@@ -255,9 +330,7 @@ void StretchNearest(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap
             if (sy == prevRow) {
                 MoveLongword(d - dst.Width(), d, clipW);
             } else {
-                const TColor32* s = src.ScanLine(sy);
-                for (int32_t i = 0; i < clipW; ++i)
-                    d[i] = s[map[size_t(i)]];
+                widener.Widen(src.ScanLine(sy), d);
                 prevRow = sy;
             }
         }
@@ -268,9 +341,7 @@ void StretchNearest(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap
     for (int32_t y = dstClip.Top; y < dstClip.Bottom; ++y) {
         const int32_t sy = rows.Map(y);
         if (sy != prevRow) {
-            const TColor32* s = src.ScanLine(sy);
-            for (int32_t i = 0; i < clipW; ++i)
-                buffer[size_t(i)] = s[map[size_t(i)]];
+            widener.Widen(src.ScanLine(sy), buffer.data());
             prevRow = sy;
         }
         CombineSourceRow(buffer.data(), dst.PixelPtr(dstClip.Left, y), clipW, src, combineOp, combineCallBack);

@@ -8,6 +8,10 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+// Resources of a static library are registered by hand, and only from the
+// global namespace.
+static void InitAssociationResources() { Q_INIT_RESOURCE(file_association); }
+
 namespace assoc {
 
 namespace {
@@ -17,14 +21,27 @@ QString DataHome()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
 }
 
-bool WriteTextFile(const QString& path, const QString& text)
+bool WriteFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(text.toUtf8());
+    file.write(bytes);
     return file.commit();
+}
+
+bool WriteTextFile(const QString& path, const QString& text) { return WriteFile(path, text.toUtf8()); }
+
+// The counterpart of the executable's document icon, built into the
+// program as a resource.
+QByteArray IconPng()
+{
+    InitAssociationResources();
+    QFile icon(QStringLiteral(":/association/tideglass.png"));
+    if (!icon.open(QIODevice::ReadOnly))
+        return {};
+    return icon.readAll();
 }
 
 // Lets the desktop see the change at once, as the shell notification did.
@@ -55,11 +72,12 @@ QString MimePackageText()
                "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
                "  <mime-type type=\"%1\">\n"
                "    <comment>TIDEGLASS %2</comment>\n"
+               "    <icon name=\"%3\"/>\n"
                "    <glob pattern=\"*.tgs\"/>\n"
                "    <glob pattern=\"*.tgp\"/>\n"
                "  </mime-type>\n"
                "</mime-info>\n")
-        .arg(QString::fromLatin1(MimeType), QString::fromUtf8("スクリプト"));
+        .arg(QString::fromLatin1(MimeType), QString::fromUtf8("スクリプト"), QString::fromLatin1(IconName));
 }
 
 } // namespace
@@ -72,6 +90,11 @@ std::string MimePackagePath()
 std::string DesktopEntryPath()
 {
     return (DataHome() + "/applications/tideglass.desktop").toStdString();
+}
+
+std::string IconPath()
+{
+    return (DataHome() + "/icons/hicolor/48x48/apps/" + IconName + ".png").toStdString();
 }
 
 bool IsRegistered()
@@ -94,12 +117,16 @@ bool Register(const std::string& exePath)
                               "Name=TIDEGLASS\n"
                               "Comment=TIDEGLASS %1\n"
                               "Exec=%2 %f\n"
+                              "Icon=%4\n"
                               "MimeType=%3;\n"
                               "NoDisplay=true\n"
                               "Terminal=false\n")
                               .arg(QString::fromUtf8("スクリプト"),
                                    QString::fromStdString(QuoteExecArgument(exe.toStdString())),
-                                   QString::fromLatin1(MimeType));
+                                   QString::fromLatin1(MimeType), QString::fromLatin1(IconName));
+    // The icon first, so the type never names an icon that is not there.
+    if (const QByteArray icon = IconPng(); !icon.isEmpty())
+        WriteFile(QString::fromStdString(IconPath()), icon);
     WriteTextFile(QString::fromStdString(MimePackagePath()), MimePackageText());
     WriteTextFile(QString::fromStdString(DesktopEntryPath()), entry);
     RefreshDesktopDatabases();
@@ -110,6 +137,7 @@ void Unregister()
 {
     QFile::remove(QString::fromStdString(MimePackagePath()));
     QFile::remove(QString::fromStdString(DesktopEntryPath()));
+    QFile::remove(QString::fromStdString(IconPath()));
     RefreshDesktopDatabases();
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The association of script (.tgs) and archive (.tgp) files with the
 // engine, as the desktop keeps it: a shared-mime-info package that gives
-// both extensions one type, and a desktop entry that opens that type with
-// the engine, both under $XDG_DATA_HOME. Failures are not reported, as the
-// registry writes they stand for were not.
+// both extensions one type and its icon, a desktop entry that opens that
+// type with the engine, and the icon itself in the hicolor theme, all under
+// $XDG_DATA_HOME. Failures are not reported, as the registry writes they
+// stand for were not.
 
 #include <string>
 
@@ -12,15 +13,20 @@ namespace assoc {
 // The type both extensions get.
 constexpr const char* MimeType = "application/x-tideglass";
 
+// The icon name the type and the desktop entry give.
+constexpr const char* IconName = "tideglass";
+
 // Files the association consists of.
 std::string MimePackagePath();
 std::string DesktopEntryPath();
+std::string IconPath();
 
 // True when .tgs files have the engine's type.
 bool IsRegistered();
 // Writes the association for the executable `exePath` unless it exists;
 // true when it was written now.
 bool Register(const std::string& exePath);
+// Removes the association's own files and nothing else.
 void Unregister();
 // The command line the desktop runs to open a file, empty when there is none.
 std::string OpenCommand();

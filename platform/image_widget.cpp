@@ -47,6 +47,9 @@ bool MouseButtonOf(Qt::MouseButton qtButton, TMouseButton& button)
 
 int32_t Coordinate(qreal v) { return int32_t(std::floor(v)); }
 
+// Rounding of device sizes as the backing store does it.
+int32_t DeviceExtent(int logical, qreal ratio) { return int32_t(std::lround(logical * ratio)); }
+
 } // namespace
 
 Qt::CursorShape CursorShapeOf(TCursor cursor)
@@ -161,9 +164,53 @@ void TImageWidget::SetClient(TImageSurfaceClient* client)
     SurfaceInvalidate();
 }
 
+void TImageWidget::SetFitMode(bool on)
+{
+    if (on == FFitMode)
+        return;
+    FFitMode = on;
+    FFrameStale = true;
+    if (!on) {
+        FFrame = QImage();
+        SurfaceBoundsChanged(FControlBounds.x(), FControlBounds.y(), FControlBounds.width(),
+                             FControlBounds.height());
+    }
+    SurfaceInvalidate();
+}
+
+TFitPlacement TImageWidget::Placement() const
+{
+    if (!FFitMode)
+        return {};
+    const qreal ratio = devicePixelRatioF();
+    return FitPlacement(FControlBounds.width(), FControlBounds.height(), DeviceExtent(width(), ratio),
+                        DeviceExtent(height(), ratio));
+}
+
+bool TImageWidget::ControlPoint(const QPointF& at, int32_t& x, int32_t& y, bool clamp) const
+{
+    if (!FFitMode) {
+        x = Coordinate(at.x());
+        y = Coordinate(at.y());
+        return true;
+    }
+    const qreal ratio = devicePixelRatioF();
+    const TFitPlacement fit = Placement();
+    if (fit.Empty())
+        return false;
+    const int32_t dx = Coordinate(at.x() * ratio);
+    const int32_t dy = Coordinate(at.y() * ratio);
+    if (clamp) {
+        fit.ToLogicalClamped(dx, dy, x, y);
+        return true;
+    }
+    return fit.ToLogical(dx, dy, x, y);
+}
+
 void TImageWidget::SurfaceInvalidate()
 {
     FPaintPending = true;
+    FFrameStale = true;
     update();
 }
 
@@ -175,6 +222,11 @@ void TImageWidget::SurfaceUpdate()
 
 void TImageWidget::SurfaceBoundsChanged(int32_t left, int32_t top, int32_t width, int32_t height)
 {
+    FControlBounds = QRect(left, top, width, height);
+    if (FFitMode) {
+        FFrameStale = true;
+        return;
+    }
     FApplyingBounds = true;
     if (parentWidget() != nullptr)
         setGeometry(left, top, width, height);
@@ -205,6 +257,10 @@ void TImageWidget::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     const QRect area = event->rect();
+    if (FFitMode && FClient != nullptr) {
+        PaintFitted(painter);
+        return;
+    }
     if (FClient == nullptr) {
         painter.fillRect(area, Qt::black);
         return;
@@ -235,9 +291,44 @@ void TImageWidget::paintEvent(QPaintEvent* event)
     Guarded("Image paint", [&] { FClient->SurfaceEndPaint(); });
 }
 
+void TImageWidget::PaintFitted(QPainter& painter)
+{
+    const qreal ratio = devicePixelRatioF();
+    const int32_t w = DeviceExtent(width(), ratio);
+    const int32_t h = DeviceExtent(height(), ratio);
+    if (w <= 0 || h <= 0)
+        return;
+    if (FFrame.width() != w || FFrame.height() != h) {
+        FFrame = QImage(w, h, QImage::Format_RGB32);
+        FFrameStale = true;
+    }
+    if (FFrameStale) {
+        TSurfacePixels pixels;
+        bool began = false;
+        Guarded("Image paint", [&] {
+            pixels = FClient->SurfaceBeginPaint();
+            began = true;
+        });
+        if (!began)
+            pixels = TSurfacePixels{};
+        const TFitPlacement fit = FitPlacement(pixels.Width, pixels.Height, w, h);
+        FScaler.Present(pixels, fit, reinterpret_cast<uint32_t*>(FFrame.bits()), w, h,
+                        int32_t(FFrame.bytesPerLine() / 4));
+        if (began)
+            Guarded("Image paint", [&] { FClient->SurfaceEndPaint(); });
+        FFrameStale = false;
+    }
+    FFrame.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(0, 0), FFrame);
+}
+
 void TImageWidget::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    if (FFitMode) {
+        FFrameStale = true;
+        return;
+    }
     if (FApplyingBounds || FClient == nullptr)
         return;
     Guarded("Image resize", [&] { FClient->SurfaceResized(event->size().width(), event->size().height()); });
@@ -250,10 +341,11 @@ void TImageWidget::mousePressEvent(QMouseEvent* event)
         QWidget::mousePressEvent(event);
         return;
     }
+    int32_t x, y;
+    if (!ControlPoint(event->position(), x, y, false))
+        return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
-    Guarded("Image mouse down", [&] {
-        FClient->SurfaceMouseDown(button, shift, Coordinate(event->position().x()), Coordinate(event->position().y()));
-    });
+    Guarded("Image mouse down", [&] { FClient->SurfaceMouseDown(button, shift, x, y); });
 }
 
 void TImageWidget::mouseDoubleClickEvent(QMouseEvent* event)
@@ -264,10 +356,11 @@ void TImageWidget::mouseDoubleClickEvent(QMouseEvent* event)
         return;
     }
     // The second press of a double click, as the class library reports it.
+    int32_t x, y;
+    if (!ControlPoint(event->position(), x, y, false))
+        return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons()) | ssDouble;
-    Guarded("Image mouse down", [&] {
-        FClient->SurfaceMouseDown(button, shift, Coordinate(event->position().x()), Coordinate(event->position().y()));
-    });
+    Guarded("Image mouse down", [&] { FClient->SurfaceMouseDown(button, shift, x, y); });
 }
 
 void TImageWidget::mouseMoveEvent(QMouseEvent* event)
@@ -276,10 +369,11 @@ void TImageWidget::mouseMoveEvent(QMouseEvent* event)
         QWidget::mouseMoveEvent(event);
         return;
     }
+    int32_t x, y;
+    if (!ControlPoint(event->position(), x, y, false))
+        return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
-    Guarded("Image mouse move", [&] {
-        FClient->SurfaceMouseMove(shift, Coordinate(event->position().x()), Coordinate(event->position().y()));
-    });
+    Guarded("Image mouse move", [&] { FClient->SurfaceMouseMove(shift, x, y); });
 }
 
 void TImageWidget::mouseReleaseEvent(QMouseEvent* event)
@@ -289,10 +383,11 @@ void TImageWidget::mouseReleaseEvent(QMouseEvent* event)
         QWidget::mouseReleaseEvent(event);
         return;
     }
+    int32_t x, y;
+    if (!ControlPoint(event->position(), x, y, true))
+        return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
-    Guarded("Image mouse up", [&] {
-        FClient->SurfaceMouseUp(button, shift, Coordinate(event->position().x()), Coordinate(event->position().y()));
-    });
+    Guarded("Image mouse up", [&] { FClient->SurfaceMouseUp(button, shift, x, y); });
 }
 
 void TImageWidget::enterEvent(QEnterEvent* event)

@@ -21,7 +21,11 @@ constexpr int EditLeft = 8, EditRightGap = 7, EditBottomGap = 8, EditHeight = 20
 
 } // namespace
 
-TMsgForm::TMsgForm() : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+// A tool window with its title and a close button only. The close button
+// must be asked for: with no button named at all, X11 window managers are
+// told every function is allowed and add minimise and maximise.
+TMsgForm::TMsgForm()
+    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle("Message & Input");
     QFont font("IPAPGothic");

@@ -178,3 +178,91 @@ TEST(TImageWidget, EitherSideMayGoFirst)
     image->Invalidate();
     image->Paint();
 }
+
+namespace {
+
+// A logical screen whose every pixel tells its own column and row.
+void FillLogicalScreen(TImage32& image, int32_t w, int32_t h)
+{
+    image.SetBounds(0, 0, w, h);
+    image.Bitmap().SetSize(w, h);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            image.Bitmap().SetPixel(x, y, 0xFF000000 | TColor32(y) << 12 | TColor32(x));
+}
+
+} // namespace
+
+TEST(TImageWidget, FitModeShowsTheLogicalScreenScaledBetweenBlackBars)
+{
+    TShownImage s;
+    FillLogicalScreen(s.Image, 64, 48);
+    s.Widget->SetFitMode(true);
+    s.Widget->resize(200, 100);
+    QApplication::processEvents();
+    // The control keeps its logical size; the widget no longer follows it.
+    EXPECT_EQ(s.Image.Width(), 64);
+    EXPECT_EQ(s.Image.Height(), 48);
+    s.Image.SetBounds(0, 0, 64, 48);
+    EXPECT_EQ(s.Widget->size(), QSize(200, 100));
+
+    // 100 / 48 bounds the scale: 133 x 100, centred at x = 33.
+    const TFitPlacement fit = s.Widget->Placement();
+    EXPECT_EQ(QRect(fit.Left, fit.Top, fit.Width, fit.Height), QRect(33, 0, 133, 100));
+    const QImage shot = s.Widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(shot.size(), QSize(200, 100));
+    int32_t wrong = 0;
+    for (int32_t y = 0; y < 100; ++y)
+        for (int32_t x = 0; x < 200; ++x) {
+            int32_t lx, ly;
+            const QRgb expected =
+                fit.ToLogical(x, y, lx, ly) ? QRgb(0xFF000000 | TColor32(ly) << 12 | TColor32(lx)) : 0xFF000000;
+            wrong += shot.pixel(x, y) != expected;
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(shot.pixel(34, 99), QRgb(0xFF000000 | 47u << 12)); // nearest neighbour: logical (0, 47)
+
+    // A change of the control shows at the next paint.
+    s.Image.Bitmap().Clear(0xFF336699);
+    EXPECT_EQ(s.Widget->grab().toImage().pixel(100, 50), QRgb(0xFF336699));
+
+    s.Widget->SetFitMode(false);
+    EXPECT_EQ(s.Widget->size(), QSize(64, 48));
+    EXPECT_TRUE(s.Widget->Placement().Empty());
+}
+
+TEST(TImageWidget, FitModeMapsTheMouseBackToLogicalPixels)
+{
+    TShownImage s;
+    FillLogicalScreen(s.Image, 640, 480);
+    s.Widget->SetFitMode(true);
+    s.Widget->resize(1920, 1080); // a scale of 2.25: 1440 x 1080 from x = 240
+    struct Case {
+        QEvent::Type type;
+        QPoint at;
+        bool reported;
+        int32_t x, y;
+    } const cases[] = {
+        {QEvent::MouseMove, {240, 0}, true, 0, 0},
+        {QEvent::MouseMove, {242, 2}, true, 0, 0},
+        {QEvent::MouseMove, {243, 3}, true, 1, 1},
+        {QEvent::MouseMove, {1000, 500}, true, 337, 222},
+        {QEvent::MouseMove, {1679, 1079}, true, 639, 479},
+        {QEvent::MouseMove, {239, 500}, false, 0, 0},     // left bar
+        {QEvent::MouseMove, {1680, 500}, false, 0, 0},    // right bar
+        {QEvent::MouseButtonPress, {100, 10}, false, 0, 0},
+        {QEvent::MouseButtonPress, {1000, 500}, true, 337, 222},
+        {QEvent::MouseButtonRelease, {1900, 20}, true, 639, 8}, // kept at the edge
+    };
+    for (const Case& c : cases) {
+        s.Seen.clear();
+        const bool press = c.type != QEvent::MouseMove;
+        s.Send(c.type, c.at, press ? Qt::LeftButton : Qt::NoButton,
+               c.type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        ASSERT_EQ(s.Seen.size(), c.reported ? 1u : 0u) << c.at.x() << "," << c.at.y();
+        if (c.reported) {
+            EXPECT_EQ(s.Seen[0].X, c.x) << c.at.x();
+            EXPECT_EQ(s.Seen[0].Y, c.y) << c.at.y();
+        }
+    }
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -294,4 +295,60 @@ TEST(Transfers, FarOffPositionsNeitherWrapNorCrash)
     dst.Draw(TRect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, src.BoundsRect(), &src);
     dst.Draw(TRect{-3, -3, INT32_MAX, 4}, src.BoundsRect(), &src);
     EXPECT_EQ(log.Areas.size(), 4u);
+}
+
+// The stretch widens runs of repeated columns and copies repeated rows; the
+// pixels must be the ones the column and row maps pick one by one, for every
+// scale the engine draws with and for clips that cut runs in half.
+TEST(StretchNearest, WidenedRowsMatchThePerPixelMapping)
+{
+    struct Case {
+        int32_t srcW, srcH;
+        TRect dstRect, clip;
+    };
+    const Case cases[] = {
+        {640, 480, {0, 0, 1280, 960}, {0, 0, 1280, 960}},   // the scale-2 window
+        {7, 5, {0, 0, 14, 10}, {0, 0, 14, 10}},
+        {7, 5, {-3, -1, 11, 9}, {1, 0, 10, 8}},            // clip starts inside a run
+        {23, 17, {0, 0, 69, 51}, {5, 4, 68, 50}},          // three times
+        {13, 9, {2, 3, 54, 39}, {0, 0, 60, 40}},           // four times
+        {230, 176, {0, 0, 241, 185}, {0, 0, 241, 185}},    // *SCALE 105
+        {230, 176, {0, 0, 345, 264}, {0, 0, 345, 264}},    // 150 %
+        {31, 29, {0, 0, 15, 14}, {0, 0, 15, 14}},          // reducing
+        {33, 1, {0, 0, 1, 66}, {0, 0, 1, 66}},             // one column wide
+        {14, 3, {0, 0, 20, 6}, {0, 0, 20, 6}},             // single-precision quirk
+    };
+    uint32_t seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    for (const Case& c : cases)
+        for (TDrawMode mode : {dmOpaque, dmTransparent}) {
+            TBitmap32 src, dst;
+            src.SetSize(c.srcW, c.srcH);
+            src.SetOuterColor(0xFF0000FF);
+            for (int32_t y = 0; y < c.srcH; ++y)
+                for (int32_t x = 0; x < c.srcW; ++x)
+                    src.SetPixel(x, y, next() % 5 == 0 ? src.OuterColor() : next());
+            const int32_t w = std::max(c.dstRect.Right, c.clip.Right), h = std::max(c.dstRect.Bottom, c.clip.Bottom);
+            dst.SetSize(w, h);
+            dst.Clear(0x12345678);
+            StretchNearest(dst, c.dstRect, c.clip, src, src.BoundsRect(), mode, {});
+
+            const TNearestAxis columns(c.dstRect.Left, c.dstRect.Right, 0, c.srcW);
+            const TNearestAxis rows(c.dstRect.Top, c.dstRect.Bottom, 0, c.srcH);
+            TRect inside;
+            IntersectRect(inside, c.clip, c.dstRect);
+            int32_t wrong = 0;
+            for (int32_t y = 0; y < h; ++y)
+                for (int32_t x = 0; x < w; ++x) {
+                    TColor32 expected = 0x12345678;
+                    if (x >= inside.Left && x < inside.Right && y >= inside.Top && y < inside.Bottom) {
+                        const TColor32 s = src.Pixel(columns.Map(x), rows.Map(y));
+                        if (mode == dmOpaque || s != src.OuterColor())
+                            expected = s;
+                    }
+                    wrong += dst.Pixel(x, y) != expected;
+                }
+            EXPECT_EQ(wrong, 0) << c.srcW << "x" << c.srcH << " -> " << c.dstRect.Right - c.dstRect.Left << "x"
+                                << c.dstRect.Bottom - c.dstRect.Top << " mode " << mode;
+        }
 }

@@ -53,3 +53,13 @@ TEST_F(MsgFormTest, TheLogNeverTakesSpaceOrEnter)
     QTest::keyClick(memo, Qt::Key_C);
     EXPECT_EQ(memo->toPlainText(), "abc");
 }
+
+TEST_F(MsgFormTest, IsAToolWindowWithTitleAndCloseOnly)
+{
+    const Qt::WindowFlags flags = Form.windowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(flags.testFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint));
+    for (const Qt::WindowType hint :
+         {Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint, Qt::FramelessWindowHint})
+        EXPECT_FALSE(flags.testFlag(hint)) << hint;
+}
