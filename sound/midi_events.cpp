@@ -84,7 +84,9 @@ void TMidiEventItemPitchBend::Store()
 
 void TMidiEventItemLong::Send()
 {
-    Player().SendLongMsg(Track, this);
+    // Meta events are the file's own; only system messages go out.
+    if (!Bytes.empty() && Bytes.front() != 0xFF)
+        Player().SendLongMsg(Track, this);
 }
 
 std::string TMidiEventItemLong::AsText() const
