@@ -16,6 +16,9 @@ namespace {
 // are addressed to 10h.
 constexpr int SysExDeviceId = 16;
 constexpr int ScratchFrames = 1024;
+// FluidSynth's own default (0.2) leaves a General MIDI song some 30 dB
+// below the sound effects it is mixed with.
+constexpr double SynthGain = 0.5;
 
 bool IsFile(const std::string& path)
 {
@@ -87,6 +90,7 @@ private:
         FSettings = new_fluid_settings();
         fluid_settings_setnum(FSettings, "synth.sample-rate", TAudioOutput::SampleRate);
         fluid_settings_setint(FSettings, "synth.device-id", SysExDeviceId);
+        fluid_settings_setnum(FSettings, "synth.gain", SynthGain);
         FSynth = new_fluid_synth(FSettings);
         const std::string font = ChooseSoundFont(FSettings);
         if (!font.empty() && fluid_synth_sfload(FSynth, font.c_str(), 1) != FLUID_FAILED)

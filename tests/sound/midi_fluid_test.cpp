@@ -1,0 +1,77 @@
+// The FluidSynth output rendered offline: a song is heard, and opening an
+// output brings back the levels a fade turned down.
+#include <cmath>
+
+#include "midi_fixture.h"
+#include "platform/midi_out_fluid.h"
+
+namespace {
+
+// Peak level of `seconds` of the synth's output.
+float RenderPeak(double seconds)
+{
+    std::vector<float> buffer(size_t(seconds * 44100) * 2, 0.0f);
+    TFluidSynthDriver::Render(buffer.data(), int(buffer.size() / 2));
+    float peak = 0;
+    for (float v : buffer)
+        peak = std::max(peak, std::fabs(v));
+    return peak;
+}
+
+constexpr float Silence = 0.001f;
+
+class MidiFluid : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (TFluidSynthDriver::SoundFont().empty())
+            GTEST_SKIP() << "no General MIDI sound font installed";
+        RenderPeak(2.0);  // let notes of an earlier test die away
+    }
+    TFluidSynthDriver Driver{false};
+};
+
+TEST_F(MidiFluid, AProgramChangeFilePlaysAboveSilence)
+{
+    TMidiPlayV player(Driver);
+    player.Timer().SetInterval(0);
+    player.PlayDevices.Add(MIDI_MAPPER, 1);
+    const smf::Bytes file = ReadFileBytes(TG_TESTDATA_DIR "/midi/test-cases/track-events/program-change/"
+                                                          "001-acoustic-grand-piano-single-quarter-note-test.mid");
+    TMemoryStream stream(file.data(), file.size());
+    ASSERT_TRUE(player.LoadFromStream(stream));
+    ASSERT_TRUE(player.OpenDevices());
+    player.SetPosition(0);
+    ASSERT_TRUE(player.Play());
+    for (int t = 0; t < 100; t += 5)
+        player.Tick(5);
+    EXPECT_GT(RenderPeak(0.3), 10 * Silence);
+    player.Stop();
+    player.CloseDevices();
+}
+
+TEST_F(MidiFluid, OpeningResetsTheLevelsAFadeLeftBehind)
+{
+    for (bool reopen : {false, true}) {
+        SCOPED_TRACE(reopen);
+        std::unique_ptr<TMidiOut> out = Driver.CreateOut();
+        ASSERT_TRUE(out->Open(MIDI_MAPPER, nullptr));
+        for (uint32_t ch = 0; ch < 16; ++ch)
+            out->ShortMsg(0u << 16 | 7u << 8 | 0xB0u | ch);  // the end of a fade
+        if (reopen) {
+            out->Close();
+            out = Driver.CreateOut();
+            ASSERT_TRUE(out->Open(MIDI_MAPPER, nullptr));
+        }
+        out->ShortMsg(100u << 16 | 60u << 8 | 0x90u);  // a song that sends no volume
+        const float peak = RenderPeak(0.3);
+        if (reopen) {
+            EXPECT_GT(peak, 10 * Silence);
+        } else {
+            EXPECT_LT(peak, Silence);
+        }
+        out->Close();
+    }
+}
+
+} // namespace
