@@ -31,8 +31,9 @@ TMidiPlayV::~TMidiPlayV()
 
 bool TMidiPlayV::OpenDevices()
 {
-    std::lock_guard<std::recursive_mutex> lock(FLock);
+    // Closing stops the timer, which waits for a tick: not under the lock.
     CloseDevices();
+    std::lock_guard<std::recursive_mutex> lock(FLock);
     bool result = true;
     for (int i = 0; i < PlayDevices.Count(); ++i) {
         std::unique_ptr<TMidiOut> out = FDriver.CreateOut();
