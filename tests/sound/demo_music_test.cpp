@@ -1,4 +1,4 @@
-// The demo game's music: each piece ends on a bar line and loops.
+// The demo game's music: each song ends on a bar line and loops.
 #include "base/streams.h"
 #include "midi_fixture.h"
 
@@ -6,7 +6,7 @@ namespace {
 
 using DemoMusic = MidiPlayerTest;
 
-TEST_F(DemoMusic, EachPieceEndsOnABarLineAndLoops)
+TEST_F(DemoMusic, EachSongEndsOnABarLineAndLoops)
 {
     for (const char* name : {"beach.mid", "lighthouse.mid"}) {
         SCOPED_TRACE(name);

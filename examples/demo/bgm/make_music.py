@@ -3,7 +3,7 @@
 
     python3 make_music.py        # writes beach.mid and lighthouse.mid here
 
-Each piece is eight bars that end exactly on a bar line, so that the engine,
+Each song is eight bars that end exactly on a bar line, so that the engine,
 which loops a song from its last event back to its start, plays it without a
 gap. Standard library only; the output is the same on every run.
 """
