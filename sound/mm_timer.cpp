@@ -14,7 +14,9 @@ struct TMMTimer::TRun {
     std::thread Thread;
     std::mutex Lock;
     std::condition_variable Wake;
-    bool Stop = false;
+    bool Killed = false;    // told to stop by another thread, which joins it
+    bool SelfStop = false;  // disabled from inside its own callback
+    bool Done() const { return Killed || SelfStop; }
     std::chrono::milliseconds Period{0};
 };
 
@@ -59,10 +61,11 @@ void TMMTimer::UpdateTimer()
         // From inside the callback: the thread stops after it, or simply
         // goes on when the timer is to run again. Nothing here waits, so a
         // thread that is joining this one meanwhile cannot deadlock.
+        // A stop from another thread stays a stop whatever is decided here.
         std::lock_guard<std::mutex> lock(own->Lock);
-        own->Stop = !ShouldRun();
+        own->SelfStop = !ShouldRun();
         own->Period = std::chrono::milliseconds(FInterval.load());
-        if (own->Stop)
+        if (own->SelfStop)
             FId = 0;
         return;
     }
@@ -91,7 +94,7 @@ void TMMTimer::KillTimer()
         return;
     {
         std::lock_guard<std::mutex> lock(FRun->Lock);
-        FRun->Stop = true;
+        FRun->Killed = true;
     }
     FRun->Wake.notify_all();
     FRun->Thread.join();
@@ -105,8 +108,8 @@ void TMMTimer::ThreadProc(TMMTimer* self, TRun* run)
     CurrentRun = run;
     Clock::time_point next = Clock::now() + run->Period;
     std::unique_lock<std::mutex> lock(run->Lock);
-    while (!run->Stop) {
-        if (run->Wake.wait_until(lock, next, [run] { return run->Stop; }))
+    while (!run->Done()) {
+        if (run->Wake.wait_until(lock, next, [run] { return run->Done(); }))
             break;
         lock.unlock();
         try {
