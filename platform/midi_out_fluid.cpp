@@ -1,0 +1,220 @@
+#include "platform/midi_out_fluid.h"
+
+#include <fluidsynth.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+
+#include "platform/audio_output.h"
+
+namespace {
+
+// Device id of the synth for system-exclusive messages: GS and XG resets
+// are addressed to 10h.
+constexpr int SysExDeviceId = 16;
+constexpr int ScratchFrames = 1024;
+// FluidSynth's own default (0.2) leaves a General MIDI song some 30 dB
+// below the sound effects it is mixed with.
+constexpr double SynthGain = 0.5;
+
+bool IsFile(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+std::string ChooseSoundFont(fluid_settings_t* settings)
+{
+    if (const char* env = std::getenv("TIDEGLASS_SOUNDFONT"); env && IsFile(env))
+        return env;
+    char* configured = nullptr;
+    if (fluid_settings_dupstr(settings, "synth.default-soundfont", &configured) == FLUID_OK && configured) {
+        const std::string path = configured;
+        fluid_free(configured);
+        if (IsFile(path))
+            return path;
+    }
+    for (const char* path : {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"})
+        if (IsFile(path))
+            return path;
+    return {};
+}
+
+// The process's synth. Never freed: the audio thread may still render it
+// while the program exits.
+class TFluidSynth : public TAudioSource {
+public:
+    static TFluidSynth& Instance()
+    {
+        static TFluidSynth* synth = new TFluidSynth;
+        return *synth;
+    }
+
+    fluid_synth_t* Synth() const { return FSynth; }
+    const std::string& SoundFont() const { return FSoundFont; }
+
+    void Attach()
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (FAttached++ == 0)
+            TAudioOutput::Instance().AddSource(this);
+    }
+    void Detach()
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (FAttached > 0 && --FAttached == 0)
+            TAudioOutput::Instance().RemoveSource(this);
+    }
+
+    void MixInto(float* out, int frames) override
+    {
+        std::lock_guard<std::mutex> lock(FRenderLock);
+        while (frames > 0) {
+            const int n = frames < ScratchFrames ? frames : ScratchFrames;
+            fluid_synth_write_float(FSynth, n, FScratch.data(), 0, 2, FScratch.data(), 1, 2);
+            for (int i = 0; i < n * 2; ++i)
+                out[i] += FScratch[static_cast<size_t>(i)];
+            out += n * 2;
+            frames -= n;
+        }
+    }
+
+private:
+    TFluidSynth()
+    {
+        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+        FSettings = new_fluid_settings();
+        fluid_settings_setnum(FSettings, "synth.sample-rate", TAudioOutput::SampleRate);
+        fluid_settings_setint(FSettings, "synth.device-id", SysExDeviceId);
+        fluid_settings_setnum(FSettings, "synth.gain", SynthGain);
+        FSynth = new_fluid_synth(FSettings);
+        const std::string font = ChooseSoundFont(FSettings);
+        if (!font.empty() && fluid_synth_sfload(FSynth, font.c_str(), 1) != FLUID_FAILED)
+            FSoundFont = font;
+        else
+            std::fprintf(stderr, "tideglass: no General MIDI sound font; music plays silently\n");
+    }
+
+    fluid_settings_t* FSettings = nullptr;
+    fluid_synth_t* FSynth = nullptr;
+    std::string FSoundFont;
+    std::mutex FLock;        // attach count
+    int FAttached = 0;
+    std::mutex FRenderLock;  // one scratch buffer
+    std::array<float, ScratchFrames * 2> FScratch{};
+};
+
+class TFluidSynthOut : public TMidiOut {
+public:
+    explicit TFluidSynthOut(bool toAudioOutput) : FToAudioOutput(toAudioOutput) {}
+    ~TFluidSynthOut() override { Close(); }
+
+    bool Open(int deviceId, TMidiOutDone done) override
+    {
+        if (deviceId != MIDI_MAPPER && deviceId != 0)
+            return false;
+        Close();
+        TFluidSynth& synth = TFluidSynth::Instance();
+        fluid_synth_system_reset(synth.Synth());
+        FDone = std::move(done);
+        FOpen = true;
+        if (FToAudioOutput)
+            synth.Attach();
+        return true;
+    }
+
+    void ShortMsg(uint32_t message) override
+    {
+        if (!FOpen)
+            return;
+        fluid_synth_t* s = TFluidSynth::Instance().Synth();
+        const int status = message & 0xFF;
+        const int ch = status & 0x0F;
+        const int d1 = (message >> 8) & 0x7F;
+        const int d2 = (message >> 16) & 0x7F;
+        switch (status & 0xF0) {
+        case 0x80: fluid_synth_noteoff(s, ch, d1); break;
+        case 0x90: d2 == 0 ? fluid_synth_noteoff(s, ch, d1) : fluid_synth_noteon(s, ch, d1, d2); break;
+        case 0xA0: fluid_synth_key_pressure(s, ch, d1, d2); break;
+        case 0xB0: fluid_synth_cc(s, ch, d1, d2); break;
+        case 0xC0: fluid_synth_program_change(s, ch, d1); break;
+        case 0xD0: fluid_synth_channel_pressure(s, ch, d1); break;
+        case 0xE0: fluid_synth_pitch_bend(s, ch, d1 | d2 << 7); break;
+        default: break;
+        }
+    }
+
+    void LongMsg(TMidiHdr* header) override
+    {
+        const std::vector<uint8_t>& d = header->Data;
+        // Only complete system-exclusive messages mean anything to a synth;
+        // the synth takes them without their F0h and F7h.
+        if (FOpen && d.size() >= 2 && d.front() == 0xF0 && d.back() == 0xF7)
+            fluid_synth_sysex(TFluidSynth::Instance().Synth(), reinterpret_cast<const char*>(d.data()) + 1,
+                              static_cast<int>(d.size() - 2), nullptr, nullptr, nullptr, 0);
+        if (FDone)
+            FDone(this, header);
+    }
+
+    void Reset() override
+    {
+        if (!FOpen)
+            return;
+        fluid_synth_t* s = TFluidSynth::Instance().Synth();
+        for (int ch = 0; ch < 16; ++ch) {
+            fluid_synth_cc(s, ch, 64, 0);
+            fluid_synth_cc(s, ch, 123, 0);
+        }
+    }
+
+    void Close() override
+    {
+        if (!FOpen)
+            return;
+        Reset();
+        FOpen = false;
+        if (FToAudioOutput)
+            TFluidSynth::Instance().Detach();
+    }
+
+private:
+    bool FToAudioOutput;
+    bool FOpen = false;
+    TMidiOutDone FDone;
+};
+
+} // namespace
+
+bool TFluidSynthDriver::DeviceCaps(int deviceId, TMidiOutCaps& caps)
+{
+    if (deviceId != 0)
+        return false;
+    caps = TMidiOutCaps{};
+    caps.Name = "FluidSynth";
+    caps.DriverMajor = FLUIDSYNTH_VERSION_MAJOR;
+    caps.DriverMinor = FLUIDSYNTH_VERSION_MINOR;
+    caps.Technology = MOD_SWSYNTH;
+    caps.Voices = 256;
+    caps.Notes = 256;
+    caps.ChannelMask = 0xFFFF;
+    return true;
+}
+
+std::unique_ptr<TMidiOut> TFluidSynthDriver::CreateOut()
+{
+    return std::make_unique<TFluidSynthOut>(FToAudioOutput);
+}
+
+void TFluidSynthDriver::Render(float* out, int frames)
+{
+    TFluidSynth::Instance().MixInto(out, frames);
+}
+
+std::string TFluidSynthDriver::SoundFont()
+{
+    return TFluidSynth::Instance().SoundFont();
+}
