@@ -81,7 +81,8 @@ int TSdlWaveOut::Open(int deviceId, uint32_t samplesPerSec, std::function<void()
         FQueue.clear();
         FOnDone = std::move(onDone);
     }
-    TAudioOutput::Instance().AddSource(this);
+    if (FAttach)
+        TAudioOutput::Instance().AddSource(this);
     return MMSYSERR_NOERROR;
 }
 
@@ -143,7 +144,8 @@ int TSdlWaveOut::Close()
             return MMSYSERR_INVALHANDLE;
     }
     // After this no callback touches the queue or the blocks.
-    TAudioOutput::Instance().RemoveSource(this);
+    if (FAttach)
+        TAudioOutput::Instance().RemoveSource(this);
     std::lock_guard<std::mutex> guard(FLock);
     for (TWaveHeader* h : FQueue)
         h->Done = true;

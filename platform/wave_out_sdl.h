@@ -11,7 +11,9 @@
 
 class TSdlWaveOut : public TWaveOut, public TAudioSource {
 public:
-    TSdlWaveOut() = default;
+    // `attach` false leaves the shared output alone: the owner calls MixInto
+    // itself (tests step it by hand that way).
+    explicit TSdlWaveOut(bool attach = true) : FAttach(attach) {}
     ~TSdlWaveOut() override;
 
     int GetNumDevs() override;
@@ -30,6 +32,7 @@ public:
 private:
     void PostDone(int blocks);
 
+    const bool FAttach;
     std::mutex FLock;  // guards everything below against the audio thread
     bool FOpen = false;
     bool FPaused = false;
