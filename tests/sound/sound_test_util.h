@@ -4,6 +4,7 @@
 // SNDMIX.INI.
 
 #include "base/clock.h"
+#include "base/streams.h"
 #include "platform/ui_mailbox.h"
 #include "platform/wave_out_fake.h"
 #include "sound/sndmix_component.h"
