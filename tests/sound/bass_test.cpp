@@ -190,3 +190,34 @@ TEST_F(BassLibrary, StreamsPlayFromAnArchiveEntryLoopAndFollowTheirVolume)
 }
 
 } // namespace
+
+namespace {
+
+using DemoSounds = SndMixFixture;
+
+TEST_F(DemoSounds, EffectsLoadIntoTheMixerAndTheMusicStreamsThroughTheLibrary)
+{
+    const std::string demo = std::string(TG_TESTDATA_DIR) + "/../../examples/demo/";
+    StartMixer();
+    for (const char* name : {"waves", "door", "chime", "knock"}) {
+        const std::vector<uint8_t> image = ReadFileBytes(demo + "se/" + name + ".wav");
+        TMMIOInfo info;
+        info.fccIOProc = FOURCC_MEM;
+        info.pchBuffer = image.data();
+        info.cchBuffer = static_cast<int32_t>(image.size());
+        TWaveRecord* w = Mixer->OpenWaveFromMemory(info);
+        EXPECT_GE(w->Length(), 44100u) << name;  // each lasts a second or more
+        Mixer->FreeWave(w);
+    }
+    TBassEngine& engine = TBassEngine::Instance();
+    ASSERT_TRUE(engine.Init());
+    const uint32_t music = engine.StreamCreateFile(false, (demo + "bgm/shore.ogg").c_str(), 0, 0, 4);
+    EXPECT_NE(music, 0u);
+    EXPECT_TRUE(engine.StreamPlay(music, false, 4));
+    std::vector<float> out(2 * 4096, 0.0f);
+    engine.MixInto(out.data(), 4096);
+    EXPECT_GT(*std::max_element(out.begin(), out.end()), 0.05f);
+    engine.Free();
+}
+
+} // namespace
