@@ -23,6 +23,13 @@ TWaveOut& SystemWaveOut()
     return device;
 }
 
+TSdlWaveOut::TSdlWaveOut(bool attach) : FAttach(attach)
+{
+    // The output must outlive the device, which may still be open at exit.
+    if (FAttach)
+        TAudioOutput::Instance();
+}
+
 TSdlWaveOut::~TSdlWaveOut()
 {
     Close();

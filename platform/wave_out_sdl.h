@@ -13,7 +13,7 @@ class TSdlWaveOut : public TWaveOut, public TAudioSource {
 public:
     // `attach` false leaves the shared output alone: the owner calls MixInto
     // itself (tests step it by hand that way).
-    explicit TSdlWaveOut(bool attach = true) : FAttach(attach) {}
+    explicit TSdlWaveOut(bool attach = true);
     ~TSdlWaveOut() override;
 
     int GetNumDevs() override;
