@@ -41,7 +41,9 @@ struct TWaveRecord {
 };
 
 // Receives MM_WOM_DONE when a play that named it ends: the channel and the
-// wave that play played. Posted, so it runs after the mixer's own handler.
+// wave that play played. Posted through the UI mailbox with the receiver as
+// owner, so it runs after the mixer's own handler; a receiver that goes away
+// first calls UiMailbox::Cancel(this).
 class TSndMixNotify {
 public:
     virtual ~TSndMixNotify() = default;

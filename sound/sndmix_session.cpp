@@ -209,6 +209,9 @@ void SndMixOpenDevice(TSndMixSession* s)
 {
     TSndMixUnit& u = SndMixUnit();
     TWaveOut& device = SndMixDevice();
+    // The device posts its done notifications to the UI thread, where they
+    // reach the mixer's message handler as they reached its "SndMix32"
+    // callback window.
     const int rc = device.Open(s->DeviceId, s->Format.SamplesPerSec,
                                [] { SndMixWndProc(MM_WOM_DONE, 0, 0); });
     if (rc != MMSYSERR_NOERROR)
