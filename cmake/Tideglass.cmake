@@ -9,14 +9,18 @@ function(tg_defaults target)
   target_compile_options(${target} PRIVATE ${TG_WARNINGS})
 endfunction()
 
-# tg_library(<target> <folder> DEPS <libs...>)
-# Every .cpp under <folder> (recursively) becomes part of the static library.
+# tg_library(<target> <folder> DEPS <libs...> [EXCLUDE <subfolders...>])
+# Every .cpp under <folder> (recursively) becomes part of the static library,
+# except in the subfolders named, which build targets of their own.
 function(tg_library name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.h
        ${PROJECT_SOURCE_DIR}/${dir}/*.qrc)
   list(FILTER srcs INCLUDE REGEX "\\.(cpp|qrc)$|\\.h$")
+  foreach(sub ${ARG_EXCLUDE})
+    list(FILTER srcs EXCLUDE REGEX "^${PROJECT_SOURCE_DIR}/${sub}/")
+  endforeach()
   set(has_cpp FALSE)
   foreach(s ${srcs})
     if(s MATCHES "\\.cpp$")

@@ -26,9 +26,10 @@ TAudioOutput::TAudioOutput()
         std::fprintf(stderr, "tideglass: no sound device (%s); playing silently\n", SDL_GetError());
         // The dummy driver consumes audio in real time without a card, so
         // positions and song ends still move as they would with sound.
-        SDL_AudioQuit();
-        if (SDL_AudioInit("dummy") == 0)
-            OpenDevice();
+        // The hint outranks SDL_AUDIODRIVER, which named the driver that failed.
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        OpenDevice();
     }
 }
 

@@ -1,0 +1,169 @@
+// From playing a sound effect to its first non-silent sample in the shared
+// audio output under the dummy driver, with nothing else playing: through
+// the wave mixer and through our outside audio library. The reference is
+// the wait for the next output callback itself (a source that turns loud
+// the moment it is asked to); the target is at most one callback period
+// plus 1 ms.
+
+#include "platform/audio_output.h"
+#include "platform/ui_mailbox.h"
+#include "platform/wave_out.h"
+#include "sound/bass_binding.h"
+#include "sound/sndmix_component.h"
+#include "sound/sndmix_internal.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// Registered last, so it sees the sum of every other source. With `Loud`
+// set it also makes sound itself (the reference).
+class TProbe : public TAudioSource {
+public:
+    void MixInto(float* out, int frames) override
+    {
+        if (Loud)
+            out[0] += 0.5f;
+        if (!Armed)
+            return;
+        for (int i = 0; i < frames * 2; ++i)
+            if (out[i] != 0.0f) {
+                Heard = TClock::now().time_since_epoch().count();
+                Armed = false;
+                return;
+            }
+    }
+    // Waits until the probe hears something; returns the seconds since `start`.
+    double WaitHeard(TClock::time_point start)
+    {
+        while (Armed)
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        return std::chrono::duration<double>(TClock::duration(Heard.load()) - start.time_since_epoch()).count();
+    }
+    std::atomic<bool> Armed{false};
+    std::atomic<bool> Loud{false};
+    std::atomic<TClock::rep> Heard{0};
+};
+
+// Each iteration's latency, and the worst one as a counter.
+void Record(benchmark::State& state, double seconds)
+{
+    state.SetIterationTime(seconds);
+    double& worst = state.counters["max_ms"].value;
+    worst = std::max(worst, seconds * 1000.0);
+}
+
+void AddProbe(benchmark::State& state, TProbe& probe)
+{
+    TAudioOutput& output = TAudioOutput::Instance();
+    output.RemoveSource(&probe);
+    output.AddSource(&probe);
+    state.counters["period_ms"] = 1000.0 * output.PeriodFrames() / TAudioOutput::SampleRate;
+}
+
+void BM_NextCallback(benchmark::State& state)
+{
+    TProbe probe;
+    AddProbe(state, probe);
+    for (auto _ : state) {
+        probe.Armed = true;
+        const auto start = TClock::now();
+        probe.Loud = true;
+        Record(state, probe.WaitHeard(start));
+        probe.Loud = false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+    TAudioOutput::Instance().RemoveSource(&probe);
+}
+BENCHMARK(BM_NextCallback)->UseManualTime()->Iterations(40)->Unit(benchmark::kMillisecond);
+
+void BM_WaveMixerEffect(benchmark::State& state)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SndMixSetIniFileName("/nonexistent/SNDMIX.INI");
+    TSndMix mixer;
+    mixer.SetActivated(true);
+    mixer.SetChannels(255);
+    TProbe probe;
+    AddProbe(state, probe);
+    for (auto _ : state) {
+        auto* wave = new TWaveRecord;
+        wave->Data.assign(2000, 200);
+        probe.Armed = true;
+        const auto start = TClock::now();
+        mixer.Play(0, wave, 0, 0, nullptr);
+        Record(state, probe.WaitHeard(start));
+        // Let the device hand its blocks back, so the next effect again
+        // finds nothing playing.
+        while (SndMixUnit().WrittenHead != nullptr) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            UiMailbox::Drain();
+        }
+        mixer.FreeWave(wave);
+    }
+    TAudioOutput::Instance().RemoveSource(&probe);
+}
+BENCHMARK(BM_WaveMixerEffect)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
+
+void PutLe(std::string& s, uint32_t v, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        s.push_back(static_cast<char>(v >> (8 * i) & 0xFF));
+}
+
+// 16-bit mono 44100 Hz, every sample at a quarter of full scale.
+std::string LoudWave(uint32_t samples)
+{
+    std::string body = "WAVEfmt ";
+    PutLe(body, 16, 4);
+    for (uint32_t v : {1u, 1u})
+        PutLe(body, v, 2);
+    PutLe(body, 44100, 4);
+    PutLe(body, 88200, 4);
+    PutLe(body, 2, 2);
+    PutLe(body, 16, 2);
+    body += "data";
+    PutLe(body, samples * 2, 4);
+    for (uint32_t i = 0; i < samples; ++i)
+        PutLe(body, 0x2000, 2);
+    std::string image = "RIFF";
+    PutLe(image, static_cast<uint32_t>(body.size()), 4);
+    return image + body;
+}
+
+void BM_LibraryEffect(benchmark::State& state)
+{
+    TBass bass(TG_BASS_LIBRARY);
+    if (!bass.Start(nullptr)) {
+        state.SkipWithError("the outside audio library did not start");
+        return;
+    }
+    const std::string image = LoudWave(4410);
+    const uint32_t sample = bass.BASS_SampleLoad(1, image.data(), 0, static_cast<uint32_t>(image.size()), 1,
+                                                 BASS_SAMPLE_OVER_POS);
+    TProbe probe;
+    AddProbe(state, probe);
+    for (auto _ : state) {
+        probe.Armed = true;
+        const auto start = TClock::now();
+        bass.BASS_SamplePlayEx(sample, 0, -1, -1, 0, 0);
+        Record(state, probe.WaitHeard(start));
+        while (bass.BASS_ChannelIsActive(sample) != BASS_ACTIVE_STOPPED)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    TAudioOutput::Instance().RemoveSource(&probe);
+    bass.BASS_SampleFree(sample);
+    bass.Stop();
+}
+BENCHMARK(BM_LibraryEffect)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
+
+} // namespace
