@@ -66,6 +66,56 @@ private:
     int64_t FPos = 0;
 };
 
+// The entry table read through a small buffer: an entry's fields and name
+// are a few bytes each, and asking the file for each of them one by one
+// made walking a table of thousands of entries cost a system call per field.
+// Positions are the archive's; the archive's own position is left wherever
+// the last refill put it.
+class TTableReader : public TStream {
+public:
+    explicit TTableReader(TStream& Base) : FBase(Base), FSize(Base.Size()) {}
+
+    int64_t Read(void* Buffer, int64_t Count) override
+    {
+        auto* out = static_cast<uint8_t*>(Buffer);
+        int64_t done = 0;
+        while (done < Count) {
+            if (FPos < FStart || FPos >= FStart + FLength) {
+                FBase.SetPosition(FPos);
+                FStart = FPos;
+                FLength = FBase.Read(FBuffer, sizeof FBuffer);
+                if (FLength <= 0) {
+                    FLength = 0;
+                    break;
+                }
+            }
+            const int64_t n = std::min(Count - done, FStart + FLength - FPos);
+            std::memcpy(out + done, FBuffer + (FPos - FStart), size_t(n));
+            done += n;
+            FPos += n;
+        }
+        return done;
+    }
+    int64_t Write(const void*, int64_t) override { return 0; }
+    int64_t Seek(int64_t Offset, TSeekOrigin Origin) override
+    {
+        const int64_t base = Origin == soBeginning ? 0 : Origin == soCurrent ? FPos : FSize;
+        if (base + Offset < 0)
+            throw EStreamError("Stream seek error");
+        FPos = base + Offset;
+        return FPos;
+    }
+    int64_t Size() override { return FSize; }
+
+private:
+    TStream& FBase;
+    int64_t FSize;
+    int64_t FPos = 0;
+    int64_t FStart = 0;
+    int64_t FLength = 0;
+    uint8_t FBuffer[8192];
+};
+
 } // namespace
 
 std::string PackEntryName(std::string_view FileName)
@@ -153,22 +203,23 @@ int DeliverPackEntry(const TPackEntryHeader& entry, TStream& Archive, TMemoryStr
 
 int FindPackEntry(std::string_view Name, TStream& Archive, TPackEntryHeader& Entry)
 {
-    if (!ReadMagic(Archive))
+    TTableReader table(Archive);
+    if (!ReadMagic(table))
         return peBadMagic;
 
-    const int64_t fileSize = Archive.Size();
-    const int32_t count = Archive.ReadI32();
+    const int64_t fileSize = table.Size();
+    const int32_t count = table.ReadI32();
     std::string name;
     for (int32_t i = 0; i < count; ++i) {
-        const TPackEntryHeader h = ReadEntryFields(Archive, fileSize);
+        const TPackEntryHeader h = ReadEntryFields(table, fileSize);
         bool match = false;
         if (size_t(h.PackNameLength) == Name.size()) {
             name.resize(Name.size());
-            Archive.ReadBuffer(name.data(), int64_t(name.size()));
+            table.ReadBuffer(name.data(), int64_t(name.size()));
             match = name == Name;
         }
         if (!match) {
-            Archive.SetPosition(h.PayloadOffset + h.PayloadSize);
+            table.SetPosition(h.PayloadOffset + h.PayloadSize);
             continue;
         }
         CheckFoundEntry(h, fileSize);
@@ -191,19 +242,20 @@ int ReadPackEntry(std::string_view Name, TStream& Archive, TMemoryStream& Out)
 
 TPackIndex::TPackIndex(TStream& Archive)
 {
-    FMagicOk = ReadMagic(Archive);
+    TTableReader table(Archive);
+    FMagicOk = ReadMagic(table);
     if (!FMagicOk)
         return;
-    FFileSize = Archive.Size();
+    FFileSize = table.Size();
     try {
-        const int32_t count = Archive.ReadI32();
+        const int32_t count = table.ReadI32();
         std::string name;
         for (int32_t i = 0; i < count; ++i) {
-            const TPackEntryHeader h = ReadEntryFields(Archive, FFileSize);
+            const TPackEntryHeader h = ReadEntryFields(table, FFileSize);
             name.resize(size_t(h.PackNameLength));
-            Archive.ReadBuffer(name.data(), int64_t(name.size()));
+            table.ReadBuffer(name.data(), int64_t(name.size()));
             FEntries.emplace(name, h); // the first entry of a name stays
-            Archive.SetPosition(h.PayloadOffset + h.PayloadSize);
+            table.SetPosition(h.PayloadOffset + h.PayloadSize);
         }
     } catch (const Exception&) {
         // The walk would stop here too, but only for a name it has not met
