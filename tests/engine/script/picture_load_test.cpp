@@ -337,3 +337,26 @@ TEST(PictureCells, SheetsAreCutRowByRowIntoCellsThatFit)
     EXPECT_EQ(WaitFrameInterval(2147483647), 2147483647);
     EXPECT_EQ(WaitFrameInterval(-2147483647 - 1), -2147483647 - 1);
 }
+
+TEST(PictureDecoding, DemoPicturesReadBackWithTheirTransparency)
+{
+    const std::string demo = std::string(TG_TESTDATA_DIR) + "/../../examples/demo/";
+    const struct {
+        std::string File;
+        int Width, Height;
+        bool SeeThrough;  // some pixels transparent with load transparency
+    } cases[] = {
+        {"beach.png", 640, 480, false}, {"cliff.jpg", 640, 480, false}, {"lighthouse.png", 640, 480, false},
+        {"float.png", 64, 64, true},    {"shell.bmp", 48, 40, true},    {"wait.bmp", 96, 24, false},
+        {"msgwin.bmp", 36, 36, false},  {"msgwinmask.bmp", 36, 36, false},
+    };
+    for (const auto& c : cases) {
+        TMemoryStream data;
+        data.LoadFromFile(demo + c.File);
+        const std::unique_ptr<TBitmap32> p = DecodePicture(data, ExtractFileExt(c.File), true);
+        ASSERT_NE(p, nullptr) << c.File;
+        EXPECT_EQ(p->Width(), c.Width) << c.File;
+        EXPECT_EQ(p->Height(), c.Height) << c.File;
+        EXPECT_EQ(p->Pixel(0, 0) >> 24 == 0, c.SeeThrough) << c.File;
+    }
+}
