@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -78,8 +79,8 @@ void ApplyPictureMask(TBitmap32& Picture, const TBitmap32& Mask);
 // name has no extension ("dir.v2\pic" has none).
 std::string WithPictureExt(std::string_view Name);
 
-// The wait-mark cells can be many; a sheet that would cut into more than
-// this many is refused rather than allocated.
+// A sheet cut into more cells than this is refused rather than allocated
+// (a 640 x 480 picture cut at size 1 would make 307200 bitmaps).
 constexpr int MaxPictureCells = 4096;
 
 // The Size x Size cells of Picture, row by row and left to right within a
@@ -87,7 +88,8 @@ constexpr int MaxPictureCells = 4096;
 // cleared to 0, then the picture's piece is drawn into it in the picture's
 // draw mode, which the cell keeps. No cell when one does not fit the picture.
 // Size <= 0, or more than MaxPictureCells cells, raises EScriptError.
-std::vector<std::unique_ptr<TBitmap32>> CutPictureCells(TBitmap32& Picture, int Size, int MaxCells = MaxPictureCells);
+std::vector<std::unique_ptr<TBitmap32>> CutPictureCells(TBitmap32& Picture, int Size,
+                                                        int MaxCells = std::numeric_limits<int>::max());
 
 // The wait-frame time of *LOADWAIT in ms: Time x 100, kept within 32 bits.
 int WaitFrameInterval(int32_t Time);
