@@ -85,7 +85,7 @@ constexpr int MaxPictureCells = 4096;
 
 // The Size x Size cells of Picture, row by row and left to right within a
 // row, at most MaxCells of them (the scroll marks take two): each cell is
-// cleared to 0, then the picture's piece is drawn into it in the picture's
+// cleared to 0, then that part of the picture is drawn into it in the picture's
 // draw mode, which the cell keeps. No cell when one does not fit the picture.
 // Size <= 0, or more than MaxPictureCells cells, raises EScriptError.
 std::vector<std::unique_ptr<TBitmap32>> CutPictureCells(TBitmap32& Picture, int Size,
