@@ -1,6 +1,8 @@
 // Archive lookups over arbitrary bytes: every lookup ends with a result or
 // with a read, table or decode error; nothing is read outside the file,
-// nothing hangs, and what is delivered has the size the entry declares.
+// nothing hangs, and what is delivered has the size the entry declares. A
+// lookup through the entry index gives what the table walk gives, error
+// text included.
 // The last byte picks the name looked up: "*SCRIPT*", a media name, or the
 // first entry's own name as the file holds it.
 
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -34,6 +37,33 @@ std::string NameToLookUp(const uint8_t* data, size_t size)
         return std::string(reinterpret_cast<const char*>(data + 24), n);
     }
     }
+}
+
+} // namespace
+
+namespace {
+
+// The result and delivered bytes of one lookup, or the error it raised.
+struct TOutcome {
+    int Result = -1;
+    std::vector<uint8_t> Bytes;
+    std::string Error;
+};
+
+template <typename F>
+TOutcome Attempt(F lookup)
+{
+    TOutcome o;
+    TMemoryStream out;
+    try {
+        o.Result = lookup(out);
+        o.Bytes = out.Bytes();
+    } catch (const EReadError& e) {
+        o.Error = std::string("read: ") + e.what();
+    } catch (const EkvCompressError& e) {
+        o.Error = std::string("decode: ") + e.what();
+    }
+    return o;
 }
 
 } // namespace
@@ -60,5 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const EReadError&) {
     } catch (const EkvCompressError&) {
     }
+
+    const TPackIndex index(archive);
+    const TOutcome walked = Attempt([&](TMemoryStream& out) { return ReadPackEntry(name, archive, out); });
+    const TOutcome indexed = Attempt([&](TMemoryStream& out) { return ReadPackEntry(name, archive, index, out); });
+    if (walked.Result != indexed.Result || walked.Bytes != indexed.Bytes || walked.Error != indexed.Error)
+        std::abort();
     return 0;
 }

@@ -18,8 +18,10 @@
 #include "base/exceptions.h"
 
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 class TStream;
 class TMemoryStream;
@@ -80,3 +82,33 @@ int ReadPackEntry(std::string_view Name, TStream& Archive, TMemoryStream& Out);
 // PackDataSize. 0 for a wrong magic, a missing name or another mode. A coded
 // entry's offset leads to its LZSS stream, not to the file's bytes.
 int64_t GetPackEntryInfo(std::string_view Name, TStream& Archive, int Mode);
+
+// The entry table read once, when the archive is opened, so that a lookup
+// costs no walk through the file. Lookups answer as FindPackEntry does on the
+// same file: the first entry of a name wins, and a table that breaks off
+// (cut short or corrupt) still serves the entries before the break, while a
+// name not among them raises the error the walk meets there.
+class TPackIndex {
+public:
+    // An index of no archive: every lookup gives peBadMagic.
+    TPackIndex() = default;
+    // Reads Archive's table from the start; raises nothing itself (a wrong
+    // magic or a broken table is kept for the lookups).
+    explicit TPackIndex(TStream& Archive);
+
+    // FindPackEntry without the walk: fills Entry and leaves Archive at the
+    // payload when found. Archive must be the stream the index was read from.
+    int Find(std::string_view Name, TStream& Archive, TPackEntryHeader& Entry) const;
+    // Names indexed (the first entry of each).
+    size_t Count() const { return FEntries.size(); }
+
+private:
+    bool FMagicOk = false;
+    int64_t FFileSize = 0;
+    std::unordered_map<std::string, TPackEntryHeader> FEntries;
+    std::exception_ptr FBroken;
+};
+
+// ReadPackEntry and GetPackEntryInfo through an index of Archive.
+int ReadPackEntry(std::string_view Name, TStream& Archive, const TPackIndex& Index, TMemoryStream& Out);
+int64_t GetPackEntryInfo(std::string_view Name, TStream& Archive, const TPackIndex& Index, int Mode);

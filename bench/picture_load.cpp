@@ -1,0 +1,180 @@
+// *GLOAD of a stored 640 x 480 PNG that is the last of 2000 archive entries
+// (looked up, read, decoded, drawn into a buffer freshly set to 1 x 1),
+// against decoding the same PNG bytes alone. Beside them: the same load
+// walking the entry table instead of using the index, the missing picture
+// (four lookups, then the failure text) both ways, and reading the index
+// when the archive opens.
+
+#include "base/streams.h"
+#include "codec/zeb_png.h"
+#include "engine/script/pack_archive.h"
+#include "engine/script/picture_load.h"
+#include "engine/script/scenario_files.h"
+#include "graphics/bitmap32.h"
+#include "tools/pack/pack_builder.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <malloc.h>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int EntryCount = 2000;  // "*SCRIPT*", 1998 small pictures and sounds, the PNG
+
+// A drawn-looking background: soft gradients, a few shapes, a little grain.
+std::string BackgroundPng()
+{
+    TZEBPNG png;
+    TBitmap& b = png.Image();
+    b.SetPixelFormat(pf24bit);
+    b.SetSize(640, 480);
+    uint32_t seed = 7;
+    for (int y = 0; y < 480; ++y) {
+        uint8_t* p = b.ScanLine(y);
+        for (int x = 0; x < 640; ++x, p += 3) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 29);
+            const bool shape = ((x / 64 + y / 48) % 7) == 0;
+            p[0] = uint8_t(shape ? 200 : 120 + y / 4 + grain);
+            p[1] = uint8_t(shape ? 90 : 60 + (x + y) / 8 + grain);
+            p[2] = uint8_t(shape ? 40 : 30 + x / 5 + grain);
+        }
+    }
+    png.SetCompressionLevel(9);
+    TMemoryStream s;
+    png.SaveToStream(s);
+    return std::string(s.Bytes().begin(), s.Bytes().end());
+}
+
+struct TArchive {
+    std::string Dir;
+    std::string Png;
+    std::unique_ptr<TFileStream> Stream;
+    std::unique_ptr<TPackIndex> Index;
+
+    TArchive()
+    {
+        // Freed pictures stay with the process for the next one: on virtual
+        // machines where touching fresh pages is slow, giving them back and
+        // faulting them in again buried the work measured here under noise.
+        mallopt(M_MMAP_THRESHOLD, 64 << 20);
+        mallopt(M_TRIM_THRESHOLD, 256 << 20);
+        std::string pattern = (std::filesystem::temp_directory_path() / "tg-picture-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        Dir = pattern;
+        const std::string dir = Dir + "/";
+        const auto put = [&](const std::string& name, const std::string& bytes) {
+            WriteFileAtomically(dir + name, bytes.data(), bytes.size());
+            return dir + name;
+        };
+        put("game.tgs", "*SCENE s\r\n*GLOAD 0 bg.png\r\n");
+        std::vector<std::string> files;
+        for (int i = 1; i < EntryCount - 1; ++i) {
+            const char* ext = i % 3 == 0 ? ".wav" : i % 3 == 1 ? ".bmp" : ".png";
+            files.push_back(put("e" + std::to_string(i) + ext, std::string(64 + i % 200, char('a' + i % 26))));
+        }
+        Png = BackgroundPng();
+        files.push_back(put("bg.png", Png));
+        BuildPackArchive(dir + "game.tgs", files, dir + "game.tgp");
+        Stream = std::make_unique<TFileStream>(dir + "game.tgp", fmOpenRead);
+        Index = std::make_unique<TPackIndex>(*Stream);
+    }
+    ~TArchive()
+    {
+        Stream.reset();
+        std::filesystem::remove_all(Dir);
+    }
+};
+
+TArchive& Archive()
+{
+    static TArchive archive;
+    return archive;
+}
+
+// What *GLOAD does with the file it found.
+void Draw(TPictureFile& file, TBitmap32& buffer)
+{
+    if (!file.Found)
+        std::abort();
+    buffer.SetSize(1, 1);
+    if (!DrawPicture(file.Data, ExtractFileExt(file.Name), false, buffer, 0, 0))
+        std::abort();
+}
+
+// The decoding every picture load does: the PNG into a 32-bit picture.
+void BM_DecodeAlone(benchmark::State& state)
+{
+    const std::string& png = Archive().Png;
+    for (auto _ : state) {
+        TMemoryStream data(png.data(), png.size());
+        const std::unique_ptr<TBitmap32> picture = DecodePicture(data, ".png", false);
+        benchmark::DoNotOptimize(picture->Bits());
+    }
+}
+BENCHMARK(BM_DecodeAlone)->Unit(benchmark::kMillisecond);
+
+void BM_GLoadLastEntry(benchmark::State& state)
+{
+    TArchive& a = Archive();
+    TBitmap32 buffer;
+    for (auto _ : state) {
+        TPictureFile file = ReadArchivePicture("bg.png", *a.Stream, *a.Index);
+        Draw(file, buffer);
+        benchmark::DoNotOptimize(buffer.Bits());
+    }
+}
+BENCHMARK(BM_GLoadLastEntry)->Unit(benchmark::kMillisecond);
+
+void BM_GLoadLastEntryWalkingTheTable(benchmark::State& state)
+{
+    TArchive& a = Archive();
+    TBitmap32 buffer;
+    for (auto _ : state) {
+        TPictureFile file;
+        file.Name = "bg.png";
+        file.Found = ReadPackEntry("BG.PNG", *a.Stream, file.Data) == peFound;
+        Draw(file, buffer);
+        benchmark::DoNotOptimize(buffer.Bits());
+    }
+}
+BENCHMARK(BM_GLoadLastEntryWalkingTheTable)->Unit(benchmark::kMillisecond);
+
+void BM_MissingPicture(benchmark::State& state)
+{
+    TArchive& a = Archive();
+    for (auto _ : state) {
+        TPictureFile file = ReadArchivePicture("none.bmp", *a.Stream, *a.Index);
+        benchmark::DoNotOptimize(file.FailureText.data());
+    }
+}
+BENCHMARK(BM_MissingPicture)->Unit(benchmark::kMicrosecond);
+
+void BM_MissingPictureWalkingTheTable(benchmark::State& state)
+{
+    TArchive& a = Archive();
+    for (auto _ : state) {
+        TMemoryStream out;
+        for (const std::string& name : ArchivePictureNames("none.bmp"))
+            benchmark::DoNotOptimize(ReadPackEntry(PackEntryName(name), *a.Stream, out));
+    }
+}
+BENCHMARK(BM_MissingPictureWalkingTheTable)->Unit(benchmark::kMicrosecond);
+
+void BM_IndexAtOpen(benchmark::State& state)
+{
+    TArchive& a = Archive();
+    for (auto _ : state) {
+        TPackIndex index(*a.Stream);
+        benchmark::DoNotOptimize(index.Count());
+    }
+}
+BENCHMARK(BM_IndexAtOpen)->Unit(benchmark::kMicrosecond);
+
+} // namespace
