@@ -1,4 +1,4 @@
-#include "engine/script/program_start.h"
+#include "engine/script/form/program_start.h"
 
 int main(int argc, char** argv)
 {
