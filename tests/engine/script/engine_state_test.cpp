@@ -388,3 +388,44 @@ TEST(MusicFade, OfNoStepsEndsAtOnceAndGoesOnWhileHalted)
     h.Advance(1);
     EXPECT_FALSE(engine.FadeActive());
 }
+
+TEST(Idle, ThePassAskedForIsTheNextDueStep)
+{
+    // What each script leaves the engine waiting for, and in how many ms
+    // the next pass is due (-1: none until the player acts).
+    const struct {
+        const char* Script;
+        int Delay;
+    } cases[] = {
+        {"*SCENE s\nready\n*SCENEEND\n", -1},
+        {"*SCENE s\n*GAMEEND\n*SCENEEND\n", 0},  // the pass that takes the command line away
+        {"*SCENE s\n*WAIT 3\n*SCENEEND\n", 100},
+        {"*SCENE s\n*BGEXEC bg 700\n*SCENEEND\n*LABEL bg\n*SCENEEND\n", 700},
+        {"*SCENE s\n*BGEXEC bg 700\n*WAIT 2\n*SCENEEND\n*LABEL bg\n*SCENEEND\n", 100},
+        {"*SCENE s\n*F(1)=1/0\n*SCENEEND\n", -1},  // halted
+        {"*SCENE s\n*BGEXEC bg 700\n*F(1)=1/0\n*SCENEEND\n*LABEL bg\n*SCENEEND\n", 700},
+        {"*SCENE s\n**\n*SCENEEND\n", 0},  // the first frame of the wait mark
+    };
+    for (const auto& c : cases) {
+        TEngineHarness h;
+        h.Run(c.Script);
+        EXPECT_EQ(h.Host.TickDelay, c.Delay) << c.Script;
+    }
+}
+
+TEST(Idle, AWaitingGameSleepsBetweenItsSteps)
+{
+    TEngineHarness h;
+    h.Run("*SCENE s\n*BGEXEC bg 1000\n**\n*SCENEEND\n*LABEL bg\n*F(1)=F(1)+1\n*SCENEEND\n");
+    int passes = 0;
+    for (int ms = 0; ms < 3000; ++ms) {
+        h.Clock.Advance(1);
+        passes += h.Tick();
+    }
+    EXPECT_EQ(h.Flag(1), 3);
+    // The background interval three times and the wait mark's frames (one
+    // each 500 ms, and the first at once), little more: not a pass a
+    // millisecond.
+    EXPECT_LE(passes, 12);
+    EXPECT_GE(passes, 9);
+}
