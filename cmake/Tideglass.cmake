@@ -3,7 +3,7 @@
 
 # GCC 12 reports false overlaps in inlined string concatenation at -O2/-O3
 # (-Wrestrict); that one check is left out so optimised builds stay clean.
-set(TG_WARNINGS -Wall -Wextra -Werror $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>)
+set(TG_WARNINGS -Wall -Wextra -Wshadow -Wold-style-cast -Wnon-virtual-dtor -Werror $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>)
 
 function(tg_defaults target)
   target_compile_options(${target} PRIVATE ${TG_WARNINGS})
