@@ -6,7 +6,11 @@
 //
 // Each command family file contributes its rows (name, slot, group,
 // handler) through a static TEngine method; TCommandTable gathers them, so
-// that a name leads to its handler in one step.
+// that a name leads to its handler in one step. A family joins by declaring
+// its rows method (`static TCommandRows XxxCommands();`) and its handlers in
+// engine.h, defining both in its own file, naming the method in the list of
+// TCommandTable's constructor, and taking its rows out of
+// pending_commands.cpp.
 
 #include <array>
 #include <cstdint>
