@@ -2,11 +2,11 @@
 
 #include "base/conv.h"
 #include "base/exceptions.h"
+#include "base/file_lookup.h"
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "base/stringlist.h"
 
-#include <sys/stat.h>
 
 namespace {
 
@@ -76,8 +76,7 @@ TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
 
 std::vector<std::string> TIniFile::LoadLines() const
 {
-    struct stat st{};
-    if (::stat(FFileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (!FileExists(FFileName))
         return {};
     TStringList list;
     try {

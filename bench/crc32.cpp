@@ -1,7 +1,7 @@
 // UpdateCRC32 against a plain byte-at-a-time loop over the same table.
 
 #include "codec/crc32.h"
-#include "tests/codec/sample_data.h"
+#include "testkit/codec/sample_data.h"
 
 #include <benchmark/benchmark.h>
 

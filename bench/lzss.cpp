@@ -5,8 +5,8 @@
 
 #include "base/streams.h"
 #include "codec/kv_compress.h"
-#include "tests/codec/lzss_reference.h"
-#include "tests/codec/sample_data.h"
+#include "testkit/codec/lzss_reference.h"
+#include "testkit/codec/sample_data.h"
 
 #include <benchmark/benchmark.h>
 

@@ -42,6 +42,10 @@ constexpr TCursor crSizeAll = -22;
 // but crDefault overrides every window's own cursor until it is set back.
 void SetScreenCursor(TCursor cursor);
 TCursor ScreenCursor();
+// What shows a change of the screen cursor on the desktop (the window
+// surfaces install it); called with the cursor before and after.
+using TScreenCursorHandler = void (*)(TCursor previous, TCursor cursor);
+void SetScreenCursorHandler(TScreenCursorHandler handler);
 
 // Pixels a surface presents: Width x Height 32-bit words with blue in the
 // low byte and the top byte ignored, rows `Stride` words apart.

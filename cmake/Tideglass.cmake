@@ -3,24 +3,26 @@
 
 # GCC 12 reports false overlaps in inlined string concatenation at -O2/-O3
 # (-Wrestrict); that one check is left out so optimised builds stay clean.
-set(TG_WARNINGS -Wall -Wextra -Werror $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>)
+set(TG_WARNINGS -Wall -Wextra -Wshadow -Wold-style-cast -Wnon-virtual-dtor -Werror $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>)
 
 function(tg_defaults target)
   target_compile_options(${target} PRIVATE ${TG_WARNINGS})
 endfunction()
 
-# tg_library(<target> <folder> DEPS <libs...> [EXCLUDE <subfolders...>])
-# Every .cpp under <folder> (recursively) becomes part of the static library,
-# except in the subfolders named, which build targets of their own.
+# tg_library(<target> <folder> [EXCLUDE <regex>] DEPS <libs...> [PRIVATE_DEPS <libs...>])
+# Every .cpp under <folder> (recursively, less the paths EXCLUDE matches)
+# becomes part of the static library. DEPS are what its headers need;
+# PRIVATE_DEPS what only its sources use (their include folders stay with
+# this target, so Qt never reaches a library that does not name it).
 function(tg_library name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "" "EXCLUDE" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.h
        ${PROJECT_SOURCE_DIR}/${dir}/*.qrc)
   list(FILTER srcs INCLUDE REGEX "\\.(cpp|qrc)$|\\.h$")
-  foreach(sub ${ARG_EXCLUDE})
-    list(FILTER srcs EXCLUDE REGEX "^${PROJECT_SOURCE_DIR}/${sub}/")
-  endforeach()
+  if(ARG_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "${ARG_EXCLUDE}")
+  endif()
   set(has_cpp FALSE)
   foreach(s ${srcs})
     if(s MATCHES "\\.cpp$")
@@ -30,12 +32,12 @@ function(tg_library name dir)
   if(has_cpp)
     add_library(${name} STATIC ${srcs})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
     tg_defaults(${name})
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
-    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS} ${ARG_PRIVATE_DEPS})
   endif()
 endfunction()
 
@@ -53,15 +55,4 @@ function(tg_test_dir name dir)
   tg_defaults(${name})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy")
-endfunction()
-
-# Adds a link after both targets exist (for the two engine folders that reach
-# each other); works whether the target has sources yet or not.
-function(tg_link target)
-  get_target_property(type ${target} TYPE)
-  if(type STREQUAL "INTERFACE_LIBRARY")
-    target_link_libraries(${target} INTERFACE ${ARGN})
-  else()
-    target_link_libraries(${target} PUBLIC ${ARGN})
-  endif()
 endfunction()

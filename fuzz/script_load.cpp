@@ -3,62 +3,49 @@
 // and *TITLE, then a bounded run of the interpreter with its waits, key
 // waits and background script. Whatever the bytes, the engine must end each
 // step with an error report at worst: no crash, no hang, no memory fault.
+// The engine runs with the fake desktop: no window, no application object.
 
-#include <QApplication>
-#include <QTemporaryDir>
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
 #include "base/clock.h"
-#include "engine/screen/msg_form.h"
-#include "engine/script/tideglass_form.h"
-#include "platform/message_box.h"
+#include "engine/script/engine.h"
+#include "testkit/fake_engine_host.h"
 
 namespace {
-
-class TAnswerYes : public TMessageBoxService {
-public:
-    int Show(QWidget*, const std::string&, const std::string&, int) override { return IDYES; }
-};
 
 struct TFuzzEngine {
     TFuzzEngine()
     {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        App = std::make_unique<QApplication>(Argc, Argv);
+        std::string pattern = (std::filesystem::temp_directory_path() / "tgfuzz-XXXXXX").string();
+        Dir = ::mkdtemp(pattern.data()) ? pattern : std::filesystem::temp_directory_path().string();
+        ScriptPath = Dir + "/fuzz.tgs";
         SetClockSource(&Clock);
-        SetMessageBoxService(&Answer);
-        Form = std::make_unique<TTideglassForm>(std::vector<std::string>{});
-        Form->SetIniFileName("");
-        Form->CreateForms();
-        Form->CreateScreenObjects();
+        Engine = std::make_unique<TEngine>(Host, std::vector<std::string>{}, Dir + "/");
+        Engine->CreateScreenObjects();
         // Short slices: a looping script yields often and each input stays quick.
-        Form->FRunSliceLines = 500;
-        ScriptPath = Dir.path().toStdString() + "/fuzz.tgs";
+        Engine->SetRunSliceLines(500);
     }
 
-    int Argc = 1;
-    char Arg0[8] = "fuzz";
-    char* Argv[2] = {Arg0, nullptr};
-    std::unique_ptr<QApplication> App;
     TFakeClock Clock{1000};
-    TAnswerYes Answer;
-    QTemporaryDir Dir;
+    TFakeEngineHost Host;
+    std::string Dir;
     std::string ScriptPath;
-    std::unique_ptr<TTideglassForm> Form;
+    std::unique_ptr<TEngine> Engine;
 };
 
 } // namespace
 
-// The widget toolkit and fontconfig keep caches for the life of the process,
-// and every open replaces thousands of variable records, so a leak scan
-// after each input would report noise and take most of the time; the unit
-// tests check the engine for leaks instead.
+// Every open replaces thousands of variable records and the fonts keep
+// caches for the life of the process, so a leak scan after each input would
+// report noise and take most of the time; the unit tests check the engine
+// for leaks instead.
 extern "C" const char* __asan_default_options()
 {
     return "detect_leaks=0";
@@ -66,8 +53,7 @@ extern "C" const char* __asan_default_options()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // Never destroyed: at exit Qt's own statics may be gone before it.
-    static TFuzzEngine& engine = *new TFuzzEngine;
+    static TFuzzEngine& fuzz = *new TFuzzEngine;
     // Data files are named by the script relative to its folder and may lie
     // anywhere ("../x"): scripts that open one are left to the data-file
     // tests, so a fuzzing run never writes outside its temporary folder.
@@ -77,25 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (lowered.find("datopen") != std::string::npos)
         return 0;
     {
-        std::ofstream out(engine.ScriptPath, std::ios::binary | std::ios::trunc);
+        std::ofstream out(fuzz.ScriptPath, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    TTideglassForm& form = *engine.Form;
-    form.FHalted = false;
-    form.FState = esIdle;
-    form.OpenScenario(engine.ScriptPath);
+    TEngine& engine = *fuzz.Engine;
+    engine.OpenScenario(fuzz.ScriptPath);
     for (int tick = 0; tick < 16; ++tick) {
-        engine.Clock.Advance(100);
-        form.ApplicationEvents1Idle();
-        if (form.FState == esKeyWait)
-            form.EndKeyWait();
-        if (form.FHalted)
+        fuzz.Clock.Advance(100);
+        engine.ApplicationEvents1Idle();
+        if (engine.State() == esKeyWait)
+            engine.EndKeyWait();
+        if (engine.Halted())
             break;
     }
-    // What the widgets posted (layouts, repaints) is handled as the event
-    // loop would, instead of piling up from one input to the next; hidden
-    // windows need no painting.
-    form.MsgForm->hide();
-    QCoreApplication::processEvents();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <new>
 
+#include "base/scope_exit.h"
 #include "graphics/resamplers.h"
 #include "graphics/transfer.h"
 #include "classlib/graphic.h"
@@ -35,13 +36,8 @@ TBitmap32::~TBitmap32()
 
 void TBitmap32::ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight)
 {
-    try {
-        ReplacePixels(width, height, newWidth, newHeight);
-    } catch (...) {
-        HandleChanged();
-        throw;
-    }
-    HandleChanged();
+    const TScopeExit done([this] { HandleChanged(); });
+    ReplacePixels(width, height, newWidth, newHeight);
 }
 
 void TBitmap32::ReplacePixels(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight)
@@ -303,13 +299,8 @@ void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRec
 
 void TBitmap32::ReadData(TStream& stream)
 {
-    try {
-        ReadPixels(stream);
-    } catch (...) {
-        Changed();
-        throw;
-    }
-    Changed();
+    const TScopeExit done([this] { Changed(); });
+    ReadPixels(stream);
 }
 
 void TBitmap32::ReadPixels(TStream& stream)

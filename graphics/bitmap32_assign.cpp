@@ -2,6 +2,7 @@
 // bitmap files through TBitmap, the canvas on the pixels, the form data test.
 
 #include "graphics/bitmap32.h"
+#include "base/scope_exit.h"
 #include "classlib/graphic.h"
 
 namespace {
@@ -63,33 +64,29 @@ void TBitmap32::AssignFromGraphic(const TGraphic& graphic)
 void TBitmap32::Assign(const TPersistent* source)
 {
     BeginUpdate();
-    try {
-        if (!source) {
-            SetSize(0, 0);
-        } else if (auto* b32 = dynamic_cast<const TBitmap32*>(source)) {
-            AssignFromBitmap32(*b32);
-        } else if (auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
-            AssignFromTBitmap(*bitmap);
-        } else if (auto* graphic = dynamic_cast<const TGraphic*>(source)) {
-            AssignFromGraphic(*graphic);
-        } else if (auto* picture = dynamic_cast<const TPicture*>(source)) {
-            const TGraphic* g = picture->Graphic();
-            if (!g)
-                SetSize(0, 0);
-            else if (auto* pb = dynamic_cast<const TBitmap*>(g))
-                AssignFromTBitmap(*pb);
-            else
-                AssignFromGraphic(*g);
-        } else {
-            TCustomMap::Assign(source);
-        }
-    } catch (...) {
+    const TScopeExit done([this] {
         EndUpdate();
         Changed();
-        throw;
+    });
+    if (!source) {
+        SetSize(0, 0);
+    } else if (auto* b32 = dynamic_cast<const TBitmap32*>(source)) {
+        AssignFromBitmap32(*b32);
+    } else if (auto* bitmap = dynamic_cast<const TBitmap*>(source)) {
+        AssignFromTBitmap(*bitmap);
+    } else if (auto* graphic = dynamic_cast<const TGraphic*>(source)) {
+        AssignFromGraphic(*graphic);
+    } else if (auto* picture = dynamic_cast<const TPicture*>(source)) {
+        const TGraphic* g = picture->Graphic();
+        if (!g)
+            SetSize(0, 0);
+        else if (auto* pb = dynamic_cast<const TBitmap*>(g))
+            AssignFromTBitmap(*pb);
+        else
+            AssignFromGraphic(*g);
+    } else {
+        TCustomMap::Assign(source);
     }
-    EndUpdate();
-    Changed();
 }
 
 void TBitmap32::AssignToBitmap(TBitmap& bitmap) const
@@ -118,15 +115,10 @@ void TBitmap32::AssignTo(TPersistent* dest) const
 
 void TBitmap32::LoadFromStream(TStream& stream)
 {
-    try {
-        TBitmap bitmap;
-        bitmap.LoadFromStream(stream);
-        Assign(&bitmap);
-    } catch (...) {
-        Changed();
-        throw;
-    }
-    Changed();
+    const TScopeExit done([this] { Changed(); });
+    TBitmap bitmap;
+    bitmap.LoadFromStream(stream);
+    Assign(&bitmap);
 }
 
 void TBitmap32::SaveToStream(TStream& stream) const

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/scope_exit.h"
 #include "graphics/transfer.h"
 
 namespace {
@@ -130,14 +131,11 @@ void TCustomPaintBox32::ResizeBuffer()
     const int32_t newWidth = BufferExtent(oldWidth, width, FBufferOversize);
     const int32_t newHeight = BufferExtent(oldHeight, height, FBufferOversize);
     if (newWidth != oldWidth || newHeight != oldHeight) {
-        FBuffer->Lock();
-        try {
+        {
+            FBuffer->Lock();
+            const TScopeExit unlock([this] { FBuffer->Unlock(); });
             FBuffer->SetSize(newWidth, newHeight);
-        } catch (...) {
-            FBuffer->Unlock();
-            throw;
         }
-        FBuffer->Unlock();
         DoBufferResized(oldWidth, oldHeight);
         ForceFullInvalidate();
         return;

@@ -1,8 +1,8 @@
 #include "graphics/layers.h"
 
 #include <algorithm>
-#include <exception>
 
+#include "base/scope_exit.h"
 #include "graphics/image32.h"
 #include "graphics/repaint_optimizer.h"
 #include "graphics/resamplers.h"
@@ -15,32 +15,13 @@ TLayerStates StateOfButton(TMouseButton button) { return TLayerStates(1u << uint
 // Float edges far outside any bitmap still give a usable rectangle.
 int32_t ClampToInt32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-// Keeps a collection's update count paired even when a step throws.
-class TUpdateScope {
-public:
-    explicit TUpdateScope(TLayerCollection& collection)
-        : FCollection(collection)
-        , FExceptions(std::uncaught_exceptions())
-    {
-        FCollection.BeginUpdate();
-    }
-    ~TUpdateScope() noexcept(false)
-    {
-        if (std::uncaught_exceptions() == FExceptions) {
-            FCollection.EndUpdate();
-            return;
-        }
-        // Unwinding already: the first failure is the one to report.
-        try {
-            FCollection.EndUpdate();
-        } catch (...) {
-        }
-    }
-
-private:
-    TLayerCollection& FCollection;
-    int FExceptions;
-};
+// Begins an update of the collection and ends it with the caller's scope,
+// so that the update count stays paired even when a step throws.
+auto UpdateScope(TLayerCollection& collection)
+{
+    collection.BeginUpdate();
+    return TScopeExit([&collection] { collection.EndUpdate(); });
+}
 
 } // namespace
 
@@ -84,7 +65,7 @@ void TLayerCollection::FreeTopLayer()
 
 void TLayerCollection::InsertItem(TCustomLayer* layer)
 {
-    TUpdateScope scope(*this);
+    const auto scope = UpdateScope(*this);
     FItems.push_back(layer);
     layer->FLayerCollection = this;
     if (OnListNotify)
@@ -93,7 +74,7 @@ void TLayerCollection::InsertItem(TCustomLayer* layer)
 
 void TLayerCollection::RemoveItem(TCustomLayer* layer)
 {
-    TUpdateScope scope(*this);
+    const auto scope = UpdateScope(*this);
     const int32_t index = IndexOf(layer);
     if (index < 0)
         return;
@@ -105,7 +86,7 @@ void TLayerCollection::RemoveItem(TCustomLayer* layer)
 
 void TLayerCollection::Clear()
 {
-    TUpdateScope scope(*this);
+    const auto scope = UpdateScope(*this);
     while (!FItems.empty())
         FreeTopLayer();
     if (OnListNotify)
@@ -121,7 +102,7 @@ void TLayerCollection::Assign(const TPersistent* source)
     }
     if (src == this)
         return;
-    TUpdateScope scope(*this);
+    const auto scope = UpdateScope(*this);
     while (!FItems.empty())
         FreeTopLayer();
     for (TCustomLayer* srcLayer : src->FItems) {
@@ -368,7 +349,7 @@ void TCustomLayer::DoSetIndex(int32_t value)
     if (value == current)
         return;
     if (Visible()) {
-        TUpdateScope scope(*FLayerCollection);
+        const auto scope = UpdateScope(*FLayerCollection);
         FLayerCollection->MoveItem(current, value);
     } else {
         FLayerCollection->MoveItem(current, value);
@@ -501,16 +482,13 @@ void TPositionedLayer::Assign(const TPersistent* source)
         TCustomLayer::Assign(source);
         return;
     }
-    BeginUpdate();
-    try {
+    {
+        BeginUpdate();
+        const TScopeExit endUpdate([this] { EndUpdate(); });
         TCustomLayer::Assign(source);
         FLocation = src->FLocation;
         FScaled = src->FScaled;
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
     Changed();
 }
 
@@ -581,17 +559,14 @@ void TBitmapLayer::Assign(const TPersistent* source)
         TPositionedLayer::Assign(source);
         return;
     }
-    BeginUpdate();
-    try {
+    {
+        BeginUpdate();
+        const TScopeExit endUpdate([this] { EndUpdate(); });
         TPositionedLayer::Assign(source);
         FBitmap->Assign(src->FBitmap.get());
         FAlphaHit = src->FAlphaHit;
         FCropped = src->FCropped;
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
     Changed();
 }
 

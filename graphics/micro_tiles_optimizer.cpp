@@ -1,5 +1,7 @@
 #include "graphics/micro_tiles_optimizer.h"
 
+#include "base/scope_exit.h"
+
 #include <algorithm>
 
 namespace {
@@ -214,15 +216,11 @@ void TMicroTilesRepaintOptimizer::MeasureLayer(TCustomLayer* layer, TMicroTiles&
     FWorkMicroTiles = &tiles;
     FBuffer.BeginMeasuring(
         [this](TObject* sender, const TRect& area, uint32_t info) { DrawMeasuringHandler(sender, area, info); });
-    try {
-        layer->PaintLayer(FBuffer);
-    } catch (...) {
+    const TScopeExit done([this] {
         FBuffer.EndMeasuring();
         FWorkMicroTiles = nullptr;
-        throw;
-    }
-    FBuffer.EndMeasuring();
-    FWorkMicroTiles = nullptr;
+    });
+    layer->PaintLayer(FBuffer);
 }
 
 void TMicroTilesRepaintOptimizer::UpdateOldInvalidTiles()

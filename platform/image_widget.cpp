@@ -14,8 +14,6 @@
 
 namespace {
 
-TCursor GScreenCursor = crDefault;
-
 // Qt does not let exceptions leave its event handlers; a failure inside the
 // control is logged instead of ending the program in the event loop.
 template <class F>
@@ -115,12 +113,11 @@ TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons butto
     return shift;
 }
 
-void SetScreenCursor(TCursor cursor)
+namespace {
+
+// The screen cursor as Qt's override cursor.
+void ApplyScreenCursor(TCursor previous, TCursor cursor)
 {
-    if (cursor == GScreenCursor)
-        return;
-    const TCursor previous = GScreenCursor;
-    GScreenCursor = cursor;
     if (qGuiApp == nullptr)
         return;
     if (previous != crDefault && cursor != crDefault)
@@ -131,11 +128,12 @@ void SetScreenCursor(TCursor cursor)
         QGuiApplication::restoreOverrideCursor();
 }
 
-TCursor ScreenCursor() { return GScreenCursor; }
+} // namespace
 
 TImageWidget::TImageWidget(TImageSurfaceClient* client, QWidget* parent)
     : QWidget(parent)
 {
+    SetScreenCursorHandler(ApplyScreenCursor);
     // Every pixel comes from the control's buffer; Qt need not clear first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/script/expr.h"
+#include "base/expr_value.h"
 
 class TInputHost {
 public:

@@ -5,8 +5,8 @@
 #include "base/conv.h"
 #include "base/sjis.h"
 #include "engine/screen/msg_colors.h"
-#include "engine/script/tokenizer.h"
-#include "platform/rich_edit.h"
+#include "base/tokenizer.h"
+#include "engine/screen/msg_log.h"
 
 std::array<TColor, MsgColorCount> MsgColors{};
 
@@ -29,7 +29,7 @@ void TTagInfoList::Shift(int64_t posDelta, int charDelta)
             info.StartChar = 0;
 }
 
-void TTagInfoList::ApplyTo(TRichEdit& richEdit) const
+void TTagInfoList::ApplyTo(TMsgLog& richEdit) const
 {
     for (const TTagInfo& info : FItems) {
         richEdit.SetSelStart(info.StartPos);

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-class TRichEdit;
+class TMsgLog;
 
 // Entries of the message colour table.
 constexpr int MsgColorCount = 16;
@@ -43,7 +43,7 @@ public:
     void Shift(int64_t posDelta, int charDelta);
     // Colours the runs in the box: colour from the message colour table
     // (index 0 is black there), bold or plain. Leaves nothing selected.
-    void ApplyTo(TRichEdit& richEdit) const;
+    void ApplyTo(TMsgLog& richEdit) const;
 
 private:
     std::vector<TTagInfo> FItems;

@@ -5,7 +5,7 @@
 #include <string>
 
 class TBitmap32List;
-class TRichEdit;
+class TMsgLog;
 
 class TScreenHost {
 public:
@@ -30,6 +30,6 @@ public:
     virtual std::string GetKeyLabel(int index) const = 0;
     // 1 while message text goes to the sub window.
     virtual int SubWinMode() const = 0;
-    // The sub window's rich edit; nullptr when there is none.
-    virtual TRichEdit* SubRichEdit() = 0;
+    // The sub window's text box; nullptr when there is none.
+    virtual TMsgLog* SubLog() = 0;
 };

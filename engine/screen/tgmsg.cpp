@@ -22,7 +22,7 @@ int CeilDiv(int value, int step) { return value <= 0 ? 0 : (value + step - 1) / 
 
 } // namespace
 
-TTGMsg::TTGMsg(TScreenHost& host, int maxLines, bool onScreen, TRichEdit* log, TTGGrp& screen, int left, int top,
+TTGMsg::TTGMsg(TScreenHost& host, int maxLines, bool onScreen, TMsgLog* log, TTGGrp& screen, int left, int top,
                int width, int height, const TFont& font, const TBitmap32& skin)
     : FHost(host), FScreen(screen)
 {

@@ -20,7 +20,7 @@
 class TBitmap32;
 class TBitmapLayer;
 class TFont;
-class TRichEdit;
+class TMsgLog;
 class TScreenHost;
 class TTGGrp;
 
@@ -28,7 +28,7 @@ class TTGMsg {
 public:
     // The main window passes (1000, false, its log box, the screen object,
     // 26, 304, 588, 120, a white 12-pixel "ＭＳゴシック", built-in picture 2).
-    TTGMsg(TScreenHost& host, int maxLines, bool onScreen, TRichEdit* log, TTGGrp& screen, int left, int top,
+    TTGMsg(TScreenHost& host, int maxLines, bool onScreen, TMsgLog* log, TTGGrp& screen, int left, int top,
            int width, int height, const TFont& font, const TBitmap32& skin);
     ~TTGMsg();
     TTGMsg(const TTGMsg&) = delete;
@@ -132,7 +132,7 @@ private:
     // changing the font size back and forth never wears it down.
     std::unique_ptr<TBitmap32> FSkin;
     std::unique_ptr<TBitmap32> FScaledSkin;
-    TRichEdit* FLog = nullptr;
+    TMsgLog* FLog = nullptr;
     TStringList FBacklog;
     int FMaxLines = 0;
     bool FOnScreen = false;

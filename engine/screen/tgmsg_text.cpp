@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "base/conv.h"
+#include "engine/screen/msg_log.h"
 #include "engine/screen/msg_wrap.h"
 #include "engine/screen/screen_host.h"
 #include "engine/screen/tgmsg.h"
-#include "platform/rich_edit.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ void TTGMsg::AddText(std::string_view text)
 
 void TTGMsg::AddToSubWindow(std::string_view text)
 {
-    TRichEdit* sub = FHost.SubRichEdit();
+    TMsgLog* sub = FHost.SubLog();
     if (!sub)
         return;
     FCurRuns.Clear();
@@ -194,7 +194,7 @@ void TTGMsg::TrimLog()
 void TTGMsg::Clear()
 {
     if (FHost.SubWinMode() == 1) {
-        if (TRichEdit* sub = FHost.SubRichEdit())
+        if (TMsgLog* sub = FHost.SubLog())
             sub->Clear();
         return;
     }

@@ -1,16 +1,25 @@
 // The background script (a second context that runs on a timer while the
 // main script waits) and the event labels the engine runs by itself.
 
-#include <QLineEdit>
-
 #include "base/clock.h"
 #include "base/conv.h"
 #include "base/sjis.h"
+#include "base/tokenizer.h"
+#include "engine/script/engine.h"
 #include "engine/script/expr.h"
-#include "engine/script/tideglass_form.h"
-#include "engine/script/tokenizer.h"
 
-void TTideglassForm::CmdBgExec(const std::string& line)
+TCommandRows TEngine::BackgroundCommands()
+{
+    using enum TCommandGroup;
+    static constexpr TCommandRow rows[] = {
+        {"*BGEXEC", cmBgExec, cgFirst, &TEngine::CmdBgExec},
+        {"*BGSTOP", cmBgStop, cgFirst, &TEngine::CmdBgStop},
+        {"*BGRETURN", cmBgReturn, cgFirst, &TEngine::CmdBgReturn},
+    };
+    return rows;
+}
+
+void TEngine::CmdBgExec(const std::string& line)
 {
     const std::string name = EvalName(GetToken(line, ' ', 1));
     const TLabelRec* label = FLabels->Find(name);
@@ -20,10 +29,10 @@ void TTideglassForm::CmdBgExec(const std::string& line)
     }
     FBgLabel = name;
     FBgLabelLine = label->Line;
-    FBgLine = label->Line;
-    FBgScene = label->SceneLine;
+    FBg.Line = label->Line;
+    FBg.Scene = label->SceneLine;
     const int32_t interval = EvalInteger(GetToken(line, ' ', 2));
-    FBgStack->Clear();
+    FBg.Stack.Clear();
     FBgExecInterval = interval;
     FBgTickInterval = interval;
     FBgRunning = true;
@@ -32,54 +41,50 @@ void TTideglassForm::CmdBgExec(const std::string& line)
     FBgWaitCount = 0;
 }
 
-void TTideglassForm::CmdBgStop(const std::string&)
+void TEngine::CmdBgStop(const std::string&)
 {
     FBgDue = false;
     FBgRunning = false;
 }
 
-void TTideglassForm::CmdBgReturn(const std::string& line)
+void TEngine::CmdBgReturn(const std::string& line)
 {
     FBgDue = false;
     FBgRunning = false;
+    // The run ends at this line whether or not the label is found.
+    StopRunAtCommand();
     const std::string name = EvalName(GetToken(line, ' ', 1));
     const TLabelRec* label = FLabels->Find(name);
     if (!label) {
         AddMessage(SJ("Error:ラベル") + name + SJ("が発見できませんでした"));
-        return;
-    }
+    } else {
+        // The jump is made in the main context, with the main script's line,
+        // scene and stack in place, so that the scene test and the patterns
+        // are the main script's.
+        const bool background = FBackground;
+        TScriptContext* const active = FCtx;
+        if (background)
+            FCtx = &FMain;
+        FBackground = false;
+        JumpTo(label->Line, label->SceneLine);
+        FMain.Line = FCtx->Line;
+        FMain.Scene = FCtx->Scene;
+        FBackground = background;
+        FCtx = active;
 
-    // The jump is made in the main context, with the main script's line,
-    // scene and stack in place, so that the scene test and the patterns
-    // are the main script's.
-    const bool background = FBackground;
-    const int line0 = FLine;
-    const int scene0 = FScene;
-    TGameStack* const stack0 = FStack;
-    if (background) {
-        FLine = FMainLine;
-        FScene = FMainScene;
-        FStack = FMainStack.get();
+        if (background) {
+            if (CountTokens(line, ' ') > 2 && EvalInteger(GetToken(line, ' ', 2)) != 0)
+                FMain.Stack.Clear();
+            FState = esBgReturned;
+        }
     }
-    FBackground = false;
-    JumpTo(label->Line, label->SceneLine);
-    FMainLine = FLine;
-    FMainScene = FScene;
-    FBackground = background;
-    if (background) {
-        FLine = line0;
-        FScene = scene0;
-        FStack = stack0;
-    }
-
-    if (background) {
-        if (CountTokens(line, ' ') > 2 && EvalInteger(GetToken(line, ' ', 2)) != 0)
-            FMainStack->Clear();
-        FState = esBgReturned;
-    }
+    // The main script stops at the label and waits for a typed command, so
+    // the command line must take one.
+    if (!FBackground)
+        SetInputEnabled(true);
 }
 
-void TTideglassForm::CallEventLabel(const std::string& name)
+void TEngine::CallEventLabel(const std::string& name)
 {
     if (FInEvent)
         return;
@@ -89,37 +94,36 @@ void TTideglassForm::CallEventLabel(const std::string& name)
 
     FInEvent = true;
     const bool background = FBackground;
-    const int line = FLine;
-    const uint8_t state = FState;
-    const int scene = FScene;
+    const TEngineState state = FState;
     const uint8_t ifState = FIfState;
-    TGameStack* const stack = FStack;
+    TScriptContext* const caller = FCtx;
+    const int line = caller->Line;
     const bool yielded = FRunYielded;
     const bool inputEnabled = InputEnabled();
-    const bool inputFocused = FInput && FInput->Edit() && FInput->Edit()->hasFocus();
+    const bool inputFocused = FHost.InputFocused();
 
-    // The event runs on a stack of its own, so that the caller's *GOSUB
-    // return points survive it.
-    TGameStack eventStack;
+    // The event runs on a context of its own, in the caller's scene, so that
+    // the caller's line and *GOSUB return points survive it.
+    TScriptContext event{label->Line, caller->Scene, {}};
     FBackground = false;
-    FLine = label->Line;
+    FCtx = &event;
     FState = esRun;
-    FStack = &eventStack;
     RunScript();
 
     FBackground = background;
-    FStack = stack;
+    FCtx = caller;
+    // The caller goes on where it was, even when the event sent the main
+    // script elsewhere (*BGRETURN).
+    caller->Line = line;
     FIfState = ifState;
-    if (FScene != scene) {
-        FScene = scene;
+    if (event.Scene != caller->Scene)
         BuildCommandList();
-    }
     // The command line is left as the interrupted run had it.
     SetInputEnabled(inputEnabled);
-    if (inputFocused && FInput)
-        FInput->FocusEdit();
-    FLine = line;
+    if (inputFocused)
+        FHost.FocusInput();
     FState = state;
     FRunYielded = yielded;
     FInEvent = false;
+    ScheduleNextTick();
 }

@@ -1,44 +1,50 @@
 #include "engine/script/command_table.h"
 
-#include <string>
-#include <unordered_map>
+#include <cstdio>
+#include <cstdlib>
 
 #include "base/sjis.h"
-#include "engine/script/tokenizer.h"
+#include "base/tokenizer.h"
+#include "engine/script/engine.h"
 
-const std::array<std::string_view, CommandSlotCount> CommandNames = {
-    "",             "*SCENE",      "*SCENEEND",    "*LABEL",       "*ITEM",      "*ITEMEND",     "*GOTO",
-    "*IF",          "*END",        "*PICTURE",     "*SE",          "*BGM",       "",             "",
-    "*GETITEM",     "*DELITEM",    "*SCREEN",      "*TITLE",       "*SAVE",      "*LOAD",        "*ITEMLIST",
-    "*CLS",         "*WAIT",       "*GOSUB",       "*INPUT",       "*YESNO",     "*SETINPUT",    "*GAMEEND",
-    "*KEYWAIT",     "**",          "*!IF",         "*GGET",        "*GPUT",      "*GTRANS",      "*GLOAD",
-    "*KEYWORD",     "*BGMSTOP",    "*IFPICTURE",   "*ELSE",        "*ELIF",      "*ENDIF",       "*LOADABOUT",
-    "*MSGDISP",     "*MSGBOX",     "*MSGMODE",     "*LOADMSGWIN",  "*SCALE",     "*LOADWAIT",    "*LOADARROW",
-    "*DATOPEN",     "*DATWRITE",   "*DATREAD",     "*DATCLOSE",    "*DATEXIST",  "*BGEXEC",      "*BGSTOP",
-    "*BGRETURN",    "*GFREE",      "*INPUTSIZE",   "*IFMODE",      "*WARNDISP",  "*USEITEM",     "*ISMATCH",
-    "*ISFULLSCREEN", "*GETSCALE",  "*FULLSCREEN",  "*SHOWDEBUG",   "*DATWRITES", "*DATREADS",    "*TAG",
-    "*SETCOLOR",    "*SUBWINSHOW", "*SUBWINSTART", "*SUBWINEND",   "*SUBWINTITLE", "*SUBWINTOP", "*DELITEMALL",
-    "*SETKEY",      "*GETMOUSE",   "*FUNCDISP",    "*FUNCTEXT",    "*CHECKSTRICT", "*FHEIGHTRATE", "*INITITEMALL",
-};
-
-namespace {
-
-const std::unordered_map<std::string_view, int>& NameIndex()
+TCommandTable::TCommandTable()
 {
-    static const std::unordered_map<std::string_view, int> index = [] {
-        std::unordered_map<std::string_view, int> map;
+    std::array<bool, CommandSlotCount> seen{};
+    const TCommandRows families[] = {
+        TEngine::InterpreterCommands(), TEngine::ScenarioCommands(), TEngine::FlowCommands(),
+        TEngine::BackgroundCommands(),  TEngine::WaitCommands(),     TEngine::DataCommands(),
+        TEngine::PatternCommands(),     TEngine::MessageCommands(),  TEngine::PendingCommands(),
+    };
+    for (const TCommandRows& rows : families) {
+        for (const TCommandRow& row : rows) {
+            const bool inRange = row.Slot >= 0 && row.Slot < CommandSlotCount;
+            if (!inRange || seen[static_cast<size_t>(row.Slot)]) {
+                std::fprintf(stderr, "command table: slot %d given twice or out of range\n", row.Slot);
+                std::abort();
+            }
+            seen[static_cast<size_t>(row.Slot)] = true;
+            FRows[static_cast<size_t>(row.Slot)] = row;
+        }
+    }
+    for (int slot = 0; slot < CommandSlotCount; ++slot) {
+        if (!seen[static_cast<size_t>(slot)]) {
+            std::fprintf(stderr, "command table: slot %d has no row\n", slot);
+            std::abort();
+        }
         // Slot order, so that the last slot of a name wins.
-        for (int slot = 0; slot < CommandSlotCount; ++slot)
-            if (!CommandNames[static_cast<size_t>(slot)].empty())
-                map[CommandNames[static_cast<size_t>(slot)]] = slot;
-        return map;
-    }();
-    return index;
+        const std::string_view name = FRows[static_cast<size_t>(slot)].Name;
+        if (!name.empty())
+            FNames[name] = slot;
+    }
 }
 
-} // namespace
+const TCommandTable& TCommandTable::Get()
+{
+    static const TCommandTable table;
+    return table;
+}
 
-int LookupCommand(std::string_view line)
+int TCommandTable::Lookup(std::string_view line) const
 {
     const std::string token = GetToken(line, ' ', 0);
     if (!token.empty() && token[0] == '>')
@@ -46,35 +52,6 @@ int LookupCommand(std::string_view line)
     const std::string name = sjis::UpperCase(token);
     if (name.size() >= 3 && name[0] == '*' && (name[1] == 'F' || name[1] == 'I' || name[1] == 'S') && name[2] == '(')
         return cmAssign;
-    const auto& index = NameIndex();
-    const auto found = index.find(name);
-    return found == index.end() ? cmNone : found->second;
-}
-
-bool IsSecondGroupCommand(int slot)
-{
-    switch (slot) {
-    case cmSetInput: case cmGameEnd: case cmInputSize: case cmIfMode: case cmWarnDisp: case cmFullScreen:
-    case cmTag: case cmSetColor: case cmSubWinShow: case cmSubWinStart: case cmSubWinEnd: case cmSubWinTitle:
-    case cmSubWinTop: case cmFuncDisp: case cmFuncText: case cmCheckStrict: case cmFHeightRate:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool IsFirstGroupCommand(int slot)
-{
-    if (slot <= cmNone || slot >= CommandSlotCount || IsSecondGroupCommand(slot))
-        return false;
-    switch (slot) {
-    case cmWait: case cmKeyWait: case cmKeyWaitShort:
-    // End the block before any handler.
-    case cmSceneEnd: case cmEnd: case cmPattern:
-    // No run-time action.
-    case cmScene: case cmLabel: case cmItem: case cmItemEnd: case cmScanIf:
-        return false;
-    default:
-        return true;
-    }
+    const auto found = FNames.find(name);
+    return found == FNames.end() ? cmNone : found->second;
 }

@@ -2,10 +2,22 @@
 // The script's command table: 84 slots looked up by the upper-cased first
 // token of a command line. Slot 0 stands for a name that is not in the
 // table, slot 12 for a ">" pattern line, slot 13 for an assignment line
-// ("*F(", "*I(" or "*S(" in any case).
+// ("*F(", "*I(" or "*S(" in any case). The slot numbers are the system's.
+//
+// Each command family file contributes its rows (name, slot, group,
+// handler) through a static TEngine method; TCommandTable gathers them, so
+// that a name leads to its handler in one step. A family joins by declaring
+// its rows method (`static TCommandRows XxxCommands();`) and its handlers in
+// engine.h, defining both in its own file, naming the method in the list of
+// TCommandTable's constructor, and taking its rows out of
+// pending_commands.cpp.
 
 #include <array>
+#include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 enum TCommandSlot : int {
     cmNone = 0,
@@ -29,16 +41,57 @@ enum TCommandSlot : int {
 
 constexpr int CommandSlotCount = 84;
 
-// The names in slot order; slots 0, 12 and 13 are empty.
-extern const std::array<std::string_view, CommandSlotCount> CommandNames;
+class TEngine;
 
-// The slot of a script line: ">" first gives cmPattern, "*F(" / "*I(" /
-// "*S(" (any case) cmAssign, a name of the table its slot, anything else
-// cmNone. Only the first blank-separated token is looked at.
-int LookupCommand(std::string_view line);
+// A handler gets the whole trimmed line and splits it itself.
+using TCommandHandler = void (TEngine::*)(const std::string& line);
 
-// The slots whose handlers run even while an inline *INPUT or *YESNO waits
-// for its answer (they run before the interpreter checks for it).
-bool IsFirstGroupCommand(int slot);
-// The slots whose handlers run only when no answer is awaited.
-bool IsSecondGroupCommand(int slot);
+// When the interpreter runs a slot's handler, and how the run goes on.
+enum class TCommandGroup : uint8_t {
+    // Runs even while an inline *INPUT or *YESNO waits for its answer (the
+    // run then stops after it); may end the block or stop the run itself
+    // (TEngine::EndBlockAfterCommand, TEngine::StopRunAtCommand).
+    cgFirst,
+    // Runs only when no answer is awaited.
+    cgSecond,
+    // Runs when no answer is awaited; the run then stops after the line
+    // (*WAIT, *KEYWAIT, **).
+    cgStop,
+    // Ends the block; no handler (*SCENEEND, *END, a ">" pattern line).
+    cgEndBlock,
+    // No run-time action (the lines the pre-pass and the pattern scan read).
+    cgPassive,
+};
+
+struct TCommandRow {
+    std::string_view Name;  // empty for slots 0, 12 and 13
+    int Slot = cmNone;
+    TCommandGroup Group = TCommandGroup::cgPassive;
+    TCommandHandler Handler = nullptr;  // none for cgEndBlock and cgPassive
+};
+
+// The rows a command family contributes (TEngine::FlowCommands() ...).
+using TCommandRows = std::span<const TCommandRow>;
+
+// The one table: a row per slot, gathered from the families' rows.
+class TCommandTable {
+public:
+    static const TCommandTable& Get();
+    const TCommandRow& Row(int slot) const { return FRows[static_cast<size_t>(slot)]; }
+    // The slot of a script line: ">" first gives cmPattern, "*F(" / "*I(" /
+    // "*S(" (any case) cmAssign, a name of the table its slot (the last slot
+    // of a name wins), anything else cmNone. Only the first blank-separated
+    // token is looked at, upper-cased.
+    int Lookup(std::string_view line) const;
+
+private:
+    // Every slot must have exactly one row; a family that misses one or
+    // repeats one stops the program at its first lookup.
+    TCommandTable();
+
+    std::array<TCommandRow, CommandSlotCount> FRows{};
+    std::unordered_map<std::string_view, int> FNames;
+};
+
+inline int LookupCommand(std::string_view line) { return TCommandTable::Get().Lookup(line); }
+inline const TCommandRow& CommandRow(int slot) { return TCommandTable::Get().Row(slot); }

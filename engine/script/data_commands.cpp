@@ -10,8 +10,8 @@
 #include "engine/script/expr.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_error.h"
-#include "engine/script/tideglass_form.h"
-#include "engine/script/tokenizer.h"
+#include "engine/script/engine.h"
+#include "base/tokenizer.h"
 #include "engine/script/variables.h"
 
 namespace {
@@ -21,21 +21,6 @@ struct TDatVarRun {
     bool Strings = false;  // string variables; flags otherwise
     int First = 0;
 };
-
-// The path of a data-file argument, and the same path in Shift-JIS as the
-// missing-file message shows it.
-std::string DatPath(TTideglassForm& form, const std::string& token, std::string& shownPath)
-{
-    const std::string name = form.EvalName(token) + ".dat";
-    shownPath = sjis::FromUtf8(form.FScenarioDir) + name;
-    return ScriptNameToPath(form.FScenarioDir, name);
-}
-
-void DatMessage(TTideglassForm& form, TDatStatus status, const std::string& shownPath = {})
-{
-    if (status != TDatStatus::dsOk)
-        form.AddMessage(DatErrorLine(form.FLine + 1, DatStatusText(status, shownPath)));
-}
 
 // The index of the variable a bare reference names, or -1 when it names
 // none of that kind. A name is bound as the evaluator binds it (evaluating
@@ -63,16 +48,17 @@ int DatFlagIndex(TFlagList& flags, const TExprValue& ref)
 // Evaluates the first-variable argument of *DATWRITES or *DATREADS. Only a
 // bare F(...) or S(...) names a run of variables; a named one such as
 // F(gold) starts at the number its name is bound to.
-TDatVarRun DatVariables(TTideglassForm& form, const std::string& term, TDatStatus refusal)
+TDatVarRun DatVariables(TExprConv& expr, TFlagList& flags, TSVarList& vars, const std::string& term,
+                        TDatStatus refusal)
 {
-    form.FExpr->Evaluate(term);
-    const TExprValue& ref = form.FExpr->RawResult;
+    expr.Evaluate(term);
+    const TExprValue& ref = expr.RawResult;
     TDatVarRun run;
     if (ref.Kind == ekFlag) {
-        run.First = DatFlagIndex(*form.FFlags, ref);
+        run.First = DatFlagIndex(flags, ref);
     } else if (ref.Kind == ekSVar) {
         run.Strings = true;
-        run.First = DatSVarIndex(*form.FSVars, ref);
+        run.First = DatSVarIndex(vars, ref);
     } else {
         throw EScriptError(DatStatusText(refusal));
     }
@@ -81,27 +67,59 @@ TDatVarRun DatVariables(TTideglassForm& form, const std::string& term, TDatStatu
 
 } // namespace
 
-void TTideglassForm::CmdDatOpen(const std::string& line)
+TCommandRows TEngine::DataCommands()
+{
+    using enum TCommandGroup;
+    static constexpr TCommandRow rows[] = {
+        {"*DATOPEN", cmDatOpen, cgFirst, &TEngine::CmdDatOpen},
+        {"*DATWRITE", cmDatWrite, cgFirst, &TEngine::CmdDatWrite},
+        {"*DATREAD", cmDatRead, cgFirst, &TEngine::CmdDatRead},
+        {"*DATCLOSE", cmDatClose, cgFirst, &TEngine::CmdDatClose},
+        {"*DATEXIST", cmDatExist, cgFirst, &TEngine::CmdDatExist},
+        {"*DATWRITES", cmDatWriteS, cgFirst, &TEngine::CmdDatWriteS},
+        {"*DATREADS", cmDatReadS, cgFirst, &TEngine::CmdDatReadS},
+    };
+    return rows;
+}
+
+std::string TEngine::DatPath(const std::string& token, std::string& shownPath)
+{
+    const std::string name = EvalName(token) + ".dat";
+    shownPath = sjis::FromUtf8(FScenarioDir) + name;
+    return ScriptNameToPath(FScenarioDir, name);
+}
+
+void TEngine::DatMessage(TDatStatus status, const std::string& shownPath)
+{
+    if (status != TDatStatus::dsOk)
+        AddMessage(DatErrorLine(FCtx->Line + 1, DatStatusText(status, shownPath)));
+}
+
+void TEngine::CmdDatOpen(const std::string& line)
 {
     // A file being written gets its checksum even when the arguments that
     // follow turn out to be wrong.
     FDatFile.Close();
     std::string shown;
-    const std::string path = DatPath(*this, GetToken(line, ' ', 1), shown);
+    const std::string path = DatPath(GetToken(line, ' ', 1), shown);
     const int32_t mode = CountTokens(line, ' ') >= 3 ? EvalInteger(GetToken(line, ' ', 2)) : 0;
-    DatMessage(*this, FDatFile.Open(path, mode != 0), shown);
+    DatMessage(FDatFile.Open(path, mode != 0), shown);
+    // Data that cannot be read (missing or tampered with) ends the block as
+    // *END does, so the game does not go on without its values.
+    if (!FDatFile.IsOpen())
+        EndBlockAfterCommand();
 }
 
-void TTideglassForm::CmdDatClose(const std::string&)
+void TEngine::CmdDatClose(const std::string&)
 {
     FDatFile.Close();
 }
 
-void TTideglassForm::CmdDatWrite(const std::string& line)
+void TEngine::CmdDatWrite(const std::string& line)
 {
     const TDatStatus status = FDatFile.CanWrite();
     if (status != TDatStatus::dsOk) {
-        DatMessage(*this, status);
+        DatMessage(status);
         return;
     }
     FExpr->Evaluate(GetToken(line, ' ', 1));
@@ -109,15 +127,15 @@ void TTideglassForm::CmdDatWrite(const std::string& line)
     FDatFile.Write({value.Kind == ekString ? DatString(value.StrValue) : DatInteger(value.IntValue)});
 }
 
-void TTideglassForm::CmdDatWriteS(const std::string& line)
+void TEngine::CmdDatWriteS(const std::string& line)
 {
     const TDatStatus status = FDatFile.CanWrite();
     if (status != TDatStatus::dsOk) {
-        DatMessage(*this, status);
+        DatMessage(status);
         return;
     }
     const int32_t count = EvalInteger(GetToken(line, ' ', 2));
-    const TDatVarRun run = DatVariables(*this, GetToken(line, ' ', 1), TDatStatus::dsWritesTarget);
+    const TDatVarRun run = DatVariables(*FExpr, *FFlags, *FSVars, GetToken(line, ' ', 1), TDatStatus::dsWritesTarget);
     std::vector<TDatRecord> records;
     for (int32_t i = 0; i < count; ++i) {
         // An index past the end of the list raises before anything is
@@ -131,11 +149,11 @@ void TTideglassForm::CmdDatWriteS(const std::string& line)
     FDatFile.Write(records);
 }
 
-void TTideglassForm::CmdDatRead(const std::string& line)
+void TEngine::CmdDatRead(const std::string& line)
 {
     TDatStatus status = FDatFile.CanRead();
     if (status != TDatStatus::dsOk) {
-        DatMessage(*this, status);
+        DatMessage(status);
         return;
     }
     const std::string target = GetToken(line, ' ', 1);
@@ -160,18 +178,18 @@ void TTideglassForm::CmdDatRead(const std::string& line)
     });
     if (status == TDatStatus::dsOk && notAString)
         status = TDatStatus::dsStringToNonString;
-    DatMessage(*this, status);
+    DatMessage(status);
 }
 
-void TTideglassForm::CmdDatReadS(const std::string& line)
+void TEngine::CmdDatReadS(const std::string& line)
 {
     TDatStatus status = FDatFile.CanRead();
     if (status != TDatStatus::dsOk) {
-        DatMessage(*this, status);
+        DatMessage(status);
         return;
     }
     const int32_t count = EvalInteger(GetToken(line, ' ', 2));
-    const TDatVarRun run = DatVariables(*this, GetToken(line, ' ', 1), TDatStatus::dsReadsTarget);
+    const TDatVarRun run = DatVariables(*FExpr, *FFlags, *FSVars, GetToken(line, ' ', 1), TDatStatus::dsReadsTarget);
     status = FDatFile.ReadRecords(count, [&](int32_t i, const TDatRecord& record) {
         const int index = run.First + i;
         if (run.Strings) {
@@ -184,12 +202,12 @@ void TTideglassForm::CmdDatReadS(const std::string& line)
             FFlags->GetItem(index)->Value = record.Value;
         }
     });
-    DatMessage(*this, status);
+    DatMessage(status);
 }
 
-void TTideglassForm::CmdDatExist(const std::string& line)
+void TEngine::CmdDatExist(const std::string& line)
 {
     std::string shown;
-    const std::string path = DatPath(*this, GetToken(line, ' ', 1), shown);
-    FExpr->Evaluate(GetToken(line, ' ', 2) + (DatFileExists(path) ? "=1" : "=0"));
+    const std::string path = DatPath(GetToken(line, ' ', 1), shown);
+    FExpr->Evaluate(GetToken(line, ' ', 2) + (FileExists(path) ? "=1" : "=0"));
 }

@@ -2,12 +2,12 @@
 
 #include "base/conv.h"
 #include "base/exceptions.h"
+#include "base/file_lookup.h"
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "codec/crc32.h"
 
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace {
 
@@ -106,12 +106,6 @@ bool DatChecksumMatches(TStream& Data)
     return crc == stored;
 }
 
-bool DatFileExists(const std::string& Path)
-{
-    struct stat st{};
-    return ::stat(Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 std::string DatStatusText(TDatStatus Status, std::string_view Path)
 {
     switch (Status) {
@@ -169,7 +163,7 @@ TDatStatus TDatFile::Open(const std::string& Path, bool ForWrite)
     }
 
     FDatWriteMode = 0;
-    if (!DatFileExists(Path)) {
+    if (!FileExists(Path)) {
         FDatFileName.clear();
         return TDatStatus::dsMissing;
     }

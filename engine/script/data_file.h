@@ -48,9 +48,6 @@ bool ReadDatRecord(TStream& Data, int64_t DataEnd, TDatRecord& Record);
 // bytes are 0.
 bool DatChecksumMatches(TStream& Data);
 
-// True for an existing regular file.
-bool DatFileExists(const std::string& Path);
-
 // What a data-file operation came to. Every value but dsOk has a fixed text
 // (DatStatusText). The commands write the message-window ones (they begin
 // with a colon) as DatErrorLine; dsIntegerForString and dsStringForInteger,

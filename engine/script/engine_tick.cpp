@@ -1,22 +1,17 @@
 // The engine tick: what every pass of the idle loop does, the three timed
 // steps, the script contexts and the state tests that other families ask.
 
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QMenu>
+#include <algorithm>
 
 #include "base/clock.h"
 #include "base/conv.h"
-#include "engine/screen/about_dlg.h"
-#include "engine/screen/input_dlg.h"
-#include "engine/screen/midi_form.h"
-#include "engine/screen/tg_input.h"
 #include "engine/screen/tggrp.h"
-#include "engine/script/tideglass_form.h"
-#include "platform/input_method.h"
-#include "platform/open_request.h"
+#include "engine/script/engine.h"
 
 namespace {
+
+// The copy-data message's buffer held this many bytes of a name.
+constexpr size_t MaxOpenRequestBytes = 255;
 
 bool IntervalPassed(uint32_t since, int interval)
 {
@@ -27,16 +22,17 @@ bool IntervalPassed(uint32_t since, int interval)
 
 } // namespace
 
-void TTideglassForm::ApplicationEvents1Idle()
+void TEngine::ApplicationEvents1Idle()
 {
     if (FFadeActive && IntervalPassed(FFadeTickLast, FFadeInterval)) {
         FFadeTickLast = TimeGetTime();
         FadeTimerTimer();
     }
     MainTick();
+    ScheduleNextTick();
 }
 
-void TTideglassForm::MainTick()
+void TEngine::MainTick()
 {
     if (FBgRunning && IntervalPassed(FBgTickLast, FBgTickInterval)) {
         FBgTickLast = TimeGetTime();
@@ -67,26 +63,24 @@ void TTideglassForm::MainTick()
             SaveContext();
             if (FState == esRun && !FRunYielded) {
                 FState = esCommandWait;
-                if (FInput) {
-                    FInput->ClearText();
-                    FInput->FocusEdit();
-                    if (!FInput->GetImeOpen() && FInput->ImeOpenAtSubmit())
-                        FInput->SetImeOpen(true);
-                }
+                FHost.SetInputText("");
+                FHost.FocusInput();
+                if (!FHost.InputImeOpen() && FHost.ImeOpenAtSubmit())
+                    FHost.SetInputImeOpen(true);
             }
         }
         break;
     case esKeyWait:
         // Space must end the wait, not start a conversion.
-        if (ime::GetOpenStatus(this))
-            ime::SetOpenStatus(this, false);
+        if (FHost.ImeOpen())
+            FHost.SetImeOpen(false);
         [[fallthrough]];
     case esGameEnd:
         if (InputEnabled())
             SetInputEnabled(false);
         break;
     case esClose:
-        close();
+        FHost.CloseWindow();
         break;
     case esOpenThenIdle:
         if (runFree) {
@@ -114,18 +108,18 @@ void TTideglassForm::MainTick()
     // never inside a run that a modal dialog holds open.
     const bool waiting = FState == esCommandWait || FState == esWait || FState == esKeyWait || FState == esYesNo;
     if (waiting && bgDue && FSubWinHolder != 1 && runFree) {
-        const uint8_t saved = FState;
+        const TEngineState saved = FState;
         FState = esRun;
         SelectContext(true);
         RunScript();
         SaveContext();
-        FState = FState == esBgReturned ? static_cast<uint8_t>(esRun) : saved;
+        FState = FState == esBgReturned ? esRun : saved;
     }
 }
 
-void TTideglassForm::StartUp()
+void TEngine::StartUp()
 {
-    F1->setVisible(false);
+    FHost.SetMenuVisible(TMenuItem::F1, false);
     FOpenFileName = "data.tgs";
     OpenScenario(FOpenFileName);
     if (FState == esStartUp) {
@@ -133,21 +127,21 @@ void TTideglassForm::StartUp()
         OpenScenario(FOpenFileName);
     }
     if (FState == esStartUp) {
-        F1->setVisible(true);
+        FHost.SetMenuVisible(TMenuItem::F1, true);
         FState = esIdle;
     }
     if (FState == esIdle)
-        RegisterFileTypes();
+        FHost.RegisterFileTypes();
     else
         EnterPlayerMode();
 }
 
-void TTideglassForm::EnterPlayerMode()
+void TEngine::EnterPlayerMode()
 {
     FPlayerMode = true;
     const int width = static_cast<int>(Round(static_cast<double>(FBaseWidth) * FScale));
     const int height = static_cast<int>(Round(static_cast<double>(FBaseHeight) * FScale));
-    SetClientSize(width, height);
+    FHost.SetClientSize(width, height);
     FScreenWidth = width;
     FScreenHeight = height;
     if (FGrp) {
@@ -155,24 +149,19 @@ void TTideglassForm::EnterPlayerMode()
         FGrp->SetScale(FScale);
     }
     if (FScale == 1.0f) {
-        N3->setChecked(true);
-        D1->setChecked(false);
+        FHost.SetMenuChecked(TMenuItem::N3, true);
+        FHost.SetMenuChecked(TMenuItem::D1, false);
     } else if (FScale == 2.0f) {
-        D1->setChecked(true);
-        N3->setChecked(false);
+        FHost.SetMenuChecked(TMenuItem::D1, true);
+        FHost.SetMenuChecked(TMenuItem::N3, false);
     }
-    F1->setVisible(false);
-    Help1->setVisible(false);
-    Edit1->menuAction()->setVisible(false);
-    TIDEGLASSC1->setVisible(false);
+    for (TMenuItem item : {TMenuItem::F1, TMenuItem::Help1, TMenuItem::Edit1, TMenuItem::TIDEGLASSC1})
+        FHost.SetMenuVisible(item, false);
     // A player has no association to make.
-    if (MidiForm) {
-        MidiForm->GroupBox2->hide();
-        MidiForm->setFixedHeight(100);
-    }
+    FHost.HideAssociationOptions();
 }
 
-void TTideglassForm::BGTimerTimer()
+void TEngine::BGTimerTimer()
 {
     if (FBgWaitCount <= 0) {
         FBgDue = true;
@@ -185,7 +174,7 @@ void TTideglassForm::BGTimerTimer()
         FBgTickInterval = FBgExecInterval;
 }
 
-void TTideglassForm::GameTimerTimer()
+void TEngine::GameTimerTimer()
 {
     if (FState != esWait)
         return;
@@ -195,7 +184,7 @@ void TTideglassForm::GameTimerTimer()
         FState = esRun;
 }
 
-void TTideglassForm::FadeTimerTimer()
+void TEngine::FadeTimerTimer()
 {
     // A fade of no steps has nothing to fade: it ends at once.
     if (FFadeSteps <= 0) {
@@ -211,41 +200,27 @@ void TTideglassForm::FadeTimerTimer()
     }
 }
 
-void TTideglassForm::SelectContext(bool background)
+void TEngine::SelectContext(bool background)
 {
     FBackground = background;
-    if (background) {
-        FLine = FBgLine;
-        FScene = FBgScene;
-        FStack = FBgStack.get();
-    } else {
-        FLine = FMainLine;
-        FScene = FMainScene;
-        FStack = FMainStack.get();
-    }
+    FCtx = background ? &FBg : &FMain;
 }
 
-void TTideglassForm::SaveContext()
+void TEngine::SaveContext()
 {
+    // The contexts keep their own lines; what remains is to make the main
+    // one current again after a background run, so that whatever reads the
+    // current line or scene between runs (a typed command, a save) sees the
+    // main script's and not the background's.
     if (FBackground) {
-        FBgLine = FLine;
-        FBgScene = FScene;
-        // The main context's values come back, so that whatever reads the
-        // current line or scene between runs (a typed command, a save) sees
-        // the main script's and not the background's.
         FBackground = false;
-        FLine = FMainLine;
-        FScene = FMainScene;
-        FStack = FMainStack.get();
-    } else {
-        FMainLine = FLine;
-        FMainScene = FScene;
+        FCtx = &FMain;
     }
 }
 
-bool TTideglassForm::IsGameRunning() const
+bool TEngine::IsGameRunning() const
 {
-    const uint8_t state = FState == esOpenThenBack ? FPrevState : FState;
+    const TEngineState state = FState == esOpenThenBack ? FPrevState : FState;
     switch (state) {
     case esIdle:
     case esGameEnd:
@@ -258,14 +233,14 @@ bool TTideglassForm::IsGameRunning() const
     }
 }
 
-bool TTideglassForm::CanOpenScenario() const
+bool TEngine::CanOpenScenario() const
 {
-    if ((InputDlg && InputDlg->isVisible()) || (AboutDlg && AboutDlg->isVisible()))
+    if (FHost.DialogShown())
         return false;
     return FState != esYesNo && FState != esClose && FState != esOpenDialog;
 }
 
-void TTideglassForm::WMCopyData(const std::string& fileName)
+void TEngine::WMCopyData(const std::string& fileName)
 {
     if (!CanOpenScenario())
         return;
@@ -274,5 +249,6 @@ void TTideglassForm::WMCopyData(const std::string& fileName)
     if (FState != esOpenThenBack)
         FPrevState = FState;
     FState = esOpenThenBack;
-    FOpenFileName = fileName.substr(0, std::min(fileName.size(), TOpenRequestServer::MaxNameBytes));
+    FOpenFileName = fileName.substr(0, std::min(fileName.size(), MaxOpenRequestBytes));
+    ScheduleNextTick();
 }

@@ -15,24 +15,11 @@
 #include <string_view>
 
 #include "base/classes.h"
+#include "base/expr_value.h"
 
 class TItemList;
 class TFlagList;
 class TSVarList;
-
-// Kinds of a value record. The three reference kinds are the letters that
-// name them in scripts.
-constexpr int32_t ekInteger = 0;
-constexpr int32_t ekString = 1;
-constexpr int32_t ekFlag = 70;   // 'F': IntValue the index, or -1 and the name in StrValue
-constexpr int32_t ekItem = 73;   // 'I': StrValue the item's name
-constexpr int32_t ekSVar = 83;   // 'S': as for flags
-
-struct TExprValue {
-    int32_t Kind = ekInteger;
-    int32_t IntValue = 0;    // 0 for strings
-    std::string StrValue;
-};
 
 class TExprConv : public TObject {
 public:

@@ -8,18 +8,34 @@
 #include "engine/script/expr.h"
 #include "engine/script/script_error.h"
 #include "engine/script/script_text.h"
-#include "engine/script/tideglass_form.h"
-#include "engine/script/tokenizer.h"
+#include "engine/script/engine.h"
+#include "base/tokenizer.h"
 #include "engine/script/variables.h"
 
-std::string TTideglassForm::EvalName(const std::string& token)
+TCommandRows TEngine::FlowCommands()
+{
+    using enum TCommandGroup;
+    static constexpr TCommandRow rows[] = {
+        {"*GOTO", cmGoto, cgFirst, &TEngine::CmdGoto},
+        {"*IF", cmIf, cgFirst, &TEngine::CmdIfLine},
+        {"", cmAssign, cgFirst, &TEngine::CmdAssign},
+        {"*GOSUB", cmGosub, cgFirst, &TEngine::CmdGosub},
+        {"*IFPICTURE", cmIfPicture, cgFirst, &TEngine::CmdIfPicture},
+        {"*ELSE", cmElse, cgFirst, &TEngine::CmdElse},
+        {"*ELIF", cmElif, cgFirst, &TEngine::CmdElifLine},
+        {"*ENDIF", cmEndIf, cgFirst, &TEngine::CmdEndIf},
+    };
+    return rows;
+}
+
+std::string TEngine::EvalName(const std::string& token)
 {
     if (!token.empty() && token[0] == '\'')
         return FExpr->Evaluate(token);
     return FExpr->Evaluate("'" + token + "'");
 }
 
-const TLabelRec& TTideglassForm::FindLabel(const std::string& name) const
+const TLabelRec& TEngine::FindLabel(const std::string& name) const
 {
     const TLabelRec* label = FLabels->Find(name);
     if (!label)
@@ -27,37 +43,37 @@ const TLabelRec& TTideglassForm::FindLabel(const std::string& name) const
     return *label;
 }
 
-void TTideglassForm::JumpTo(int line, int sceneLine)
+void TEngine::JumpTo(int line, int sceneLine)
 {
-    FLine = line - 1;
-    if (line == sceneLine || (sceneLine != FScene && sceneLine != FGlobalScene)) {
-        FScene = sceneLine;
+    FCtx->Line = line - 1;
+    if (line == sceneLine || (sceneLine != FCtx->Scene && sceneLine != FGlobalScene)) {
+        FCtx->Scene = sceneLine;
         if (!FBackground)
             BuildCommandList();
     }
 }
 
-void TTideglassForm::CmdGoto(const std::string& line)
+void TEngine::CmdGoto(const std::string& line)
 {
     const TLabelRec& label = FindLabel(EvalName(GetToken(line, ' ', 1)));
     JumpTo(label.Line, label.SceneLine);
 }
 
-void TTideglassForm::CmdGosub(const std::string& line)
+void TEngine::CmdGosub(const std::string& line)
 {
     const TLabelRec& label = FindLabel(EvalName(GetToken(line, ' ', 1)));
-    if (!FStack->Push(FScene, FLine + 1))
+    if (!FCtx->Stack.Push(FCtx->Scene, FCtx->Line + 1))
         throw EScriptError(SJ("GOSUBの呼び出しが深すぎます"));
     // The subroutine runs as part of the calling scene.
-    FLine = label.Line - 1;
+    FCtx->Line = label.Line - 1;
 }
 
-void TTideglassForm::CmdAssign(const std::string& line)
+void TEngine::CmdAssign(const std::string& line)
 {
     FExpr->Evaluate(line.substr(1));
 }
 
-uint8_t TTideglassForm::CmdIf(const std::string& line)
+uint8_t TEngine::CmdIf(const std::string& line)
 {
     // Exactly three tokens (command, condition, label) make the jump form;
     // a condition written with blanks therefore always makes a block.
@@ -83,12 +99,12 @@ uint8_t TTideglassForm::CmdIf(const std::string& line)
     return 0;
 }
 
-void TTideglassForm::CmdIfLine(const std::string& line)
+void TEngine::CmdIfLine(const std::string& line)
 {
     FIfState = CmdIf(line);
 }
 
-void TTideglassForm::CmdElifLine(const std::string& line)
+void TEngine::CmdElifLine(const std::string& line)
 {
     if (FIfState == 1)
         FIfState = CmdIf(line);
@@ -96,21 +112,21 @@ void TTideglassForm::CmdElifLine(const std::string& line)
         SkipIfBlock();
 }
 
-void TTideglassForm::CmdElse(const std::string&)
+void TEngine::CmdElse(const std::string&)
 {
     if (FIfState == 0)
         SkipIfBlock();
     FIfState = 1;
 }
 
-void TTideglassForm::CmdEndIf(const std::string&)
+void TEngine::CmdEndIf(const std::string&)
 {
     FIfState = 0;
 }
 
-void TTideglassForm::SkipIfBlock()
+void TEngine::SkipIfBlock()
 {
-    const int start = FLine;
+    const int start = FCtx->Line;
     int depth = 0;
     for (int i = start + 1; i < FScript->Count(); ++i) {
         const std::string line = sjis::Trim((*FScript)[i]);
@@ -128,13 +144,13 @@ void TTideglassForm::SkipIfBlock()
         case cmElif:
         case cmElse:
             if (depth == 0) {
-                FLine = i - 1;
+                FCtx->Line = i - 1;
                 return;
             }
             break;
         case cmEndIf:
             if (depth == 0) {
-                FLine = i - 1;
+                FCtx->Line = i - 1;
                 return;
             }
             --depth;
@@ -144,10 +160,10 @@ void TTideglassForm::SkipIfBlock()
         }
     }
     // No end of the block before the end of the script: the run ends there.
-    FLine = FScript->Count() - 1;
+    FCtx->Line = FScript->Count() - 1;
 }
 
-void TTideglassForm::CmdIfPicture(const std::string& line)
+void TEngine::CmdIfPicture(const std::string& line)
 {
     std::string pictureLine = "*PICTURE";
     const int tokens = CountTokens(line, ' ');
@@ -162,12 +178,7 @@ void TTideglassForm::CmdIfPicture(const std::string& line)
         CmdPicture(pictureLine);
 }
 
-void TTideglassForm::CmdPicture(const std::string& line)
-{
-    CmdNotAvailable(line);
-}
-
-int32_t TTideglassForm::EvalVarTerm(const std::string& text, bool wantIndex)
+int32_t TEngine::EvalVarTerm(const std::string& text, bool wantIndex)
 {
     if (text.empty())
         return -1;

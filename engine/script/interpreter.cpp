@@ -1,18 +1,19 @@
 // The interpreter loop: runs the active context's lines until a line stops
-// it, hands command lines to the command table, shows message lines, and
-// turns every error on the way into an error report that halts the engine.
+// it, hands command lines to their handlers through the command table,
+// shows message lines, and turns every error on the way into an error
+// report that halts the engine.
 
 #include "base/clock.h"
 #include "base/conv.h"
 #include "base/exceptions.h"
+#include "base/scope_exit.h"
 #include "base/sjis.h"
 #include "base/stringlist.h"
 #include "engine/screen/tgmsg.h"
-#include "engine/script/command_table.h"
+#include "engine/script/engine.h"
 #include "engine/script/expr.h"
 #include "engine/script/script_error.h"
 #include "engine/script/script_text.h"
-#include "engine/script/tideglass_form.h"
 
 namespace {
 
@@ -22,110 +23,68 @@ namespace {
 constexpr uint32_t RunSliceMs = 100;
 constexpr int RunClockLines = 64;
 
-class TRunDepthGuard {
-public:
-    explicit TRunDepthGuard(int& depth) : FDepth(depth) { ++FDepth; }
-    ~TRunDepthGuard() { --FDepth; }
-    TRunDepthGuard(const TRunDepthGuard&) = delete;
-    TRunDepthGuard& operator=(const TRunDepthGuard&) = delete;
-
-private:
-    int& FDepth;
-};
-
 } // namespace
 
-const TTideglassForm::TCommandHandler* TTideglassForm::CommandHandlers()
+TCommandRows TEngine::InterpreterCommands()
 {
-    static const auto table = [] {
-        std::array<TCommandHandler, CommandSlotCount> handlers{};
-        handlers.fill(&TTideglassForm::CmdNotAvailable);
-        for (int slot : {cmNone, cmScene, cmSceneEnd, cmLabel, cmItem, cmItemEnd, cmEnd, cmPattern, cmScanIf})
-            handlers[static_cast<size_t>(slot)] = &TTideglassForm::CmdNothing;
-        handlers[cmGoto] = &TTideglassForm::CmdGoto;
-        handlers[cmIf] = &TTideglassForm::CmdIfLine;
-        handlers[cmPicture] = &TTideglassForm::CmdPicture;
-        handlers[cmAssign] = &TTideglassForm::CmdAssign;
-        handlers[cmScreen] = &TTideglassForm::CmdScreen;
-        handlers[cmTitle] = &TTideglassForm::CmdTitle;
-        handlers[cmWait] = &TTideglassForm::CmdWait;
-        handlers[cmGosub] = &TTideglassForm::CmdGosub;
-        handlers[cmGameEnd] = &TTideglassForm::CmdGameEnd;
-        handlers[cmKeyWait] = &TTideglassForm::CmdKeyWait;
-        handlers[cmKeyWaitShort] = &TTideglassForm::CmdKeyWait;
-        handlers[cmIfPicture] = &TTideglassForm::CmdIfPicture;
-        handlers[cmElse] = &TTideglassForm::CmdElse;
-        handlers[cmElif] = &TTideglassForm::CmdElifLine;
-        handlers[cmEndIf] = &TTideglassForm::CmdEndIf;
-        handlers[cmDatOpen] = &TTideglassForm::CmdDatOpen;
-        handlers[cmDatWrite] = &TTideglassForm::CmdDatWrite;
-        handlers[cmDatRead] = &TTideglassForm::CmdDatRead;
-        handlers[cmDatClose] = &TTideglassForm::CmdDatClose;
-        handlers[cmDatExist] = &TTideglassForm::CmdDatExist;
-        handlers[cmDatWriteS] = &TTideglassForm::CmdDatWriteS;
-        handlers[cmDatReadS] = &TTideglassForm::CmdDatReadS;
-        handlers[cmBgExec] = &TTideglassForm::CmdBgExec;
-        handlers[cmBgStop] = &TTideglassForm::CmdBgStop;
-        handlers[cmBgReturn] = &TTideglassForm::CmdBgReturn;
-        handlers[cmKeyword] = &TTideglassForm::CmdKeyword;
-        handlers[cmCls] = &TTideglassForm::CmdCls;
-        return handlers;
-    }();
-    return table.data();
+    using enum TCommandGroup;
+    static constexpr TCommandRow rows[] = {
+        {"", cmNone, cgSecond, &TEngine::CmdUndefined},
+        {"*SCENEEND", cmSceneEnd, cgEndBlock, nullptr},
+        {"*END", cmEnd, cgEndBlock, nullptr},
+        {"", cmPattern, cgEndBlock, nullptr},
+    };
+    return rows;
 }
 
-void TTideglassForm::CmdNotAvailable(const std::string& line)
+void TEngine::CmdUndefined(const std::string& line)
 {
-    throw EScriptError(SJ("この命令はまだ使えません - ") + line);
+    throw EScriptError(SJ("未定義の命令です - ") + line);
 }
 
-void TTideglassForm::CmdNothing(const std::string&) {}
-
-void TTideglassForm::RunHandler(int slot, const std::string& line)
+void TEngine::RunHandler(const TCommandRow& row, const std::string& line)
 {
-    (this->*CommandHandlers()[slot])(line);
+    (this->*row.Handler)(line);
 }
 
-TTideglassForm::TStep TTideglassForm::RunCommand(int slot, const std::string& line)
+TEngine::TStep TEngine::RunCommand(int slot, const std::string& line)
 {
-    if (slot == cmSceneEnd || slot == cmEnd || slot == cmPattern)
+    using enum TCommandGroup;
+    const TCommandRow& row = CommandRow(slot);
+    if (row.Group == cgEndBlock)
         return TStep::EndBlock;
-    if (IsFirstGroupCommand(slot)) {
-        RunHandler(slot, line);
-        // Data that cannot be read (missing or tampered with) ends the block
-        // as *END does, so the game does not go on without its values.
-        if (slot == cmDatOpen && !FDatFile.IsOpen())
-            return TStep::EndBlock;
-        if (slot == cmBgReturn) {
-            // The main script stops at the label and waits for a typed
-            // command, so the command line must take one.
-            if (!FBackground)
-                SetInputEnabled(true);
-            return TStep::StopHere;
-        }
+    if (row.Group == cgFirst) {
+        FRunStep = TStep::Next;
+        RunHandler(row, line);
+        if (FRunStep != TStep::Next)
+            return FRunStep;
     }
     // An inline *INPUT or *YESNO waits: the run stops at its line, leaving
     // any *GOSUB return point where it is for the answer's run.
     if (!FBackground && FPendingInputLine != -1)
         return TStep::StopFinish;
-    if (IsSecondGroupCommand(slot))
-        RunHandler(slot, line);
-    switch (slot) {
-    case cmNone:
-        throw EScriptError(SJ("未定義の命令です - ") + line);
-    case cmKeyWait:
-    case cmKeyWaitShort:
-    case cmWait:
-        RunHandler(slot, line);
+    switch (row.Group) {
+    case cgSecond:
+        RunHandler(row, line);
+        return TStep::Next;
+    case cgStop:
+        RunHandler(row, line);
         return TStep::StopAfter;
     default:
         return TStep::Next;
     }
 }
 
-void TTideglassForm::RunScript()
+void TEngine::RunScript()
 {
-    const TRunDepthGuard guard(FRunDepth);
+    // An event label runs a nested run from inside a handler; the handler's
+    // own request to stop the run must survive it.
+    ++FRunDepth;
+    const TStep outerStep = FRunStep;
+    const TScopeExit leave([this, outerStep] {
+        --FRunDepth;
+        FRunStep = outerStep;
+    });
     if (!FBackground)
         SetInputEnabled(false);
     int budget = FRunSliceLines;
@@ -133,19 +92,19 @@ void TTideglassForm::RunScript()
     try {
         for (;;) {
             TStep stop = TStep::EndBlock;
-            while (FLine < FScript->Count()) {
-                if (FLine < 0)
-                    FLine = 0;
+            while (FCtx->Line < FScript->Count()) {
+                if (FCtx->Line < 0)
+                    FCtx->Line = 0;
                 if (--budget < 0 ||
                     (budget % RunClockLines == 0 && IntervalElapsed(TimeGetTime(), started, RunSliceMs))) {
                     FRunYielded = true;
                     return;
                 }
-                const std::string line = sjis::Trim((*FScript)[FLine]);
+                const std::string line = sjis::Trim((*FScript)[FCtx->Line]);
                 if (line.empty() || (line[0] != '*' && line[0] != '>')) {
                     if (!line.empty() && line[0] != '#')
                         ShowMessageLine(line);
-                    ++FLine;
+                    ++FCtx->Line;
                     continue;
                 }
                 const TStep step = RunCommand(LookupCommand(line), line);
@@ -153,90 +112,99 @@ void TTideglassForm::RunScript()
                     stop = step;
                     break;
                 }
-                ++FLine;
+                ++FCtx->Line;
             }
             if (stop == TStep::StopAfter) {
-                ++FLine;
+                ++FCtx->Line;
                 return;
             }
             if (stop == TStep::StopHere)
                 return;
-            if (stop == TStep::StopFinish || FStack->Empty())
+            if (stop == TStep::StopFinish || FCtx->Stack.Empty())
                 break;
             // The end of a subroutine's block: back to its caller.
-            const TGameStackRec rec = FStack->Pop();
-            if (rec.SceneLine != FScene && rec.SceneLine != FGlobalScene) {
-                FScene = rec.SceneLine;
+            const TGameStackRec rec = FCtx->Stack.Pop();
+            if (rec.SceneLine != FCtx->Scene && rec.SceneLine != FGlobalScene) {
+                FCtx->Scene = rec.SceneLine;
                 BuildCommandList();
             }
-            FLine = rec.ReturnLine;
+            FCtx->Line = rec.ReturnLine;
         }
         if (!FBackground)
             SetInputEnabled(true);
         else if (FState == esRun)
-            FLine = FBgLabelLine;
+            FCtx->Line = FBgLabelLine;
     } catch (...) {
         ReportCurrentException();
     }
 }
 
-void TTideglassForm::ShowMessageLine(const std::string& line)
+void TEngine::ShowMessageLine(const std::string& line)
 {
     // The tag flag is set for this one text and cleared whatever happens,
     // so that an error report that follows is shown as it stands.
-    struct TTagScope {
-        TTGMsg* Msg;
-        ~TTagScope()
-        {
-            if (Msg)
-                Msg->FTagMode = false;
-        }
-    } scope{FMsg.get()};
-    if (FMsg && FTagMode)
-        FMsg->FTagMode = true;
+    TTGMsg* const msg = FMsg.get();
+    const TScopeExit clearTag([msg] {
+        if (msg)
+            msg->FTagMode = false;
+    });
+    if (msg && FTagMode)
+        msg->FTagMode = true;
     AddMessage(ExpandText(line, true));
 }
 
-std::string TTideglassForm::ExpandText(const std::string& line, bool topLevel)
+std::string TEngine::ExpandText(const std::string& line, bool topLevel)
 {
     return ::ExpandText(
         line, topLevel, [this](const std::string& expression) { return FExpr->Evaluate(expression); },
         [this](const std::string& word) { AddKeyword(word); });
 }
 
-void TTideglassForm::ShowScriptError(const std::string& text)
+void TEngine::ShowScriptError(const std::string& text)
 {
     FHalted = true;
     std::string report;
     if (!text.empty() && text[0] == '!') {
         report = "Error! ( " + sjis::FromUtf8(FScenarioName) + " ) " + text.substr(1);
     } else {
-        report = "Error! ( " + sjis::FromUtf8(FConnectNames->GetFileName(FLine)) + " : line " +
-                 IntToStr(FConnectNames->GetFileLine(FLine)) + " ) " + text;
+        report = "Error! ( " + sjis::FromUtf8(FConnectNames->GetFileName(FCtx->Line)) + " : line " +
+                 IntToStr(FConnectNames->GetFileLine(FCtx->Line)) + " ) " + text;
     }
     AddMessage(report);
 }
 
-void TTideglassForm::ShowWarning(const std::string& text)
+void TEngine::ShowWarning(const std::string& text)
 {
     if (FWarningLevel > 0)
         AddMessage("Warning ! :" + text);
 }
 
-void TTideglassForm::AddMessage(const std::string& text)
+void TEngine::ReportCurrentException()
+{
+    try {
+        throw;
+    } catch (const EConvertError&) {
+        ShowScriptError(SJ("文字列を数字に変換出来ませんでした。"));
+    } catch (const Exception& e) {
+        ShowScriptError(e.Message());
+    } catch (const std::exception& e) {
+        ShowScriptError(e.what());
+    }
+}
+
+void TEngine::AddMessage(const std::string& text)
 {
     if (FMsg)
         FMsg->AddText(text);
 }
 
-void TTideglassForm::ClearMessages()
+void TEngine::ClearMessages()
 {
     if (FMsg)
         FMsg->Clear();
 }
 
-void TTideglassForm::AddKeyword(const std::string& word)
+void TEngine::AddKeyword(const std::string& word)
 {
-    if (FInput)
-        FInput->AddKeyword(word);
+    FHost.AddKeyword(word);
 }

@@ -1,19 +1,15 @@
 // The main window's keys, seen before its controls get them: the key wait,
 // scrolling the message on the game screen back with the command line's
 // page macros, the Shift labels of the function-key bar, and Tab, which
-// hides the message while it is held. Also what the command line and the
-// small windows ask of the main window.
+// hides the message while it is held.
 
-#include <QLineEdit>
-
-#include "engine/screen/tg_input.h"
+#include "classlib/virtual_keys.h"
+#include "engine/screen/key_str_list.h"
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"
-#include "engine/script/expr.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/script/engine.h"
 #include "graphics/image32.h"
 #include "graphics/layers.h"
-#include "platform/file_association.h"
 
 namespace {
 
@@ -27,7 +23,7 @@ constexpr uint8_t LinesBelow = 2;
 
 } // namespace
 
-void TTideglassForm::FormKeyDown(uint16_t& key, TShiftState shift)
+void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
 {
     if ((shift & ssShift) && FFuncBarShown && !FFuncBarShifted)
         SetFuncBarShifted(true);
@@ -39,18 +35,16 @@ void TTideglassForm::FormKeyDown(uint16_t& key, TShiftState shift)
     }
     if (key == VK_RETURN && FMsg && FMsg->FScrolled) {
         FMsg->ScrollToEnd();
-        if (FInput) {
-            FInput->SetEnabled(true);
-            FInput->FocusEdit();
-        }
+        FHost.SetShownInputEnabled(true);
+        FHost.FocusInput();
         // This Enter only brings the newest lines back; it must not reach
         // the command line it has just enabled and enter an empty command.
         key = 0;
         return;
     }
-    if (!FMsgInGame || FState != esCommandWait || !FInput || !FMsg)
+    if (!FMsgInGame || FState != esCommandWait || !FMsg)
         return;
-    const std::string macro = FInput->KeyMacros().GetText(key);
+    const std::string macro = FHost.KeyMacros().GetText(key);
     uint8_t marks = 0;
     if (macro == PageUpMacro)
         marks = FMsg->ScrollUp(1);
@@ -62,40 +56,38 @@ void TTideglassForm::FormKeyDown(uint16_t& key, TShiftState shift)
     key = 0;
 }
 
-void TTideglassForm::FormKeyUp(uint16_t&, TShiftState shift)
+void TEngine::FormKeyUp(uint16_t&, TShiftState shift)
 {
     if (!(shift & ssShift) && FFuncBarShown && FFuncBarShifted)
         SetFuncBarShifted(false);
 }
 
-void TTideglassForm::ApplicationEvents1Message(bool keyDown, uint16_t key)
+void TEngine::ApplicationEvents1Message(bool keyDown, uint16_t key)
 {
     if (!FTabHideEnabled || key != VK_TAB)
         return;
     ShowMessageWindow(!keyDown);
     if (FFuncBarShown && FGrp) {
         FGrp->FuncBarLayer()->SetVisible(!keyDown);
-        GameImg->Invalidate();
+        FGameImg->Invalidate();
     }
 }
 
-void TTideglassForm::ShowScrollMarks(uint8_t marks)
+void TEngine::ShowScrollMarks(uint8_t marks)
 {
     if (FGrp) {
         FGrp->UpMarkLayer()->SetVisible((marks & LinesAbove) != 0);
         FGrp->DownMarkLayer()->SetVisible((marks & LinesBelow) != 0);
     }
-    if (!FInput)
-        return;
     if (marks != 0) {
-        FInput->SetEnabled(false);
+        FHost.SetShownInputEnabled(false);
     } else {
-        FInput->SetEnabled(true);
-        FInput->FocusEdit();
+        FHost.SetShownInputEnabled(true);
+        FHost.FocusInput();
     }
 }
 
-void TTideglassForm::ShowMessageWindow(bool show)
+void TEngine::ShowMessageWindow(bool show)
 {
     if (!show) {
         if (!FMsgInGame || FMsgHidden || FState == esWait || !FGrp || !FMsg)
@@ -103,50 +95,33 @@ void TTideglassForm::ShowMessageWindow(bool show)
         FWaitShownBeforeHide = FGrp->WaitLayer()->Visible();
         FGrp->WaitLayer()->SetVisible(false);
         FMsg->SetVisible(false);
-        if (FInput && FInput->Edit())
-            FInput->Edit()->hide();
-        GameImg->Invalidate();
+        FHost.SetInputVisible(false);
+        FGameImg->Invalidate();
         FMsgHidden = true;
     } else if (FMsgHidden) {
         RestoreMessageWindow();
-        if (FInput)
-            FInput->FocusEdit();
+        FHost.FocusInput();
     }
 }
 
-void TTideglassForm::RestoreMessageWindow()
+void TEngine::RestoreMessageWindow()
 {
     if (!FMsgHidden)
         return;
     if (FMsgInGame) {
         if (FMsg)
             FMsg->SetVisible(true);
-        if (FInput && FInput->Edit())
-            FInput->Edit()->show();
-        GameImg->Invalidate();
+        FHost.SetInputVisible(true);
+        FGameImg->Invalidate();
     }
     if (FGrp)
         FGrp->WaitLayer()->SetVisible(FWaitShownBeforeHide);
     FMsgHidden = false;
 }
 
-void TTideglassForm::SetFuncBarShifted(bool shifted)
+void TEngine::SetFuncBarShifted(bool shifted)
 {
     FFuncBarShifted = shifted;
     if (FGrp)
         FGrp->DrawFuncBar(FFuncKeyCount);
-}
-
-TExprValue TTideglassForm::EvaluateExpr(const std::string& expr)
-{
-    FExpr->Evaluate(expr);
-    return FExpr->Result;
-}
-
-bool TTideglassForm::IsAssociated(std::string& openCommand)
-{
-    if (!assoc::IsRegistered())
-        return false;
-    openCommand = assoc::OpenCommand();
-    return true;
 }

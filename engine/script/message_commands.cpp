@@ -1,10 +1,18 @@
 // Commands of the message window.
 
 #include "engine/screen/tgmsg.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/script/engine.h"
 
-void TTideglassForm::CmdCls(const std::string& /*line*/)
+TCommandRows TEngine::MessageCommands()
 {
-    if (FMsg)
-        FMsg->Clear();
+    using enum TCommandGroup;
+    static constexpr TCommandRow rows[] = {
+        {"*CLS", cmCls, cgFirst, &TEngine::CmdCls},
+    };
+    return rows;
+}
+
+void TEngine::CmdCls(const std::string& /*line*/)
+{
+    ClearMessages();
 }

@@ -9,14 +9,13 @@
 #include "base/exceptions.h"
 #include "base/sjis.h"
 #include "base/stringlist.h"
-#include "engine/screen/tg_input.h"
 #include "engine/script/cmd_list.h"
 #include "engine/script/command_table.h"
 #include "engine/script/expr.h"
 #include "engine/script/script_error.h"
 #include "engine/script/script_text.h"
-#include "engine/script/tideglass_form.h"
-#include "engine/script/tokenizer.h"
+#include "engine/script/engine.h"
+#include "base/tokenizer.h"
 
 namespace {
 
@@ -26,7 +25,17 @@ const char* const NoMatchText = "NOMATCH";
 
 } // namespace
 
-void TTideglassForm::BuildCommandList()
+TCommandRows TEngine::PatternCommands()
+{
+    using enum TCommandGroup;
+    static constexpr TCommandRow rows[] = {
+        {"*!IF", cmScanIf, cgPassive, nullptr},
+        {"*KEYWORD", cmKeyword, cgFirst, &TEngine::CmdKeyword},
+    };
+    return rows;
+}
+
+void TEngine::BuildCommandList()
 {
     // The background script runs with the patterns of the main script's scene.
     if (FBackground)
@@ -34,10 +43,10 @@ void TTideglassForm::BuildCommandList()
     FCmdList->Clear();
     if (FGlobalScene >= 0)
         ScanCommandPatterns(FGlobalScene);
-    ScanCommandPatterns(FScene);
+    ScanCommandPatterns(FCtx->Scene);
 }
 
-void TTideglassForm::BuildCommandListAfterOpen()
+void TEngine::BuildCommandListAfterOpen()
 {
     FCmdList->Clear();
     // The scan evaluates *!IF conditions and may meet a scene that never
@@ -49,7 +58,7 @@ void TTideglassForm::BuildCommandListAfterOpen()
     }
 }
 
-void TTideglassForm::ScanCommandPatterns(int startLine)
+void TEngine::ScanCommandPatterns(int startLine)
 {
     const int count = FScript->Count();
     // An *!IF may send the scan back to lines it has seen; going there again
@@ -92,12 +101,12 @@ void TTideglassForm::ScanCommandPatterns(int startLine)
     }
 }
 
-void TTideglassForm::AddCommandPattern(const std::array<std::string, TCmdPatternRec::WordSlots>& words, int target)
+void TEngine::AddCommandPattern(const std::array<std::string, TCmdPatternRec::WordSlots>& words, int target)
 {
     FCmdList->Add(words, target);
 }
 
-int TTideglassForm::CmdScanIf(const std::string& line)
+int TEngine::CmdScanIf(const std::string& line)
 {
     const std::string name = EvalName(GetToken(line, ' ', 2));
     std::string condition = GetToken(line, ' ', 1);
@@ -113,7 +122,7 @@ int TTideglassForm::CmdScanIf(const std::string& line)
     return label->Line;
 }
 
-bool TTideglassForm::MatchPattern(const std::string& slot, std::string& work, bool exact)
+bool TEngine::MatchPattern(const std::string& slot, std::string& work, bool exact)
 {
     const int alternatives = CountTokens(slot, '/');
     for (int i = 0; i < alternatives; ++i) {
@@ -140,7 +149,7 @@ bool TTideglassForm::MatchPattern(const std::string& slot, std::string& work, bo
     return false;
 }
 
-bool TTideglassForm::FindCommandPattern(const std::string& text, int& target)
+bool TEngine::FindCommandPattern(const std::string& text, int& target)
 {
     const TCmdPatternRec* best = nullptr;
     int bestWords = 0;
@@ -186,7 +195,7 @@ bool TTideglassForm::FindCommandPattern(const std::string& text, int& target)
     return false;
 }
 
-void TTideglassForm::SubmitCommand(const std::string& text)
+void TEngine::SubmitCommand(const std::string& text)
 {
     FLastInput = text;
     // An inline *INPUT or *YESNO takes the text as its answer: its line runs
@@ -206,38 +215,24 @@ void TTideglassForm::SubmitCommand(const std::string& text)
     }
     if (found) {
         ContinueMainScript(target);
-    } else if (FInput) {
-        FInput->ClearText();
-        FInput->FocusEdit();
+    } else {
+        FHost.SetInputText("");
+        FHost.FocusInput();
     }
 }
 
-void TTideglassForm::ContinueMainScript(int line)
+void TEngine::ContinueMainScript(int line)
 {
     // Typed commands belong to the main script, whatever a background run
     // left in the current line and scene.
     SelectContext(false);
-    FLine = line;
+    FCtx->Line = line;
     FState = esRun;
     SaveContext();
+    ScheduleNextTick();
 }
 
-void TTideglassForm::CmdKeyword(const std::string& line)
+void TEngine::CmdKeyword(const std::string& line)
 {
-    const std::string word = EvalName(GetToken(line, ' ', 1));
-    if (FInput)
-        FInput->AddKeyword(word);
-}
-
-void TTideglassForm::ReportCurrentException()
-{
-    try {
-        throw;
-    } catch (const EConvertError&) {
-        ShowScriptError(SJ("文字列を数字に変換出来ませんでした。"));
-    } catch (const Exception& e) {
-        ShowScriptError(e.Message());
-    } catch (const std::exception& e) {
-        ShowScriptError(e.what());
-    }
+    FHost.AddKeyword(EvalName(GetToken(line, ' ', 1)));
 }

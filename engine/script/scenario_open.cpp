@@ -2,23 +2,21 @@
 // continuation files, or out of a packed archive), cutting comments, the
 // pre-pass, and the open menu.
 
-#include <QDialog>
-#include <QLineEdit>
-#include <QMenuBar>
+#include <algorithm>
 
 #include "base/conv.h"
 #include "base/exceptions.h"
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "base/stringlist.h"
+#include "classlib/message_flags.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/expr.h"
 #include "engine/script/pack_archive.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_text.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/script/engine.h"
 #include "engine/script/variables.h"
-#include "platform/message_box.h"
 
 namespace {
 
@@ -33,10 +31,10 @@ std::string ShownName(const std::string& fileName)
 
 } // namespace
 
-bool TTideglassForm::OpenScenario(const std::string& fileName)
+bool TEngine::OpenScenario(const std::string& fileName)
 {
     if (FFullScreen)
-        menuBar()->hide();
+        FHost.SetMenuBarVisible(false);
     else
         SetMessageMode(false);
 
@@ -60,10 +58,7 @@ bool TTideglassForm::OpenScenario(const std::string& fileName)
         return false;
     }
 
-    if (InputDlg && InputDlg->isVisible())
-        InputDlg->done(mrAbort);
-    if (AboutDlg && AboutDlg->isVisible())
-        AboutDlg->done(mrOk);
+    FHost.CloseDialogs();
     if (FState == esYesNo)
         return false;
 
@@ -79,9 +74,9 @@ bool TTideglassForm::OpenScenario(const std::string& fileName)
     FFlags->Reset();
     FSVars->Reset();
     FItems->Clear();
-    FMainStack->Clear();
-    FBgStack->Clear();
-    FStack = FMainStack.get();
+    FMain.Stack.Clear();
+    FBg.Stack.Clear();
+    FCtx = &FMain;
     FScript->Clear();
     FConnectNames->Clear();
     FGlobalScene = -1;
@@ -110,36 +105,31 @@ bool TTideglassForm::OpenScenario(const std::string& fileName)
     CutComments();
 
     PrepareScript(*FScript);
-    FScene = FirstScene();
     // A script without any scene starts at its first line.
-    if (FScene < 0)
-        FScene = 0;
-    FLine = FScene;
+    FMain.Scene = std::max(FirstScene(), 0);
+    FMain.Line = FMain.Scene;
 
     FState = esRun;
-    if (FInput) {
-        FInput->ClearKeywords();
-        FInput->ClearText();
-    }
+    FHost.ClearKeywords();
+    FHost.SetInputText("");
     if (!FHalted)
         ClearMessages();
     FSubWinMode = 0;
     FBackground = false;
     // After the window is cleared, so that what the scan reports stays.
     BuildCommandListAfterOpen();
-    FMainLine = FLine;
-    FMainScene = FScene;
-    FBgLine = -1;
-    FBgScene = -1;
+    FBg.Line = -1;
+    FBg.Scene = -1;
     FBgLabelLine = -1;
     FBgLabel.clear();
     FBgDue = false;
     FBgExecInterval = 1000;
     FBgWaitCount = 0;
+    ScheduleNextTick();
     return true;
 }
 
-bool TTideglassForm::LoadScriptText(const std::string& path)
+bool TEngine::LoadScriptText(const std::string& path)
 {
     try {
         const std::vector<uint8_t> bytes = ReadFileBytes(path);
@@ -153,7 +143,7 @@ bool TTideglassForm::LoadScriptText(const std::string& path)
     }
 }
 
-bool TTideglassForm::LoadArchiveScript(const std::string& path)
+bool TEngine::LoadArchiveScript(const std::string& path)
 {
     try {
         // The archive stays open with the scenario: pictures and sounds are
@@ -179,7 +169,7 @@ bool TTideglassForm::LoadArchiveScript(const std::string& path)
     return false;
 }
 
-void TTideglassForm::LoadContinuationFiles()
+void TEngine::LoadContinuationFiles()
 {
     if (!FileExists(ResolveFileName(FScenarioDir, FScenarioName + "1.tgs")))
         return;
@@ -192,20 +182,21 @@ void TTideglassForm::LoadContinuationFiles()
     }
 }
 
-void TTideglassForm::CutComments()
+void TEngine::CutComments()
 {
     bool quoted = false;
     for (int i = 0; i < FScript->Count(); ++i)
         (*FScript)[i] = CutComment((*FScript)[i], quoted);
 }
 
-void TTideglassForm::F1Click()
+void TEngine::F1Click()
 {
     FPrevState = FState;
     FState = esOpenDialog;
-    OpenDialog1.Filter = SJ("読み込める全てのファイル(*.tgp;*.tgs)|*.tgp;*.tgs|タイドグラスシナリオ(*.tgp)|*.tgp|"
-                            "タイドグラススクリプト(*.tgs)|*.tgs");
-    const bool chosen = OpenDialog1.Execute(this);
+    std::string fileName;
+    const bool chosen = ChooseScenario(SJ("読み込める全てのファイル(*.tgp;*.tgs)|*.tgp;*.tgs|タイドグラスシナリオ(*.tgp)|*.tgp|"
+                                          "タイドグラススクリプト(*.tgs)|*.tgs"),
+                                       fileName);
     FState = FPrevState;
     if (!chosen)
         return;
@@ -213,7 +204,7 @@ void TTideglassForm::F1Click()
     const int savedWidth = FBaseWidth;
     const int savedHeight = FBaseHeight;
     FBaseWidth = BaseSizeUnset;
-    if (!OpenScenario(OpenDialog1.FileName)) {
+    if (!OpenScenario(fileName)) {
         FBaseWidth = savedWidth;
         FBaseHeight = savedHeight;
         return;
@@ -225,10 +216,11 @@ void TTideglassForm::F1Click()
     }
     FScale = 1.0f;
     ApplyScale(1.0f);
-    N3->setEnabled(true);
-    D1->setEnabled(true);
+    FHost.SetMenuEnabled(TMenuItem::N3, true);
+    FHost.SetMenuEnabled(TMenuItem::D1, true);
     if (FGrp) {
         FGrp->SetWaitAnim(false);
         FGrp->ClearScreen();
     }
+    ScheduleNextTick();
 }

@@ -27,13 +27,20 @@ template class TRecordList<TItemRec>;
 
 namespace {
 
+// Every scenario open makes the lists afresh; the records of the previous
+// game are blanked where they are instead of being freed and made again.
 template <class Rec>
 void MakeBlankRecords(std::vector<std::unique_ptr<Rec>>& items, int count)
 {
-    items.clear();
-    items.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i)
-        items.push_back(std::make_unique<Rec>());
+    items.resize(static_cast<size_t>(count));
+    for (std::unique_ptr<Rec>& rec : items) {
+        if (rec) {
+            rec->Name.clear();
+            rec->Value = {};
+        } else {
+            rec = std::make_unique<Rec>();
+        }
+    }
 }
 
 // The first record from `first` to `last` (inclusive, clipped to the list)

@@ -2,16 +2,24 @@
 // ** wait for Space or Enter, *GAMEEND stops for good; and the command
 // line's enabled state that runs and waits switch.
 
-#include <QLineEdit>
-
 #include "base/clock.h"
-#include "engine/screen/msg_form.h"
-#include "engine/screen/tg_input.h"
+#include "base/tokenizer.h"
 #include "engine/screen/tggrp.h"
-#include "engine/script/tideglass_form.h"
-#include "engine/script/tokenizer.h"
+#include "engine/script/engine.h"
 
-void TTideglassForm::CmdWait(const std::string& line)
+TCommandRows TEngine::WaitCommands()
+{
+    using enum TCommandGroup;
+    static constexpr TCommandRow rows[] = {
+        {"*WAIT", cmWait, cgStop, &TEngine::CmdWait},
+        {"*GAMEEND", cmGameEnd, cgSecond, &TEngine::CmdGameEnd},
+        {"*KEYWAIT", cmKeyWait, cgStop, &TEngine::CmdKeyWait},
+        {"**", cmKeyWaitShort, cgStop, &TEngine::CmdKeyWait},
+    };
+    return rows;
+}
+
+void TEngine::CmdWait(const std::string& line)
 {
     int32_t steps = EvalInteger(GetToken(line, ' ', 1));
     // The second argument is read as the original read it, to no effect.
@@ -30,47 +38,35 @@ void TTideglassForm::CmdWait(const std::string& line)
     }
 }
 
-void TTideglassForm::CmdKeyWait(const std::string&)
+void TEngine::CmdKeyWait(const std::string&)
 {
     FState = esKeyWait;
-    if (FInput)
-        FInput->SetText("HIT SPACE KEY!");
+    FHost.SetInputText("HIT SPACE KEY!");
     if (FGrp)
         FGrp->SetWaitAnim(true);
 }
 
-void TTideglassForm::CmdGameEnd(const std::string&)
+void TEngine::CmdGameEnd(const std::string&)
 {
     SetInputEnabled(false);
     FState = esGameEnd;
 }
 
-void TTideglassForm::EndKeyWait()
+void TEngine::EndKeyWait()
 {
     if (FGrp)
         FGrp->SetWaitAnim(false);
-    if (FInput)
-        FInput->ClearText();
+    FHost.SetInputText("");
     FState = esRun;
+    ScheduleNextTick();
 }
 
-void TTideglassForm::SetInputEnabled(bool enabled)
+void TEngine::SetInputEnabled(bool enabled)
 {
-    if (!FInput)
-        return;
-    // Both boxes, through the command line so that they take its colours;
-    // then it points at the box in use again.
-    QLineEdit* const inUse = FInput->Edit();
-    if (MsgForm) {
-        FInput->SetEdit(MsgForm->CmdEdit);
-        FInput->SetEnabled(enabled);
-    }
-    FInput->SetEdit(CmdEdit);
-    FInput->SetEnabled(enabled);
-    FInput->SetEdit(inUse);
+    FHost.SetInputEnabled(enabled);
 }
 
-bool TTideglassForm::InputEnabled() const
+bool TEngine::InputEnabled() const
 {
-    return FInput && FInput->GetEnabled();
+    return FHost.InputEnabled();
 }

@@ -1,6 +1,6 @@
 #include "codec/crc32.h"
 
-#include "tests/codec/sample_data.h"
+#include "testkit/codec/sample_data.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include "base/exceptions.h"
 #include "base/streams.h"
-#include "tests/codec/lzss_reference.h"
+#include "testkit/codec/lzss_reference.h"
 #include "tests/codec/lzss_util.h"
-#include "tests/codec/sample_data.h"
+#include "testkit/codec/sample_data.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "base/streams.h"
 #include "codec/kv_bit_stream.h"
 #include "tests/codec/lzss_util.h"
-#include "tests/codec/sample_data.h"
+#include "testkit/codec/sample_data.h"
 
 #include <gtest/gtest.h>
 

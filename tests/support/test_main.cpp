@@ -1,14 +1,11 @@
-// One main for every test program: the widgets some tests create need an
-// application object, and tests never need a real display.
-#include <QApplication>
+// The main of the test programs that need no widgets: no application object
+// is made, so nothing under test can lean on one.
 #include <gtest/gtest.h>
 #include <cstdlib>
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -3,14 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <string>
 #include <vector>
 
 #include "base/streams.h"
-#include "engine/script/tideglass_form.h"
+#include "base/stringlist.h"
+#include "base/sjis.h"
+#include "engine/script/engine.h"
 #include "support/engine_harness.h"
 #include "tools/datmaker/dat_maker.h"
 #include "tools/pack/pack_builder.h"
@@ -19,13 +20,13 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const QString DemoFolder = QDir::cleanPath(QString(TG_TESTDATA_DIR) + "/../../examples/demo");
+const QString DemoFolder = QString(TG_SOURCE_DIR) + "/examples/demo";
 
 // Packs a script written into the test folder's "src" folder, so that the
 // test folder itself holds only the archive.
 void PackScript(TEngineHarness& h, const std::string& utf8Script, const std::string& archive)
 {
-    QDir().mkpath(QString::fromStdString(h.Dir() + "src"));
+    h.MakeFolder("src");
     h.WriteScript("src/game.tgs", utf8Script);
     BuildPackArchive(h.Dir() + "src/game.tgs", {}, h.Dir() + archive);
 }
@@ -50,17 +51,17 @@ TEST(PackedGame, DemoArchivePlaysItsFirstScene)
     const std::string archive = h.Dir() + "demo.tgp";
     BuildPackArchive((DemoFolder + "/demo.tgs").toStdString(), media, archive);
 
-    TTideglassForm& form = h.Start(archive);
+    TEngine& engine = h.Start(archive);
     h.Tick();
     h.Settle();
-    EXPECT_TRUE(form.FArchiveMode);
-    ASSERT_NE(form.FArchiveStream, nullptr);
-    EXPECT_EQ(form.FArchiveFileName, archive);
-    EXPECT_EQ(form.windowTitle().toStdString(), "潮見の浜 ― Tideglass Demo");
+    EXPECT_TRUE(engine.ArchiveMode());
+    ASSERT_TRUE(engine.ArchiveOpen());
+    EXPECT_EQ(engine.ArchiveFileName(), archive);
+    EXPECT_EQ(sjis::ToUtf8(h.Host.Title), "潮見の浜 ― Tideglass Demo");
     EXPECT_EQ(h.State(), esKeyWait);
     EXPECT_EQ(h.Log(), (Lines{"～ 潮見の浜 ～", "~ Shiomi Beach ~",
                               "スペースキーで先へ進みます。 (Press Space to go on.)"}));
-    form.EndKeyWait();
+    engine.EndKeyWait();
     h.Settle();
     EXPECT_TRUE(h.Errors().empty());
     EXPECT_EQ(h.State(), esCommandWait);
@@ -79,11 +80,11 @@ TEST(PackedGame, DataTgpStartsPlayerModeWithItsDataBesideIt)
                "*DATREAD F(1)\n"
                "ようこそ\n",
                "data.tgp");
-    TTideglassForm& form = h.Start();
+    TEngine& engine = h.Start();
     h.Tick();
-    EXPECT_TRUE(form.FPlayerMode);
-    EXPECT_TRUE(form.FArchiveMode);
-    EXPECT_FALSE(form.F1->isVisible());
+    EXPECT_TRUE(engine.PlayerMode());
+    EXPECT_TRUE(engine.ArchiveMode());
+    EXPECT_FALSE(h.Host.MenuVisible(TMenuItem::F1));
     h.Settle();
     EXPECT_EQ(h.Log(), Lines{"ようこそ"});
     EXPECT_EQ(h.Flag(1), 3);
@@ -97,11 +98,11 @@ TEST(PackedGame, ArchiveIsKeptUnderTheNameItWasOpenedBy)
     // scenario name + ".tgp" would miss a file named in capitals.
     TEngineHarness h;
     PackScript(h, "*SCENE s\nhello\n", "GAME.TGP");
-    TTideglassForm& form = h.Start(h.Dir() + "GAME.TGP");
+    TEngine& engine = h.Start(h.Dir() + "GAME.TGP");
     h.Tick();
-    EXPECT_TRUE(form.FArchiveMode);
-    EXPECT_EQ(form.FArchiveFileName, h.Dir() + "GAME.TGP");
-    EXPECT_EQ(form.FScenarioName, "GAME");
+    EXPECT_TRUE(engine.ArchiveMode());
+    EXPECT_EQ(engine.ArchiveFileName(), h.Dir() + "GAME.TGP");
+    EXPECT_EQ(engine.ScenarioName(), "GAME");
 }
 
 TEST(PackedGame, DamagedArchivesShowTheFailureMessage)
@@ -128,22 +129,22 @@ TEST(PackedGame, DamagedArchivesShowTheFailureMessage)
     };
     for (const auto& c : cases) {
         h.WriteBytes("bad.tgp", c.Bytes);
-        h.Boxes.Shown.clear();
-        TTideglassForm& form = h.Start(h.Dir() + "bad.tgp");
+        h.Host.Boxes.clear();
+        TEngine& engine = h.Start(h.Dir() + "bad.tgp");
         h.Tick();
         h.Settle();
-        ASSERT_EQ(h.Boxes.Shown.size(), 1u) << c.Case;
-        EXPECT_EQ(h.Boxes.Shown[0].Text, "スクリプトの読み込みに失敗しました") << c.Case;
-        EXPECT_FALSE(form.FHalted) << c.Case;
-        EXPECT_EQ(form.FArchiveStream, nullptr) << c.Case;
+        ASSERT_EQ(h.Host.Boxes.size(), 1u) << c.Case;
+        EXPECT_EQ(h.Host.Boxes[0].Text, "スクリプトの読み込みに失敗しました") << c.Case;
+        EXPECT_FALSE(engine.Halted()) << c.Case;
+        EXPECT_FALSE(engine.ArchiveOpen()) << c.Case;
         EXPECT_TRUE(h.Log().empty()) << c.Case;
     }
     // A good archive opens after them.
-    TTideglassForm& form = h.Start(h.Dir() + "good.tgp");
+    TEngine& engine = h.Start(h.Dir() + "good.tgp");
     h.Tick();
     h.Settle();
     EXPECT_EQ(h.Log(), Lines{"hello"});
-    EXPECT_NE(form.FArchiveStream, nullptr);
+    EXPECT_TRUE(engine.ArchiveOpen());
 }
 
 TEST(MadeData, ReadsBackThroughTheEngine)
@@ -181,4 +182,28 @@ TEST(MadeData, AlteredValueEndsTheRun)
     EXPECT_EQ(h.Log(), Lines{"Error2:データファイルが不正に書き替えられています！"});
     EXPECT_EQ(h.Flag(1), 0);
     EXPECT_EQ(h.State(), esCommandWait);
+}
+
+TEST(PackedGame, PackerAndEngineTakeTheSameContinuationFile)
+{
+    const struct {
+        const char* Script;
+        std::vector<std::string> Continuations;
+    } cases[] = {
+        {"ｇａｍｅ.tgs", {"ＧＡＭＥ1.TGS"}},
+        {"ωμεγα.tgs", {"ΩΜΕΓΑ1.tgs"}},
+        {"ｇａｍｅ.tgs", {"Ｇａｍｅ1.tgs", "ＧＡＭＥ1.tgs", "ｇＡＭＥ1.TGS"}},
+    };
+    for (const auto& c : cases) {
+        TEngineHarness h;
+        h.WriteScript(c.Script, "*SCENE s\n");
+        for (const std::string& name : c.Continuations)
+            h.WriteScript(name, name + "\n");
+        const std::string packed = AssembleScript(h.Dir() + c.Script);
+        TEngine& engine = h.Open(c.Script);
+        ASSERT_EQ(engine.Script().Count(), 2) << c.Script;
+        const std::string taken = engine.Script()[1];
+        EXPECT_EQ(packed, "*SCENE s\r\n" + taken + "\r\n") << c.Script;
+        EXPECT_EQ(engine.ConnectNames().GetItem(1).FileName, sjis::ToUtf8(taken)) << c.Script;
+    }
 }

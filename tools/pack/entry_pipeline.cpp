@@ -1,5 +1,6 @@
 #include "tools/pack/entry_pipeline.h"
 
+#include "base/scope_exit.h"
 #include "base/streams.h"
 
 #include <algorithm>
@@ -113,16 +114,11 @@ void MakeEntriesInOrder(size_t Count, TkvCompressClass CompressClass, const TMak
         for (std::thread& w : workers)
             w.join();
     };
-    try {
-        for (unsigned t = 0; t < Threads; ++t)
-            workers.emplace_back([&pipeline, coder = coders[t].get()] { pipeline.Work(*coder); });
-        for (size_t i = 0; i < Count; ++i) {
-            Consume(i, pipeline.Take(i));
-            pipeline.Consumed(i + 1);
-        }
-    } catch (...) {
-        finish();
-        throw;
+    const TScopeExit done(finish);
+    for (unsigned t = 0; t < Threads; ++t)
+        workers.emplace_back([&pipeline, coder = coders[t].get()] { pipeline.Work(*coder); });
+    for (size_t i = 0; i < Count; ++i) {
+        Consume(i, pipeline.Take(i));
+        pipeline.Consumed(i + 1);
     }
-    finish();
 }

@@ -1,16 +1,14 @@
 #include "tools/pack/pack_builder.h"
 
 #include "base/conv.h"
+#include "base/file_lookup.h"
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "base/stringlist.h"
 #include "tools/pack/entry_pipeline.h"
 #include "base/safe_file_stream.h"
 
-#include <dirent.h>
 #include <limits>
-#include <map>
-#include <sys/stat.h>
 
 namespace {
 
@@ -40,47 +38,13 @@ std::string_view FileNameOf(std::string_view Path)
     return slash == std::string_view::npos ? Path : Path.substr(slash + 1);
 }
 
-bool IsRegularFile(const std::string& Path)
+// The continuation file of that name in the folder, found as the engine
+// finds it when it loads the script; empty when there is none.
+std::string FindScriptFile(const std::string& Folder, const std::string& Name)
 {
-    struct stat st{};
-    return ::stat(Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    const std::string path = ResolveFileName(Folder, Name);
+    return FileExists(path) ? path : std::string();
 }
-
-// The files of one folder, so that a continuation file written "GAME1.TGS"
-// beside "game.tgs" is found as it was on the file system the games came
-// from, where letter case does not tell names apart.
-class TFolderIndex {
-public:
-    explicit TFolderIndex(std::string Folder) : FFolder(std::move(Folder))
-    {
-        DIR* dir = ::opendir(FFolder.empty() ? "." : FFolder.c_str());
-        if (!dir)
-            return;
-        while (const dirent* e = ::readdir(dir))
-            FNames.emplace(AsciiUpperCase(e->d_name), e->d_name);
-        ::closedir(dir);
-    }
-
-    // The path of the file Name in the folder, exact name first; empty when
-    // there is none.
-    std::string Find(const std::string& Name) const
-    {
-        const std::string exact = FFolder + Name;
-        if (IsRegularFile(exact))
-            return exact;
-        const auto [first, last] = FNames.equal_range(AsciiUpperCase(Name));
-        for (auto it = first; it != last; ++it) {
-            const std::string path = FFolder + it->second;
-            if (IsRegularFile(path))
-                return path;
-        }
-        return {};
-    }
-
-private:
-    std::string FFolder;
-    std::multimap<std::string, std::string> FNames;
-};
 
 void CheckEntrySize(int64_t Size, std::string_view Before, const std::string& Path)
 {
@@ -152,11 +116,10 @@ std::string AssembleScript(const std::string& ScriptFile)
     if (const size_t dot = base.rfind('.'); dot != std::string::npos)
         base.erase(dot);
 
-    const TFolderIndex index(folder);
-    if (!index.Find(base + "1.tgs").empty()) {
+    if (!FindScriptFile(folder, base + "1.tgs").empty()) {
         TStringList part;
         for (int n = 1; n <= MaxContinuationFiles; ++n) {
-            const std::string path = index.Find(base + IntToStr(n) + ".tgs");
+            const std::string path = FindScriptFile(folder, base + IntToStr(n) + ".tgs");
             if (path.empty())
                 continue;
             part.LoadFromFile(path);

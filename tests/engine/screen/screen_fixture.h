@@ -13,6 +13,7 @@
 #include "base/clock.h"
 #include "base/sjis.h"
 #include "engine/screen/builtin_pictures.h"
+#include "engine/screen/rich_edit_log.h"
 #include "engine/screen/screen_host.h"
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"
@@ -45,7 +46,7 @@ public:
         return Labels.at(static_cast<size_t>(index));
     }
     int SubWinMode() const override { return SubWin; }
-    TRichEdit* SubRichEdit() override { return &Sub; }
+    TMsgLog* SubLog() override { return &SubView; }
 
     TBitmap32List List1;
     TBitmap32List WaitList;
@@ -58,6 +59,7 @@ public:
     mutable std::vector<int> LabelsRead;
     int SubWin = 0;
     TRichEdit Sub;
+    TRichEditLog SubView{Sub};
 };
 
 inline TFont MessageFont(int height = 12)
@@ -84,7 +86,7 @@ protected:
     // The message window as the main window makes it, but shown on the screen.
     void MakeMsg(bool onScreen = true, int maxLines = 1000)
     {
-        Msg = std::make_unique<TTGMsg>(Host, maxLines, onScreen, &Log, *Grp, 26, 304, 588, 120, MessageFont(),
+        Msg = std::make_unique<TTGMsg>(Host, maxLines, onScreen, &LogView, *Grp, 26, 304, 588, 120, MessageFont(),
                                        Host.List1.Bitmap(biMsgSkin));
     }
 
@@ -103,5 +105,6 @@ protected:
     TImage32 Image;
     std::unique_ptr<TTGGrp> Grp;
     TRichEdit Log;
+    TRichEditLog LogView{Log};
     std::unique_ptr<TTGMsg> Msg;
 };

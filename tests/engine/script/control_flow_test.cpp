@@ -5,9 +5,10 @@
 
 #include "base/sjis.h"
 #include "engine/script/script_error.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/script/engine.h"
 #include "engine/script/variables.h"
 #include "support/engine_harness.h"
+#include "support/engine_probe.h"
 
 namespace {
 
@@ -43,9 +44,9 @@ std::vector<std::string> RunBlocks(int f1, int f2)
 {
     TEngineHarness h;
     h.WriteScript("main.tgs", NestedBlocks);
-    TTideglassForm& form = h.Open("main.tgs");
-    form.FFlags->GetItem(1)->Value = f1;
-    form.FFlags->GetItem(2)->Value = f2;
+    TEngine& engine = h.Open("main.tgs");
+    engine.EvaluateExpr("F(1)=" + std::to_string(f1));
+    engine.EvaluateExpr("F(2)=" + std::to_string(f2));
     h.Settle();
     EXPECT_TRUE(h.Errors().empty());
     return h.Log();
@@ -103,11 +104,11 @@ TEST(IfBlocks, JumpFormJumpsOnlyWhenTrue)
 TEST(IfBlocks, ConversionCanBeSwitchedOff)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*SCENEEND\n");
-    form.FIfMode = false;
+    TEngine& engine = h.Run("*SCENE s\n*SCENEEND\n");
+    TEngineProbe(engine).IfMode() = false;
     // Without the conversion "F(1)=5" is an assignment, whose value 5 is not "1".
     h.WriteScript("main.tgs", "*SCENE s\n*IF F(1)=5\nyes\n*ENDIF\n{F(1)}\n*SCENEEND\n");
-    form.OpenScenario(h.Dir() + "main.tgs");
+    engine.OpenScenario(h.Dir() + "main.tgs");
     h.Settle();
     EXPECT_EQ(h.Log(), Lines{"5"});
 }
@@ -132,9 +133,9 @@ TEST(IfBlocks, FalseBlockAtTheEndOfTheScriptEndsTheRun)
 TEST(Goto, JumpsToLabelsAndScenes)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*GOTO 't{1+1}'\n*SCENEEND\n*SCENE t2\n*GOTO mid\n*LABEL mid\nmid\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE s\n*GOTO 't{1+1}'\n*SCENEEND\n*SCENE t2\n*GOTO mid\n*LABEL mid\nmid\n*SCENEEND\n");
     EXPECT_EQ(h.Log(), Lines{"mid"});
-    EXPECT_EQ(form.FScene, 4);
+    EXPECT_EQ(engine.Scene(), 4);
 }
 
 TEST(Goto, MissingLabelIsAnError)
@@ -147,22 +148,22 @@ TEST(Goto, MissingLabelIsAnError)
 TEST(Gosub, ReturnsAcrossScenesToTheCallersScene)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\nbefore\n*GOSUB sub\nafter\n*SCENEEND\n"
+    TEngine& engine = h.Run("*SCENE s\nbefore\n*GOSUB sub\nafter\n*SCENEEND\n"
                                  "*SCENE other\n*LABEL sub\nin sub\n*GOSUB deeper\nsub again\n*END\n"
                                  "*SCENE third\n*LABEL deeper\ndeepest\n*SCENEEND\n");
     EXPECT_EQ(h.Log(), (Lines{"before", "in sub", "deepest", "sub again", "after"}));
-    EXPECT_EQ(form.FScene, 1);
-    EXPECT_TRUE(form.FMainStack->Empty());
+    EXPECT_EQ(engine.Scene(), 1);
+    EXPECT_TRUE(engine.MainContext().Stack.Empty());
 }
 
 TEST(Gosub, SceneChangedInsideTheSubroutineComesBack)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*GOSUB sub\nafter\n*SCENEEND\n"
+    TEngine& engine = h.Run("*SCENE s\n*GOSUB sub\nafter\n*SCENEEND\n"
                                  "*SCENE other\n*LABEL sub\n*GOTO far\n*SCENEEND\n"
                                  "*SCENE far\nfar\n*SCENEEND\n");
     EXPECT_EQ(h.Log(), (Lines{"far", "after"}));
-    EXPECT_EQ(form.FScene, 1);
+    EXPECT_EQ(engine.Scene(), 1);
 }
 
 TEST(Assignment, AssignsThroughTheEvaluator)
@@ -177,71 +178,74 @@ TEST(Assignment, AssignsThroughTheEvaluator)
 TEST(BackgroundCommands, MissingLabelsAreReportedWithoutHalting)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*BGEXEC nolabel 100\n*BGRETURN gone\nafter\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE s\n*BGEXEC nolabel 100\n*BGRETURN gone\nafter\n*SCENEEND\n");
     EXPECT_EQ(h.Log(), (Lines{"Error:ラベルnolabelが発見できませんでした", "Error:ラベルgoneが発見できませんでした"}));
-    EXPECT_FALSE(form.FHalted);
-    EXPECT_FALSE(form.FBgRunning);
+    EXPECT_FALSE(engine.Halted());
+    EXPECT_FALSE(engine.BgRunning());
     // *BGRETURN ends the run at once, even without its label, and the
     // command line takes a typed command again.
     EXPECT_EQ(h.State(), esCommandWait);
-    EXPECT_TRUE(form.InputEnabled());
+    EXPECT_TRUE(engine.InputEnabled());
 }
 
 TEST(BackgroundCommands, ReturnFromTheMainScriptWaitsAtTheLabel)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*BGRETURN there\nnot shown\n*SCENEEND\n*SCENE t\n*LABEL there\nthere\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE s\n*BGRETURN there\nnot shown\n*SCENEEND\n*SCENE t\n*LABEL there\nthere\n*SCENEEND\n");
     EXPECT_TRUE(h.Log().empty());
     EXPECT_EQ(h.State(), esCommandWait);
-    EXPECT_TRUE(form.InputEnabled());
-    EXPECT_EQ(form.FMainScene, 5);
+    EXPECT_TRUE(engine.InputEnabled());
+    EXPECT_EQ(engine.MainContext().Scene, 5);
     // The line before the label's first: the *LABEL line, which runs as nothing.
-    EXPECT_EQ(form.FMainLine, 5);
+    EXPECT_EQ(engine.MainContext().Line, 5);
 }
 
 TEST(BackgroundCommands, BadIntervalIsAConversionErrorAfterTheLabelIsSet)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*BGEXEC bg 'x'\n*SCENEEND\n*LABEL bg\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE s\n*BGEXEC bg 'x'\n*SCENEEND\n*LABEL bg\n*SCENEEND\n");
     EXPECT_EQ(h.Errors(), Lines{"Error! ( main.tgs : line 2 ) 文字列を数字に変換出来ませんでした。"});
-    EXPECT_EQ(form.FBgLabelLine, 4);
-    EXPECT_FALSE(form.FBgRunning);
+    EXPECT_EQ(engine.BgLabelLine(), 4);
+    EXPECT_FALSE(engine.BgRunning());
 }
 
 TEST(EventLabels, RunOnTheirOwnStackAndRestoreTheCaller)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*SCENEEND\n*SCENE e\n*LABEL OnSCALECHANGE\nevent\n*F(1)=F(1)+1\n*GOTO far\n"
+    TEngine& engine = h.Run("*SCENE s\n*SCENEEND\n*SCENE e\n*LABEL OnSCALECHANGE\nevent\n*F(1)=F(1)+1\n*GOTO far\n"
                                  "*SCENEEND\n*SCENE far\nfar\n*SCENEEND\n");
-    form.FMainStack->Push(1, 1);
-    form.FIfState = 1;
-    form.FLine = 1;
-    form.FState = esWait;
-    form.SetInputEnabled(false);
-    form.CallEventLabel("OnSCALECHANGE");
+    {
+        TEngineProbe probe(engine);
+        probe.Main().Stack.Push(1, 1);
+        probe.IfState() = 1;
+        probe.Main().Line = 1;
+        probe.State() = esWait;
+    }
+    engine.SetInputEnabled(false);
+    engine.CallEventLabel("OnSCALECHANGE");
     EXPECT_EQ(h.Log(), (Lines{"event", "far"}));
     EXPECT_EQ(h.Flag(1), 1);
-    EXPECT_EQ(form.FMainStack->Count(), 1);
-    EXPECT_EQ(form.FLine, 1);
-    EXPECT_EQ(form.FScene, 1);
-    EXPECT_EQ(form.FIfState, 1);
-    EXPECT_EQ(form.FState, esWait);
-    EXPECT_FALSE(form.InputEnabled());
-    EXPECT_FALSE(form.FInEvent);
+    EXPECT_EQ(engine.MainContext().Stack.Count(), 1);
+    EXPECT_EQ(engine.Line(), 1);
+    EXPECT_EQ(engine.Scene(), 1);
+    EXPECT_EQ(engine.IfState(), 1);
+    EXPECT_EQ(engine.State(), esWait);
+    EXPECT_FALSE(engine.InputEnabled());
+    EXPECT_FALSE(engine.InEvent());
     // Names are exact.
-    form.CallEventLabel("onscalechange");
+    engine.CallEventLabel("onscalechange");
     EXPECT_EQ(h.Flag(1), 1);
 }
 
 TEST(EventLabels, DoNotNest)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*SCENEEND\n*LABEL OnLOADGAME\n*F(1)=F(1)+1\n*SCENEEND\n");
-    form.FInEvent = true;
-    form.CallEventLabel("OnLOADGAME");
+    TEngine& engine = h.Run("*SCENE s\n*SCENEEND\n*LABEL OnLOADGAME\n*F(1)=F(1)+1\n*SCENEEND\n");
+    TEngineProbe(engine).InEvent() = true;
+    engine.CallEventLabel("OnLOADGAME");
     EXPECT_EQ(h.Flag(1), 0);
-    form.FInEvent = false;
-    form.CallEventLabel("OnLOADGAME");
+    TEngineProbe(engine).InEvent() = false;
+    engine.CallEventLabel("OnLOADGAME");
     EXPECT_EQ(h.Flag(1), 1);
 }
 
@@ -249,9 +253,9 @@ TEST(EvalVarTerm, ReadsOldStyleTerms)
 {
     TEngineHarness h;
     h.WriteScript("main.tgs", "*SCENE s\n*SCENEEND\n*ITEM\nsword 4\nshield 9\n*ITEMEND\n");
-    TTideglassForm& form = h.Open("main.tgs");
-    form.FFlags->GetItem(3)->Value = 7;
-    form.FFlags->GetItem(7)->Value = 11;
+    TEngine& engine = h.Open("main.tgs");
+    engine.EvaluateExpr("F(3)=7");
+    engine.EvaluateExpr("F(7)=11");
     const std::vector<std::tuple<std::string, bool, int32_t>> cases = {
         {"12)", false, 12},     {"-3)", false, -3},      {"F(3)", false, 7},     {"F(3)", true, 3},
         {"F(F(3))", false, 11}, {"F(F(3))", true, 7},    {"I(sword)", false, 4}, {"I(shield)", true, 1},
@@ -259,8 +263,8 @@ TEST(EvalVarTerm, ReadsOldStyleTerms)
         {"", false, -1},
     };
     for (const auto& [text, wantIndex, expected] : cases)
-        EXPECT_EQ(form.EvalVarTerm(text, wantIndex), expected) << text;
-    const int32_t r = form.EvalVarTerm("R(6)", false);
+        EXPECT_EQ(engine.EvalVarTerm(text, wantIndex), expected) << text;
+    const int32_t r = engine.EvalVarTerm("R(6)", false);
     EXPECT_GE(r, 0);
     EXPECT_LT(r, 6);
 }
@@ -268,11 +272,11 @@ TEST(EvalVarTerm, ReadsOldStyleTerms)
 TEST(EvalVarTerm, RejectsBadFlagIndexesAndItems)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE s\n*SCENEEND\n");
     for (const char* term : {"F(16384)", "F(-1)", "F(99999999)"})
-        EXPECT_THROW(form.EvalVarTerm(term, false), EScriptError) << term;
+        EXPECT_THROW(engine.EvalVarTerm(term, false), EScriptError) << term;
     try {
-        form.EvalVarTerm("I(none)", false);
+        engine.EvalVarTerm("I(none)", false);
         FAIL();
     } catch (const EScriptError& e) {
         EXPECT_EQ(sjis::ToUtf8(e.Message()), "アイテムnoneがありません");

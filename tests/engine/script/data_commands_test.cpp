@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <fcntl.h>
 #include <string>
 #include <vector>
@@ -12,7 +11,7 @@
 #include "base/streams.h"
 #include "engine/script/data_file.h"
 #include "engine/script/read_only_path.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/script/engine.h"
 #include "support/engine_harness.h"
 
 namespace {
@@ -67,7 +66,7 @@ TEST(DataCommands, RecordsWrittenReadBackIntoVariables)
     // A text goes into its variable as it is, apostrophes and all.
     EXPECT_EQ(h.SVar(2), "it's");
     EXPECT_EQ(h.SVar(3), "ゲーム");
-    EXPECT_FALSE(h.Form().FDatFile.IsOpen());
+    EXPECT_FALSE(h.Engine().DatFile().IsOpen());
 }
 
 TEST(DataCommands, MessagesNameTheLineOfTheWholeScript)
@@ -100,7 +99,7 @@ TEST(DataCommands, MessagesNameTheLineOfTheWholeScript)
                            "Error15:読みこむデータがありません。",
                            "end",
                        }));
-    EXPECT_FALSE(h.Form().FHalted);
+    EXPECT_FALSE(h.Engine().Halted());
 }
 
 TEST(DataCommands, FailedReadOpenEndsTheBlockAsEndDoes)
@@ -112,8 +111,8 @@ TEST(DataCommands, FailedReadOpenEndsTheBlockAsEndDoes)
           "not shown\n");
     EXPECT_EQ(h.Log(), Lines{"Error2:データファイルが不正に書き替えられています！"});
     EXPECT_EQ(h.State(), esCommandWait);
-    EXPECT_TRUE(h.Form().InputEnabled());
-    EXPECT_FALSE(h.Form().FHalted);
+    EXPECT_TRUE(h.Engine().InputEnabled());
+    EXPECT_FALSE(h.Engine().Halted());
 
     // Inside a subroutine the block's end goes back to the caller.
     h.Run("*SCENE s\n"
@@ -204,12 +203,12 @@ TEST(DataCommands, WrongKindsOfVariablesAreScriptErrors)
         h.Run(std::string("*SCENE s\n") + c.Lines + "not shown\n");
         ASSERT_EQ(h.Errors().size(), 1u) << c.Lines;
         EXPECT_NE(h.Errors()[0].find(c.Error), std::string::npos) << h.Errors()[0];
-        EXPECT_TRUE(h.Form().FHalted);
+        EXPECT_TRUE(h.Engine().Halted());
         if (std::string(c.Lines).find("*DATOPEN t") == 0) {
             // Filled before the error: kept. The position stays, so the same
             // records are read again by the next try.
             EXPECT_EQ(h.Flag(1), 9);
-            EXPECT_EQ(h.Form().FDatFile.ReadPos(), 0);
+            EXPECT_EQ(h.Engine().DatFile().ReadPos(), 0);
         }
     }
 }
@@ -230,7 +229,7 @@ TEST(DataCommands, ExistTellsWhetherTheFileIsThere)
 TEST(DataCommands, ShippedDataInAReadOnlyFolderIsRead)
 {
     TEngineHarness h;
-    QDir().mkpath(QString::fromStdString(h.Dir() + "game"));
+    h.MakeFolder("game");
     h.WriteScript("game/main.tgs", "*SCENE s\n"
                                    "*DATOPEN table\n"
                                    "*DATREAD F(1)\n"

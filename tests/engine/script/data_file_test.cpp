@@ -1,13 +1,14 @@
 #include "engine/script/data_file.h"
 
 #include "base/exceptions.h"
+#include "base/file_lookup.h"
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "engine/script/read_only_path.h"
+#include "support/test_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <string>
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,8 +20,8 @@ using Bytes = std::vector<uint8_t>;
 
 class DataFile : public testing::Test {
 protected:
-    QTemporaryDir Dir;
-    std::string Path(const std::string& name) const { return Dir.path().toStdString() + "/" + name; }
+    TTestFolder Dir;
+    std::string Path(const std::string& name) const { return Dir.Dir() + name; }
 
     void Put(const std::string& name, const Bytes& bytes) const
     {
@@ -133,8 +134,8 @@ TEST_F(DataFile, MissingFileLeavesNothingOpen)
     TDatFile file;
     EXPECT_EQ(file.Open(Path("none.dat"), false), TDatStatus::dsMissing);
     EXPECT_FALSE(file.IsOpen());
-    EXPECT_FALSE(DatFileExists(Path("none.dat")));
-    EXPECT_FALSE(DatFileExists(Dir.path().toStdString()));
+    EXPECT_FALSE(FileExists(Path("none.dat")));
+    EXPECT_FALSE(FileExists(Dir.Dir()));
 }
 
 TEST_F(DataFile, OpeningAnotherFileFinishesTheOneBeingWritten)

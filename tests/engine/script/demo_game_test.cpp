@@ -3,25 +3,29 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
+#include <algorithm>
 
 #include "base/sjis.h"
-#include "engine/screen/tg_input.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/script/engine.h"
 #include "support/engine_harness.h"
+
+namespace {
+
+const std::string DemoScript = std::string(TG_SOURCE_DIR) + "/examples/demo/demo.tgs";
+
+} // namespace
 
 TEST(DemoGame, ShowsItsFirstSceneAndRunsItsBackgroundScript)
 {
     TEngineHarness h;
-    const QString demo = QDir::cleanPath(QString(TG_TESTDATA_DIR) + "/../../examples/demo/demo.tgs");
-    TTideglassForm& form = h.Start(demo.toStdString());
+    TEngine& engine = h.Start(DemoScript);
     h.Tick();
     h.Settle();
-    EXPECT_EQ(form.windowTitle().toStdString(), "潮見の浜 ― Tideglass Demo");
+    EXPECT_EQ(sjis::ToUtf8(h.Host.Title), "潮見の浜 ― Tideglass Demo");
     EXPECT_EQ(h.State(), esKeyWait);
     EXPECT_EQ(h.Log(), (std::vector<std::string>{"～ 潮見の浜 ～", "~ Shiomi Beach ~",
                                                  "スペースキーで先へ進みます。 (Press Space to go on.)"}));
-    form.EndKeyWait();
+    engine.EndKeyWait();
     h.Settle();
     EXPECT_TRUE(h.Errors().empty());
     EXPECT_EQ(h.State(), esCommandWait);
@@ -35,14 +39,13 @@ TEST(DemoGame, ShowsItsFirstSceneAndRunsItsBackgroundScript)
 TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
 {
     TEngineHarness h;
-    const QString demo = QDir::cleanPath(QString(TG_TESTDATA_DIR) + "/../../examples/demo/demo.tgs");
-    TTideglassForm& form = h.Start(demo.toStdString());
+    TEngine& engine = h.Start(DemoScript);
     h.Tick();
     h.Settle();
-    form.EndKeyWait();
+    engine.EndKeyWait();
     h.Settle();
     auto type = [&](const std::string& utf8) {
-        form.SubmitCommand(Sj(utf8));
+        engine.SubmitCommand(Sj(utf8));
         h.Settle();
         return h.LastLog();
     };
@@ -59,16 +62,14 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     type("south");
     EXPECT_EQ(type("use float"), "You set the glass float into the hollow. The door slowly swings open.");
     EXPECT_EQ(h.State(), esKeyWait);
-    form.EndKeyWait();
+    engine.EndKeyWait();
     h.Settle();
     EXPECT_EQ(h.LastLog(), "- The End -");
     EXPECT_EQ(h.State(), esGameEnd);
-    EXPECT_FALSE(form.FBgRunning);
+    EXPECT_FALSE(engine.BgRunning());
     EXPECT_TRUE(h.Errors().empty());
     for (const char* word : {"ヘルプ", "北", "north", "ガラス玉", "float"}) {
-        bool found = false;
-        for (int i = 0; i < form.FInput->KeywordCount(); ++i)
-            found = found || form.FInput->GetKeyword(i) == Sj(word);
+        const bool found = std::find(h.Host.Keywords.begin(), h.Host.Keywords.end(), Sj(word)) != h.Host.Keywords.end();
         EXPECT_TRUE(found) << word << " in the keyword menu";
     }
 }

@@ -3,49 +3,45 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QDialog>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QTest>
-
-#include "engine/screen/msg_form.h"
-#include "engine/script/tideglass_form.h"
-#include "platform/file_association.h"
+#include "classlib/virtual_keys.h"
+#include "engine/screen/tggrp.h"
+#include "engine/script/engine.h"
 #include "support/engine_harness.h"
+#include "support/engine_probe.h"
 
 TEST(StartUp, WithoutDataFileStaysIdleAndRegistersTheAssociation)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Start();
+    TEngine& engine = h.Start();
     EXPECT_EQ(h.State(), esStartUp);
     h.Tick();
     EXPECT_EQ(h.State(), esIdle);
-    EXPECT_TRUE(form.F1->isVisible());
-    EXPECT_FALSE(form.FPlayerMode);
-    EXPECT_TRUE(assoc::IsRegistered());
-    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(assoc::DesktopEntryPath())));
-    EXPECT_TRUE(h.Boxes.Shown.empty());
+    EXPECT_TRUE(h.Host.MenuVisible(TMenuItem::F1));
+    EXPECT_FALSE(engine.PlayerMode());
+    EXPECT_EQ(h.Host.Registered, 1);
+    EXPECT_TRUE(h.Host.Boxes.empty());
 }
 
 TEST(StartUp, DataFileRunsInPlayerModeAtTheStoredScale)
 {
     TEngineHarness h;
-    h.WriteBytes("tideglass.ini", "[MODE]\r\nScale=150\r\n");
     h.WriteScript("data.tgs", "*SCENE start\nようこそ\n*SCENEEND\n");
-    TTideglassForm& form = h.Start();
+    TEngineSettings settings;
+    settings.Scale = 1.5f;
+    TEngine& engine = h.Start("", settings);
     h.Tick();
-    EXPECT_TRUE(form.FPlayerMode);
-    EXPECT_FALSE(form.F1->isVisible());
-    EXPECT_FALSE(form.Help1->isVisible());
+    EXPECT_TRUE(engine.PlayerMode());
+    for (TMenuItem item : {TMenuItem::F1, TMenuItem::Help1, TMenuItem::Edit1, TMenuItem::TIDEGLASSC1})
+        EXPECT_FALSE(h.Host.MenuVisible(item));
+    EXPECT_TRUE(h.Host.AssociationHidden);
     // round(230 x 1.5) = 345, round(176 x 1.5) = 264.
-    EXPECT_EQ(form.ClientWidth(), 345);
-    EXPECT_EQ(form.ClientHeight(), 264);
-    EXPECT_EQ(form.FScreenWidth, 345);
-    EXPECT_EQ(form.FScreenHeight, 264);
-    EXPECT_FALSE(form.N3->isChecked());
-    EXPECT_FALSE(form.D1->isChecked());
-    EXPECT_FALSE(assoc::IsRegistered());
+    EXPECT_EQ(h.Host.Width, 345);
+    EXPECT_EQ(h.Host.Height, 264);
+    EXPECT_EQ(engine.ScreenWidth(), 345);
+    EXPECT_EQ(engine.ScreenHeight(), 264);
+    EXPECT_FALSE(h.Host.MenuChecked(TMenuItem::N3));
+    EXPECT_FALSE(h.Host.MenuChecked(TMenuItem::D1));
+    EXPECT_EQ(h.Host.Registered, 0);
     h.Settle();
     EXPECT_EQ(h.Log(), std::vector<std::string>{"ようこそ"});
 }
@@ -56,7 +52,7 @@ TEST(StartUp, DataFileNameIsFoundWhateverItsCase)
     h.WriteScript("DATA.TGS", "*SCENE start\nok\n*SCENEEND\n");
     h.Start();
     h.Tick();
-    EXPECT_TRUE(h.Form().FPlayerMode);
+    EXPECT_TRUE(h.Engine().PlayerMode());
     h.Settle();
     EXPECT_EQ(h.LastLog(), "ok");
 }
@@ -65,13 +61,13 @@ TEST(StartUp, CommandLineFileOpensWithoutPlayerMode)
 {
     TEngineHarness h;
     h.WriteScript("game.tgs", "*SCENE start\nhello\n*SCENEEND\n");
-    TTideglassForm& form = h.Open("game.tgs");
+    TEngine& engine = h.Open("game.tgs");
     EXPECT_EQ(h.State(), esRun);
     h.Settle();
     EXPECT_EQ(h.State(), esCommandWait);
-    EXPECT_FALSE(form.FPlayerMode);
-    EXPECT_TRUE(form.F1->isVisible());
-    EXPECT_TRUE(form.InputEnabled());
+    EXPECT_FALSE(engine.PlayerMode());
+    EXPECT_TRUE(h.Host.MenuVisible(TMenuItem::F1));
+    EXPECT_TRUE(engine.InputEnabled());
 }
 
 TEST(StartUp, MissingCommandLineFileIsReportedAndLeavesTheEngineIdle)
@@ -80,10 +76,10 @@ TEST(StartUp, MissingCommandLineFileIsReportedAndLeavesTheEngineIdle)
     h.Start(h.Dir() + "missing.tgs");
     h.Tick();
     EXPECT_EQ(h.State(), esIdle);
-    ASSERT_EQ(h.Boxes.Shown.size(), 1u);
-    EXPECT_NE(h.Boxes.Shown[0].Text.find("missing.tgs\"が開けません"), std::string::npos);
-    EXPECT_TRUE(h.Boxes.HaltedWhileShown[0]);
-    EXPECT_FALSE(h.Form().FHalted);
+    ASSERT_EQ(h.Host.Boxes.size(), 1u);
+    EXPECT_NE(h.Host.Boxes[0].Text.find("missing.tgs\"が開けません"), std::string::npos);
+    EXPECT_TRUE(h.Host.Boxes[0].Halted);
+    EXPECT_FALSE(h.Engine().Halted());
 }
 
 TEST(WaitCommand, TakesExactlyItsStepsOfATenthOfASecond)
@@ -91,7 +87,7 @@ TEST(WaitCommand, TakesExactlyItsStepsOfATenthOfASecond)
     TEngineHarness h;
     h.Run("*SCENE s\n*WAIT 3\nafter\n*SCENEEND\n");
     EXPECT_EQ(h.State(), esWait);
-    EXPECT_FALSE(h.Form().InputEnabled());
+    EXPECT_FALSE(h.Engine().InputEnabled());
     h.Advance(299);
     EXPECT_EQ(h.State(), esWait);
     EXPECT_TRUE(h.Log().empty());
@@ -114,35 +110,41 @@ TEST(WaitCommand, NoStepsOrFewerLastOneStep)
     }
 }
 
-TEST(KeyWait, WaitsForSpaceThenGoesOn)
+TEST(KeyWait, WaitsForSpaceOrEnterThenGoesOn)
 {
     for (const char* command : {"*KEYWAIT", "**"}) {
-        TEngineHarness h;
-        TTideglassForm& form = h.Run(std::string("*SCENE s\nbefore\n") + command + "\nafter\n*SCENEEND\n");
-        EXPECT_EQ(h.State(), esKeyWait) << command;
-        EXPECT_EQ(form.FInput->Edit()->text().toStdString(), "HIT SPACE KEY!");
-        h.Tick();
-        EXPECT_FALSE(form.InputEnabled());
-        QTest::keyClick(form.MsgForm.get(), Qt::Key_A);
-        EXPECT_EQ(h.State(), esKeyWait);
-        QTest::keyClick(form.MsgForm.get(), Qt::Key_Space);
-        EXPECT_EQ(h.State(), esRun);
-        h.Settle();
-        EXPECT_EQ(h.Log(), (std::vector<std::string>{"before", "after"})) << command;
-        EXPECT_TRUE(form.FInput->Edit()->text().isEmpty());
+        for (uint16_t endKey : {VK_SPACE, VK_RETURN}) {
+            TEngineHarness h;
+            TEngine& engine = h.Run(std::string("*SCENE s\nbefore\n") + command + "\nafter\n*SCENEEND\n");
+            EXPECT_EQ(h.State(), esKeyWait) << command;
+            EXPECT_EQ(h.Host.InputText, "HIT SPACE KEY!");
+            EXPECT_TRUE(engine.Grp()->WaitOn());
+            h.Tick();
+            EXPECT_FALSE(engine.InputEnabled());
+            uint16_t key = 'A';
+            engine.FormKeyDown(key, {});
+            EXPECT_EQ(h.State(), esKeyWait);
+            key = endKey;
+            engine.FormKeyDown(key, {});
+            EXPECT_EQ(h.State(), esRun);
+            EXPECT_FALSE(engine.Grp()->WaitOn());
+            h.Settle();
+            EXPECT_EQ(h.Log(), (std::vector<std::string>{"before", "after"})) << command;
+            EXPECT_TRUE(h.Host.InputText.empty());
+        }
     }
 }
 
 TEST(GameEnd, DisablesTheCommandLineForGood)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*GAMEEND\nstill runs\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE s\n*GAMEEND\nstill runs\n*SCENEEND\n");
     EXPECT_EQ(h.State(), esGameEnd);
     EXPECT_EQ(h.LastLog(), "still runs");
     // The run ends as any run does; the next tick takes the command line away.
     h.Tick();
-    EXPECT_FALSE(form.InputEnabled());
-    EXPECT_FALSE(form.IsGameRunning());
+    EXPECT_FALSE(engine.InputEnabled());
+    EXPECT_FALSE(engine.IsGameRunning());
 }
 
 namespace {
@@ -173,8 +175,8 @@ TEST(Background, RunsOncePerIntervalWhileTheMainScriptWaits)
     EXPECT_EQ(h.Flag(1), 2);
     EXPECT_EQ(h.State(), esCommandWait);
     // The main context is current again between runs.
-    EXPECT_FALSE(h.Form().FBackground);
-    EXPECT_EQ(h.Form().FLine, h.Form().FMainLine);
+    EXPECT_FALSE(h.Engine().Background());
+    EXPECT_EQ(h.Engine().Line(), h.Engine().MainContext().Line);
 }
 
 TEST(Background, WaitResumesAfterItsStepsAndOneMoreInterval)
@@ -184,7 +186,7 @@ TEST(Background, WaitResumesAfterItsStepsAndOneMoreInterval)
           "*SCENE b\n*LABEL bg\n*F(1)=F(1)+1\n*WAIT 3\n*F(2)=F(2)+1\n*SCENEEND\n");
     h.Advance(1000);
     EXPECT_EQ(h.Flag(1), 1);
-    EXPECT_EQ(h.Form().FBgWaitCount, 3);
+    EXPECT_EQ(h.Engine().BgWaitCount(), 3);
     // Three steps of 100 ms, then one full interval of 1000 ms.
     h.Advance(1299);
     EXPECT_EQ(h.Flag(2), 0);
@@ -198,20 +200,26 @@ TEST(Background, WaitResumesAfterItsStepsAndOneMoreInterval)
 
 TEST(Background, DueMarkIsDroppedOutsideTheWaitingStates)
 {
-    for (uint8_t state : {esRun, esGameEnd, esOpenThenIdle, esOpenThenBack, esStartUp, esOpenDialog}) {
+    for (TEngineState state : {esRun, esGameEnd, esOpenThenIdle, esOpenThenBack, esStartUp, esOpenDialog}) {
         TEngineHarness h;
-        TTideglassForm& form = h.Run(CountingBackground);
+        TEngine& engine = h.Run(CountingBackground);
         h.Advance(999);
-        form.FState = state;
-        form.FOpenFileName = h.Dir() + "missing.tgs";
-        form.FSubWinHolder = state == esRun ? 2 : 0;  // keeps the main script from running
+        {
+            TEngineProbe probe(engine);
+            probe.State() = state;
+            probe.OpenFileName() = h.Dir() + "missing.tgs";
+            probe.SubWinHolder() = state == esRun ? 2 : 0;  // keeps the main script from running
+        }
         h.Advance(1);
         EXPECT_EQ(h.Flag(1), 0) << int(state);
         // The mark lived for that one tick only.
-        form.FState = esCommandWait;
-        form.FSubWinHolder = 0;
-        form.FHalted = false;
-        h.Tick();
+        {
+            TEngineProbe probe(engine);
+            probe.State() = esCommandWait;
+            probe.SubWinHolder() = 0;
+            probe.Halted() = false;
+        }
+        EXPECT_EQ(h.Tick(), 0) << "nothing is due";
         EXPECT_EQ(h.Flag(1), 0) << int(state);
         h.Advance(1000);
         EXPECT_EQ(h.Flag(1), 1) << int(state);
@@ -234,60 +242,60 @@ TEST(Background, RunsDuringAWaitAndAKeyWait)
 TEST(Background, ReturnLeavesTheRunStateAndRunsTheMainScriptFromTheLabel)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*BGEXEC bg 1000\n*SCENEEND\n"
+    TEngine& engine = h.Run("*SCENE s\n*BGEXEC bg 1000\n*SCENEEND\n"
                                  "*SCENE b\n*LABEL bg\n*BGRETURN back\n*SCENEEND\n"
                                  "*SCENE other\n*LABEL back\nreturned\n*SCENEEND\n");
     h.Advance(1000);
     EXPECT_EQ(h.State(), esRun);
-    EXPECT_FALSE(form.FBgRunning);
+    EXPECT_FALSE(engine.BgRunning());
     EXPECT_TRUE(h.Log().empty());
     h.Tick();
     EXPECT_EQ(h.Log(), std::vector<std::string>{"returned"});
     EXPECT_EQ(h.State(), esCommandWait);
     // The main script's scene is that of the label.
-    EXPECT_EQ(form.FMainScene, form.FLabels->Find("other")->Line);
+    EXPECT_EQ(engine.MainContext().Scene, engine.Labels().Find("other")->Line);
 }
 
 TEST(Background, ReturnClearsTheMainStackWhenAsked)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*BGEXEC bg 1000\n*SCENEEND\n"
+    TEngine& engine = h.Run("*SCENE s\n*BGEXEC bg 1000\n*SCENEEND\n"
                                  "*SCENE b\n*LABEL bg\n*BGRETURN back 1\n*SCENEEND\n"
                                  "*SCENE other\n*LABEL back\nreturned\n*SCENEEND\n");
-    form.FMainStack->Push(0, 1);
+    TEngineProbe(engine).Main().Stack.Push(0, 1);
     h.Advance(1000);
-    EXPECT_TRUE(form.FMainStack->Empty());
+    EXPECT_TRUE(engine.MainContext().Stack.Empty());
 }
 
 TEST(Halted, NothingAdvancesButTheBackgroundInterval)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*BGEXEC bg 1000\n*WAIT 5\nafter\n*SCENEEND\n"
+    TEngine& engine = h.Run("*SCENE s\n*BGEXEC bg 1000\n*WAIT 5\nafter\n*SCENEEND\n"
                                  "*SCENE b\n*LABEL bg\n*F(1)=F(1)+1\n*SCENEEND\n");
-    form.FHalted = true;
-    const uint32_t lastBgTick = form.FBgTickLast;
+    TEngineProbe(engine).Halted() = true;
+    const uint32_t lastBgTick = engine.BgTickLast();
     h.Advance(3000);
     EXPECT_EQ(h.State(), esWait);
-    EXPECT_EQ(form.FWaitCount, 5);
+    EXPECT_EQ(engine.WaitCount(), 5);
     EXPECT_EQ(h.Flag(1), 0);
-    EXPECT_NE(form.FBgTickLast, lastBgTick);
-    EXPECT_FALSE(form.FBgDue);
+    EXPECT_NE(engine.BgTickLast(), lastBgTick);
+    EXPECT_FALSE(engine.BgDue());
 }
 
 TEST(Halted, AnErrorHaltsUntilTheNextOpen)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*F(1)=1/0\nnot shown\n*SCENEEND\n");
-    EXPECT_TRUE(form.FHalted);
+    TEngine& engine = h.Run("*SCENE s\n*F(1)=1/0\nnot shown\n*SCENEEND\n");
+    EXPECT_TRUE(engine.Halted());
     ASSERT_EQ(h.Errors().size(), 1u);
     EXPECT_EQ(h.Errors()[0], "Error! ( main.tgs : line 2 ) 0で割ることは出来ません");
-    EXPECT_EQ(form.FLine, 1);
+    EXPECT_EQ(engine.Line(), 1);
     h.Advance(1000);
     EXPECT_EQ(h.Log().size(), 1u);
     // The open confirms (a game counts as running) and starts afresh.
     h.WriteScript("next.tgs", "*SCENE s\nnext game\n*SCENEEND\n");
-    EXPECT_TRUE(form.OpenScenario(h.Dir() + "next.tgs"));
-    EXPECT_FALSE(form.FHalted);
+    EXPECT_TRUE(engine.OpenScenario(h.Dir() + "next.tgs"));
+    EXPECT_FALSE(engine.Halted());
     h.Settle();
     EXPECT_EQ(h.Log(), std::vector<std::string>{"next game"});
 }
@@ -295,15 +303,15 @@ TEST(Halted, AnErrorHaltsUntilTheNextOpen)
 TEST(CopyData, OpensTheFileAndReturnsToTheStateBefore)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\nfirst\n*SCENEEND\n");
-    form.FState = esGameEnd;
+    TEngine& engine = h.Run("*SCENE s\nfirst\n*SCENEEND\n");
+    TEngineProbe(engine).State() = esGameEnd;
     h.WriteScript("other.tgs", "*SCENE s\nsecond\n*SCENEEND\n");
-    form.WMCopyData(h.Dir() + "other.tgs");
+    engine.WMCopyData(h.Dir() + "other.tgs");
     EXPECT_EQ(h.State(), esOpenThenBack);
-    EXPECT_EQ(form.FPrevState, esGameEnd);
+    EXPECT_EQ(engine.PrevState(), esGameEnd);
     // A second request before the open keeps the state to go back to.
-    form.WMCopyData(h.Dir() + "other.tgs");
-    EXPECT_EQ(form.FPrevState, esGameEnd);
+    engine.WMCopyData(h.Dir() + "other.tgs");
+    EXPECT_EQ(engine.PrevState(), esGameEnd);
     h.Tick();
     // The open set the run state, so the state stays 2 and the script runs.
     EXPECT_EQ(h.State(), esRun);
@@ -314,82 +322,110 @@ TEST(CopyData, OpensTheFileAndReturnsToTheStateBefore)
 TEST(CopyData, FailedOpenGoesBackToThePreviousState)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\nfirst\n*SCENEEND\n");
-    h.Boxes.Answer = IDNO;
-    form.WMCopyData(h.Dir() + "missing.tgs");
+    TEngine& engine = h.Run("*SCENE s\nfirst\n*SCENEEND\n");
+    h.Host.BoxAnswer = IDNO;
+    engine.WMCopyData(h.Dir() + "missing.tgs");
     h.Tick();
     EXPECT_EQ(h.State(), esCommandWait);
-    ASSERT_EQ(h.Boxes.Shown.size(), 1u);
-    EXPECT_NE(h.Boxes.Shown[0].Text.find("を実行しますか？"), std::string::npos);
+    ASSERT_EQ(h.Host.Boxes.size(), 1u);
+    EXPECT_NE(h.Host.Boxes[0].Text.find("を実行しますか？"), std::string::npos);
 }
 
 TEST(CopyData, IsRefusedWhileADialogIsUp)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\nfirst\n*SCENEEND\n");
-    for (uint8_t state : {esYesNo, esOpenDialog, esClose}) {
-        form.FState = state;
-        form.WMCopyData("x.tgs");
-        EXPECT_EQ(h.State(), state);
+    TEngine& engine = h.Run("*SCENE s\nfirst\n*SCENEEND\n");
+    for (TEngineState state : {esYesNo, esOpenDialog, esClose}) {
+        TEngineProbe(engine).State() = state;
+        engine.WMCopyData("x.tgs");
+        EXPECT_EQ(engine.State(), state);
     }
-    form.FState = esCommandWait;
-    form.AboutDlg->show();
-    form.WMCopyData("x.tgs");
+    TEngineProbe(engine).State() = esCommandWait;
+    h.Host.DialogUp = true;  // the input dialog or the about box
+    engine.WMCopyData("x.tgs");
     EXPECT_EQ(h.State(), esCommandWait);
-    form.AboutDlg->hide();
-    form.WMCopyData(std::string(300, 'a'));
-    EXPECT_EQ(form.FOpenFileName.size(), 255u);
+    h.Host.DialogUp = false;
+    engine.WMCopyData(std::string(300, 'a'));
+    EXPECT_EQ(engine.OpenFileName().size(), 255u);
 }
 
 TEST(GameRunning, FollowsTheStateOrTheStateToGoBackTo)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Start();
-    const std::vector<std::pair<uint8_t, bool>> cases = {
+    TEngine& engine = h.Start();
+    const std::vector<std::pair<TEngineState, bool>> cases = {
         {esIdle, false},  {esCommandWait, true}, {esRun, true},          {esWait, true},
         {esGameEnd, false}, {esKeyWait, true},   {esClose, false},       {esOpenThenIdle, false},
         {esStartUp, false}, {esYesNo, true},     {esOpenDialog, true},   {esBgReturned, true},
     };
     for (const auto& [state, running] : cases) {
-        form.FState = state;
-        EXPECT_EQ(form.IsGameRunning(), running) << int(state);
-        form.FState = esOpenThenBack;
-        form.FPrevState = state;
-        EXPECT_EQ(form.IsGameRunning(), running) << "8 after " << int(state);
+        TEngineProbe(engine).State() = state;
+        EXPECT_EQ(engine.IsGameRunning(), running) << int(state);
+        {
+            TEngineProbe probe(engine);
+            probe.State() = esOpenThenBack;
+            probe.PrevState() = state;
+        }
+        EXPECT_EQ(engine.IsGameRunning(), running) << "8 after " << int(state);
     }
-}
-
-TEST(Settings, AreWrittenAtExitAndReadAtTheNextStart)
-{
-    TEngineHarness h;
-    TTideglassForm& form = h.Start();
-    form.FBaseWidth = 320;
-    form.FBaseHeight = 240;
-    form.FScale = 2.0f;
-    h.Close();
-    TTideglassForm& again = h.Start();
-    EXPECT_EQ(again.FBaseWidth, 320);
-    EXPECT_EQ(again.FBaseHeight, 240);
-    EXPECT_EQ(again.FScale, 2.0f);
-    EXPECT_FALSE(again.FIniFullScreen);
 }
 
 TEST(MusicFade, OfNoStepsEndsAtOnceAndGoesOnWhileHalted)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*SCENEEND\n");
-    form.FFadeActive = true;
-    form.FFadeSteps = 0;
+    TEngine& engine = h.Run("*SCENE s\n*SCENEEND\n");
+    TEngineProbe(engine).StartFade(0);
     h.Advance(100);
-    EXPECT_FALSE(form.FFadeActive);
+    EXPECT_FALSE(engine.FadeActive());
 
-    form.FHalted = true;
-    form.FFadeActive = true;
-    form.FFadeSteps = 3;
-    form.FFadeStep = 0;
-    form.FFadeTickLast = h.Clock.NowMs();
+    {
+        TEngineProbe probe(engine);
+        probe.Halted() = true;
+        probe.StartFade(3);
+    }
     h.Advance(299);
-    EXPECT_EQ(form.FFadeStep, 2);
+    EXPECT_EQ(engine.FadeStep(), 2);
     h.Advance(1);
-    EXPECT_FALSE(form.FFadeActive);
+    EXPECT_FALSE(engine.FadeActive());
+}
+
+TEST(Idle, ThePassAskedForIsTheNextDueStep)
+{
+    // What each script leaves the engine waiting for, and in how many ms
+    // the next pass is due (-1: none until the player acts).
+    const struct {
+        const char* Script;
+        int Delay;
+    } cases[] = {
+        {"*SCENE s\nready\n*SCENEEND\n", -1},
+        {"*SCENE s\n*GAMEEND\n*SCENEEND\n", 0},  // the pass that takes the command line away
+        {"*SCENE s\n*WAIT 3\n*SCENEEND\n", 100},
+        {"*SCENE s\n*BGEXEC bg 700\n*SCENEEND\n*LABEL bg\n*SCENEEND\n", 700},
+        {"*SCENE s\n*BGEXEC bg 700\n*WAIT 2\n*SCENEEND\n*LABEL bg\n*SCENEEND\n", 100},
+        {"*SCENE s\n*F(1)=1/0\n*SCENEEND\n", -1},  // halted
+        {"*SCENE s\n*BGEXEC bg 700\n*F(1)=1/0\n*SCENEEND\n*LABEL bg\n*SCENEEND\n", 700},
+        {"*SCENE s\n**\n*SCENEEND\n", 0},  // the first frame of the wait mark
+    };
+    for (const auto& c : cases) {
+        TEngineHarness h;
+        h.Run(c.Script);
+        EXPECT_EQ(h.Host.TickDelay, c.Delay) << c.Script;
+    }
+}
+
+TEST(Idle, AWaitingGameSleepsBetweenItsSteps)
+{
+    TEngineHarness h;
+    h.Run("*SCENE s\n*BGEXEC bg 1000\n**\n*SCENEEND\n*LABEL bg\n*F(1)=F(1)+1\n*SCENEEND\n");
+    int passes = 0;
+    for (int ms = 0; ms < 3000; ++ms) {
+        h.Clock.Advance(1);
+        passes += h.Tick();
+    }
+    EXPECT_EQ(h.Flag(1), 3);
+    // The background interval three times and the wait mark's frames (one
+    // each 500 ms, and the first at once), little more: not a pass a
+    // millisecond.
+    EXPECT_LE(passes, 12);
+    EXPECT_GE(passes, 9);
 }

@@ -5,14 +5,17 @@
 
 #include "base/sjis.h"
 #include "engine/script/command_table.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/script/engine.h"
+#include "support/engine_probe.h"
 #include "support/engine_harness.h"
 
 TEST(CommandTable, EveryNameFindsItsSlotInAnyCase)
 {
     int named = 0;
     for (int slot = 0; slot < CommandSlotCount; ++slot) {
-        const std::string name(CommandNames[static_cast<size_t>(slot)]);
+        const TCommandRow& row = CommandRow(slot);
+        EXPECT_EQ(row.Slot, slot);
+        const std::string name(row.Name);
         if (name.empty())
             continue;
         ++named;
@@ -30,64 +33,72 @@ TEST(CommandTable, SpecialSlots)
         {"*f(1)=2", cmAssign},     {"*i(sword)=1", cmAssign}, {"*S(2)='a'", cmAssign},
         {"*F (1)=2", cmNone},      {"*FLAG", cmNone},         {"*GOTOx", cmNone},
         {"*goto start", cmGoto},   {"*", cmNone},             {"", cmNone},
-        {"*KEYWAIT", cmKeyWait},   {"**", cmKeyWaitShort},    {"*!if F(1) a", cmScanIf},
+        {"*KEYWAIT", cmKeyWait},   {"**", cmKeyWaitShort},    {"*!IF F(1) a", cmScanIf},
     };
     for (const auto& [line, slot] : cases)
         EXPECT_EQ(LookupCommand(line), slot) << line;
 }
 
-TEST(CommandTable, GroupsCoverEveryActingSlotOnce)
+TEST(CommandTable, GroupsSayWhenEachHandlerRuns)
 {
-    for (int slot = 0; slot < CommandSlotCount; ++slot)
-        EXPECT_FALSE(IsFirstGroupCommand(slot) && IsSecondGroupCommand(slot)) << slot;
-    for (int slot : {cmSetInput, cmGameEnd, cmInputSize, cmIfMode, cmWarnDisp, cmFullScreen, cmTag, cmSubWinTop,
-                     cmFuncDisp, cmFHeightRate})
-        EXPECT_TRUE(IsSecondGroupCommand(slot)) << slot;
-    for (int slot : {cmGoto, cmIf, cmAssign, cmGosub, cmInput, cmYesNo, cmBgExec, cmBgReturn, cmLoad, cmDatOpen})
-        EXPECT_TRUE(IsFirstGroupCommand(slot)) << slot;
-    for (int slot : {cmNone, cmWait, cmKeyWait, cmKeyWaitShort, cmScene, cmLabel, cmItem, cmItemEnd, cmScanIf})
-        EXPECT_FALSE(IsFirstGroupCommand(slot) || IsSecondGroupCommand(slot)) << slot;
+    using enum TCommandGroup;
+    const std::vector<std::pair<TCommandGroup, std::vector<int>>> cases = {
+        {cgSecond, {cmNone, cmSetInput, cmGameEnd, cmInputSize, cmIfMode, cmWarnDisp, cmFullScreen, cmTag,
+                    cmSubWinTop, cmFuncDisp, cmFHeightRate}},
+        {cgFirst, {cmGoto, cmIf, cmAssign, cmGosub, cmInput, cmYesNo, cmBgExec, cmBgReturn, cmLoad, cmDatOpen}},
+        {cgStop, {cmWait, cmKeyWait, cmKeyWaitShort}},
+        {cgEndBlock, {cmSceneEnd, cmEnd, cmPattern}},
+        {cgPassive, {cmScene, cmLabel, cmItem, cmItemEnd, cmScanIf}},
+    };
+    for (const auto& [group, slots] : cases)
+        for (int slot : slots)
+            EXPECT_EQ(CommandRow(slot).Group, group) << slot;
+    for (int slot = 0; slot < CommandSlotCount; ++slot) {
+        const TCommandRow& row = CommandRow(slot);
+        const bool acts = row.Group != cgEndBlock && row.Group != cgPassive;
+        EXPECT_EQ(row.Handler != nullptr, acts) << slot;
+    }
 }
 
 TEST(Interpreter, SkipsBlankAndCommentLinesAndTrimsCommands)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n   \n\t#x\n   *F(1)=4\n  text  \n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE s\n   \n\t#x\n   *F(1)=4\n  text  \n*SCENEEND\n");
     EXPECT_EQ(h.Flag(1), 4);
     EXPECT_EQ(h.Log(), std::vector<std::string>{"text"});
-    EXPECT_TRUE(form.InputEnabled());
+    EXPECT_TRUE(engine.InputEnabled());
 }
 
 TEST(Interpreter, EndsOfBlockStopTheRunWithAnEmptyStack)
 {
     for (const char* end : {"*SCENEEND", "*END", ">look", "*end"}) {
         TEngineHarness h;
-        TTideglassForm& form = h.Run(std::string("*SCENE s\nbefore\n") + end + "\nafter\n");
+        TEngine& engine = h.Run(std::string("*SCENE s\nbefore\n") + end + "\nafter\n");
         EXPECT_EQ(h.Log(), std::vector<std::string>{"before"}) << end;
         EXPECT_EQ(h.State(), esCommandWait) << end;
-        EXPECT_EQ(form.FLine, 2) << end;
-        EXPECT_TRUE(form.InputEnabled()) << end;
+        EXPECT_EQ(engine.Line(), 2) << end;
+        EXPECT_TRUE(engine.InputEnabled()) << end;
     }
 }
 
 TEST(Interpreter, EndOfScriptEndsTheRun)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\nlast");
+    TEngine& engine = h.Run("*SCENE s\nlast");
     EXPECT_EQ(h.Log(), std::vector<std::string>{"last"});
     EXPECT_EQ(h.State(), esCommandWait);
-    EXPECT_EQ(form.FLine, 2);
-    EXPECT_TRUE(form.InputEnabled());
+    EXPECT_EQ(engine.Line(), 2);
+    EXPECT_TRUE(engine.InputEnabled());
 }
 
 TEST(Interpreter, UnknownCommandIsAnErrorAtItsLine)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\nok\n*BOGUS 1\nnot reached\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE s\nok\n*BOGUS 1\nnot reached\n*SCENEEND\n");
     EXPECT_EQ(h.Errors(), std::vector<std::string>{"Error! ( main.tgs : line 3 ) 未定義の命令です - *BOGUS 1"});
-    EXPECT_TRUE(form.FHalted);
-    EXPECT_EQ(form.FLine, 2);
-    EXPECT_FALSE(form.InputEnabled());
+    EXPECT_TRUE(engine.Halted());
+    EXPECT_EQ(engine.Line(), 2);
+    EXPECT_FALSE(engine.InputEnabled());
 }
 
 TEST(Interpreter, CommandsOfLaterFamiliesSayTheyAreNotAvailable)
@@ -117,11 +128,11 @@ TEST(Interpreter, ConversionErrorHasItsOwnText)
 TEST(Interpreter, WarningsFollowTheWarningLevel)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*F(hp)=3\n*F(hp)=4\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE s\n*F(hp)=3\n*F(hp)=4\n*SCENEEND\n");
     EXPECT_EQ(h.Log(), std::vector<std::string>{"Warning ! :変数F(hp)が初めて使われました。"});
     EXPECT_EQ(h.Flag(8192), 4);
-    form.FWarningLevel = 0;
-    form.ShowWarning(Sj("x"));
+    TEngineProbe(engine).WarningLevel() = 0;
+    engine.ShowWarning(Sj("x"));
     EXPECT_EQ(h.Log().size(), 1u);
 }
 
@@ -155,44 +166,50 @@ TEST(Interpreter, PendingAnswerStopsAfterFirstGroupCommandsOnly)
     };
     for (const TCase& c : cases) {
         TEngineHarness h;
-        TTideglassForm& form = h.Run(std::string("*SCENE s\n*SCENEEND\n*SCENE t\n") + c.line +
+        TEngine& engine = h.Run(std::string("*SCENE s\n*SCENEEND\n*SCENE t\n") + c.line +
                                      "\nnext\n*SCENEEND\n*LABEL there\n*F(1)=1\n*SCENEEND\n");
-        form.FPendingInputLine = 3;
-        form.FLine = form.FMainLine = 3;
-        form.FState = esRun;
+        {
+            TEngineProbe probe(engine);
+            probe.PendingInputLine() = 3;
+            probe.Main().Line = 3;
+            probe.State() = esRun;
+        }
         h.Tick();
-        EXPECT_EQ(h.Flag(1) == 1 || h.State() == esGameEnd || form.FLine != 3, c.handlerRan) << c.line;
+        EXPECT_EQ(h.Flag(1) == 1 || h.State() == esGameEnd || engine.Line() != 3, c.handlerRan) << c.line;
         EXPECT_TRUE(h.Errors().empty()) << c.line;
         EXPECT_TRUE(h.Log().empty()) << c.line;
         EXPECT_EQ(h.State(), esCommandWait) << c.line;
-        EXPECT_TRUE(form.InputEnabled()) << c.line;
+        EXPECT_TRUE(engine.InputEnabled()) << c.line;
     }
 }
 
 TEST(Interpreter, PendingAnswerInsideASubroutineKeepsItsReturnPoint)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*GOSUB sub\nback\n*SCENEEND\n*SCENE t\n*LABEL sub\n*F(1)=1\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE s\n*GOSUB sub\nback\n*SCENEEND\n*SCENE t\n*LABEL sub\n*F(1)=1\n*SCENEEND\n");
     EXPECT_EQ(h.Log(), std::vector<std::string>{"back"});
     // Once more, with an answer awaited from the subroutine's first line.
-    form.FPendingInputLine = 6;
-    form.FMainStack->Push(1, 2);
-    form.FLine = form.FMainLine = 6;
-    form.FState = esRun;
+    {
+        TEngineProbe probe(engine);
+        probe.PendingInputLine() = 6;
+        probe.Main().Stack.Push(1, 2);
+        probe.Main().Line = 6;
+        probe.State() = esRun;
+    }
     h.Tick();
-    EXPECT_EQ(form.FMainStack->Count(), 1);
-    EXPECT_EQ(form.FMainLine, 6);
+    EXPECT_EQ(engine.MainContext().Stack.Count(), 1);
+    EXPECT_EQ(engine.MainContext().Line, 6);
     EXPECT_EQ(h.Log().size(), 1u);
 }
 
 TEST(Interpreter, LongLoopsGiveTheEventLoopATurn)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\n*LABEL top\n*F(1)=F(1)+1\n*IF F(1)<60000 top\ndone\n*SCENEEND\n", 1);
+    TEngine& engine = h.Run("*SCENE s\n*LABEL top\n*F(1)=F(1)+1\n*IF F(1)<60000 top\ndone\n*SCENEEND\n", 1);
     EXPECT_EQ(h.State(), esRun);
     EXPECT_GT(h.Flag(1), 0);
     EXPECT_LT(h.Flag(1), 60000);
-    EXPECT_FALSE(form.InputEnabled());
+    EXPECT_FALSE(engine.InputEnabled());
     h.Settle(20);
     EXPECT_EQ(h.Flag(1), 60000);
     EXPECT_EQ(h.Log(), std::vector<std::string>{"done"});

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "base/sjis.h"
-#include "engine/screen/tg_input.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/script/engine.h"
 #include "engine/script/variables.h"
 #include "support/engine_harness.h"
+#include "support/engine_probe.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ using Lines = std::vector<std::string>;
 Lines Type(TEngineHarness& h, const std::string& utf8)
 {
     const size_t before = h.Log().size();
-    h.Form().SubmitCommand(Sj(utf8));
+    h.Engine().SubmitCommand(Sj(utf8));
     h.Settle();
     const Lines log = h.Log();
     return Lines(log.begin() + static_cast<std::ptrdiff_t>(std::min(before, log.size())), log.end());
@@ -105,13 +105,13 @@ TEST(TypedCommand, OfEqualPatternsTheLaterWinsSoTheSceneBeatsGlobal)
 TEST(TypedCommand, UnmatchedTextIsEchoedAndOtherwiseIgnored)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE room\nready\n>look\nlook\n*END\n*SCENEEND\n");
-    const int line = form.FMainLine;
+    TEngine& engine = h.Run("*SCENE room\nready\n>look\nlook\n*END\n*SCENEEND\n");
+    const int line = engine.MainContext().Line;
     for (const char* typed : {"dance", "", "NOMATCH"}) {
         EXPECT_EQ(Type(h, typed), Lines{"> " + std::string(typed)}) << typed;
         EXPECT_EQ(h.State(), esCommandWait);
-        EXPECT_EQ(form.FMainLine, line);
-        EXPECT_EQ(form.FLastInput, typed);
+        EXPECT_EQ(engine.MainContext().Line, line);
+        EXPECT_EQ(engine.LastInput(), typed);
     }
 }
 
@@ -162,8 +162,8 @@ TEST(TypedCommand, StrictMatchingSpendsTheCharactersAWordMatched)
     };
     for (bool strict : {false, true}) {
         TEngineHarness h;
-        TTideglassForm& form = h.Run(script);
-        form.FStrictMatch = strict;
+        TEngine& engine = h.Run(script);
+        TEngineProbe(engine).StrictMatch() = strict;
         for (const Case& c : cases)
             EXPECT_EQ(Answer(h, c.Typed), strict ? c.Strict : c.Loose) << c.Typed << (strict ? " strict" : "");
     }
@@ -197,18 +197,18 @@ TEST(TypedCommand, AlternativesAreEvaluatedWhenTheTextIsTyped)
 TEST(TypedCommand, ErrorInAnAlternativeIsReportedAndHalts)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE room\nready\n>a{1+2\nnever\n*END\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE room\nready\n>a{1+2\nnever\n*END\n*SCENEEND\n");
     const Lines lines = Type(h, "a3");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "Error! ( main.tgs : line 3 ) }が閉じていません");
-    EXPECT_TRUE(form.FHalted);
+    EXPECT_TRUE(engine.Halted());
     EXPECT_EQ(h.State(), esCommandWait);
 }
 
 TEST(TypedCommand, ThePatternListFollowsTheMainScriptsScene)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE hall\n"
+    TEngine& engine = h.Run("*SCENE hall\n"
                                  "hall\n"
                                  ">east\n"
                                  "*GOTO kitchen\n"
@@ -229,7 +229,7 @@ TEST(TypedCommand, ThePatternListFollowsTheMainScriptsScene)
                                  "tower east\n"
                                  "*SCENEEND\n");
     EXPECT_EQ(Type(h, "call"), (Lines{"> call", "ring", "back in the hall"}));
-    EXPECT_EQ(form.FCmdList->Count(), 2) << "a subroutine's scene does not change the patterns";
+    EXPECT_EQ(engine.CmdList().Count(), 2) << "a subroutine's scene does not change the patterns";
     EXPECT_EQ(Answer(h, "east"), "kitchen");
     EXPECT_EQ(Type(h, "call"), Lines{"> call"});
     EXPECT_EQ(Answer(h, "west"), "hall");
@@ -238,7 +238,7 @@ TEST(TypedCommand, ThePatternListFollowsTheMainScriptsScene)
 TEST(TypedCommand, TypedAfterABackgroundRunGoesOnInTheMainScene)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE hall\n"
+    TEngine& engine = h.Run("*SCENE hall\n"
                                  "*BGEXEC tick 500\n"
                                  "hall\n"
                                  ">look\n"
@@ -251,11 +251,11 @@ TEST(TypedCommand, TypedAfterABackgroundRunGoesOnInTheMainScene)
                                  ">look\n"
                                  "clock look\n"
                                  "*SCENEEND\n");
-    const int hall = form.FMainScene;
+    const int hall = engine.MainContext().Scene;
     h.Advance(500);
     ASSERT_EQ(h.Flag(1), 1);
     EXPECT_EQ(Answer(h, "look"), "hall look");
-    EXPECT_EQ(form.FMainScene, hall);
+    EXPECT_EQ(engine.MainContext().Scene, hall);
     h.Advance(500);
     ASSERT_EQ(h.Flag(1), 2);
     EXPECT_EQ(Answer(h, "look"), "hall look");
@@ -264,10 +264,10 @@ TEST(TypedCommand, TypedAfterABackgroundRunGoesOnInTheMainScene)
 TEST(TypedCommand, APendingInlineQuestionTakesTheTextWithoutEcho)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE s\nready\n*END\nanswer {X}\n*SCENEEND\n");
-    form.FPendingInputLine = 3;
+    TEngine& engine = h.Run("*SCENE s\nready\n*END\nanswer {X}\n*SCENEEND\n");
+    TEngineProbe(engine).PendingInputLine() = 3;
     EXPECT_EQ(Type(h, "blue"), Lines{"answer blue"});
-    EXPECT_EQ(form.FLastInput, "blue");
+    EXPECT_EQ(engine.LastInput(), "blue");
 }
 
 // ---- *!IF while the list is built
@@ -292,13 +292,13 @@ TEST(ScanIf, ATrueConditionGoesOnAtTheLabel)
     for (int open : {0, 1}) {
         TEngineHarness h;
         h.WriteScript("main.tgs", script);
-        TTideglassForm& form = h.Open("main.tgs");
-        form.FFlags->GetItem(1)->Value = open;
+        TEngine& engine = h.Open("main.tgs");
+        engine.EvaluateExpr("F(1)=" + std::to_string(open));
         h.Settle();
         EXPECT_EQ(Answer(h, "open door"), open ? "nomatch" : "opening") << open;
         EXPECT_EQ(Answer(h, "enter"), "entering") << open;
         // Conditions count when the list is built, not when a text is typed.
-        form.FFlags->GetItem(1)->Value = 1 - open;
+        engine.EvaluateExpr("F(1)=" + std::to_string(1 - open));
         EXPECT_EQ(Answer(h, "open door"), open ? "nomatch" : "opening") << open;
     }
 }
@@ -306,10 +306,10 @@ TEST(ScanIf, ATrueConditionGoesOnAtTheLabel)
 TEST(ScanIf, AMissingLabelIsReportedAndTheScanGoesOn)
 {
     TEngineHarness h;
-    TTideglassForm& form =
+    TEngine& engine =
         h.Run("*SCENE room\n*!IF 1 nowhere\n>look\nlook\n*END\nready\n*SCENEEND\n");
     EXPECT_EQ(h.Log().front(), "Error:ラベルnowhereが発見できませんでした");
-    EXPECT_FALSE(form.FHalted);
+    EXPECT_FALSE(engine.Halted());
     EXPECT_EQ(Answer(h, "look"), "look");
 }
 
@@ -322,8 +322,8 @@ TEST(ScanIf, AJumpBackToScannedLinesDoesNotLoop)
     };
     for (const auto& [name, script] : cases) {
         TEngineHarness h;
-        TTideglassForm& form = h.Run(script);
-        EXPECT_EQ(form.FCmdList->Count(), 2) << name;
+        TEngine& engine = h.Run(script);
+        EXPECT_EQ(engine.CmdList().Count(), 2) << name;
         EXPECT_EQ(Answer(h, "look"), "look") << name;
         EXPECT_EQ(Answer(h, "wait"), "wait") << name;
     }
@@ -334,35 +334,35 @@ TEST(PatternScan, ANewSceneInsideTheScannedOneIsAnError)
     {
         SCOPED_TRACE("at the open");
         TEngineHarness h;
-        TTideglassForm& form = h.Run("*SCENE first\nready\n*SCENE second\n*SCENEEND\n");
+        TEngine& engine = h.Run("*SCENE first\nready\n*SCENE second\n*SCENEEND\n");
         EXPECT_EQ(h.Errors(),
                   Lines{"Error! ( main.tgs : line 2 ) SCENEが終了していないのに、新しいSCENEが始まっています。"});
-        EXPECT_TRUE(form.FHalted);
+        EXPECT_TRUE(engine.Halted());
         EXPECT_EQ(h.Log().size(), 1u) << "the halted game does not run";
     }
     {
         SCOPED_TRACE("on a jump");
         TEngineHarness h;
-        TTideglassForm& form =
+        TEngine& engine =
             h.Run("*SCENE first\n*GOTO second\n*SCENEEND\n*SCENE second\nsecond\n*SCENE third\n*SCENEEND\n");
         ASSERT_EQ(h.Errors().size(), 1u);
         EXPECT_NE(h.Errors()[0].find("SCENEが終了していないのに"), std::string::npos);
-        EXPECT_TRUE(form.FHalted);
+        EXPECT_TRUE(engine.Halted());
     }
 }
 
 TEST(PatternScan, GlobalPatternsComeFirstAndEndAtTheirSceneEnd)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE room\nready\n>look/see\n*END\n*IF 0\n>x y\n*ENDIF\n*SCENEEND\n"
+    TEngine& engine = h.Run("*SCENE room\nready\n>look/see\n*END\n*IF 0\n>x y\n*ENDIF\n*SCENEEND\n"
                                  "*SCENE GLOBAL\n>help\n*SCENEEND\n"
                                  "*SCENE other\n>never\n*SCENEEND\n");
-    ASSERT_EQ(form.FCmdList->Count(), 3);
-    EXPECT_EQ(form.FCmdList->GetItem(0).Words[0], "help");
-    EXPECT_EQ(form.FCmdList->GetItem(1).Words[0], "look/see");
-    EXPECT_EQ(form.FCmdList->GetItem(1).Words[1], "");
-    EXPECT_EQ(form.FCmdList->GetItem(2).Words[1], "y");
-    EXPECT_EQ(form.FCmdList->GetItem(2).Target, 6);
+    ASSERT_EQ(engine.CmdList().Count(), 3);
+    EXPECT_EQ(engine.CmdList().GetItem(0).Words[0], "help");
+    EXPECT_EQ(engine.CmdList().GetItem(1).Words[0], "look/see");
+    EXPECT_EQ(engine.CmdList().GetItem(1).Words[1], "");
+    EXPECT_EQ(engine.CmdList().GetItem(2).Words[1], "y");
+    EXPECT_EQ(engine.CmdList().GetItem(2).Target, 6);
 }
 
 // ---- keywords
@@ -370,15 +370,12 @@ TEST(PatternScan, GlobalPatternsComeFirstAndEndAtTheirSceneEnd)
 TEST(Keywords, KeywordCommandAndBracketedWordsFillTheMenuUntilTheNextOpen)
 {
     TEngineHarness h;
-    TTideglassForm& form = h.Run("*SCENE room\n*KEYWORD lamp\n*KEYWORD '{S(1)}box'\n"
+    TEngine& engine = h.Run("*SCENE room\n*KEYWORD lamp\n*KEYWORD '{S(1)}box'\n"
                                  "A [brass key] lies here.\n*SCENEEND\n");
-    ASSERT_EQ(form.FInput->KeywordCount(), 3);
-    EXPECT_EQ(form.FInput->GetKeyword(0), "lamp");
-    EXPECT_EQ(form.FInput->GetKeyword(1), "box");
-    EXPECT_EQ(form.FInput->GetKeyword(2), "brass key");
+    EXPECT_EQ(h.Host.Keywords, (Lines{"lamp", "box", "brass key"}));
     EXPECT_EQ(h.LastLog(), "A brass key lies here.");
 
     h.WriteScript("other.tgs", "*SCENE s\n*SCENEEND\n");
-    form.OpenScenario(h.Dir() + "other.tgs");
-    EXPECT_EQ(form.FInput->KeywordCount(), 0);
+    engine.OpenScenario(h.Dir() + "other.tgs");
+    EXPECT_TRUE(h.Host.Keywords.empty());
 }

@@ -1,11 +1,9 @@
 // What the engine program relies on around its main window: the start-up
 // switches and marker, the file association, open requests from other
-// programs, the idle loop inside modal dialogs, the open dialog's filter
-// and where the settings file goes.
+// programs, the open dialog's filter and where the settings file goes.
 
 #include <gtest/gtest.h>
 
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,14 +11,14 @@
 #include <QDeadlineTimer>
 #include <functional>
 
-#include "engine/script/program_start.h"
+#include "engine/script/form/program_start.h"
 #include "platform/file_association.h"
-#include "platform/idle_driver.h"
 #include "platform/instance_atom.h"
 #include "platform/open_dialog.h"
 #include "platform/open_request.h"
 #include "platform/runtime_paths.h"
-#include "support/engine_harness.h"
+#include "support/app/window_harness.h"
+#include "support/test_folder.h"
 
 namespace {
 
@@ -56,7 +54,7 @@ TEST(ProgramStart, SwitchesAreComparedExactlyAndUninstallComesFirst)
 
 TEST(ProgramStart, MarkerFoundIsTakenAwayAndTheStartGoesOn)
 {
-    TEngineHarness h;  // a runtime folder of its own
+    TTestFolder h;  // a runtime folder of its own
     TInstanceAtom atom("tgtest");
     EXPECT_FALSE(atom.Find());
     EXPECT_TRUE(ClaimStartUpMarker(atom));
@@ -71,7 +69,7 @@ TEST(ProgramStart, MarkerFoundIsTakenAwayAndTheStartGoesOn)
 
 TEST(ProgramStart, MarkerThatCannotBeAddedStopsTheStart)
 {
-    TEngineHarness h;
+    TTestFolder h;
     const std::string runtime = RuntimeFolder();
     QDir(QString::fromStdString(runtime)).mkdir("locked");
     setenv("XDG_RUNTIME_DIR", (runtime + "/locked").c_str(), 1);
@@ -86,7 +84,7 @@ TEST(ProgramStart, MarkerThatCannotBeAddedStopsTheStart)
 
 TEST(FileAssociation, IsWrittenOnceAndRemovedWhole)
 {
-    TEngineHarness h;
+    TTestFolder h;
     EXPECT_FALSE(assoc::IsRegistered());
     EXPECT_TRUE(assoc::Register("/opt/my games/tideglass"));
     EXPECT_TRUE(assoc::IsRegistered());
@@ -122,7 +120,7 @@ TEST(FileAssociation, ExecArgumentsAreQuotedForTheDesktop)
 
 TEST(OpenRequests, NameArrivesWithAtMost255Bytes)
 {
-    TEngineHarness h;
+    TTestFolder h;
     TOpenRequestServer server("tgtest");
     ASSERT_TRUE(server.Listen());
     std::vector<std::string> received;
@@ -137,7 +135,7 @@ TEST(OpenRequests, NameArrivesWithAtMost255Bytes)
 
 TEST(OpenRequests, SecondServerLeavesTheNameToTheFirst)
 {
-    TEngineHarness h;
+    TTestFolder h;
     TOpenRequestServer first("tgtest");
     ASSERT_TRUE(first.Listen());
     TOpenRequestServer second("tgtest");
@@ -146,35 +144,18 @@ TEST(OpenRequests, SecondServerLeavesTheNameToTheFirst)
 
 TEST(OpenRequests, ReachTheEngine)
 {
-    TEngineHarness h;
+    TWindowHarness h;
     TTideglassForm& form = h.Run("*SCENE s\nfirst\n*SCENEEND\n");
     h.WriteScript("sent.tgs", "*SCENE s\nsent\n*SCENEEND\n");
     TOpenRequestServer server("tgtest");
     ASSERT_TRUE(server.Listen());
-    server.OnRequest = [&form](const std::string& name) { form.WMCopyData(name); };
+    server.OnRequest = [&form](const std::string& name) { form.Engine().WMCopyData(name); };
     ASSERT_TRUE(TOpenRequestServer::Send("tgtest", h.Dir() + "sent.tgs"));
-    ASSERT_TRUE(ProcessEventsUntil([&form] { return form.FState == esOpenThenBack; }));
+    ASSERT_TRUE(ProcessEventsUntil([&form] { return form.Engine().State() == esOpenThenBack; }));
     h.Tick();
     h.Settle();
     EXPECT_EQ(h.LastLog(), "sent");
     server.OnRequest = nullptr;
-}
-
-TEST(IdleDriver, KeepsRunningInsideAModalDialog)
-{
-    TIdleDriver driver;
-    QDialog dialog;
-    int passes = 0;
-    driver.OnIdle = [&] {
-        if (dialog.isVisible() && ++passes == 3)
-            dialog.accept();
-    };
-    driver.Start();
-    // Returns only because the idle passes go on inside the dialog's loop.
-    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    driver.Stop();
-    driver.OnIdle = nullptr;
-    EXPECT_EQ(passes, 3);
 }
 
 TEST(OpenDialog, FilterBecomesQtNotationWithUpperCaseNames)
@@ -186,7 +167,7 @@ TEST(OpenDialog, FilterBecomesQtNotationWithUpperCaseNames)
 
 TEST(SettingsFile, LiesBesideTheProgramOrInTheConfigFolder)
 {
-    TEngineHarness h;
+    TTestFolder h;
     const std::string dir = h.Dir();
     EXPECT_EQ(SettingsFilePath(dir + "tideglass"), dir + "tideglass.ini");
     // A place that cannot be written (here: one that does not exist).

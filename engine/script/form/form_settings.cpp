@@ -9,7 +9,7 @@
 #include "base/inifile.h"
 #include "engine/screen/msg_form.h"
 #include "engine/screen/sub_form.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/script/form/tideglass_form.h"
 #include "platform/file_association.h"
 
 namespace {
@@ -51,11 +51,13 @@ void TTideglassForm::ReadSettings()
 {
     const TIniFile ini(FIniFileName);
     move(ini.ReadInteger("WINDOW", "MainX", x()), ini.ReadInteger("WINDOW", "MainY", y()));
-    FIniFullScreen = ini.ReadInteger("MODE", "FullScreen", 0) != 0;
+    TEngineSettings settings;
+    settings.FullScreen = ini.ReadInteger("MODE", "FullScreen", 0) != 0;
     const int percent = std::clamp(ini.ReadInteger("MODE", "Scale", 100), MinScalePercent, MaxScalePercent);
-    FScale = static_cast<float>(percent) / 100.0f;
-    FBaseWidth = std::clamp(ini.ReadInteger("WINDOW", "Width", 230), MinBaseSide, MaxBaseSide);
-    FBaseHeight = std::clamp(ini.ReadInteger("WINDOW", "Height", 176), MinBaseSide, MaxBaseSide);
+    settings.Scale = static_cast<float>(percent) / 100.0f;
+    settings.BaseWidth = std::clamp(ini.ReadInteger("WINDOW", "Width", 230), MinBaseSide, MaxBaseSide);
+    settings.BaseHeight = std::clamp(ini.ReadInteger("WINDOW", "Height", 176), MinBaseSide, MaxBaseSide);
+    FEngine->ApplySettings(settings);
     ReadWindowPlace(ini, "Msg", MsgForm.get());
     ReadWindowPlace(ini, "Sub", SubForm.get());
 }
@@ -66,14 +68,15 @@ void TTideglassForm::WriteSettings()
         return;
     QDir().mkpath(QFileInfo(QString::fromStdString(FIniFileName)).absolutePath());
     TIniFile ini(FIniFileName);
+    const TEngineSettings settings = FEngine->Settings();
     ini.WriteInteger("WINDOW", "MainX", x());
     ini.WriteInteger("WINDOW", "MainY", y());
-    ini.WriteInteger("WINDOW", "Width", FBaseWidth);
-    ini.WriteInteger("WINDOW", "Height", FBaseHeight);
+    ini.WriteInteger("WINDOW", "Width", settings.BaseWidth);
+    ini.WriteInteger("WINDOW", "Height", settings.BaseHeight);
     WriteWindowPlace(ini, "Msg", MsgForm.get());
     WriteWindowPlace(ini, "Sub", SubForm.get());
-    ini.WriteInteger("MODE", "FullScreen", FFullScreen ? 1 : 0);
-    ini.WriteInteger("MODE", "Scale", static_cast<int>(Round(static_cast<double>(FScale) * 100.0)));
+    ini.WriteInteger("MODE", "FullScreen", settings.FullScreen ? 1 : 0);
+    ini.WriteInteger("MODE", "Scale", static_cast<int>(Round(static_cast<double>(settings.Scale) * 100.0)));
 }
 
 void TTideglassForm::RegisterFileTypes()

@@ -1,4 +1,4 @@
-#include "engine/script/program_start.h"
+#include "engine/script/form/program_start.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "base/sjis.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/script/form/tideglass_form.h"
 #include "platform/file_association.h"
 #include "platform/instance_atom.h"
 #include "platform/message_box.h"
@@ -104,7 +104,7 @@ int TideglassMain(int argc, char** argv)
         form->ReadSettings();
         form->CreateScreenObjects();
         TOpenRequestServer requests(exeName);
-        requests.OnRequest = [&form](const std::string& fileName) { form->WMCopyData(fileName); };
+        requests.OnRequest = [&form](const std::string& fileName) { form->Engine().WMCopyData(fileName); };
         requests.Listen();
         const std::unique_ptr<QSocketNotifier> termination = CatchTermination(*form);
         form->StartEngine();

@@ -12,16 +12,19 @@
 
 #include "base/sjis.h"
 #include "engine/screen/debug_form.h"
+#include "engine/screen/input_dlg.h"
+#include "engine/screen/modal_result.h"
 #include "engine/screen/midi_form.h"
 #include "engine/screen/msg_form.h"
 #include "engine/screen/sub_form.h"
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"
-#include "engine/script/tideglass_form.h"
+#include "engine/screen/tg_input.h"
+#include "engine/script/form/tideglass_form.h"
 #include "graphics/layers.h"
-#include "platform/idle_driver.h"
 #include "platform/rich_edit.h"
-#include "support/engine_harness.h"
+#include "support/app/window_harness.h"
+#include "support/engine_probe.h"
 
 namespace {
 
@@ -41,7 +44,7 @@ const char* const RoomScript = "*SCENE room\n"
                                "*SCENEEND\n";
 
 // Types a line into `edit` and presses Enter, then lets the script answer.
-void Enter(TEngineHarness& h, QLineEdit* edit, const QString& text)
+void Enter(TWindowHarness& h, QLineEdit* edit, const QString& text)
 {
     QTest::keyClicks(edit, text);
     QTest::keyClick(edit, Qt::Key_Return);
@@ -60,7 +63,7 @@ std::string ManyLines(int count)
 // The message on the game screen, its command line shown and enabled.
 void OnGameScreen(TTideglassForm& form)
 {
-    form.SetMessageMode(true);
+    form.Engine().SetMessageMode(true);
     form.show();
     form.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -72,7 +75,7 @@ void OnGameScreen(TTideglassForm& form)
 
 TEST(CommandLine, TypedCommandsReachTheirPatternLines)
 {
-    TEngineHarness h;
+    TWindowHarness h;
     TTideglassForm& form = h.Run(RoomScript);
     form.MsgForm->show();
     QLineEdit* edit = form.MsgForm->CmdEdit;
@@ -95,7 +98,7 @@ TEST(CommandLine, TypedCommandsReachTheirPatternLines)
 
 TEST(CommandLine, ShiftedFunctionKeysRunTheMacrosOfF13ToF24)
 {
-    TEngineHarness h;
+    TWindowHarness h;
     TTideglassForm& form = h.Run(RoomScript);
     form.MsgForm->show();
     form.FInput->KeyMacros().SetText(VK_F13 + 2, "look\\n");
@@ -112,7 +115,7 @@ TEST(CommandLine, PageKeysNeverTypeTheirMacroNames)
     struct Case {
         const char* Name;
         bool GameScreen;
-        uint8_t State;
+        TEngineState State;
     };
     const Case cases[] = {
         {"message-and-input window", false, esCommandWait},
@@ -121,31 +124,31 @@ TEST(CommandLine, PageKeysNeverTypeTheirMacroNames)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        TEngineHarness h;
+        TWindowHarness h;
         TTideglassForm& form = h.Run(ManyLines(30));
         if (c.GameScreen)
             OnGameScreen(form);
         else
             form.MsgForm->show();
-        form.FState = c.State;
+        TEngineProbe(form.Engine()).State() = c.State;
         QLineEdit* edit = form.FInput->Edit();
         edit->setText("ab");
         QTest::keyClick(edit, Qt::Key_PageUp);
         QTest::keyClick(edit, Qt::Key_PageDown);
         EXPECT_EQ(edit->text(), "ab");
-        EXPECT_FALSE(form.FMsg->FScrolled);
+        EXPECT_FALSE(form.Engine().Msg()->FScrolled);
     }
 }
 
 TEST(MainWindowKeys, PageUpScrollsTheMessageBackAndEnterReturns)
 {
-    TEngineHarness h;
+    TWindowHarness h;
     TTideglassForm& form = h.Run(ManyLines(30));
     OnGameScreen(form);
-    TTGGrp& grp = *form.FGrp;
+    TTGGrp& grp = *form.Engine().Grp();
 
     QTest::keyClick(form.CmdEdit, Qt::Key_PageUp);
-    EXPECT_TRUE(form.FMsg->FScrolled);
+    EXPECT_TRUE(form.Engine().Msg()->FScrolled);
     EXPECT_TRUE(grp.UpMarkLayer()->Visible());
     EXPECT_TRUE(grp.DownMarkLayer()->Visible());
     EXPECT_FALSE(form.CmdEdit->isEnabled()) << "the command line waits while scrolled back";
@@ -161,7 +164,7 @@ TEST(MainWindowKeys, PageUpScrollsTheMessageBackAndEnterReturns)
     // Sent to the window, as the desktop sends it: after the main window's
     // preview the window hands it to whatever has the focus then.
     QTest::keyClick(form.windowHandle(), Qt::Key_Return);
-    EXPECT_FALSE(form.FMsg->FScrolled);
+    EXPECT_FALSE(form.Engine().Msg()->FScrolled);
     EXPECT_FALSE(grp.UpMarkLayer()->Visible());
     EXPECT_FALSE(grp.DownMarkLayer()->Visible());
     EXPECT_TRUE(form.CmdEdit->isEnabled());
@@ -174,10 +177,10 @@ TEST(MainWindowKeys, PageUpScrollsTheMessageBackAndEnterReturns)
 TEST(MainWindowKeys, SpaceOrEnterEndsAKeyWaitOnTheGameScreen)
 {
     for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
-        TEngineHarness h;
+        TWindowHarness h;
         TTideglassForm& form = h.Run("*SCENE s\nbefore\n**\nafter\n*SCENEEND\n");
         OnGameScreen(form);
-        form.FState = esKeyWait;
+        TEngineProbe(form.Engine()).State() = esKeyWait;
         QTest::keyClick(&form, Qt::Key_A);
         EXPECT_EQ(h.State(), esKeyWait);
         QTest::keyClick(&form, key);
@@ -190,7 +193,7 @@ TEST(MainWindowKeys, TabHidesTheMessageWhileHeld)
 {
     struct Case {
         const char* Name;
-        uint8_t State;
+        TEngineState State;
         bool TabHide;
         bool Hides;
     };
@@ -201,21 +204,24 @@ TEST(MainWindowKeys, TabHidesTheMessageWhileHeld)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
-        TEngineHarness h;
+        TWindowHarness h;
         TTideglassForm& form = h.Run(ManyLines(2));
         OnGameScreen(form);
-        form.FState = c.State;
-        form.FTabHideEnabled = c.TabHide;
-        form.FFuncBarShown = true;
-        TTGGrp& grp = *form.FGrp;
+        {
+            TEngineProbe probe(form.Engine());
+            probe.State() = c.State;
+            probe.TabHideEnabled() = c.TabHide;
+            probe.FuncBarShown() = true;
+        }
+        TTGGrp& grp = *form.Engine().Grp();
 
         QTest::keyPress(form.windowHandle(), Qt::Key_Tab);
-        EXPECT_EQ(form.FMsgHidden, c.Hides);
+        EXPECT_EQ(form.Engine().MsgHidden(), c.Hides);
         EXPECT_EQ(grp.TextLayer()->Visible(), !c.Hides);
         EXPECT_EQ(grp.WindowLayer()->Visible(), !c.Hides);
         EXPECT_EQ(form.CmdEdit->isVisible(), !c.Hides);
         QTest::keyRelease(form.windowHandle(), Qt::Key_Tab);
-        EXPECT_FALSE(form.FMsgHidden);
+        EXPECT_FALSE(form.Engine().MsgHidden());
         EXPECT_TRUE(grp.TextLayer()->Visible());
         EXPECT_TRUE(form.CmdEdit->isVisible());
         EXPECT_TRUE(form.CmdEdit->hasFocus()) << "the command line has the focus again";
@@ -224,24 +230,24 @@ TEST(MainWindowKeys, TabHidesTheMessageWhileHeld)
 
 TEST(MainWindowKeys, ShiftSwitchesTheFunctionBarToItsShiftLabels)
 {
-    TEngineHarness h;
+    TWindowHarness h;
     TTideglassForm& form = h.Run(ManyLines(1));
     OnGameScreen(form);
     form.FInput->SetKeyLabel(12, "F13 label");
     EXPECT_EQ(form.GetKeyLabel(12), "F13 label");
-    form.FFuncBarShown = true;
+    TEngineProbe(form.Engine()).FuncBarShown() = true;
     QTest::keyPress(form.CmdEdit, Qt::Key_Shift, Qt::ShiftModifier);
-    EXPECT_TRUE(form.FFuncBarShifted);
+    EXPECT_TRUE(form.Engine().FuncBarShifted());
     QTest::keyRelease(form.CmdEdit, Qt::Key_Shift, Qt::NoModifier);
-    EXPECT_FALSE(form.FFuncBarShifted);
+    EXPECT_FALSE(form.Engine().FuncBarShifted());
 }
 
 TEST(CommandLine, BothBoxesFollowTheEnabledStateAndTheQuestionColour)
 {
-    TEngineHarness h;
+    TWindowHarness h;
     TTideglassForm& form = h.Run(ManyLines(1));
-    form.FPendingInputLine = 1;
-    form.SetMessageMode(true);
+    TEngineProbe(form.Engine()).PendingInputLine() = 1;
+    form.Engine().SetMessageMode(true);
     const QColor question(0xEF, 0xEF, 0xFF);
     EXPECT_EQ(form.CmdEdit->palette().color(QPalette::Base), question);
 
@@ -259,26 +265,30 @@ TEST(CommandLine, BothBoxesFollowTheEnabledStateAndTheQuestionColour)
 
 TEST(Dialogs, TheTickRunsWhileTheInputDialogIsUpAndAnOpenAbortsIt)
 {
-    TEngineHarness h;
+    TWindowHarness h;
     TTideglassForm& form = h.Run("*SCENE s\n*BGEXEC tick 1000\nready\n*SCENEEND\n"
                                  "*SCENE bg\n*LABEL tick\ntick\n*SCENEEND\n");
     h.WriteScript("next.tgs", "*SCENE s\nnext game\n*SCENEEND\n");
-    form.FIdle->Start();
+    form.SetTimerActive(true);
     Lines whileUp;
-    QTimer::singleShot(0, [&] { h.Clock.Advance(1000); });
+    QTimer::singleShot(0, [&] {
+        h.Clock.Advance(1000);
+        // The clock moved by hand; the engine looks at it afresh.
+        form.Engine().ScheduleNextTick();
+    });
     QTimer::singleShot(100, [&] {
         whileUp = h.Log();
-        form.OpenScenario(h.Dir() + "next.tgs");
+        form.Engine().OpenScenario(h.Dir() + "next.tgs");
     });
     EXPECT_EQ(form.InputDlg->exec(), mrAbort);
-    form.FIdle->Stop();
+    form.SetTimerActive(false);
     EXPECT_EQ(whileUp, (Lines{"ready", "tick"}));
 }
 
 TEST(Dialogs, OptionsMenuShowsTheAssociationAndPlayersDoNotSeeIt)
 {
     {
-        TEngineHarness h;
+        TWindowHarness h;
         TTideglassForm& form = h.Run(ManyLines(1));
         QTimer::singleShot(0, [&] { form.MidiForm->done(mrOk); });
         form.MIDI1->trigger();
@@ -286,11 +296,11 @@ TEST(Dialogs, OptionsMenuShowsTheAssociationAndPlayersDoNotSeeIt)
         EXPECT_FALSE(form.MidiForm->GroupBox2->isHidden());
     }
     {
-        TEngineHarness h;
+        TWindowHarness h;
         h.WriteScript("data.tgs", "*SCENE s\nplayer\n*SCENEEND\n");
         TTideglassForm& form = h.Start();
         h.Tick();
-        ASSERT_TRUE(form.FPlayerMode);
+        ASSERT_TRUE(form.Engine().PlayerMode());
         EXPECT_TRUE(form.MidiForm->GroupBox2->isHidden());
         EXPECT_EQ(form.MidiForm->height(), 100);
     }
@@ -298,13 +308,13 @@ TEST(Dialogs, OptionsMenuShowsTheAssociationAndPlayersDoNotSeeIt)
 
 TEST(Dialogs, DebugWindowAndSubWindowWorkOnTheGame)
 {
-    TEngineHarness h;
+    TWindowHarness h;
     TTideglassForm& form = h.Run(ManyLines(1));
     form.DebugForm->Evaluate("F(3)=5");
     EXPECT_EQ(h.Flag(3), 5);
 
-    form.FSubWinMode = 1;
-    form.AddMessage(Sj("サブ"));
+    TEngineProbe(form.Engine()).SubWinMode() = 1;
+    form.Engine().AddMessage(Sj("サブ"));
     ASSERT_EQ(form.SubForm->SubRichEdit->LineCount(), 1);
     EXPECT_EQ(form.SubForm->SubRichEdit->Line(0), Sj("サブ"));
 }

@@ -1,4 +1,4 @@
-#include "engine/script/tokenizer.h"
+#include "base/tokenizer.h"
 
 #include "base/sjis.h"
 

@@ -1,0 +1,157 @@
+// The engine's life: the values FormCreate gives every field, the screen
+// objects, the settings it keeps, and the helpers the families share.
+
+#include "engine/script/engine.h"
+
+#include "base/conv.h"
+#include "base/sjis.h"
+#include "base/streams.h"
+#include "base/stringlist.h"
+#include "classlib/font.h"
+#include "engine/screen/builtin_pictures.h"
+#include "engine/screen/tggrp.h"
+#include "engine/screen/tgmsg.h"
+#include "engine/script/expr.h"
+#include "engine/script/variables.h"
+#include "graphics/bitmap32_list.h"
+#include "graphics/image32.h"
+
+TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
+    : FHost(host), FExeDir(std::move(exeDir))
+{
+    FBuiltInPictures = std::make_unique<TBitmap32List>();
+    LoadBuiltInPictures(*FBuiltInPictures);
+    FWaitFrames = std::make_unique<TBitmap32List>();
+    FGameImg = std::make_unique<TImage32>();
+    FGameImg->SetScaleMode(smScale);
+    FGameImg->Bitmap().SetResamplerClassName("TNearestResampler");
+
+    FRandom.seed(std::random_device{}());
+    FScreenWidth = FHost.ClientWidth();
+    FScreenHeight = FHost.ClientHeight();
+
+    FScript = std::make_unique<TStringList>();
+    FLabels = std::make_unique<TLabelList>();
+    FItems = std::make_unique<TItemList>();
+    FFlags = std::make_unique<TFlagList>();
+    FCmdList = std::make_unique<TCmdList>();
+    FConnectNames = std::make_unique<TConnectNameList>();
+    FSVars = std::make_unique<TSVarList>();
+    FExpr = std::make_unique<TExprConv>();
+    FExpr->SetLists(FItems.get(), FFlags.get(), FSVars.get());
+    FExpr->OnRandom = [this] { return static_cast<uint32_t>(FRandom()); };
+    FExpr->OnLastInput = [this] { return FLastInput; };
+    FFlags->OnWarning = [this](const std::string& text) { ShowWarning(text); };
+    FSVars->OnWarning = [this](const std::string& text) { ShowWarning(text); };
+    // A script may name variables before its first scenario is opened (the
+    // debug window); the lists have their records from the start.
+    FFlags->Reset();
+    FSVars->Reset();
+
+    if (!args.empty() && !args[0].empty()) {
+        FOpenFileName = args[0];
+        FState = esOpenThenIdle;
+    } else {
+        FState = esStartUp;
+    }
+}
+
+TEngine::~TEngine()
+{
+    try {
+        // A data file the script left open for writing gets its checksum,
+        // or the values written would read as tampered with next time.
+        FDatFile.Close();
+    } catch (const std::exception&) {
+        // The file has gone or cannot be written; nobody is left to tell.
+    }
+    FFlags->OnWarning = nullptr;
+    FSVars->OnWarning = nullptr;
+    FExpr->OnRandom = nullptr;
+    FExpr->OnLastInput = nullptr;
+    // The message window draws on the screen layers, which leave the image
+    // with the screen object.
+    FMsg.reset();
+    FGrp.reset();
+}
+
+void TEngine::CreateScreenObjects()
+{
+    // The screen layers, then the message window, which keeps its own copy
+    // of the font.
+    FGrp = std::make_unique<TTGGrp>(*this, *FGameImg, FHost.ClientWidth(), FHost.ClientHeight());
+    TFont font;
+    font.SetName(SJ("ＭＳゴシック"));
+    font.SetHeight(-12);
+    font.SetColor(clWhite);
+    FFontColor = clWhite;
+    FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.MessageLog(), *FGrp, 26, 304, 588, 120, font,
+                                    FBuiltInPictures->Bitmap(biMsgSkin));
+}
+
+TEngineSettings TEngine::Settings() const
+{
+    return {FFullScreen, FScale, FBaseWidth, FBaseHeight};
+}
+
+void TEngine::ApplySettings(const TEngineSettings& settings)
+{
+    FIniFullScreen = settings.FullScreen;
+    FScale = settings.Scale;
+    FBaseWidth = settings.BaseWidth;
+    FBaseHeight = settings.BaseHeight;
+}
+
+TBitmap32List& TEngine::Bitmap32List1()
+{
+    return *FBuiltInPictures;
+}
+
+TBitmap32List& TEngine::WaitGrpList()
+{
+    return *FWaitFrames;
+}
+
+std::string TEngine::GetKeyLabel(int index) const
+{
+    return FHost.GetKeyLabel(index);
+}
+
+TMsgLog* TEngine::SubLog()
+{
+    return FHost.SubLog();
+}
+
+TExprValue TEngine::EvaluateExpr(const std::string& expr)
+{
+    FExpr->Evaluate(expr);
+    return FExpr->Result;
+}
+
+int32_t TEngine::EvalInteger(const std::string& expression)
+{
+    return StrToInt(FExpr->Evaluate(expression));
+}
+
+int32_t TEngine::Random(int32_t n)
+{
+    if (n <= 0)
+        return 0;
+    // The run-time's scaling of a 32-bit word to 0..n-1, as the evaluator's R(n).
+    return static_cast<int32_t>((static_cast<uint64_t>(static_cast<uint32_t>(FRandom())) * static_cast<uint32_t>(n)) >> 32);
+}
+
+int TEngine::HaltedMessageBox(const std::string& text, const std::string& caption, int flags)
+{
+    FHalted = true;
+    ScheduleNextTick();
+    const int result = FHost.MessageBox(text, caption, flags);
+    FHalted = false;
+    return result;
+}
+
+bool TEngine::ChooseScenario(const std::string& filter, std::string& fileName)
+{
+    ScheduleNextTick();
+    return FHost.ChooseScenario(filter, fileName);
+}

@@ -1,0 +1,484 @@
+#pragma once
+// TEngine: the script engine without its window. It owns the engine state
+// byte, the two script contexts, the timers' state, the variables, the
+// game screen and the message window, and every command family; it drives
+// the game one tick at a time and asks its host (TEngineHost) for anything
+// of the desktop. The main window (form/tideglass_form.h) adapts it to Qt;
+// tests and fuzzing run it with a fake host.
+//
+// The command families are methods of this class, one file each
+// (flow_commands.cpp, background_commands.cpp, wait_commands.cpp ...); each
+// family file also contributes its rows to the command table
+// (command_table.h).
+//
+// Text: script lines, messages and names are Shift-JIS byte strings.
+// FScenarioDir, FScenarioName, FExeDir, FOpenFileName and the names of the
+// file-and-line map are file-system names; they are converted to Shift-JIS
+// only where they are shown.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "base/expr_value.h"
+#include "classlib/colors.h"
+#include "classlib/shift_state.h"
+#include "engine/screen/screen_host.h"
+#include "engine/script/cmd_list.h"
+#include "engine/script/command_table.h"
+#include "engine/script/data_file.h"
+#include "engine/script/engine_host.h"
+#include "engine/script/label_list.h"
+#include "engine/script/script_context.h"
+
+class TBitmap32List;
+class TExprConv;
+class TFileStream;
+class TFlagList;
+class TImage32;
+class TItemList;
+class TStringList;
+class TSVarList;
+class TTGGrp;
+class TTGMsg;
+
+// The engine state byte (FState). The values are the system's own: the
+// small windows and save files see them.
+enum class TEngineState : uint8_t {
+    esIdle = 0,
+    esCommandWait = 1,  // waiting for a typed command
+    esRun = 2,
+    esWait = 3,         // *WAIT
+    esGameEnd = 4,
+    esKeyWait = 5,      // "HIT SPACE KEY!"
+    esClose = 6,
+    esOpenThenIdle = 7,
+    esOpenThenBack = 8,
+    esStartUp = 9,
+    esYesNo = 10,       // yes/no dialog up
+    esOpenDialog = 11,
+    esBgReturned = 12,  // *BGRETURN from the background script
+};
+using enum TEngineState;
+
+// What the settings file keeps of the engine.
+struct TEngineSettings {
+    bool FullScreen = false;
+    float Scale = 1.0f;
+    int BaseWidth = 230;
+    int BaseHeight = 176;
+};
+
+class TEngine : public TScreenHost {
+public:
+    // FormCreate. `args` are the program's arguments after its name (the
+    // first one names a scenario to open); `exeDir` is the folder of the
+    // executable with its trailing separator.
+    TEngine(TEngineHost& host, const std::vector<std::string>& args, std::string exeDir);
+    // FormDestroy's engine half: a data file left open for writing gets its
+    // checksum.
+    ~TEngine() override;
+    TEngine(const TEngine&) = delete;
+    TEngine& operator=(const TEngine&) = delete;
+
+    // The screen layers and the message window, after the settings are read
+    // and the host's command line exists.
+    void CreateScreenObjects();
+    TEngineSettings Settings() const;
+    void ApplySettings(const TEngineSettings& settings);
+
+    // ---- the tick (engine_tick.cpp, engine_wakeup.cpp)
+    // One pass of the idle loop: the music fade, then MainTick; then the
+    // host is asked to call again when the next step is due.
+    void ApplicationEvents1Idle();
+    void MainTick();
+    // Asks the host for the next pass at the time the next step is due.
+    // Every entry point below does it; a host that changed what the engine
+    // waits for by other means calls it too.
+    void ScheduleNextTick();
+    // The time of the pass asked for, if any (for drivers that move time by
+    // hand).
+    std::optional<uint32_t> NextTickAt() const { return FNextTickAt; }
+
+    // ---- what the desktop hands the engine
+    bool OpenScenario(const std::string& fileName);
+    // The menu items "open", "100 %" and "200 %".
+    void F1Click();
+    void N3Click();
+    void D1Click();
+    // An open request from another program (the copy-data message).
+    void WMCopyData(const std::string& fileName);
+    // A line entered in the command line.
+    void SubmitCommand(const std::string& text);
+    // Space or Enter during a key wait.
+    void EndKeyWait();
+    // The main window's keys before its controls get them; a key set to 0
+    // is consumed.
+    void FormKeyDown(uint16_t& key, TShiftState shift);
+    void FormKeyUp(uint16_t& key, TShiftState shift);
+    // Every key of the application: Tab hides the message while held.
+    void ApplicationEvents1Message(bool keyDown, uint16_t key);
+    // Switches the function-key bar to the shifted or the plain labels.
+    void SetFuncBarShifted(bool shifted);
+    // An expression of the debug window, with the game's variables.
+    TExprValue EvaluateExpr(const std::string& expr);
+    // The message on the game screen (true) or in its own window.
+    void SetMessageMode(bool onGameScreen);
+    // Runs an event label ("OnLOADGAME", "OnSCALECHANGE", "OnFULLSCREEN").
+    void CallEventLabel(const std::string& name);
+    bool IsGameRunning() const;
+    bool CanOpenScenario() const;
+    // Both command-line boxes.
+    void SetInputEnabled(bool enabled);
+    bool InputEnabled() const;
+    // One text to the message window (and its log).
+    void AddMessage(const std::string& text);
+    void ShowWarning(const std::string& text);
+    // An old-style variable term (*SAVE and *LOAD numbers).
+    int32_t EvalVarTerm(const std::string& text, bool wantIndex);
+
+    // ---- what the screen objects read (TScreenHost)
+    TBitmap32List& Bitmap32List1() override;
+    TBitmap32List& WaitGrpList() override;
+    bool MsgInGame() const override { return FMsgInGame; }
+    bool FullScreen() const override { return FFullScreen; }
+    bool FuncBarShown() const override { return FFuncBarShown; }
+    bool FuncBarShifted() const override { return FFuncBarShifted; }
+    int FuncKeyCount() const override { return FFuncKeyCount; }
+    std::string GetKeyLabel(int index) const override;
+    int SubWinMode() const override { return FSubWinMode; }
+    TMsgLog* SubLog() override;
+
+    // ---- read access (the window, tests)
+    TImage32& GameImg() { return *FGameImg; }
+    TTGGrp* Grp() const { return FGrp.get(); }
+    TTGMsg* Msg() const { return FMsg.get(); }
+    TEngineState State() const { return FState; }
+    TEngineState PrevState() const { return FPrevState; }
+    bool Halted() const { return FHalted; }
+    int Line() const { return FCtx->Line; }
+    int Scene() const { return FCtx->Scene; }
+    const TScriptContext& MainContext() const { return FMain; }
+    const TScriptContext& BgContext() const { return FBg; }
+    bool Background() const { return FBackground; }
+    int GlobalScene() const { return FGlobalScene; }
+    uint8_t IfState() const { return FIfState; }
+    bool InEvent() const { return FInEvent; }
+    bool BgRunning() const { return FBgRunning; }
+    bool BgDue() const { return FBgDue; }
+    int BgLabelLine() const { return FBgLabelLine; }
+    int BgWaitCount() const { return FBgWaitCount; }
+    uint32_t BgTickLast() const { return FBgTickLast; }
+    int WaitCount() const { return FWaitCount; }
+    bool FadeActive() const { return FFadeActive; }
+    int FadeStep() const { return FFadeStep; }
+    int PendingInputLine() const { return FPendingInputLine; }
+    const std::string& LastInput() const { return FLastInput; }
+    const std::string& ScenarioDir() const { return FScenarioDir; }
+    const std::string& ScenarioName() const { return FScenarioName; }
+    const std::string& OpenFileName() const { return FOpenFileName; }
+    bool ArchiveMode() const { return FArchiveMode; }
+    bool ArchiveOpen() const { return FArchiveStream != nullptr; }
+    const std::string& ArchiveFileName() const { return FArchiveFileName; }
+    int BaseWidth() const { return FBaseWidth; }
+    int BaseHeight() const { return FBaseHeight; }
+    float Scale() const { return FScale; }
+    int ScreenWidth() const { return FScreenWidth; }
+    int ScreenHeight() const { return FScreenHeight; }
+    bool MsgHidden() const { return FMsgHidden; }
+    uint8_t SubWinHolder() const { return FSubWinHolder; }
+    bool PlayerMode() const { return FPlayerMode; }
+    const std::string& ExeDir() const { return FExeDir; }
+    const TStringList& Script() const { return *FScript; }
+    const TLabelList& Labels() const { return *FLabels; }
+    const TConnectNameList& ConnectNames() const { return *FConnectNames; }
+    const TCmdList& CmdList() const { return *FCmdList; }
+    const TItemList& Items() const { return *FItems; }
+    const TFlagList& Flags() const { return *FFlags; }
+    const TSVarList& SVars() const { return *FSVars; }
+    const TDatFile& DatFile() const { return FDatFile; }
+    int FirstScene() const;
+
+    // Lines one run executes before it gives the event loop a turn.
+    void SetRunSliceLines(int lines) { FRunSliceLines = lines; }
+
+private:
+    friend class TCommandTable;
+    // Tests set up states that no script reaches yet.
+    friend class TEngineProbe;
+
+    // How the run goes on after one command line.
+    enum class TStep { Next, EndBlock, StopAfter, StopHere, StopFinish };
+
+    // ---- tick (engine_tick.cpp, engine_wakeup.cpp)
+    void BGTimerTimer();
+    void GameTimerTimer();
+    void FadeTimerTimer();
+    void SelectContext(bool background);
+    void SaveContext();
+    void StartUp();
+    void EnterPlayerMode();
+    // Milliseconds from `now` until the next step is due, or -1 for none.
+    int NextStepDelay(uint32_t now);
+
+    // ---- scenario open (scenario_open.cpp, script_prepass.cpp)
+    void PrepareScript(TStringList& lines);
+    void AddLabel(const std::string& name, int line, int sceneLine);
+    bool LoadScriptText(const std::string& path);
+    bool LoadArchiveScript(const std::string& path);
+    void LoadContinuationFiles();
+    void CutComments();
+
+    // ---- interpreter (interpreter.cpp)
+    static TCommandRows InterpreterCommands();
+    void RunScript();
+    TStep RunCommand(int slot, const std::string& line);
+    void RunHandler(const TCommandRow& row, const std::string& line);
+    // A handler ends the block after its line (as *END does) / stops the
+    // run at its own line.
+    void EndBlockAfterCommand() { FRunStep = TStep::EndBlock; }
+    void StopRunAtCommand() { FRunStep = TStep::StopHere; }
+    std::string ExpandText(const std::string& line, bool topLevel);
+    void ShowMessageLine(const std::string& line);
+    void ShowScriptError(const std::string& text);
+    // Reports the exception being handled as a run of the interpreter would.
+    void ReportCurrentException();
+    void CmdUndefined(const std::string& line);
+    void ClearMessages();
+    // A word of a message line in square brackets, for the keyword menu.
+    void AddKeyword(const std::string& word);
+
+    // ---- *SCREEN and *TITLE, and the pre-pass's own lines
+    // (scenario_commands.cpp)
+    static TCommandRows ScenarioCommands();
+    void CmdScreen(const std::string& line);
+    void CmdTitle(const std::string& line);
+
+    // ---- control flow (flow_commands.cpp)
+    static TCommandRows FlowCommands();
+    void JumpTo(int line, int sceneLine);
+    void CmdGoto(const std::string& line);
+    void CmdGosub(const std::string& line);
+    void CmdAssign(const std::string& line);
+    uint8_t CmdIf(const std::string& line);
+    // *IF and *ELIF as the interpreter runs them, with FIfState.
+    void CmdIfLine(const std::string& line);
+    void CmdElifLine(const std::string& line);
+    void CmdElse(const std::string& line);
+    void CmdEndIf(const std::string& line);
+    void SkipIfBlock();
+    void CmdIfPicture(const std::string& line);
+    // A label argument: wrapped in apostrophes unless it begins with one,
+    // then evaluated.
+    std::string EvalName(const std::string& token);
+    // The label of that name, or EScriptError.
+    const TLabelRec& FindLabel(const std::string& name) const;
+
+    // ---- background script and event labels (background_commands.cpp)
+    static TCommandRows BackgroundCommands();
+    void CmdBgExec(const std::string& line);
+    void CmdBgStop(const std::string& line);
+    void CmdBgReturn(const std::string& line);
+
+    // ---- waits (wait_commands.cpp)
+    static TCommandRows WaitCommands();
+    void CmdWait(const std::string& line);
+    void CmdKeyWait(const std::string& line);
+    void CmdGameEnd(const std::string& line);
+
+    // ---- data files (data_commands.cpp)
+    static TCommandRows DataCommands();
+    void CmdDatOpen(const std::string& line);
+    void CmdDatClose(const std::string& line);
+    void CmdDatWrite(const std::string& line);
+    void CmdDatWriteS(const std::string& line);
+    void CmdDatRead(const std::string& line);
+    void CmdDatReadS(const std::string& line);
+    void CmdDatExist(const std::string& line);
+    // The path of a data-file argument, and that path in Shift-JIS as the
+    // missing-file message shows it.
+    std::string DatPath(const std::string& token, std::string& shownPath);
+    void DatMessage(TDatStatus status, const std::string& shownPath = {});
+
+    // ---- typed commands (pattern_commands.cpp)
+    static TCommandRows PatternCommands();
+    // Rebuilds the typed-command patterns of the GLOBAL and current scene.
+    void BuildCommandList();
+    // The same after an open, with its errors reported.
+    void BuildCommandListAfterOpen();
+    void ScanCommandPatterns(int startLine);
+    void AddCommandPattern(const std::array<std::string, TCmdPatternRec::WordSlots>& words, int target);
+    // *!IF at scan time: the line to scan on with, or -1.
+    int CmdScanIf(const std::string& line);
+    // One pattern word (alternatives separated by "/") against `work`; with
+    // strict matching the matched characters of `work` are spent.
+    bool MatchPattern(const std::string& slot, std::string& work, bool exact);
+    bool FindCommandPattern(const std::string& text, int& target);
+    // Hands the main script on to `line` in the next tick.
+    void ContinueMainScript(int line);
+    void CmdKeyword(const std::string& line);
+
+    // ---- message window (message_commands.cpp)
+    static TCommandRows MessageCommands();
+    void CmdCls(const std::string& line);
+
+    // ---- commands whose families have not come yet (pending_commands.cpp)
+    static TCommandRows PendingCommands();
+    void CmdNotAvailable(const std::string& line);
+    void CmdPicture(const std::string& line);
+
+    // ---- display scale and menus (main_menu.cpp)
+    // The display scale as *SCALE sets it.
+    void ApplyScale(float scale);
+    void SetScreenScale(int width, int height, float scale);
+
+    // ---- the main window's keys (main_keys.cpp)
+    // Tab held: the message on the game screen is hidden (false) and shown
+    // again (true).
+    void ShowMessageWindow(bool show);
+    void RestoreMessageWindow();
+    // The scroll marks as a scroll of the message window left them; the
+    // command line waits while one shows.
+    void ShowScrollMarks(uint8_t marks);
+
+    // ---- helpers (engine.cpp)
+    int32_t EvalInteger(const std::string& expression);
+    int32_t Random(int32_t n);
+    // Shows a message box with FHalted set around it.
+    int HaltedMessageBox(const std::string& text, const std::string& caption, int flags);
+    // Modal host calls arm the next tick first: the tick goes on inside the
+    // dialog's own event loop.
+    bool ChooseScenario(const std::string& filter, std::string& fileName);
+
+    TEngineHost& FHost;
+
+    // ================= engine state =================
+    TEngineState FState = esIdle;
+    TEngineState FPrevState = esIdle;
+    bool FHalted = false;
+
+    // ================= script and contexts =================
+    std::unique_ptr<TStringList> FScript;
+    // The interpreter works on *FCtx: FMain or FBg (FLine, FScene and
+    // FStack of the system are FCtx->Line, FCtx->Scene and FCtx->Stack;
+    // FMainLine is FMain.Line, FBgLine FBg.Line ...). An event label runs
+    // on a context of its own.
+    TScriptContext FMain;
+    TScriptContext FBg{-1, -1, {}};
+    TScriptContext* FCtx = &FMain;
+    bool FBackground = false;
+    int FGlobalScene = -1;
+    uint8_t FIfState = 0;
+    int FBgLabelLine = -1;
+    std::string FBgLabel;
+    bool FBgRunning = false;
+    bool FBgDue = false;
+    int FBgExecInterval = 1000;
+    int FBgWaitCount = 0;
+    bool FInEvent = false;
+    std::unique_ptr<TLabelList> FLabels;
+    std::unique_ptr<TConnectNameList> FConnectNames;
+
+    // ================= timing (ms of TimeGetTime) =================
+    uint32_t FBgTickLast = 0;
+    int FBgTickInterval = 1000;
+    int FWaitCount = 0;
+    uint32_t FTickLast = 0;
+    int FTickInterval = 100;
+    bool FFadeActive = false;
+    int FFadeStep = 0;
+    int FFadeSteps = 0;
+    uint32_t FFadeTickLast = 0;
+    int FFadeInterval = 100;
+    // The pass asked of the host.
+    std::optional<uint32_t> FNextTickAt;
+
+    // ================= run control =================
+    // Lines one run executes before it gives the event loop a turn (it also
+    // does after 100 ms); a script that loops without waiting then goes on in
+    // the next tick instead of holding the window.
+    int FRunSliceLines = 100000;
+    // A run of the interpreter is in progress (counts nested event runs).
+    int FRunDepth = 0;
+    // The last run stopped only to let the event loop breathe; the next tick
+    // goes on with it.
+    bool FRunYielded = false;
+    // How the current command line lets the run go on.
+    TStep FRunStep = TStep::Next;
+
+    // ================= input =================
+    int FPendingInputLine = -1;
+    std::string FLastInput;
+    bool FStrictMatch = false;
+    std::unique_ptr<TCmdList> FCmdList;
+    // The wait mark was shown when Tab hid the message.
+    bool FWaitShownBeforeHide = false;
+
+    // ================= scenario =================
+    std::string FScenarioDir;
+    std::string FScenarioName;
+    std::string FExeDir;
+    std::string FOpenFileName;
+    bool FArchiveMode = false;
+    std::unique_ptr<TFileStream> FArchiveStream;
+    // The archive's path as it was opened: music streamed out of the archive
+    // opens this file again (its name need not be the scenario name + ".tgp").
+    std::string FArchiveFileName;
+    // The open came from the default data files: player mode.
+    bool FPlayerMode = false;
+
+    // ================= data files =================
+    TDatFile FDatFile;
+
+    // ================= display =================
+    int FBaseWidth = 230;
+    int FBaseHeight = 176;
+    float FScale = 1.0f;
+    int FScreenWidth = 0;
+    int FScreenHeight = 0;
+    bool FFullScreen = false;
+    bool FIniFullScreen = false;
+    bool FScriptScale = false;
+    bool FMsgInGame = false;
+    bool FMsgHidden = false;
+    bool FTabHideEnabled = true;
+    bool FFuncBarShown = false;
+    bool FFuncBarShifted = false;
+    int FFuncKeyCount = 12;
+    int FSubWinMode = 0;
+    // Context that holds the sub window: 0 none, 1 main, 2 background.
+    uint8_t FSubWinHolder = 0;
+    int FMouseX = 0;
+    int FMouseY = 0;
+    int FMouseButtons = 0;
+
+    // ================= messages and options =================
+    bool FTagMode = false;
+    bool FIfMode = true;
+    int FWarningLevel = 1;
+    TColor FFontColor = clWhite;
+    bool FBgmPlaying = false;
+    int FBgmLoop = 1;
+    int FLoadTrans = 0;
+
+    // ================= objects =================
+    std::unique_ptr<TItemList> FItems;
+    std::unique_ptr<TFlagList> FFlags;
+    std::unique_ptr<TSVarList> FSVars;
+    std::unique_ptr<TExprConv> FExpr;
+    std::mt19937 FRandom;
+    // The game screen (GameImg) with the built-in pictures (Bitmap32List1)
+    // and the current wait frames (WaitGrpList); the window shows GameImg.
+    std::unique_ptr<TImage32> FGameImg;
+    std::unique_ptr<TBitmap32List> FBuiltInPictures;
+    std::unique_ptr<TBitmap32List> FWaitFrames;
+    std::unique_ptr<TTGGrp> FGrp;
+    std::unique_ptr<TTGMsg> FMsg;
+
+    // Base width saved around the open dialog.
+    static constexpr int BaseSizeUnset = -1;
+};

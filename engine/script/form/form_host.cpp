@@ -1,0 +1,356 @@
+// What the engine and the command line ask of the main window, answered with
+// its widgets, its menus and the small windows.
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "engine/screen/about_dlg.h"
+#include "engine/screen/input_dlg.h"
+#include "engine/screen/midi_form.h"
+#include "engine/screen/modal_result.h"
+#include "engine/screen/msg_form.h"
+#include "engine/screen/rich_edit_log.h"
+#include "engine/screen/tg_input.h"
+#include "engine/screen/yes_no_dlg.h"
+#include "engine/script/form/tideglass_form.h"
+#include "platform/file_association.h"
+#include "platform/input_method.h"
+#include "platform/message_box.h"
+#include "platform/qt_sjis.h"
+#include "platform/rich_edit.h"
+
+namespace {
+
+// The input dialog's question is never shown narrower than this, and the
+// yes/no dialog's client area never narrower than that; its label keeps a
+// margin of 16 pixels on both sides.
+constexpr int InputLabelMinWidth = 400;
+constexpr int YesNoMinClientWidth = 256;
+constexpr int YesNoLabelMargins = 32;
+
+} // namespace
+
+// ---- the main window
+
+int TTideglassForm::ClientWidth() const
+{
+    return centralWidget()->width();
+}
+
+int TTideglassForm::ClientHeight() const
+{
+    return centralWidget()->height();
+}
+
+void TTideglassForm::SetClientSize(int width, int height)
+{
+    centralWidget()->setFixedSize(width, height);
+    ResizeGameImage();
+}
+
+void TTideglassForm::SetTitle(const std::string& title)
+{
+    setWindowTitle(SjisToQString(title));
+}
+
+void TTideglassForm::SetAboutTitle(const std::string& title)
+{
+    if (AboutDlg)
+        AboutDlg->setWindowTitle(SjisToQString(title));
+}
+
+void TTideglassForm::SetMenuBarVisible(bool visible)
+{
+    menuBar()->setVisible(visible);
+}
+
+QAction* TTideglassForm::MenuAction(TMenuItem item) const
+{
+    switch (item) {
+    case TMenuItem::F1:
+        return F1;
+    case TMenuItem::Help1:
+        return Help1;
+    case TMenuItem::TIDEGLASSC1:
+        return TIDEGLASSC1;
+    case TMenuItem::Edit1:
+        return Edit1->menuAction();
+    case TMenuItem::N3:
+        return N3;
+    case TMenuItem::D1:
+        return D1;
+    }
+    return nullptr;
+}
+
+bool TTideglassForm::MenuVisible(TMenuItem item) const
+{
+    return MenuAction(item)->isVisible();
+}
+
+void TTideglassForm::SetMenuVisible(TMenuItem item, bool visible)
+{
+    MenuAction(item)->setVisible(visible);
+}
+
+void TTideglassForm::SetMenuEnabled(TMenuItem item, bool enabled)
+{
+    MenuAction(item)->setEnabled(enabled);
+}
+
+bool TTideglassForm::MenuChecked(TMenuItem item) const
+{
+    return MenuAction(item)->isChecked();
+}
+
+void TTideglassForm::SetMenuChecked(TMenuItem item, bool checked)
+{
+    MenuAction(item)->setChecked(checked);
+}
+
+void TTideglassForm::HideAssociationOptions()
+{
+    if (MidiForm) {
+        MidiForm->GroupBox2->hide();
+        MidiForm->setFixedHeight(100);
+    }
+}
+
+void TTideglassForm::CloseWindow()
+{
+    close();
+}
+
+bool TTideglassForm::ImeOpen()
+{
+    return ime::GetOpenStatus(this);
+}
+
+void TTideglassForm::SetImeOpen(bool open)
+{
+    ime::SetOpenStatus(this, open);
+}
+
+// ---- dialogs
+
+int TTideglassForm::MessageBox(const std::string& text, const std::string& caption, int flags)
+{
+    return ::MessageBox(this, text, caption, flags);
+}
+
+int TTideglassForm::AskInput(const std::string& prompt, std::string& text)
+{
+    if (OnAskInput)
+        return OnAskInput(prompt, text);
+    InputDlg->SetPrompt(prompt);
+    InputDlg->InputLabel->setMinimumWidth(InputLabelMinWidth);
+    InputDlg->InputEdit->clear();
+    const int result = InputDlg->exec();
+    text = InputDlg->Text();
+    return result;
+}
+
+int TTideglassForm::AskYesNo(const std::string& prompt)
+{
+    if (OnAskYesNo)
+        return OnAskYesNo(prompt);
+    YesNoDlg->SetPrompt(prompt);
+    YesNoDlg->setFixedWidth(std::max(YesNoMinClientWidth, YesNoDlg->Label1->sizeHint().width() + YesNoLabelMargins));
+    return YesNoDlg->exec();
+}
+
+bool TTideglassForm::ChooseScenario(const std::string& filter, std::string& fileName)
+{
+    OpenDialog1.Filter = filter;
+    if (!OpenDialog1.Execute(this))
+        return false;
+    fileName = OpenDialog1.FileName;
+    return true;
+}
+
+bool TTideglassForm::DialogShown() const
+{
+    return (InputDlg && InputDlg->isVisible()) || (AboutDlg && AboutDlg->isVisible());
+}
+
+void TTideglassForm::CloseDialogs()
+{
+    if (InputDlg && InputDlg->isVisible())
+        InputDlg->done(mrAbort);
+    if (AboutDlg && AboutDlg->isVisible())
+        AboutDlg->done(mrOk);
+}
+
+// ---- the message window's log
+
+TMsgLog* TTideglassForm::MessageLog()
+{
+    return FMessageLog.get();
+}
+
+TMsgLog* TTideglassForm::SubLog()
+{
+    return FSubLog.get();
+}
+
+void TTideglassForm::SetMessagePlace(bool onGameScreen)
+{
+    QLineEdit* edit = onGameScreen ? CmdEdit : (MsgForm ? MsgForm->CmdEdit : nullptr);
+    if (FInput)
+        FInput->AttachEdit(edit);
+    if (!MsgForm)
+        return;
+    if (onGameScreen) {
+        MsgForm->hide();
+    } else {
+        MsgForm->show();
+        TRichEdit& log = *MsgForm->MsgMemo;
+        log.SetSelStart(log.TextByteLength());
+        log.ScrollCaret();
+    }
+}
+
+// ---- the command line
+
+void TTideglassForm::SetInputEnabled(bool enabled)
+{
+    if (!FInput)
+        return;
+    // Both boxes, through the command line so that they take its colours;
+    // then it points at the box in use again.
+    QLineEdit* const inUse = FInput->Edit();
+    if (MsgForm) {
+        FInput->SetEdit(MsgForm->CmdEdit);
+        FInput->SetEnabled(enabled);
+    }
+    FInput->SetEdit(CmdEdit);
+    FInput->SetEnabled(enabled);
+    FInput->SetEdit(inUse);
+}
+
+bool TTideglassForm::InputEnabled() const
+{
+    return FInput && FInput->GetEnabled();
+}
+
+void TTideglassForm::SetShownInputEnabled(bool enabled)
+{
+    if (FInput)
+        FInput->SetEnabled(enabled);
+}
+
+void TTideglassForm::SetInputText(const std::string& text)
+{
+    if (!FInput)
+        return;
+    if (text.empty())
+        FInput->ClearText();
+    else
+        FInput->SetText(text);
+}
+
+void TTideglassForm::FocusInput()
+{
+    if (FInput)
+        FInput->FocusEdit();
+}
+
+bool TTideglassForm::InputFocused() const
+{
+    return FInput && FInput->Edit() && FInput->Edit()->hasFocus();
+}
+
+void TTideglassForm::SetInputVisible(bool visible)
+{
+    if (FInput && FInput->Edit())
+        FInput->Edit()->setVisible(visible);
+}
+
+bool TTideglassForm::InputImeOpen()
+{
+    return FInput && FInput->GetImeOpen();
+}
+
+void TTideglassForm::SetInputImeOpen(bool open)
+{
+    if (FInput)
+        FInput->SetImeOpen(open);
+}
+
+bool TTideglassForm::ImeOpenAtSubmit() const
+{
+    return FInput && FInput->ImeOpenAtSubmit();
+}
+
+void TTideglassForm::SetQuestionMode(bool on)
+{
+    if (FInput)
+        FInput->SetQuestionMode(on);
+}
+
+void TTideglassForm::AddKeyword(const std::string& word)
+{
+    if (FInput)
+        FInput->AddKeyword(word);
+}
+
+void TTideglassForm::ClearKeywords()
+{
+    if (FInput)
+        FInput->ClearKeywords();
+}
+
+TKeyStrList& TTideglassForm::KeyMacros()
+{
+    return FInput->KeyMacros();
+}
+
+std::string TTideglassForm::GetKeyLabel(int index) const
+{
+    return FInput ? FInput->GetKeyLabel(index) : std::string();
+}
+
+// ---- TInputHost
+
+uint8_t TTideglassForm::State() const
+{
+    return static_cast<uint8_t>(FEngine->State());
+}
+
+void TTideglassForm::SubmitCommand(const std::string& text)
+{
+    FEngine->SubmitCommand(text);
+}
+
+bool TTideglassForm::FuncBarShown() const
+{
+    return FEngine->FuncBarShown();
+}
+
+bool TTideglassForm::FuncBarShifted() const
+{
+    return FEngine->FuncBarShifted();
+}
+
+void TTideglassForm::SetFuncBarShifted(bool shifted)
+{
+    FEngine->SetFuncBarShifted(shifted);
+}
+
+TExprValue TTideglassForm::EvaluateExpr(const std::string& expr)
+{
+    return FEngine->EvaluateExpr(expr);
+}
+
+bool TTideglassForm::IsAssociated(std::string& openCommand)
+{
+    if (!assoc::IsRegistered())
+        return false;
+    openCommand = assoc::OpenCommand();
+    return true;
+}

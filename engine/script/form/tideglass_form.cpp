@@ -1,0 +1,184 @@
+// The main window's life: the window and its widgets, the engine, the other
+// forms and the screen objects, the idle timer, and their destruction.
+
+#include "engine/script/form/tideglass_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QLineEdit>
+
+#include "base/conv.h"
+#include "engine/screen/about_dlg.h"
+#include "engine/screen/debug_form.h"
+#include "engine/screen/input_dlg.h"
+#include "engine/screen/midi_form.h"
+#include "engine/screen/msg_form.h"
+#include "engine/screen/rich_edit_log.h"
+#include "engine/screen/sub_form.h"
+#include "engine/screen/tg_input.h"
+#include "engine/screen/yes_no_dlg.h"
+#include "engine/script/scenario_files.h"
+#include "graphics/image32.h"
+#include "platform/help_viewer.h"
+#include "platform/image_widget.h"
+#include "platform/key_preview.h"
+#include "platform/runtime_paths.h"
+
+namespace {
+
+// Client size of the main window as designed: the message area of the game
+// screen (26, 304, 588 x 120) sits inside it.
+constexpr int DesignClientWidth = 640;
+constexpr int DesignClientHeight = 480;
+
+} // namespace
+
+TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWindow(nullptr)
+{
+    setWindowTitle("TIDEGLASS");
+    setObjectName("TideglassForm");
+
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    GameImgView = new TImageWidget(nullptr, client);
+    GameImgView->setObjectName("GameImg");
+    CmdEdit = new QLineEdit(client);
+    CmdEdit->setObjectName("CmdEdit");
+    CmdEdit->hide();
+    // The window takes the size of its game screen and is not resized by hand.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    BuildMainMenu();
+    centralWidget()->setFixedSize(DesignClientWidth, DesignClientHeight);
+
+    const std::string exePath = QCoreApplication::applicationFilePath().toStdString();
+    FIniFileName = SettingsFilePath(exePath);
+    FEngine = std::make_unique<TEngine>(*this, args, ExtractFilePath(exePath));
+    GameImgView->SetClient(&FEngine->GameImg());
+    ResizeGameImage();
+
+    FHelpViewer = std::make_unique<THelpViewer>();
+    Help1->setEnabled(FHelpViewer->Available());
+    TIDEGLASSC1->setEnabled(FHelpViewer->Available());
+
+    FTickTimer.setSingleShot(true);
+    FTickTimer.setTimerType(Qt::PreciseTimer);
+    connect(&FTickTimer, &QTimer::timeout, this, [this] { FEngine->ApplicationEvents1Idle(); });
+
+    // The form previews its keys; Tab stays with the command line.
+    FKeyPreview = std::make_unique<TKeyPreview>(this);
+    FKeyPreview->TabTraversal = false;
+    FKeyPreview->OnKeyDown = [this](uint16_t& key, TShiftState shift) { FEngine->FormKeyDown(key, shift); };
+    FKeyPreview->OnKeyUp = [this](uint16_t& key, TShiftState shift) { FEngine->FormKeyUp(key, shift); };
+    FAppKeyHook = std::make_unique<TAppKeyHook>();
+    FAppKeyHook->OnKeyDown = [this](uint16_t& key, TShiftState) { FEngine->ApplicationEvents1Message(true, key); };
+    FAppKeyHook->OnKeyUp = [this](uint16_t& key, TShiftState) { FEngine->ApplicationEvents1Message(false, key); };
+}
+
+TTideglassForm::~TTideglassForm()
+{
+    SetTimerActive(false);
+    FAppKeyHook.reset();
+    FKeyPreview.reset();
+    try {
+        WriteSettings();
+    } catch (const std::exception&) {
+        // A settings file that cannot be written must not keep the engine
+        // from closing; the next start uses the defaults.
+    }
+    if (MsgForm) {
+        MsgForm->OnGetState = nullptr;
+        MsgForm->OnEndKeyWait = nullptr;
+    }
+    // The image control goes before the widget that shows it; the engine
+    // before the logs and the command line it reaches.
+    GameImgView->SetClient(nullptr);
+    FEngine.reset();
+    FInput.reset();
+    FMessageLog.reset();
+    FSubLog.reset();
+    // The other forms go after the main window's own objects, as the
+    // application freed them after the main form.
+    SubForm.reset();
+    DebugForm.reset();
+    YesNoDlg.reset();
+    MidiForm.reset();
+    InputDlg.reset();
+    MsgForm.reset();
+    AboutDlg.reset();
+}
+
+void TTideglassForm::CreateForms()
+{
+    AboutDlg = std::make_unique<TAboutDlg>();
+    MsgForm = std::make_unique<TMsgForm>();
+    MsgForm->OnGetState = [this] { return State(); };
+    MsgForm->OnEndKeyWait = [this] { FEngine->EndKeyWait(); };
+    FMessageLog = std::make_unique<TRichEditLog>(*MsgForm->MsgMemo);
+    InputDlg = std::make_unique<TInputDlg>(this);
+    MidiForm = std::make_unique<TMidiForm>(*this);
+    YesNoDlg = std::make_unique<TYesNoDlg>();
+    DebugForm = std::make_unique<TDebugForm>(*this);
+    SubForm = std::make_unique<TSubForm>();
+    FSubLog = std::make_unique<TRichEditLog>(*SubForm->SubRichEdit);
+}
+
+void TTideglassForm::CreateScreenObjects()
+{
+    // The command line first, on the message-and-input window, which is the
+    // one in use until a script puts the message on the game screen.
+    if (MsgForm)
+        FInput = std::make_unique<TTGInput>(*this, MsgForm->CmdEdit, 0);
+    FEngine->CreateScreenObjects();
+}
+
+void TTideglassForm::StartEngine()
+{
+    show();
+    if (MsgForm && !FEngine->MsgInGame())
+        MsgForm->show();
+    SetTimerActive(true);
+}
+
+void TTideglassForm::SetTimerActive(bool active)
+{
+    FTimerActive = active;
+    if (!active) {
+        FTickTimer.stop();
+        return;
+    }
+    // The engine works out its next pass afresh.
+    FEngine->ScheduleNextTick();
+}
+
+void TTideglassForm::ScheduleTick(int delayMs)
+{
+    if (!FTimerActive)
+        return;
+    if (delayMs < 0)
+        FTickTimer.stop();
+    else
+        FTickTimer.start(delayMs);
+}
+
+void TTideglassForm::ResizeGameImage()
+{
+    const int w = ClientWidth();
+    const int h = ClientHeight();
+    FEngine->GameImg().SetBounds(0, 0, w, h);
+    constexpr int EditHeight = 20;
+    CmdEdit->setGeometry(0, h - EditHeight, w, EditHeight);
+}
+
+void TTideglassForm::closeEvent(QCloseEvent* event)
+{
+    SetTimerActive(false);
+    if (MsgForm)
+        MsgForm->hide();
+    if (SubForm)
+        SubForm->hide();
+    if (DebugForm)
+        DebugForm->hide();
+    QMainWindow::closeEvent(event);
+    QApplication::quit();
+}

@@ -1,0 +1,171 @@
+#pragma once
+// TTideglassForm: the engine's main window. A thin Qt adapter: it owns the
+// engine (TEngine) and the desktop it asks for (menus, dialogs, the command
+// line and its two edit boxes, the small windows, the settings file, the
+// idle timer), hands the engine the player's keys, menu clicks and open
+// requests, and shows the engine's game screen.
+
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/screen/input_host.h"
+#include "engine/script/engine.h"
+#include "engine/script/engine_host.h"
+#include "platform/open_dialog.h"
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class TAboutDlg;
+class TAppKeyHook;
+class TDebugForm;
+class THelpViewer;
+class TImageWidget;
+class TInputDlg;
+class TKeyPreview;
+class TMidiForm;
+class TMsgForm;
+class TRichEditLog;
+class TSubForm;
+class TTGInput;
+class TYesNoDlg;
+
+class TTideglassForm : public QMainWindow, public TEngineHost, public TInputHost {
+    Q_OBJECT
+
+public:
+    // FormCreate. `args` are the program's arguments after its name; the
+    // first one names a scenario to open.
+    explicit TTideglassForm(const std::vector<std::string>& args);
+    // FormDestroy: the settings are written, then everything goes.
+    ~TTideglassForm() override;
+
+    // ---- program start (tideglass_form.cpp, form_settings.cpp)
+    // The other seven forms, in the order the engine creates them.
+    void CreateForms();
+    void ReadSettings();
+    void WriteSettings();
+    // The command line, then the engine's screen layers and message window.
+    void CreateScreenObjects();
+    // Shows the window and starts the idle timer.
+    void StartEngine();
+    // The idle timer runs the engine's passes when they are due; without it
+    // (tests) the caller drives them.
+    void SetTimerActive(bool active);
+    void SetIniFileName(const std::string& fileName) { FIniFileName = fileName; }
+
+    TEngine& Engine() { return *FEngine; }
+
+    // ---- TEngineHost (form_host.cpp)
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    void SetClientSize(int width, int height) override;
+    void SetTitle(const std::string& title) override;
+    void SetAboutTitle(const std::string& title) override;
+    void SetMenuBarVisible(bool visible) override;
+    bool MenuVisible(TMenuItem item) const override;
+    void SetMenuVisible(TMenuItem item, bool visible) override;
+    void SetMenuEnabled(TMenuItem item, bool enabled) override;
+    bool MenuChecked(TMenuItem item) const override;
+    void SetMenuChecked(TMenuItem item, bool checked) override;
+    void HideAssociationOptions() override;
+    void RegisterFileTypes() override;
+    void CloseWindow() override;
+    bool ImeOpen() override;
+    void SetImeOpen(bool open) override;
+    int MessageBox(const std::string& text, const std::string& caption, int flags) override;
+    int AskInput(const std::string& prompt, std::string& text) override;
+    int AskYesNo(const std::string& prompt) override;
+    bool ChooseScenario(const std::string& filter, std::string& fileName) override;
+    bool DialogShown() const override;
+    void CloseDialogs() override;
+    TMsgLog* MessageLog() override;
+    TMsgLog* SubLog() override;
+    void SetMessagePlace(bool onGameScreen) override;
+    void SetInputEnabled(bool enabled) override;
+    bool InputEnabled() const override;
+    void SetShownInputEnabled(bool enabled) override;
+    void SetInputText(const std::string& text) override;
+    void FocusInput() override;
+    bool InputFocused() const override;
+    void SetInputVisible(bool visible) override;
+    bool InputImeOpen() override;
+    void SetInputImeOpen(bool open) override;
+    bool ImeOpenAtSubmit() const override;
+    void SetQuestionMode(bool on) override;
+    void AddKeyword(const std::string& word) override;
+    void ClearKeywords() override;
+    TKeyStrList& KeyMacros() override;
+    std::string GetKeyLabel(int index) const override;
+    void ScheduleTick(int delayMs) override;
+
+    // ---- TInputHost: what the command line and the small windows ask
+    uint8_t State() const override;
+    void SubmitCommand(const std::string& text) override;
+    bool FuncBarShown() const override;
+    bool FuncBarShifted() const override;
+    void SetFuncBarShifted(bool shifted) override;
+    TExprValue EvaluateExpr(const std::string& expr) override;
+    bool IsAssociated(std::string& openCommand) override;
+    void UnregisterFileTypes() override;
+
+    // Replace the input and yes/no dialogs (tests): same arguments and
+    // answers as AskInput and AskYesNo.
+    std::function<int(const std::string& prompt, std::string& text)> OnAskInput;
+    std::function<int(const std::string& prompt)> OnAskYesNo;
+
+    // ================= forms and components =================
+    std::unique_ptr<TAboutDlg> AboutDlg;
+    std::unique_ptr<TMsgForm> MsgForm;
+    std::unique_ptr<TInputDlg> InputDlg;
+    std::unique_ptr<TMidiForm> MidiForm;
+    std::unique_ptr<TYesNoDlg> YesNoDlg;
+    std::unique_ptr<TDebugForm> DebugForm;
+    std::unique_ptr<TSubForm> SubForm;
+
+    QMenu* File1 = nullptr;
+    QAction* F1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* F2 = nullptr;
+    QAction* A1 = nullptr;
+    QAction* Help1 = nullptr;
+    QAction* TIDEGLASSC1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* MessageInput1 = nullptr;
+    QAction* MIDI1 = nullptr;
+    QMenu* Show1 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* D1 = nullptr;
+    QAction* F3 = nullptr;
+    TOpenDialog OpenDialog1;
+    // The widget that shows the engine's game screen.
+    TImageWidget* GameImgView = nullptr;
+    // The main window's own command line, used while the message window is
+    // on the game screen.
+    QLineEdit* CmdEdit = nullptr;
+    // The command line; it drives the message-and-input window's CmdEdit or
+    // the main window's.
+    std::unique_ptr<TTGInput> FInput;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMainMenu();
+    void ResizeGameImage();
+    QAction* MenuAction(TMenuItem item) const;
+
+    std::unique_ptr<TEngine> FEngine;
+    std::unique_ptr<TRichEditLog> FMessageLog;
+    std::unique_ptr<TRichEditLog> FSubLog;
+    std::unique_ptr<TKeyPreview> FKeyPreview;
+    std::unique_ptr<TAppKeyHook> FAppKeyHook;
+    std::unique_ptr<THelpViewer> FHelpViewer;
+    QTimer FTickTimer;
+    bool FTimerActive = false;
+    std::string FIniFileName;
+};

@@ -1,0 +1,132 @@
+#pragma once
+// The desktop as a fake: every question of the engine is answered at once
+// from fields a test (or a fuzz target, or a benchmark) sets, and every
+// request is recorded. No window, no event loop, no application object.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "classlib/message_flags.h"
+#include "engine/screen/key_str_list.h"
+#include "engine/screen/modal_result.h"
+#include "engine/script/engine_host.h"
+#include "testkit/plain_msg_log.h"
+
+class TEngine;
+
+class TFakeEngineHost : public TEngineHost {
+public:
+    TFakeEngineHost();
+
+    // ---- the main window
+    int ClientWidth() const override { return Width; }
+    int ClientHeight() const override { return Height; }
+    void SetClientSize(int width, int height) override;
+    void SetTitle(const std::string& title) override { Title = title; }
+    void SetAboutTitle(const std::string& title) override { AboutTitle = title; }
+    void SetMenuBarVisible(bool visible) override { MenuBarVisible = visible; }
+    bool MenuVisible(TMenuItem item) const override { return Menu(item).Visible; }
+    void SetMenuVisible(TMenuItem item, bool visible) override { Menu(item).Visible = visible; }
+    void SetMenuEnabled(TMenuItem item, bool enabled) override { Menu(item).Enabled = enabled; }
+    bool MenuChecked(TMenuItem item) const override { return Menu(item).Checked; }
+    void SetMenuChecked(TMenuItem item, bool checked) override { Menu(item).Checked = checked; }
+    void HideAssociationOptions() override { AssociationHidden = true; }
+    void RegisterFileTypes() override { ++Registered; }
+    void CloseWindow() override { ++Closed; }
+    bool ImeOpen() override { return WindowImeOpen; }
+    void SetImeOpen(bool open) override { WindowImeOpen = open; }
+
+    // ---- dialogs
+    int MessageBox(const std::string& text, const std::string& caption, int flags) override;
+    int AskInput(const std::string& prompt, std::string& text) override;
+    int AskYesNo(const std::string& prompt) override;
+    bool ChooseScenario(const std::string& filter, std::string& fileName) override;
+    bool DialogShown() const override { return DialogUp; }
+    void CloseDialogs() override;
+
+    // ---- the message window's log
+    TMsgLog* MessageLog() override { return &Log; }
+    TMsgLog* SubLog() override { return &Sub; }
+    void SetMessagePlace(bool onGameScreen) override { MessageOnGameScreen = onGameScreen; }
+
+    // ---- the command line
+    void SetInputEnabled(bool enabled) override { InputOn = enabled; }
+    bool InputEnabled() const override { return InputOn; }
+    void SetShownInputEnabled(bool enabled) override { InputOn = enabled; }
+    void SetInputText(const std::string& text) override { InputText = text; }
+    void FocusInput() override;
+    bool InputFocused() const override { return InputHasFocus; }
+    void SetInputVisible(bool visible) override { InputShown = visible; }
+    bool InputImeOpen() override { return InputIme; }
+    void SetInputImeOpen(bool open) override { InputIme = open; }
+    bool ImeOpenAtSubmit() const override { return InputImeAtSubmit; }
+    void SetQuestionMode(bool on) override { QuestionMode = on; }
+    void AddKeyword(const std::string& word) override;
+    void ClearKeywords() override { Keywords.clear(); }
+    TKeyStrList& KeyMacros() override { return Macros; }
+    std::string GetKeyLabel(int index) const override;
+
+    // ---- the idle loop
+    void ScheduleTick(int delayMs) override { TickDelay = delayMs; }
+
+    struct TMenuState {
+        bool Visible = true;
+        bool Enabled = true;
+        bool Checked = false;
+    };
+    struct TShownBox {
+        std::string Text;     // UTF-8
+        std::string Caption;  // UTF-8
+        int Flags = 0;
+        bool Halted = false;  // the engine's halted flag while it was up
+    };
+
+    // The engine whose halted flag the message boxes record.
+    const TEngine* Engine = nullptr;
+
+    int Width = 640;
+    int Height = 480;
+    std::string Title;       // Shift-JIS
+    std::string AboutTitle;  // Shift-JIS
+    bool MenuBarVisible = true;
+    std::array<TMenuState, 6> Menus{};
+    bool AssociationHidden = false;
+    int Registered = 0;
+    int Closed = 0;
+    bool WindowImeOpen = false;
+
+    std::vector<TShownBox> Boxes;
+    int BoxAnswer = IDYES;
+    std::vector<std::string> Prompts;  // Shift-JIS, input and yes/no dialogs
+    int InputResult = mrOk;
+    std::string InputAnswer;
+    int YesNoResult = mrYes;
+    // The file the open dialog chooses; none cancels it.
+    std::optional<std::string> ScenarioChoice;
+    std::string OpenFilter;
+    bool DialogUp = false;
+
+    TPlainMsgLog Log;
+    TPlainMsgLog Sub;
+    bool MessageOnGameScreen = false;
+
+    bool InputOn = true;
+    std::string InputText;  // Shift-JIS
+    bool InputHasFocus = false;
+    bool InputShown = true;
+    bool InputIme = false;
+    bool InputImeAtSubmit = false;
+    bool QuestionMode = false;
+    std::vector<std::string> Keywords;  // Shift-JIS, oldest first
+    TKeyStrList Macros;
+    std::array<std::string, 25> KeyLabels{};
+
+    // The last request of ScheduleTick: a delay in ms, or -1 for none.
+    int TickDelay = -1;
+
+private:
+    TMenuState& Menu(TMenuItem item) { return Menus[static_cast<size_t>(item)]; }
+    const TMenuState& Menu(TMenuItem item) const { return Menus[static_cast<size_t>(item)]; }
+};

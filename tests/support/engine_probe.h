@@ -1,0 +1,44 @@
+#pragma once
+// Puts the engine into states that no script reaches yet (the commands that
+// would set them come with later families) or that a test needs to start
+// from. Every change asks the engine for its next pass afresh, as the
+// command that made it would.
+
+#include "base/clock.h"
+#include "engine/script/engine.h"
+
+class TEngineProbe {
+public:
+    explicit TEngineProbe(TEngine& engine) : E(engine) {}
+    ~TEngineProbe() { E.ScheduleNextTick(); }
+    TEngineProbe(const TEngineProbe&) = delete;
+    TEngineProbe& operator=(const TEngineProbe&) = delete;
+
+    TEngineState& State() { return E.FState; }
+    TEngineState& PrevState() { return E.FPrevState; }
+    bool& Halted() { return E.FHalted; }
+    TScriptContext& Main() { return E.FMain; }
+    uint8_t& IfState() { return E.FIfState; }
+    bool& InEvent() { return E.FInEvent; }
+    bool& IfMode() { return E.FIfMode; }
+    bool& StrictMatch() { return E.FStrictMatch; }
+    int& WarningLevel() { return E.FWarningLevel; }
+    int& PendingInputLine() { return E.FPendingInputLine; }
+    uint8_t& SubWinHolder() { return E.FSubWinHolder; }
+    int& SubWinMode() { return E.FSubWinMode; }
+    bool& TabHideEnabled() { return E.FTabHideEnabled; }
+    bool& FuncBarShown() { return E.FFuncBarShown; }
+    std::string& OpenFileName() { return E.FOpenFileName; }
+    int& RunSliceLines() { return E.FRunSliceLines; }
+    // A music fade of `steps` steps, its last step now.
+    void StartFade(int steps)
+    {
+        E.FFadeActive = true;
+        E.FFadeSteps = steps;
+        E.FFadeStep = 0;
+        E.FFadeTickLast = TimeGetTime();
+    }
+
+private:
+    TEngine& E;
+};
