@@ -12,6 +12,7 @@
 
 #include "base/sjis.h"
 #include "engine/screen/builtin_pictures.h"
+#include "engine/screen/rich_edit_log.h"
 #include "engine/screen/screen_host.h"
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"
@@ -46,7 +47,7 @@ public:
     int FuncKeyCount() const override { return 12; }
     std::string GetKeyLabel(int) const override { return {}; }
     int SubWinMode() const override { return 0; }
-    TRichEdit* SubRichEdit() override { return nullptr; }
+    TMsgLog* SubLog() override { return nullptr; }
 
 private:
     TBitmap32List FList1;
@@ -74,7 +75,7 @@ struct TScreen {
         font.SetName(SJ("ＭＳゴシック"));
         font.SetHeight(-12);
         font.SetColor(clWhite);
-        Msg = std::make_unique<TTGMsg>(Host, 1000, true, &Log, *Grp, 26, 304, 588, 120, font,
+        Msg = std::make_unique<TTGMsg>(Host, 1000, true, &LogAdapter, *Grp, 26, 304, 588, 120, font,
                                        Host.Bitmap32List1().Bitmap(biMsgSkin));
     }
     ~TScreen()
@@ -95,6 +96,7 @@ struct TScreen {
     TImage32 Image;
     std::unique_ptr<TTGGrp> Grp;
     TRichEdit Log;
+    TRichEditLog LogAdapter{Log};
     std::unique_ptr<TTGMsg> Msg;
 };
 
