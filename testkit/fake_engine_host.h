@@ -67,6 +67,7 @@ public:
     void ClearKeywords() override { Keywords.clear(); }
     TKeyStrList& KeyMacros() override { return Macros; }
     std::string GetKeyLabel(int index) const override;
+    void MoveMainInput(int dy) override { MainInputTop += dy; }
 
     // ---- the idle loop
     void ScheduleTick(int delayMs) override { TickDelay = delayMs; }
@@ -122,6 +123,8 @@ public:
     std::vector<std::string> Keywords;  // Shift-JIS, oldest first
     TKeyStrList Macros;
     std::array<std::string, 25> KeyLabels{};
+    // Where the main window's own command line stands, moved by the bar.
+    int MainInputTop = 0;
 
     // The last request of ScheduleTick: a delay in ms, or -1 for none.
     int TickDelay = -1;

@@ -175,6 +175,9 @@ public:
     uint32_t BgTickLast() const { return FBgTickLast; }
     int WaitCount() const { return FWaitCount; }
     bool FadeActive() const { return FFadeActive; }
+    bool BgmPlaying() const { return FBgmPlaying; }
+    uint8_t BgmLoop() const { return FBgmLoop; }
+    const std::string& BgmName() const { return FBgmName; }
     int FadeStep() const { return FFadeStep; }
     int PendingInputLine() const { return FPendingInputLine; }
     const std::string& LastInput() const { return FLastInput; }
@@ -326,6 +329,16 @@ private:
     static TCommandRows MessageCommands();
     void CmdCls(const std::string& line);
 
+    // ---- music (bgm_commands.cpp)
+    // Stops all music at once and forgets it (scenario open, *LOAD and the
+    // end of a fade call it too).
+    void StopBgm();
+    // Start music of either kind: a MIDI file through the sequencer, other
+    // music through the outside audio library. True means the same looping
+    // music already plays and nothing was done.
+    bool PlayMidiBgm(const std::string& name, uint8_t loop);
+    bool PlayBassBgm(const std::string& name, uint8_t loop);
+
     // ---- commands whose families have not come yet (pending_commands.cpp)
     static TCommandRows PendingCommands();
     void CmdNotAvailable(const std::string& line);
@@ -337,6 +350,10 @@ private:
     void SetScreenScale(int width, int height, float scale);
 
     // ---- the main window's keys (main_keys.cpp)
+    // Shows or hides the function-key bar: the main window's own command
+    // line moves up 14 pixels to make room for it (down again when it goes),
+    // and the bar is drawn with FFuncKeyCount keys.
+    void ShowFunctionBar(bool shown);
     // Tab held: the message on the game screen is hidden (false) and shown
     // again (true).
     void ShowMessageWindow(bool show);
@@ -461,8 +478,16 @@ private:
     bool FIfMode = true;
     int FWarningLevel = 1;
     TColor FFontColor = clWhite;
+
+    // ================= music =================
     bool FBgmPlaying = false;
-    int FBgmLoop = 1;
+    // Nonzero loops.
+    uint8_t FBgmLoop = 1;
+    // The music as the script named it; empty for a MIDI file that does not
+    // loop.
+    std::string FBgmName;
+    // The outside audio library was found, is of version 2 and started.
+    bool FBassUsable = false;
     int FLoadTrans = 0;
 
     // ================= objects =================

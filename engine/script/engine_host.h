@@ -106,6 +106,9 @@ public:
     virtual TKeyStrList& KeyMacros() = 0;
     // Function-key label 0..24.
     virtual std::string GetKeyLabel(int index) const = 0;
+    // Moves the main window's own command line `dy` pixels down (up when
+    // negative): the function-key bar takes the room below it.
+    virtual void MoveMainInput(int dy) = 0;
 
     // ---- the idle loop
     // Calls the engine's ApplicationEvents1Idle once, `delayMs` from now

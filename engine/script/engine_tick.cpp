@@ -194,10 +194,8 @@ void TEngine::FadeTimerTimer()
     // The volume steps reach the MIDI player and the music stream when the
     // sound commands bind them.
     ++FFadeStep;
-    if (FFadeStep >= FFadeSteps) {
-        FBgmPlaying = false;
-        FFadeActive = false;
-    }
+    if (FFadeStep >= FFadeSteps)
+        StopBgm();
 }
 
 void TEngine::SelectContext(bool background)

@@ -119,6 +119,17 @@ void TEngine::RestoreMessageWindow()
     FMsgHidden = false;
 }
 
+void TEngine::ShowFunctionBar(bool shown)
+{
+    constexpr int BarRoom = 14;
+    if (shown != FFuncBarShown) {
+        FFuncBarShown = shown;
+        FHost.MoveMainInput(shown ? -BarRoom : BarRoom);
+    }
+    if (FGrp)
+        FGrp->DrawFuncBar(FFuncKeyCount);
+}
+
 void TEngine::SetFuncBarShifted(bool shifted)
 {
     FFuncBarShifted = shifted;

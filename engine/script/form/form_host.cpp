@@ -315,6 +315,12 @@ std::string TTideglassForm::GetKeyLabel(int index) const
     return FInput ? FInput->GetKeyLabel(index) : std::string();
 }
 
+void TTideglassForm::MoveMainInput(int dy)
+{
+    if (CmdEdit)
+        CmdEdit->move(CmdEdit->x(), CmdEdit->y() + dy);
+}
+
 // ---- TInputHost
 
 uint8_t TTideglassForm::State() const

@@ -101,6 +101,7 @@ public:
     void ClearKeywords() override;
     TKeyStrList& KeyMacros() override;
     std::string GetKeyLabel(int index) const override;
+    void MoveMainInput(int dy) override;
     void ScheduleTick(int delayMs) override;
 
     // ---- TInputHost: what the command line and the small windows ask
