@@ -142,6 +142,8 @@ TEST(PictureCommands, OptionalArgumentsAreReadByTokenCount)
         {"*PICTURE key 2", screen, 0, 0, Blue},         // x and y from 4 tokens on
         {"*PICTURE key.bmp 2 1 1\n*PICTURE key 0 1", screen, 0, 1, Blue},  // the flag comes back
         {"*GTRANS -1 1\n*PICTURE key 2 1 0", screen, 2, 1, Green},        // 0 does not switch it off
+        {"*IFPICTURE 1=1 key 2 1 1", screen, 2, 1, Green},
+        {"*IFPICTURE 1=2 key", screen, 0, 0, Green},
         {"*GLOAD 5 key", 5, 0, 0, Blue},
         {"*GLOAD 5 key 1 0", 5, 1, 0, Blue},
         {"*GLOAD 5 key 0 0 1 9", 5, 0, 0, 0},
