@@ -2,15 +2,20 @@
 // (looked up, read, decoded, drawn into a buffer freshly set to 1 x 1),
 // against decoding the same PNG bytes alone. Beside them: the same load
 // walking the entry table instead of using the index, the missing picture
-// (four lookups, then the failure text) both ways, and reading the index
-// when the archive opens.
+// (four lookups, then the failure text) both ways, reading the index when
+// the archive opens, and both loads as the engine runs them from a script
+// line (the line's arguments, the buffer's marks, the message box of the
+// missing picture and the layout update).
 
 #include "base/streams.h"
 #include "codec/zeb_png.h"
+#include "engine/screen/tggrp.h"
+#include "engine/script/engine.h"
 #include "engine/script/pack_archive.h"
 #include "engine/script/picture_load.h"
 #include "engine/script/scenario_files.h"
 #include "graphics/bitmap32.h"
+#include "testkit/fake_engine_host.h"
 #include "tools/pack/pack_builder.h"
 
 #include <benchmark/benchmark.h>
@@ -73,7 +78,8 @@ struct TArchive {
             WriteFileAtomically(dir + name, bytes.data(), bytes.size());
             return dir + name;
         };
-        put("game.tgs", "*SCENE s\r\n*GLOAD 0 bg.png\r\n");
+        // The typed commands "go" and "miss" load the picture and a missing one.
+        put("game.tgs", "*SCENE s\r\n>go\r\n*GLOAD 0 bg.png\r\n>miss\r\n*GLOAD 1 none.bmp\r\n*SCENEEND\r\n");
         std::vector<std::string> files;
         for (int i = 1; i < EntryCount - 1; ++i) {
             const char* ext = i % 3 == 0 ? ".wav" : i % 3 == 1 ? ".bmp" : ".png";
@@ -176,5 +182,46 @@ void BM_IndexAtOpen(benchmark::State& state)
     }
 }
 BENCHMARK(BM_IndexAtOpen)->Unit(benchmark::kMicrosecond);
+
+// The engine without a window, the archive open and waiting for a command.
+struct TArchiveEngine {
+    TArchiveEngine() : Engine(Host, {Archive().Dir + "/game.tgp"}, Archive().Dir + "/")
+    {
+        Engine.CreateScreenObjects();
+        while (Engine.State() != esCommandWait && !Engine.Halted())
+            Engine.MainTick();
+    }
+    void Type(const std::string& command)
+    {
+        Engine.SubmitCommand(command);
+        while (Engine.State() == esRun)
+            Engine.MainTick();
+    }
+    TFakeEngineHost Host;
+    TEngine Engine;
+};
+
+void BM_GLoadCommand(benchmark::State& state)
+{
+    TArchiveEngine e;
+    for (auto _ : state) {
+        e.Type("go");
+        if (e.Engine.Grp()->GetBuffer(0).Width() != 640 || !e.Host.Boxes.empty())
+            state.SkipWithError("the picture did not load");
+    }
+}
+BENCHMARK(BM_GLoadCommand)->Unit(benchmark::kMillisecond);
+
+void BM_MissingPictureCommand(benchmark::State& state)
+{
+    TArchiveEngine e;
+    for (auto _ : state) {
+        e.Type("miss");
+        if (e.Host.Boxes.size() != 1)
+            state.SkipWithError("no message box");
+        e.Host.Boxes.clear();
+    }
+}
+BENCHMARK(BM_MissingPictureCommand)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "classlib/message_flags.h"
 #include "classlib/virtual_keys.h"
 #include "engine/script/engine.h"
+#include "graphics/bitmap32.h"
 
 TFakeEngineHost::TFakeEngineHost()
 {
@@ -19,6 +20,13 @@ void TFakeEngineHost::SetClientSize(int width, int height)
 {
     Width = width;
     Height = height;
+}
+
+void TFakeEngineHost::SetAboutPicture(const TBitmap32& picture)
+{
+    AboutWidth = picture.Width();
+    AboutHeight = picture.Height();
+    AboutCorner = picture.Empty() ? 0 : picture.Pixel(0, 0);
 }
 
 int TFakeEngineHost::MessageBox(const std::string& text, const std::string& caption, int flags)

@@ -4,6 +4,7 @@
 // request is recorded. No window, no event loop, no application object.
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ public:
     void SetClientSize(int width, int height) override;
     void SetTitle(const std::string& title) override { Title = title; }
     void SetAboutTitle(const std::string& title) override { AboutTitle = title; }
+    void SetAboutPicture(const TBitmap32& picture) override;
     void SetMenuBarVisible(bool visible) override { MenuBarVisible = visible; }
     bool MenuVisible(TMenuItem item) const override { return Menu(item).Visible; }
     void SetMenuVisible(TMenuItem item, bool visible) override { Menu(item).Visible = visible; }
@@ -91,6 +93,10 @@ public:
     int Height = 480;
     std::string Title;       // Shift-JIS
     std::string AboutTitle;  // Shift-JIS
+    // The about box's picture: its size and its top-left pixel.
+    int AboutWidth = 0;
+    int AboutHeight = 0;
+    uint32_t AboutCorner = 0;
     bool MenuBarVisible = true;
     std::array<TMenuState, 6> Menus{};
     bool AssociationHidden = false;

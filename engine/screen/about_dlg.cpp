@@ -72,6 +72,13 @@ TAboutDlg::~TAboutDlg()
     FPreview.reset();
 }
 
+void TAboutDlg::SetPicture(const QPixmap& picture)
+{
+    Image1->setPixmap(picture);
+    Image1->setGeometry(0, 0, picture.width(), picture.height());
+    setFixedSize(picture.width(), picture.height());
+}
+
 void TAboutDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);

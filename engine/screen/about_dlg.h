@@ -6,12 +6,17 @@
 #include <memory>
 
 class QLabel;
+class QPixmap;
 class TKeyPreview;
 
 class TAboutDlg : public QDialog {
 public:
     explicit TAboutDlg(QWidget* parent = nullptr);
     ~TAboutDlg() override;
+
+    // A picture in place of the built-in one; the client area takes its
+    // size.
+    void SetPicture(const QPixmap& picture);
 
     QLabel* Image1 = nullptr;
 

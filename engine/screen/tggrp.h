@@ -50,6 +50,11 @@ public:
     void SetWaitAnim(bool on);
     // One engine tick of the wait animation.
     void UpdateWaitAnim();
+    // After the wait frames changed: the mark takes the current frame (the
+    // first when the current one is past the new count, nothing without
+    // frames), so that frames of a new size are not squeezed into the old
+    // mark's place; then it is placed anew.
+    void ShowWaitFrame();
 
     // The picture from a Windows bitmap stream / from a graphic.
     void LoadPicture(TStream& stream);

@@ -65,3 +65,15 @@ void TTGGrp::UpdateWaitAnim()
     FWaitFrame = static_cast<int>((int64_t(FWaitFrame) + steps) % count);
     FWaitLayer->SetBitmap(FHost.WaitGrpList().Bitmap(static_cast<int>(last)));
 }
+
+void TTGGrp::ShowWaitFrame()
+{
+    const int count = UsableWaitFrames();
+    if (FWaitFrame < 0 || FWaitFrame >= count)
+        FWaitFrame = 0;
+    if (count > 0)
+        FWaitLayer->SetBitmap(FHost.WaitGrpList().Bitmap(FWaitFrame));
+    else
+        FWaitLayer->Bitmap().SetSize(0, 0);
+    PlaceWaitMark();
+}

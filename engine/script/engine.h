@@ -33,8 +33,10 @@
 #include "engine/script/data_file.h"
 #include "engine/script/engine_host.h"
 #include "engine/script/label_list.h"
+#include "engine/script/pack_archive.h"
 #include "engine/script/script_context.h"
 
+class TBitmap32;
 class TBitmap32List;
 class TExprConv;
 class TFileStream;
@@ -342,7 +344,30 @@ private:
     // ---- commands whose families have not come yet (pending_commands.cpp)
     static TCommandRows PendingCommands();
     void CmdNotAvailable(const std::string& line);
+
+    // ---- pictures (picture_commands.cpp, picture_skins.cpp)
+    static TCommandRows PictureCommands();
     void CmdPicture(const std::string& line);
+    void CmdGLoad(const std::string& line);
+    void CmdGGet(const std::string& line);
+    void CmdGPut(const std::string& line);
+    void CmdGTrans(const std::string& line);
+    void CmdGFree(const std::string& line);
+    void CmdLoadAbout(const std::string& line);
+    void CmdLoadWait(const std::string& line);
+    void CmdLoadArrow(const std::string& line);
+    void CmdLoadMsgWin(const std::string& line);
+    // A script picture found in the archive or the scenario folder, decoded
+    // with the load transparency and drawn at (X, Y) into Target, which
+    // grows to hold it; then the screen's layout is updated. False when
+    // nothing was drawn: a missing file (its message box shown, halted
+    // meanwhile) or an extension no decoder takes. Decoder errors raise.
+    bool LoadImage(const std::string& Name, int X, TBitmap32& Target, int Y);
+    // The picture of *LOADWAIT, *LOADARROW and *LOADMSGWIN in a bitmap of
+    // its own: with a mask (a non-empty name) its alpha is the mask's
+    // intensity and it draws in blend mode, without it draws opaque.
+    // nullptr when either picture did not load.
+    std::unique_ptr<TBitmap32> LoadSkinPicture(const std::string& file, const std::string& mask);
 
     // ---- display scale and menus (main_menu.cpp)
     // The display scale as *SCALE sets it.
@@ -442,6 +467,8 @@ private:
     std::string FOpenFileName;
     bool FArchiveMode = false;
     std::unique_ptr<TFileStream> FArchiveStream;
+    // The entry table of FArchiveStream, read when the archive opens.
+    TPackIndex FArchiveIndex;
     // The archive's path as it was opened: music streamed out of the archive
     // opens this file again (its name need not be the scenario name + ".tgp").
     std::string FArchiveFileName;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+class TBitmap32;
 class TKeyStrList;
 class TMsgLog;
 
@@ -34,6 +35,9 @@ public:
     virtual void SetTitle(const std::string& title) = 0;
     // The about box's caption.
     virtual void SetAboutTitle(const std::string& title) = 0;
+    // The about box's picture (*LOADABOUT), shown opaque; the box's client
+    // area takes its size.
+    virtual void SetAboutPicture(const TBitmap32& picture) = 0;
     // Shows or removes the menu bar (full screen has none).
     virtual void SetMenuBarVisible(bool visible) = 0;
     virtual bool MenuVisible(TMenuItem item) const = 0;

@@ -11,17 +11,6 @@ TCommandRows TEngine::PendingCommands()
 {
     using enum TCommandGroup;
     static constexpr TCommandRow rows[] = {
-        // pictures
-        {"*PICTURE", cmPicture, cgFirst, &TEngine::CmdPicture},
-        {"*GGET", cmGGet, cgFirst, &TEngine::CmdNotAvailable},
-        {"*GPUT", cmGPut, cgFirst, &TEngine::CmdNotAvailable},
-        {"*GTRANS", cmGTrans, cgFirst, &TEngine::CmdNotAvailable},
-        {"*GLOAD", cmGLoad, cgFirst, &TEngine::CmdNotAvailable},
-        {"*LOADABOUT", cmLoadAbout, cgFirst, &TEngine::CmdNotAvailable},
-        {"*LOADMSGWIN", cmLoadMsgWin, cgFirst, &TEngine::CmdNotAvailable},
-        {"*LOADWAIT", cmLoadWait, cgFirst, &TEngine::CmdNotAvailable},
-        {"*LOADARROW", cmLoadArrow, cgFirst, &TEngine::CmdNotAvailable},
-        {"*GFREE", cmGFree, cgFirst, &TEngine::CmdNotAvailable},
         // saved games (a loaded game stops the run: StopRunAtCommand)
         {"*SAVE", cmSave, cgFirst, &TEngine::CmdNotAvailable},
         {"*LOAD", cmLoad, cgFirst, &TEngine::CmdNotAvailable},
@@ -73,9 +62,4 @@ TCommandRows TEngine::PendingCommands()
 void TEngine::CmdNotAvailable(const std::string& line)
 {
     throw EScriptError(SJ("この命令はまだ使えません - ") + line);
-}
-
-void TEngine::CmdPicture(const std::string& line)
-{
-    CmdNotAvailable(line);
 }

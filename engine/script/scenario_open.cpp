@@ -67,6 +67,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
     // with it, whether or not a confirmation was asked.
     FHalted = false;
     FArchiveStream.reset();
+    FArchiveIndex = TPackIndex();
     FArchiveFileName.clear();
     FArchiveMode = sjis::UpperCase(ExtractFileExt(path)) == ".TGP";
 
@@ -149,8 +150,9 @@ bool TEngine::LoadArchiveScript(const std::string& path)
         // The archive stays open with the scenario: pictures and sounds are
         // read out of it while the game runs.
         FArchiveStream = std::make_unique<TFileStream>(path, fmOpenRead | fmShareDenyWrite);
+        FArchiveIndex = TPackIndex(*FArchiveStream);
         TMemoryStream script;
-        if (ReadPackEntry(PackScriptName, *FArchiveStream, script) == peFound) {
+        if (ReadPackEntry(PackScriptName, *FArchiveStream, FArchiveIndex, script) == peFound) {
             TStringList lines;
             lines.SetText(std::string_view(reinterpret_cast<const char*>(script.Memory()), size_t(script.Size())));
             for (const std::string& line : lines.Items())
@@ -165,6 +167,7 @@ bool TEngine::LoadArchiveScript(const std::string& path)
     // Nothing is read out of an archive without a script; the file is not
     // held either, so it can be replaced before the next open.
     FArchiveStream.reset();
+    FArchiveIndex = TPackIndex();
     FArchiveMode = false;
     return false;
 }

@@ -64,6 +64,8 @@ TEST(PackedGame, DemoArchivePlaysItsFirstScene)
     engine.EndKeyWait();
     h.Settle();
     EXPECT_TRUE(h.Errors().empty());
+    // Every picture of the first scene came out of the archive.
+    EXPECT_TRUE(h.Host.Boxes.empty());
     EXPECT_EQ(h.State(), esCommandWait);
     EXPECT_EQ(h.LastLog(), "どうする？ (What will you do?)");
 }

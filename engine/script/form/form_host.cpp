@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include "engine/screen/tg_input.h"
 #include "engine/screen/yes_no_dlg.h"
 #include "engine/script/form/tideglass_form.h"
+#include "graphics/bitmap32.h"
 #include "platform/file_association.h"
 #include "platform/input_method.h"
 #include "platform/message_box.h"
@@ -62,6 +64,16 @@ void TTideglassForm::SetAboutTitle(const std::string& title)
 {
     if (AboutDlg)
         AboutDlg->setWindowTitle(SjisToQString(title));
+}
+
+void TTideglassForm::SetAboutPicture(const TBitmap32& picture)
+{
+    if (!AboutDlg || picture.Empty())
+        return;
+    // The picture box shows what a plain bitmap would hold: no alpha.
+    const QImage image(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(), picture.Height(),
+                       qsizetype(picture.Width()) * 4, QImage::Format_RGB32);
+    AboutDlg->SetPicture(QPixmap::fromImage(image.copy()));
 }
 
 void TTideglassForm::SetMenuBarVisible(bool visible)

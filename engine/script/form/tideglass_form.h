@@ -66,6 +66,7 @@ public:
     void SetClientSize(int width, int height) override;
     void SetTitle(const std::string& title) override;
     void SetAboutTitle(const std::string& title) override;
+    void SetAboutPicture(const TBitmap32& picture) override;
     void SetMenuBarVisible(bool visible) override;
     bool MenuVisible(TMenuItem item) const override;
     void SetMenuVisible(TMenuItem item, bool visible) override;

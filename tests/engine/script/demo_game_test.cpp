@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "base/sjis.h"
+#include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
 #include "support/engine_harness.h"
 
@@ -30,6 +31,9 @@ TEST(DemoGame, ShowsItsFirstSceneAndRunsItsBackgroundScript)
     EXPECT_TRUE(h.Errors().empty());
     EXPECT_EQ(h.State(), esCommandWait);
     EXPECT_EQ(h.LastLog(), "どうする？ (What will you do?)");
+    EXPECT_EQ(engine.Grp()->GetPicture().Width(), 640);
+    EXPECT_EQ(engine.Grp()->FWaitCount, 4);
+    EXPECT_EQ(engine.Grp()->FWaitInterval, 200);
     const size_t lines = h.Log().size();
     h.Advance(6000);
     ASSERT_EQ(h.Log().size(), lines + 1);
@@ -49,6 +53,12 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
         h.Settle();
         return h.LastLog();
     };
+    // What lies on the ground is drawn over the place and goes when taken.
+    const auto shown = [&](int x, int y) { return engine.Grp()->GetPicture().Pixel(x, y); };
+    const TColor32 shell = shown(324, 420);
+    EXPECT_EQ(type("take shell"), "You pick up a pink shell and put it in your pocket.");
+    EXPECT_NE(shown(324, 420), shell);
+    EXPECT_EQ(shown(324, 420), shown(250, 420));  // sand only
     EXPECT_EQ(type("xyzzy"), "I do not understand that. Try typing help.");
     EXPECT_EQ(type("help"), "Words you can use: look, north, south, take, open, wait, help (F1 lists the words you "
                             "have found)");
@@ -57,7 +67,9 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     EXPECT_EQ(type("扉を開ける"), "The door will not move. Perhaps something fits the hollow.");
     type("north");
     EXPECT_EQ(type("north"), "A small glass float glints in the grass.");
+    const TColor32 glassFloat = shown(152, 312);
     EXPECT_EQ(type("ガラス玉を拾う"), "あなたはガラス玉を拾った。 (You pick up the glass float.)");
+    EXPECT_NE(shown(152, 312), glassFloat);
     type("south");
     type("south");
     EXPECT_EQ(type("use float"), "You set the glass float into the hollow. The door slowly swings open.");

@@ -104,9 +104,8 @@ TEST(Interpreter, UnknownCommandIsAnErrorAtItsLine)
 TEST(Interpreter, CommandsOfLaterFamiliesSayTheyAreNotAvailable)
 {
     TEngineHarness h;
-    h.Run("*SCENE s\n*PICTURE 'a.png'\n*SCENEEND\n");
-    EXPECT_EQ(h.Errors(),
-              std::vector<std::string>{"Error! ( main.tgs : line 2 ) この命令はまだ使えません - *PICTURE 'a.png'"});
+    h.Run("*SCENE s\n*BGMSTOP\n*SCENEEND\n");
+    EXPECT_EQ(h.Errors(), std::vector<std::string>{"Error! ( main.tgs : line 2 ) この命令はまだ使えません - *BGMSTOP"});
 }
 
 TEST(Interpreter, ClsEmptiesTheLogAndTheBacklog)
