@@ -22,9 +22,6 @@ TCommandRows TEngine::PendingCommands()
         {"*LOADWAIT", cmLoadWait, cgFirst, &TEngine::CmdNotAvailable},
         {"*LOADARROW", cmLoadArrow, cgFirst, &TEngine::CmdNotAvailable},
         {"*GFREE", cmGFree, cgFirst, &TEngine::CmdNotAvailable},
-        // saved games (a loaded game stops the run: StopRunAtCommand)
-        {"*SAVE", cmSave, cgFirst, &TEngine::CmdNotAvailable},
-        {"*LOAD", cmLoad, cgFirst, &TEngine::CmdNotAvailable},
         // sound effects and music
         {"*SE", cmSe, cgFirst, &TEngine::CmdNotAvailable},
         {"*BGM", cmBgm, cgFirst, &TEngine::CmdNotAvailable},
