@@ -191,3 +191,215 @@ TEST(SaveCorpusLoad, EditedScriptIsReportedAndTheGameStillLoads)
     EXPECT_TRUE(h.Host.Boxes[0].Halted);
     EXPECT_EQ(h.Flag(16383), 10000);
 }
+
+namespace {
+
+// Files of the folder whose name begins with `prefix`: the save and any
+// temporary beside it.
+int FilesStartingWith(const std::string& dir, const std::string& prefix)
+{
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(dir))
+        count += entry.path().filename().string().starts_with(prefix);
+    return count;
+}
+
+} // namespace
+
+TEST(SaveCommand, OverwriteIsAskedUnlessNoConfirmIsSet)
+{
+    struct {
+        const char* existing;
+        const char* line;
+        int answer;
+        bool asked;
+        bool written;
+    } cases[] = {
+        {"main1.sav", "*SAVE 1", IDNO, true, false},
+        {"main1.sav", "*SAVE 1", IDYES, true, true},
+        {"MAIN1.SAV", "*SAVE 1 0", IDNO, true, false},
+        {"main1.sav", "*SAVE 1 0 1", IDNO, false, true},
+        {"main2.sav", "*SAVE 1", IDNO, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.existing) + " " + c.line);
+        TEngineHarness h;
+        h.WriteBytes(c.existing, "old");
+        h.Host.BoxAnswer = c.answer;
+        h.Run(std::string("*SCENE s\n") + c.line + "\nafter\n*SCENEEND\n");
+        ASSERT_EQ(h.Host.Boxes.size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(h.Host.Boxes[0].Caption, "選択");
+            EXPECT_EQ(h.Host.Boxes[0].Text, "セーブデータが存在します。上書きしてもよろしいですか？");
+            EXPECT_FALSE(h.Host.Boxes[0].Halted);
+        }
+        // A save of another letter case is the same save and is written over.
+        const std::string saved = c.existing == std::string("main2.sav") ? "main1.sav" : c.existing;
+        EXPECT_EQ(FileText(h.Dir() + saved) != "old", c.written);
+        EXPECT_EQ(FilesStartingWith(h.Dir(), "main1") + FilesStartingWith(h.Dir(), "MAIN1"), 1);
+        EXPECT_EQ(h.LastLog(), "after");
+    }
+}
+
+TEST(SaveCommand, FailedWriteShowsTheMessageKeepsTheOldFileAndGoesOn)
+{
+    struct {
+        const char* name;
+        const char* line;
+        bool diskFull;
+    } cases[] = {
+        // Neither the program's "save" folder nor the per-user data folder
+        // can be made.
+        {"nowhere", "*SAVE 3 1", false},
+        // The disk fills up half way through the file.
+        {"disk full", "*SAVE 1 0 1", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TEngineHarness h;
+        h.WriteBytes("main1.sav", "old save");
+        h.WriteBytes("file", "");
+        setenv("XDG_DATA_HOME", (h.Dir() + "file/data").c_str(), 1);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        h.WriteScript("main.tgs", std::string("*SCENE s\n") + c.line + "\nafter\n*SCENEEND\n");
+        h.Open("main.tgs");
+        if (c.diskFull) {
+            rlimit small = old;
+            small.rlim_cur = 100;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        h.Settle();
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+
+        ASSERT_EQ(h.Host.Boxes.size(), 1u);
+        EXPECT_TRUE(h.Host.Boxes[0].Text.starts_with("セーブデータ" + h.Dir())) << h.Host.Boxes[0].Text;
+        EXPECT_TRUE(h.Host.Boxes[0].Text.ends_with(".savが作成できませんでした")) << h.Host.Boxes[0].Text;
+        EXPECT_TRUE(h.Host.Boxes[0].Halted);
+        EXPECT_FALSE(h.Engine().Halted());
+        EXPECT_EQ(h.LastLog(), "after");
+        EXPECT_EQ(FileText(h.Dir() + "main1.sav"), "old save");
+        EXPECT_EQ(FilesStartingWith(h.Dir(), "main"), 2); // main.tgs and main1.sav
+    }
+}
+
+TEST(SaveCommand, NumbersAndFoldersOfSaves)
+{
+    TEngineHarness h;
+    h.Run("*SCENE s\n*F(1)=4\n*SAVE -1 0 1\n*SAVE F(1) 0 1\n*SAVE 3 1 1\n*F(1)=9\n>load\n*LOAD 3 1\n*SCENEEND\n");
+    EXPECT_TRUE(fs::is_regular_file(h.Dir() + "main-1.sav"));
+    EXPECT_TRUE(fs::is_regular_file(h.Dir() + "main4.sav"));
+    // No "save" folder beside the program: the per-user data folder, keyed
+    // by the scenario's folder, takes the save.
+    EXPECT_FALSE(fs::exists(h.Dir() + "save"));
+    int found = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(h.Dir() + ".XDG_DATA_HOME/tideglass/saves"))
+        found += entry.path().filename() == "main3.sav" && entry.path().parent_path().filename() == "save" &&
+                 entry.path().parent_path().parent_path().filename().string().starts_with("main-");
+    EXPECT_EQ(found, 1);
+
+    h.Engine().SubmitCommand("load");
+    h.Settle();
+    EXPECT_EQ(h.Flag(1), 4);
+    EXPECT_TRUE(h.Host.Boxes.empty());
+    EXPECT_EQ(h.State(), esCommandWait);
+}
+
+TEST(LoadCommand, BadOrMissingSaveLeavesTheGameAsItWas)
+{
+    struct {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {nullptr, "がありません。"},
+        {"broken/bad_magic.sav", "セーブデータの形式が異なっています"},
+        {"broken/version_11.sav", "セーブデータの形式が異なっています"},
+        {"broken/version_0.sav", "セーブデータの形式が異なっています"},
+        {"broken/lzss_cut.sav", "セーブデータの形式が異なっています"},
+        {"broken/bad_screen_png.sav", "セーブデータの形式が異なっています"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file ? c.file : "no file");
+        TEngineHarness h;
+        if (c.file)
+            h.WriteBytes("main1.sav", FileText(CorpusPath(c.file)));
+        h.Run("*SCENE s\n*F(1)=5\n*S(0)='kept'\n*BGEXEC s 5000\n*LOAD 1\nafter\n*SCENEEND\n");
+        ASSERT_EQ(h.Host.Boxes.size(), 1u);
+        EXPECT_TRUE(h.Host.Boxes[0].Text.ends_with(c.message)) << h.Host.Boxes[0].Text;
+        if (!c.file) {
+            EXPECT_EQ(h.Host.Boxes[0].Text, "セーブデータ" + h.Dir() + "main1.savがありません。");
+        }
+        EXPECT_TRUE(h.Host.Boxes[0].Halted);
+        EXPECT_FALSE(h.Engine().Halted());
+        EXPECT_EQ(h.LastLog(), "after");
+        EXPECT_EQ(h.Flag(1), 5);
+        EXPECT_EQ(h.SVar(0), "kept");
+        EXPECT_TRUE(h.Engine().BgRunning());
+    }
+}
+
+TEST(SaveCommand, BuffersAreSavedFromCopiesAndComeBackInUse)
+{
+    TEngineHarness h;
+    TEngine& engine = h.Run("*SCENE s\n>save\n*SAVE 1 0 1\n*END\n>load\n*LOAD 1\n*SCENEEND\n");
+    TTGGrp& grp = *engine.Grp();
+    auto fill = [&](int n, std::vector<TColor32> pixels, TDrawMode mode) {
+        grp.GetBuffer(n).SetSize(int(pixels.size()), 1);
+        std::copy(pixels.begin(), pixels.end(), grp.GetBuffer(n).Bits());
+        grp.GetBuffer(n).SetDrawMode(mode);
+        grp.SetBufferUsed(n, true);
+    };
+    fill(3, {0x00000000, 0xFF0000FF, 0x80102030}, dmBlend);
+    fill(5, {0xFF112233}, dmOpaque);
+    grp.SetBufferUsed(4, true); // in use, never filled
+    h.Engine().SubmitCommand("save");
+    h.Settle();
+    EXPECT_TRUE(h.Errors().empty());
+    EXPECT_EQ(std::vector<TColor32>(grp.GetBuffer(3).Bits(), grp.GetBuffer(3).Bits() + 3),
+              (std::vector<TColor32>{0x00000000, 0xFF0000FF, 0x80102030}));
+
+    fill(3, {0xFFFFFFFF}, dmOpaque);
+    grp.SetBufferUsed(3, false);
+    fill(6, {0xFF445566}, dmOpaque);
+    h.Engine().SubmitCommand("load");
+    h.Settle();
+    ASSERT_EQ(h.State(), esCommandWait);
+    // The blue key carries the clear pixels; the PNG keeps no alpha.
+    EXPECT_EQ(std::vector<TColor32>(grp.GetBuffer(3).Bits(), grp.GetBuffer(3).Bits() + 3),
+              (std::vector<TColor32>{0x00000000, 0x00000000, 0xFF102030}));
+    EXPECT_EQ(grp.GetBuffer(3).DrawMode(), dmBlend);
+    EXPECT_TRUE(grp.GetBufferUsed(3));
+    EXPECT_EQ(grp.GetBuffer(5).Pixel(0, 0), 0xFF112233u);
+    EXPECT_EQ(grp.GetBuffer(6).Pixel(0, 0), 0xFF445566u);
+}
+
+TEST(LoadCommand, SavedItemsMeetTheItemsTheScriptNowDeclares)
+{
+    struct {
+        int declared;
+        std::vector<int32_t> counts;
+        bool warned;
+    } cases[] = {
+        {7, {11, 12, 13, 14, 15, 6, 7}, false},
+        {3, {11, 12, 13}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.declared);
+        TEngineHarness h;
+        h.Run("*ITEM\na 1\nb 2\nc 3\nd 4\ne 5\n*ITEMEND\n*SCENE s\n*I(a)=11\n*I(b)=12\n*I(c)=13\n*I(d)=14\n"
+              "*I(e)=15\n*S(0)='after items'\n*F(7)=3\n*SAVE 1 0 1\n*SCENEEND\n");
+        std::string items;
+        for (int i = 1; i <= c.declared; ++i)
+            items += "i" + std::to_string(i) + " " + std::to_string(i) + "\n";
+        h.Run("*ITEM\n" + items + "*ITEMEND\n*SCENE s\n*LOAD 1\n*SCENEEND\n");
+        std::vector<int32_t> counts;
+        for (int i = 0; i < h.Engine().Items().Count(); ++i)
+            counts.push_back(h.Engine().Items().GetItem(i)->Count);
+        EXPECT_EQ(counts, c.counts);
+        EXPECT_EQ(LogHas(h, "セーブデータのアイテム数が不一致です。"), c.warned);
+        EXPECT_EQ(h.SVar(0), "after items");
+        EXPECT_EQ(h.Flag(7), 3);
+    }
+}
