@@ -157,6 +157,8 @@ void TEngine::RestoreLoadedMusic(const TStagedLoad& staged)
         else if (FBassUsable)
             PlayBassBgm(staged.Music.Name, 1);
     } catch (const EScriptError& e) {
+        // Nothing plays: the game goes on without the music it had.
+        StopBgm();
         HaltedMessageBox(e.Message(), "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
     }
 }

@@ -403,3 +403,122 @@ TEST(LoadCommand, SavedItemsMeetTheItemsTheScriptNowDeclares)
         EXPECT_EQ(h.Flag(7), 3);
     }
 }
+
+TEST(LoadCommand, LoadInsideASubroutineStopsThereAndRunsTheLoadEvent)
+{
+    TEngineHarness h;
+    h.Run("*SCENE start\n*F(5)=42\n*SAVE 1 0 1\n*F(5)=0\n*GOSUB sub\nreturned\n*SCENEEND\n"
+          "*LABEL sub\n*LOAD 1\nafter load\n*SCENEEND\n"
+          "*LABEL OnLOADGAME\n*F(6)=F(5)+1\nwelcome back\n*SCENEEND\n");
+    EXPECT_TRUE(h.Errors().empty());
+    EXPECT_EQ(h.Flag(5), 42);
+    EXPECT_EQ(h.Flag(6), 43);
+    EXPECT_TRUE(h.Engine().MainContext().Stack.Empty());
+    EXPECT_EQ(h.Log(), std::vector<std::string>{"welcome back"});
+    EXPECT_EQ(h.State(), esCommandWait);
+    EXPECT_TRUE(h.Host.InputOn);
+}
+
+TEST(LoadCommand, LoadFromTheBackgroundOrAnEventKeepsTheLoadedGame)
+{
+    struct {
+        const char* name;
+        const char* loader;
+        bool menu;
+    } cases[] = {
+        {"background script", "*SCENE bgload\n*LOAD 1\n*SCENEEND\n", false},
+        {"event label", "*LABEL OnSCALECHANGE\n*LOAD 1\n*SCENEEND\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TEngineHarness h;
+        TEngine& engine = h.Run(std::string("*SCENE s\n*F(5)=7\n*SAVE 1 0 1\n*F(5)=0\n") +
+                                (c.menu ? "" : "*BGEXEC bgload 500\n") + "*WAIT 50\nwaited\n*SCENEEND\n" + c.loader);
+        ASSERT_EQ(h.State(), esWait);
+        if (c.menu)
+            engine.D1Click();
+        else
+            h.Advance(500);
+        EXPECT_EQ(h.Flag(5), 7);
+        EXPECT_EQ(h.State(), esCommandWait);
+        // The save was taken before *BGEXEC: no background script.
+        EXPECT_FALSE(engine.BgRunning());
+        h.Advance(6000);
+        EXPECT_FALSE(LogHas(h, "waited"));
+        EXPECT_EQ(h.State(), esCommandWait);
+        EXPECT_TRUE(h.Errors().empty());
+    }
+}
+
+TEST(LoadCommand, BackgroundComesBackAtItsOwnIntervalFromItsLabel)
+{
+    TEngineHarness h;
+    TEngine& engine = h.Run("*SCENE s\n>start\n*BGEXEC tick 2000\n*END\n>save\n*SAVE 1 0 1\n*END\n"
+                            ">load\n*LOAD 1\n*SCENEEND\n"
+                            "*SCENE tick\n*F(1)=F(1)+1\n*WAIT 3\n*F(2)=F(2)+1\n*SCENEEND\n");
+    engine.SubmitCommand("start");
+    h.Settle();
+    h.Advance(2000);
+    ASSERT_EQ(h.Flag(1), 1);
+    // Saved while the background *WAIT counts its 100 ms steps.
+    engine.SubmitCommand("save");
+    h.Settle();
+    engine.SubmitCommand("load");
+    h.Settle();
+    EXPECT_TRUE(engine.BgRunning());
+    EXPECT_EQ(engine.BgWaitCount(), 0);
+    h.Advance(1900);
+    EXPECT_EQ(h.Flag(1), 1);
+    EXPECT_EQ(h.Flag(2), 0);
+    h.Advance(200);
+    EXPECT_EQ(h.Flag(1), 2);
+    EXPECT_EQ(h.Flag(2), 0);
+}
+
+TEST(LoadCommand, MusicComesBackLastAndOnlyWhenItLooped)
+{
+    struct {
+        const char* name;
+        uint8_t loop;
+        bool removed;
+        bool playing;
+    } cases[] = {
+        {"theme.mid", 1, false, true},
+        {"theme.mid", 0, false, false},
+        // Other music needs the outside library.
+        {"field.ogg", 1, false, false},
+        {"theme.mid", 1, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " loop " + std::to_string(c.loop) + (c.removed ? " removed" : ""));
+        TEngineHarness h;
+        h.WriteBytes("theme.mid", "MThd");
+        h.WriteBytes("other.mid", "MThd");
+        TEngine& engine = h.Run("*SCENE s\n*F(1)=1\n>save\n*SAVE 1 0 1\n*END\n>load\n*LOAD 1\n*SCENEEND\n");
+        TEngineProbe probe(engine);
+        if (std::string(c.name).ends_with(".mid"))
+            probe.PlayMidiBgm(c.name, c.loop);
+        else
+            probe.PlayBassBgm(c.name, c.loop);
+        engine.SubmitCommand("save");
+        h.Settle();
+        if (c.removed)
+            fs::remove(h.Dir() + "theme.mid");
+        probe.PlayMidiBgm("other.mid", 1);
+        engine.EvaluateExpr("F(1)=2");
+        engine.SubmitCommand("load");
+        h.Settle();
+
+        EXPECT_EQ(engine.BgmPlaying(), c.playing);
+        EXPECT_EQ(engine.BgmName(), c.playing ? c.name : "");
+        ASSERT_EQ(h.Host.Boxes.size(), c.removed ? 1u : 0u);
+        if (c.removed) {
+            EXPECT_EQ(h.Host.Boxes[0].Text, "ファイル" + h.Dir() + "theme.midが開けません");
+            EXPECT_TRUE(h.Host.Boxes[0].Halted);
+        }
+        // The rest of the game is loaded all the same.
+        EXPECT_EQ(h.Flag(1), 1);
+        EXPECT_EQ(h.State(), esCommandWait);
+        EXPECT_FALSE(engine.Halted());
+    }
+}
