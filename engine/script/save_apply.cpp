@@ -103,7 +103,8 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     if (FGrp)
         FGrp->SetWaitAnim(false);
 
-    // The patterns are the main script's, whichever script loaded.
+    // The patterns and the load event are the main script's, whichever
+    // script loaded.
     const bool background = FBackground;
     TScriptContext* const active = FCtx;
     FBackground = false;
@@ -113,8 +114,6 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     } catch (...) {
         ReportCurrentException();
     }
-    FBackground = background;
-    FCtx = active;
 
     FHost.SetInputText("");
     FState = esCommandWait;
@@ -123,6 +122,8 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     // Last: a music file that has gone is reported without losing the rest.
     RestoreLoadedMusic(staged);
     CallEventLabel("OnLOADGAME");
+    FBackground = background;
+    FCtx = active;
 }
 
 void TEngine::ApplyLoadedBackground(const TStagedLoad& staged)
