@@ -408,12 +408,13 @@ TEST(LoadCommand, LoadInsideASubroutineStopsThereAndRunsTheLoadEvent)
 {
     TEngineHarness h;
     h.Run("*SCENE start\n*F(5)=42\n*SAVE 1 0 1\n*F(5)=0\n*GOSUB sub\nreturned\n*SCENEEND\n"
-          "*LABEL sub\n*LOAD 1\nafter load\n*SCENEEND\n"
+          "*LABEL sub\n*IF F(5)=1\n*ELSE\n*LOAD 1\nafter load\n*ENDIF\n*SCENEEND\n"
           "*LABEL OnLOADGAME\n*F(6)=F(5)+1\nwelcome back\n*SCENEEND\n");
     EXPECT_TRUE(h.Errors().empty());
     EXPECT_EQ(h.Flag(5), 42);
     EXPECT_EQ(h.Flag(6), 43);
     EXPECT_TRUE(h.Engine().MainContext().Stack.Empty());
+    EXPECT_EQ(h.Engine().IfState(), 0);
     EXPECT_EQ(h.Log(), std::vector<std::string>{"welcome back"});
     EXPECT_EQ(h.State(), esCommandWait);
     EXPECT_TRUE(h.Host.InputOn);
@@ -423,24 +424,29 @@ TEST(LoadCommand, LoadFromTheBackgroundOrAnEventKeepsTheLoadedGame)
 {
     struct {
         const char* name;
+        const char* wait;
         const char* loader;
         bool menu;
     } cases[] = {
-        {"background script", "*SCENE bgload\n*LOAD 1\n*SCENEEND\n", false},
-        {"event label", "*LABEL OnSCALECHANGE\n*LOAD 1\n*SCENEEND\n", true},
+        {"background script", "*WAIT 50", "*SCENE bgload\n*LOAD 1\n*SCENEEND\n", false},
+        {"background script in a key wait", "**", "*SCENE bgload\n*LOAD 1\n*SCENEEND\n", false},
+        {"event label", "*WAIT 50", "*LABEL OnSCALECHANGE\n*LOAD 1\n*SCENEEND\n", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TEngineHarness h;
         TEngine& engine = h.Run(std::string("*SCENE s\n*F(5)=7\n*SAVE 1 0 1\n*F(5)=0\n") +
-                                (c.menu ? "" : "*BGEXEC bgload 500\n") + "*WAIT 50\nwaited\n*SCENEEND\n" + c.loader);
-        ASSERT_EQ(h.State(), esWait);
+                                (c.menu ? "" : "*BGEXEC bgload 500\n") + c.wait + "\nwaited\n*SCENEEND\n" + c.loader);
+        ASSERT_NE(h.State(), esCommandWait);
         if (c.menu)
             engine.D1Click();
         else
             h.Advance(500);
         EXPECT_EQ(h.Flag(5), 7);
         EXPECT_EQ(h.State(), esCommandWait);
+        EXPECT_FALSE(engine.Grp()->WaitOn());
+        EXPECT_EQ(h.Host.InputText, "");
+        EXPECT_TRUE(h.Host.InputOn);
         // The save was taken before *BGEXEC: no background script.
         EXPECT_FALSE(engine.BgRunning());
         h.Advance(6000);
