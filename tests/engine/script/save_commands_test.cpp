@@ -64,8 +64,20 @@ void ExpectPixels(const TBitmap32& picture, const QJsonArray& rows, const std::s
             EXPECT_EQ(picture.Pixel(x, y), uint32_t(rows[y].toArray()[x].toInteger())) << what << " " << x << "," << y;
 }
 
+// Files of the folder whose name begins with `prefix`: the save and any
+// temporary beside it.
+int FilesStartingWith(const std::string& dir, const std::string& prefix)
+{
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(dir))
+        count += entry.path().filename().string().starts_with(prefix);
+    return count;
+}
+
 // The corpus script as "game.tgs" (whose checksum the saves hold), `save`
-// as game1.sav and the MIDI file the saves play.
+// as game1.sav and the MIDI file the saves play. Its scenes end without
+// *SCENEEND, which the pattern scan reports (halting the game), and it holds
+// no *LOAD line: the tests load by hand.
 TEngine& OpenCorpusGame(TEngineHarness& h, const std::vector<uint8_t>& save,
                         const std::string& script = FileText(CorpusPath("game.tgs")))
 {
@@ -191,20 +203,6 @@ TEST(SaveCorpusLoad, EditedScriptIsReportedAndTheGameStillLoads)
     EXPECT_TRUE(h.Host.Boxes[0].Halted);
     EXPECT_EQ(h.Flag(16383), 10000);
 }
-
-namespace {
-
-// Files of the folder whose name begins with `prefix`: the save and any
-// temporary beside it.
-int FilesStartingWith(const std::string& dir, const std::string& prefix)
-{
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator(dir))
-        count += entry.path().filename().string().starts_with(prefix);
-    return count;
-}
-
-} // namespace
 
 TEST(SaveCommand, OverwriteIsAskedUnlessNoConfirmIsSet)
 {
