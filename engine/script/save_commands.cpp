@@ -1,4 +1,4 @@
-// Saved games: *SAVE gathers the whole game and writes it in one piece;
+// Saved games: *SAVE gathers the whole game and writes it all at once;
 // *LOAD reads and decodes a whole save file before the game changes at all,
 // so that a bad file leaves the game as it was.
 
