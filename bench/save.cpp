@@ -10,17 +10,29 @@
 //   Read    - staging the whole file: container, state, every picture.
 //   Decode  - the 34 PNG streams decoded one after the other by the PNG
 //             codec (the reference for Read).
-// The targets: Write at most 1.15 x Encode, Read at most 1.15 x Decode.
+//   SaveCommand - *SAVE of that game in the engine: gathering the game,
+//             the whole file, and writing it safely to disk (against Encode).
+//   LoadCommand - *LOAD of that file in the engine: reading, staging and
+//             applying it (against Decode).
+// The targets: Write and SaveCommand at most 1.15 x Encode, Read and
+// LoadCommand at most 1.15 x Decode.
 
 #include "codec/png_codec.h"
+#include "engine/screen/tggrp.h"
+#include "engine/script/engine.h"
 #include "engine/script/save/save_file.h"
 #include "engine/script/save/save_streams.h"
+#include "engine/script/variables.h"
+#include "testkit/fake_engine_host.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -143,5 +155,81 @@ void Decode(benchmark::State& state)
             benchmark::DoNotOptimize(DecodePNG(png, image));
 }
 BENCHMARK(Decode)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same game in the engine, its script waiting for "save" or "load".
+struct TCommandGame {
+    TCommandGame() : Folder(MakeFolder()), Engine(Host, {Write("bench.tgs", Script)}, Folder + "/")
+    {
+        Engine.CreateScreenObjects();
+        while (Engine.State() != esCommandWait && !Engine.Halted())
+            Engine.MainTick();
+        const TGame& g = Game();
+        TTGGrp& grp = *Engine.Grp();
+        grp.GetPicture().Assign(g.Pictures[0].get());
+        for (int n = 0; n < 33; ++n) {
+            grp.GetBuffer(n).Assign(g.Pictures[size_t(n) + 1].get());
+            grp.SetBufferUsed(n, true);
+        }
+        for (int i = 0; i < 16384; ++i) {
+            TFlagRec* flag = Engine.Flags().GetItem(i);
+            flag->Value = g.Save.FlagValues[size_t(i)];
+            flag->Name = g.Save.FlagNames[size_t(i)];
+        }
+        for (int i = 0; i < 1024; ++i) {
+            Engine.SVars().GetItem(i)->Value = g.Save.StringValues[size_t(i)];
+            Engine.SVars().GetItem(i)->Name = g.Save.StringNames[size_t(i)];
+        }
+    }
+    ~TCommandGame()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(Folder, ignored);
+    }
+    // Types the command and runs the engine until the game waits again.
+    bool Type(const char* command)
+    {
+        Engine.SubmitCommand(command);
+        while (Engine.State() == esRun && !Engine.Halted())
+            Engine.MainTick();
+        return Engine.State() == esCommandWait && !Engine.Halted() && Host.Boxes.empty();
+    }
+
+    static constexpr const char* Script =
+        "*SCENE town\r\n>save\r\n*SAVE 1 0 1\r\n*END\r\n>load\r\n*LOAD 1\r\n*END\r\n*SCENEEND\r\n";
+    static std::string MakeFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tgbench-XXXXXX").string();
+        return ::mkdtemp(pattern.data()) ? pattern : std::filesystem::temp_directory_path().string();
+    }
+    std::string Write(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(Folder + "/" + name, std::ios::binary) << text;
+        return Folder + "/" + name;
+    }
+
+    std::string Folder;
+    TFakeEngineHost Host;
+    TEngine Engine;
+};
+
+void SaveCommand(benchmark::State& state)
+{
+    TCommandGame game;
+    for (auto _ : state)
+        if (!game.Type("save"))
+            state.SkipWithError("the save failed");
+}
+BENCHMARK(SaveCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void LoadCommand(benchmark::State& state)
+{
+    TCommandGame game;
+    if (!game.Type("save"))
+        state.SkipWithError("the save failed");
+    for (auto _ : state)
+        if (!game.Type("load"))
+            state.SkipWithError("the load failed");
+}
+BENCHMARK(LoadCommand)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -26,6 +26,9 @@ struct TFuzzEngine {
         std::string pattern = (std::filesystem::temp_directory_path() / "tgfuzz-XXXXXX").string();
         Dir = ::mkdtemp(pattern.data()) ? pattern : std::filesystem::temp_directory_path().string();
         ScriptPath = Dir + "/fuzz.tgs";
+        // *SAVE with a nonzero place falls back to the per-user data folder:
+        // that folder is the temporary one's too.
+        setenv("XDG_DATA_HOME", (Dir + "/data").c_str(), 1);
         SetClockSource(&Clock);
         Engine = std::make_unique<TEngine>(Host, std::vector<std::string>{}, Dir + "/");
         Engine->CreateScreenObjects();
@@ -75,6 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             engine.EndKeyWait();
         if (engine.Halted())
             break;
+    }
+    // Saves of every number would pile up over a long run.
+    if (lowered.find("save") != std::string::npos) {
+        std::error_code ignored;
+        std::filesystem::remove_all(fuzz.Dir + "/data", ignored);
+        for (const auto& entry : std::filesystem::directory_iterator(fuzz.Dir, ignored))
+            if (entry.path().extension() == ".sav")
+                std::filesystem::remove(entry.path(), ignored);
     }
     return 0;
 }

@@ -67,6 +67,7 @@ public:
     void SetQuestionMode(bool on) override { QuestionMode = on; }
     void AddKeyword(const std::string& word) override;
     void ClearKeywords() override { Keywords.clear(); }
+    std::vector<std::string> KeywordList() const override { return Keywords; }
     TKeyStrList& KeyMacros() override { return Macros; }
     std::string GetKeyLabel(int index) const override;
     void MoveMainInput(int dy) override { MainInputTop += dy; }

@@ -108,7 +108,18 @@ void TEngine::CallEventLabel(const std::string& name)
     FBackground = false;
     FCtx = &event;
     FState = esRun;
+    const uint32_t loadSerial = FLoadSerial;
     RunScript();
+
+    if (FLoadSerial != loadSerial) {
+        // The event loaded a game: the caller's line, state and command line
+        // belong to the game that was left.
+        FBackground = background;
+        FCtx = caller;
+        FInEvent = false;
+        ScheduleNextTick();
+        return;
+    }
 
     FBackground = background;
     FCtx = caller;

@@ -47,6 +47,9 @@ class TStringList;
 class TSVarList;
 class TTGGrp;
 class TTGMsg;
+struct TSaveGame;
+struct TSavePlace;
+struct TStagedLoad;
 
 // The engine state byte (FState). The values are the system's own: the
 // small windows and save files see them.
@@ -341,6 +344,22 @@ private:
     bool PlayMidiBgm(const std::string& name, uint8_t loop);
     bool PlayBassBgm(const std::string& name, uint8_t loop);
 
+    // ---- saved games (save_commands.cpp, save_apply.cpp)
+    static TCommandRows SaveCommands();
+    void CmdSave(const std::string& line);
+    // True when a game was loaded: the run stops at this line.
+    bool CmdLoad(const std::string& line);
+    void CmdLoadLine(const std::string& line);
+    // Where *SAVE and *LOAD of this line find their file.
+    TSavePlace SavePlace(const std::string& line);
+    TSaveGame CollectSaveGame() const;
+    // Applies a load that was staged in full, so nothing in it can fail.
+    void ApplyLoad(TStagedLoad& staged);
+    void ApplyLoadedBackground(const TStagedLoad& staged);
+    void RestoreLoadedMusic(const TStagedLoad& staged);
+    // The screen picture of a save; the picture keeps its drawing properties.
+    void LoadScreenImage(const TBitmap32& screen);
+
     // ---- commands whose families have not come yet (pending_commands.cpp)
     static TCommandRows PendingCommands();
     void CmdNotAvailable(const std::string& line);
@@ -516,6 +535,12 @@ private:
     // The outside audio library was found, is of version 2 and started.
     bool FBassUsable = false;
     int FLoadTrans = 0;
+
+    // ================= saved games =================
+    // Counts the games loaded. A run, an event label or a background run
+    // that finds it changed when its command returns keeps the loaded state
+    // instead of going on with (or restoring) its own.
+    uint32_t FLoadSerial = 0;
 
     // ================= objects =================
     std::unique_ptr<TItemList> FItems;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TBitmap32;
 class TKeyStrList;
@@ -106,6 +107,8 @@ public:
     // The keyword menu: adds a word unless it holds it, or empties it.
     virtual void AddKeyword(const std::string& word) = 0;
     virtual void ClearKeywords() = 0;
+    // The keyword menu's words, oldest first (a save keeps them).
+    virtual std::vector<std::string> KeywordList() const = 0;
     // Key codes and the macro texts bound to them.
     virtual TKeyStrList& KeyMacros() = 0;
     // Function-key label 0..24.

@@ -109,11 +109,14 @@ void TEngine::MainTick()
     const bool waiting = FState == esCommandWait || FState == esWait || FState == esKeyWait || FState == esYesNo;
     if (waiting && bgDue && FSubWinHolder != 1 && runFree) {
         const TEngineState saved = FState;
+        const uint32_t loadSerial = FLoadSerial;
         FState = esRun;
         SelectContext(true);
         RunScript();
         SaveContext();
-        FState = FState == esBgReturned ? esRun : saved;
+        // A game loaded by the background script keeps the state the load gave.
+        if (FLoadSerial == loadSerial)
+            FState = FState == esBgReturned ? esRun : saved;
     }
 }
 

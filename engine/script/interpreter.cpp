@@ -89,6 +89,7 @@ void TEngine::RunScript()
         SetInputEnabled(false);
     int budget = FRunSliceLines;
     const uint32_t started = TimeGetTime();
+    const uint32_t loadSerial = FLoadSerial;
     try {
         for (;;) {
             TStep stop = TStep::EndBlock;
@@ -108,6 +109,11 @@ void TEngine::RunScript()
                     continue;
                 }
                 const TStep step = RunCommand(LookupCommand(line), line);
+                // A game loaded under this run (an event label the command
+                // ran may have loaded one): the loaded game waits for a
+                // typed command, and this run has nothing left to go on with.
+                if (FLoadSerial != loadSerial)
+                    return;
                 if (step != TStep::Next) {
                     stop = step;
                     break;

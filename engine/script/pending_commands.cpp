@@ -11,9 +11,6 @@ TCommandRows TEngine::PendingCommands()
 {
     using enum TCommandGroup;
     static constexpr TCommandRow rows[] = {
-        // saved games (a loaded game stops the run: StopRunAtCommand)
-        {"*SAVE", cmSave, cgFirst, &TEngine::CmdNotAvailable},
-        {"*LOAD", cmLoad, cgFirst, &TEngine::CmdNotAvailable},
         // sound effects and music
         {"*SE", cmSe, cgFirst, &TEngine::CmdNotAvailable},
         {"*BGM", cmBgm, cgFirst, &TEngine::CmdNotAvailable},

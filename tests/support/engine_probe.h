@@ -30,6 +30,16 @@ public:
     bool& FuncBarShown() { return E.FFuncBarShown; }
     std::string& OpenFileName() { return E.FOpenFileName; }
     int& RunSliceLines() { return E.FRunSliceLines; }
+    TScriptContext& Bg() { return E.FBg; }
+    bool& BassUsable() { return E.FBassUsable; }
+    // *SAVE and *LOAD of that line outside a run (a script that cannot hold
+    // the line without changing its checksum); Load answers whether a game
+    // was loaded.
+    void Save(const std::string& line) { E.CmdSave(line); }
+    bool Load(const std::string& line) { return E.CmdLoad(line); }
+    // Music as *BGM starts it (MIDI through the sequencer, else the library).
+    bool PlayMidiBgm(const std::string& name, uint8_t loop) { return E.PlayMidiBgm(name, loop); }
+    bool PlayBassBgm(const std::string& name, uint8_t loop) { return E.PlayBassBgm(name, loop); }
     // A music fade of `steps` steps, its last step now.
     void StartFade(int steps)
     {

@@ -317,6 +317,15 @@ void TTideglassForm::ClearKeywords()
         FInput->ClearKeywords();
 }
 
+std::vector<std::string> TTideglassForm::KeywordList() const
+{
+    std::vector<std::string> words;
+    if (FInput)
+        for (int i = 0; i < FInput->KeywordCount(); ++i)
+            words.push_back(FInput->GetKeyword(i));
+    return words;
+}
+
 TKeyStrList& TTideglassForm::KeyMacros()
 {
     return FInput->KeyMacros();

@@ -100,6 +100,7 @@ public:
     void SetQuestionMode(bool on) override;
     void AddKeyword(const std::string& word) override;
     void ClearKeywords() override;
+    std::vector<std::string> KeywordList() const override;
     TKeyStrList& KeyMacros() override;
     std::string GetKeyLabel(int index) const override;
     void MoveMainInput(int dy) override;

@@ -4,15 +4,30 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "base/sjis.h"
+#include "base/streams.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
 #include "support/engine_harness.h"
 
 namespace {
 
-const std::string DemoScript = std::string(TG_SOURCE_DIR) + "/examples/demo/demo.tgs";
+const std::string DemoFolder = std::string(TG_SOURCE_DIR) + "/examples/demo";
+const std::string DemoScript = DemoFolder + "/demo.tgs";
+
+// The demo's script and media, copied into the harness's folder (saves are
+// written beside the script, never into the source tree).
+void CopyDemo(TEngineHarness& h)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(DemoFolder)) {
+        if (!entry.is_regular_file() || entry.path().extension() == ".sav")
+            continue;
+        const std::vector<uint8_t> bytes = ReadFileBytes(entry.path().string());
+        h.WriteBytes(entry.path().filename().string(), std::string(bytes.begin(), bytes.end()));
+    }
+}
 
 } // namespace
 
@@ -60,8 +75,8 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     EXPECT_NE(shown(324, 420), shell);
     EXPECT_EQ(shown(324, 420), shown(250, 420));  // sand only
     EXPECT_EQ(type("xyzzy"), "I do not understand that. Try typing help.");
-    EXPECT_EQ(type("help"), "Words you can use: look, north, south, take, open, wait, help (F1 lists the words you "
-                            "have found)");
+    EXPECT_EQ(type("help"), "Words you can use: look, north, south, take, open, wait, save, load, help (F1 lists "
+                            "the words you have found)");
     EXPECT_EQ(type("南"), "The door of the old lighthouse is shut tight. There is a hollow in it, about the size of a "
                          "glass float.");
     EXPECT_EQ(type("扉を開ける"), "The door will not move. Perhaps something fits the hollow.");
@@ -84,4 +99,30 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
         const bool found = std::find(h.Host.Keywords.begin(), h.Host.Keywords.end(), Sj(word)) != h.Host.Keywords.end();
         EXPECT_TRUE(found) << word << " in the keyword menu";
     }
+}
+
+TEST(DemoGame, LoadTakesTheWalkBackToWhereItWasSaved)
+{
+    TEngineHarness h;
+    CopyDemo(h);
+    TEngine& engine = h.Open("demo.tgs");
+    h.Settle();
+    engine.EndKeyWait();
+    h.Settle();
+    auto type = [&](const std::string& utf8) {
+        engine.SubmitCommand(Sj(utf8));
+        h.Settle();
+        return h.LastLog();
+    };
+    EXPECT_EQ(type("セーブ"), "ここまでをセーブした。 (Your walk so far is saved.)");
+    EXPECT_TRUE(h.Host.Boxes.empty());
+    type("north");
+    EXPECT_EQ(type("take float"), "あなたはガラス玉を拾った。 (You pick up the glass float.)");
+    EXPECT_EQ(type("load"), "セーブした所から続ける。 (You carry on from where you saved.)");
+    EXPECT_EQ(type("north"), "A small glass float glints in the grass.");
+    // A second save asks before it writes over the first.
+    type("save");
+    ASSERT_EQ(h.Host.Boxes.size(), 1u);
+    EXPECT_EQ(h.Host.Boxes[0].Caption, "選択");
+    EXPECT_TRUE(h.Errors().empty());
 }

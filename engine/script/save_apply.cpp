@@ -1,0 +1,175 @@
+// Applying a loaded game. The save file was read and decoded in full before
+// this runs, so nothing here can fail half way: the game is either as it was
+// or as it was saved. What the load cannot restore (a scene or a background
+// label the script no longer has, music whose file is gone) is reported and
+// the rest of the load goes on.
+
+#include <algorithm>
+
+#include "base/clock.h"
+#include "base/exceptions.h"
+#include "base/sjis.h"
+#include "base/stringlist.h"
+#include "classlib/message_flags.h"
+#include "engine/screen/key_str_list.h"
+#include "engine/screen/msg_log.h"
+#include "engine/screen/tggrp.h"
+#include "engine/screen/tgmsg.h"
+#include "engine/script/engine.h"
+#include "engine/script/save/save_file.h"
+#include "engine/script/script_error.h"
+#include "engine/script/variables.h"
+
+namespace {
+
+bool IsMidiName(const std::string& name)
+{
+    // The extension must be exactly ".mid": ".MID" is music for the library.
+    return name.size() >= 4 && name.compare(name.size() - 4, 4, ".mid") == 0;
+}
+
+} // namespace
+
+void TEngine::ApplyLoad(TStagedLoad& staged)
+{
+    // Whatever runs now (a background run, an event label) must not put its
+    // own state back over the loaded game.
+    ++FLoadSerial;
+    StopBgm();
+    // Cleared first rather than last, so that the load's own warnings stay
+    // on the screen.
+    ClearMessages();
+    if (staged.Screen)
+        LoadScreenImage(*staged.Screen);
+    if (staged.ScriptChecksum != ScriptChecksum(FScript->Items()))
+        HaltedMessageBox(SJ("シナリオが更新されています！正しくゲームが進行しない可能性があります。"), "TIDEGLASS",
+                         MB_OK | MB_ICONEXCLAMATION);
+
+    if (staged.SceneFound)
+        FMain.Scene = staged.SceneLine;
+    else if (!staged.Scene.empty())
+        ShowWarning(SJ("ラベル") + staged.Scene + SJ("が発見できませんでした"));
+    // Saves from version 9 on keep no return points: a load inside a
+    // subroutine must not return into the game that was left.
+    FMain.Stack.Clear();
+    for (const TSaveReturnPoint& point : staged.MainStack)
+        FMain.Stack.Push(point.SceneLine, point.ReturnLine);
+
+    for (size_t i = 0; i < staged.FlagValues.size(); ++i) {
+        TFlagRec* flag = FFlags->GetItem(static_cast<int>(i));
+        flag->Value = staged.FlagValues[i];
+        if (i < staged.FlagNames.size())
+            flag->Name = staged.FlagNames[i];
+    }
+    if (staged.ItemCountMismatch)
+        ShowWarning(SJ("セーブデータのアイテム数が不一致です。"));
+    for (size_t i = 0; i < staged.ItemCounts.size(); ++i)
+        FItems->GetItem(static_cast<int>(i))->Count = staged.ItemCounts[i];
+    for (size_t i = 0; i < staged.StringValues.size(); ++i) {
+        TSVarRec* var = FSVars->GetItem(static_cast<int>(i));
+        var->Value = staged.StringValues[i];
+        if (i < staged.StringNames.size())
+            var->Name = staged.StringNames[i];
+    }
+
+    FHost.ClearKeywords();
+    for (const std::string& word : staged.Keywords)
+        FHost.AddKeyword(word);
+
+    ApplyLoadedBackground(staged);
+    for (TStagedBuffer& saved : staged.Buffers) {
+        TBitmap32& buffer = FGrp->GetBuffer(saved.Number);
+        buffer.Assign(saved.Picture.get());
+        buffer.SetDrawMode(saved.Transparent ? dmBlend : dmOpaque);
+        // In use, or the next save would leave the loaded picture out.
+        FGrp->SetBufferUsed(saved.Number, true);
+    }
+    if (staged.HasColors)
+        for (int i = 0; i < SaveColorCount; ++i)
+            FMsg->SetColor(i, static_cast<TColor>(staged.Colors[static_cast<size_t>(i)]));
+    if (staged.HasMacros) {
+        TKeyStrList& macros = FHost.KeyMacros();
+        macros.Clear();
+        for (const TSaveKeyMacro& macro : staged.Macros)
+            macros.SetText(macro.Key, macro.Text);
+    }
+
+    // Nothing of the game that was left may wait for an answer, a key or the
+    // end of a block.
+    FIfState = 0;
+    FPendingInputLine = -1;
+    FHost.SetQuestionMode(false);
+    FWaitCount = 0;
+    if (FGrp)
+        FGrp->SetWaitAnim(false);
+
+    // The patterns and the load event are the main script's, whichever
+    // script loaded.
+    const bool background = FBackground;
+    TScriptContext* const active = FCtx;
+    FBackground = false;
+    FCtx = &FMain;
+    try {
+        BuildCommandList();
+    } catch (...) {
+        ReportCurrentException();
+    }
+
+    FHost.SetInputText("");
+    FState = esCommandWait;
+    if (TMsgLog* sub = FHost.SubLog())
+        sub->Clear();
+    // Last: a music file that has gone is reported without losing the rest.
+    RestoreLoadedMusic(staged);
+    CallEventLabel("OnLOADGAME");
+    FBackground = background;
+    FCtx = active;
+}
+
+void TEngine::ApplyLoadedBackground(const TStagedLoad& staged)
+{
+    if (!staged.HasBackground)
+        return;
+    FBg.Stack.Clear();
+    FBgDue = false;
+    FBgWaitCount = 0;
+    FBgLabel = staged.BgLabel;
+    FBgExecInterval = staged.BgInterval;
+    FBgTickInterval = staged.BgInterval;
+    FBgRunning = staged.BgRunning && staged.BgLabelFound;
+    if (staged.BgRunning && !staged.BgLabelFound)
+        ShowWarning(SJ("ラベル") + staged.BgLabel + SJ("が発見できませんでした"));
+    if (!FBgRunning)
+        return;
+    FBgLabelLine = staged.BgLine;
+    FBg.Line = staged.BgLine;
+    FBg.Scene = staged.BgSceneLine;
+    FBgTickLast = TimeGetTime();
+}
+
+void TEngine::RestoreLoadedMusic(const TStagedLoad& staged)
+{
+    // Music that did not loop had its one play; it is not started again.
+    if (!staged.Music.Playing || !staged.Music.Loop)
+        return;
+    try {
+        if (IsMidiName(staged.Music.Name))
+            PlayMidiBgm(staged.Music.Name, 1);
+        else if (FBassUsable)
+            PlayBassBgm(staged.Music.Name, 1);
+    } catch (const EScriptError& e) {
+        // Nothing plays: the game goes on without the music it had.
+        StopBgm();
+        HaltedMessageBox(e.Message(), "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+void TEngine::LoadScreenImage(const TBitmap32& screen)
+{
+    // Only the pixels: the picture layer keeps its own drawing properties.
+    TBitmap32& picture = FGrp->GetPicture();
+    picture.SetSize(screen.Width(), screen.Height());
+    if (!screen.Empty())
+        std::copy_n(screen.Bits(), int64_t(screen.Width()) * screen.Height(), picture.Bits());
+    picture.Changed();
+}
