@@ -51,8 +51,21 @@ fuzz:
 	  [ -f "$$f" ] && [ -x "$$f" ] || continue; name=$$(basename $$f); echo "== $$name"; \
 	  mkdir -p $(FUZZ_DIR)/corpus/$$name; \
 	  seeds=fuzz/corpus/$${name#fuzz_}; [ -d $$seeds ] || seeds=; \
-	  QT_QPA_PLATFORM=offscreen "$$f" -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	  dict=fuzz/$${name#fuzz_}.dict; if [ -f $$dict ]; then dict=-dict=$$dict; else dict=; fi; \
+	  QT_QPA_PLATFORM=offscreen "$$f" -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 $$dict \
 	    $(FUZZ_DIR)/corpus/$$name $$seeds || exit 1; done
+	@# Scripts of up to 1 MB, in a corpus of their own so that the run above
+	@# keeps its short inputs, seeded with a script of many lines and one of
+	@# a single unbroken line.
+	@echo "== fuzz_script_load, long inputs"; long=$(FUZZ_DIR)/corpus/fuzz_script_load_long; mkdir -p $$long; \
+	  [ -f $$long/seed_lines ] || { printf '*SCENE s\r\n'; \
+	    yes 'A line of the story {F(1)=F(1)+1} with a [word].' | head -n 20000 | sed 's/$$/\r/'; \
+	    printf '>look\r\nlooked\r\n*END\r\n?look\r\n*SCENEEND\r\n'; } > $$long/seed_lines; \
+	  [ -f $$long/seed_word ] || { printf '*SCENE s\r\n'; head -c 1000000 /dev/zero | tr '\0' x; \
+	    printf '\r\n*SCENEEND\r\n'; } > $$long/seed_word; \
+	  QT_QPA_PLATFORM=offscreen $(FUZZ_DIR)/fuzz/fuzz_script_load -max_len=1048576 -len_control=0 \
+	    -max_total_time=$(FUZZ_SECONDS) -timeout=30 -rss_limit_mb=2048 -dict=fuzz/script_load.dict \
+	    $$long fuzz/corpus/script_load
 
 clean:
 	rm -rf build

@@ -46,6 +46,9 @@ private:
     // Runs the hooks and the preview; true when one of them consumed the key
     // or the form keeps Tab from moving the focus.
     bool Preview(QObject* receiver, QKeyEvent& event);
+    // The control the form's preview sends the key to instead of where it
+    // is heading, or nullptr.
+    QWidget* Redirect(QObject* receiver) const;
 
     std::vector<const QEvent*> FInFlight;
 };
@@ -97,6 +100,23 @@ bool TKeyDispatcher::Preview(QObject* receiver, QKeyEvent& event)
     return key == VK_TAB && IsRegistered(preview) && !preview->TabTraversal;
 }
 
+QWidget* TKeyDispatcher::Redirect(QObject* receiver) const
+{
+    TKeyPreview* preview = PreviewOf(receiver);
+    if (!preview || !preview->KeyTarget)
+        return nullptr;
+    // A key sent to a window goes on to the window's focus object.
+    QObject* heading = receiver;
+    if (receiver->isWindowType())
+        if (QObject* focus = static_cast<QWindow*>(receiver)->focusObject())
+            heading = focus;
+    QWidget* target = preview->KeyTarget(heading);
+    // A control that cannot take keys now would only drop them.
+    if (!target || target == heading || !target->isEnabled() || !target->isVisible())
+        return nullptr;
+    return target;
+}
+
 bool TKeyDispatcher::eventFilter(QObject* receiver, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
@@ -114,14 +134,19 @@ bool TKeyDispatcher::eventFilter(QObject* receiver, QEvent* event)
     }
     if (!target)
         return true;
+    bool redirected = false;
+    if (QWidget* other = Redirect(target)) {
+        target = other;
+        redirected = true;
+    }
 
     FInFlight.push_back(event);
     QCoreApplication::instance()->notify(target, event);
     FInFlight.erase(std::find(FInFlight.begin(), FInFlight.end(), event));
     // The nested delivery has passed the event up the parents already;
     // accepting it keeps Qt from passing it up a second time. A window
-    // keeps the answer of its controls.
-    if (!toWindow)
+    // keeps the answer of its controls, unless the key went elsewhere.
+    if (!toWindow || redirected)
         event->accept();
     return true;
 }

@@ -11,6 +11,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 #include "platform/key_hook.h"
 
@@ -32,6 +33,13 @@ public:
     // reach the hooks and this preview and then go no further, so the
     // focused control keeps the focus.
     bool TabTraversal = true;
+
+    // Where a key goes that this preview has let pass: given the object Qt
+    // is about to hand it to (the form itself when no control has the
+    // focus), answers the control that is to have it instead, or nullptr to
+    // leave it be. The control gets the key as if typed into it, with its
+    // own handlers, even when it lies on another form.
+    std::function<QWidget*(QObject* heading)> KeyTarget;
 
 private:
     QPointer<QWidget> FForm;

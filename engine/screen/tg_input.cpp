@@ -1,6 +1,7 @@
 #include "engine/screen/tg_input.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QWindow>
@@ -191,6 +192,14 @@ void TTGInput::FocusEdit()
         return;
     FEdit->setFocus();
     FEdit->end(false);
+    // Focusing a control of another window made that window the active one
+    // on Windows; Qt only marks the control for when its window comes back.
+    // The box takes the keys (and the input method's text) at once, unless
+    // the player is in another program or in a modal dialog or a menu.
+    QWidget* const window = FEdit->window();
+    const QWidget* const active = QApplication::activeWindow();
+    if (active && active != window && !QApplication::activeModalWidget() && !QApplication::activePopupWidget())
+        window->activateWindow();
 }
 
 bool TTGInput::GetImeOpen()

@@ -58,7 +58,8 @@ public:
     bool GetQuestionMode() const { return FQuestionMode; }
     void SetText(const std::string& text);
     void ClearText();
-    // Focus and caret at the end, when the box is visible and enabled.
+    // Focus and caret at the end, when the box is visible and enabled; its
+    // window becomes the active one when another of the program's is.
     void FocusEdit();
 
     // The input method's state (focusing the box first) / opens or closes it.

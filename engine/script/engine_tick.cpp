@@ -105,9 +105,11 @@ void TEngine::MainTick()
     }
 
     // The background script runs only while the main script waits, and
-    // never inside a run that a modal dialog holds open.
+    // never inside a run that a modal dialog holds open. A run marked due
+    // before this tick's main run stopped the background (*BGSTOP,
+    // *BGRETURN) is not made.
     const bool waiting = FState == esCommandWait || FState == esWait || FState == esKeyWait || FState == esYesNo;
-    if (waiting && bgDue && FSubWinHolder != 1 && runFree) {
+    if (waiting && bgDue && FBgRunning && FSubWinHolder != 1 && runFree) {
         const TEngineState saved = FState;
         const uint32_t loadSerial = FLoadSerial;
         FState = esRun;

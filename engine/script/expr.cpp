@@ -85,6 +85,7 @@ std::string TExprConv::Evaluate(std::string_view text)
         throw std::logic_error("TExprConv::Evaluate before SetLists");
 
     Source.assign(text);
+    LastInputRead = false;
     for (int pass = 0;; ++pass) {
         StackIndex = 1;
         Position = 0;
@@ -97,7 +98,10 @@ std::string TExprConv::Evaluate(std::string_view text)
         if (pass == 0)
             RawResult = value;
         ResolveValue(value);
-        const bool again = value.Kind == ekString && pass < 64 && sjis::Find(value.StrValue, '{') != sjis::npos;
+        // The player's text is data: a brace typed into the command line
+        // must not run as script.
+        const bool again = value.Kind == ekString && pass < 64 && !LastInputRead &&
+                           sjis::Find(value.StrValue, '{') != sjis::npos;
         if (again)
             Source = value.StrValue;
         Result = std::move(value);
@@ -412,5 +416,6 @@ void TExprConv::PushToken()
 
 void TExprConv::PushLastInput()
 {
+    LastInputRead = true;
     Push(StringValue(OnLastInput ? OnLastInput() : std::string()));
 }

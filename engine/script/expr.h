@@ -29,7 +29,8 @@ public:
     void SetLists(TItemList* items, TFlagList* flags, TSVarList* strVars);
 
     // Evaluates the text and answers its value as text (integers in decimal).
-    // A result that holds a '{' is evaluated again, at most 64 more times.
+    // A result that holds a '{' is evaluated again, at most 64 more times,
+    // unless it took the player's text.
     // Afterwards Result holds the resolved value and RawResult the value
     // before resolution: a reference when the given text was a bare
     // variable reference such as F(12), S(3) or I(name).
@@ -37,6 +38,10 @@ public:
 
     TExprValue Result;
     TExprValue RawResult;
+    // The last Evaluate read the player's text (X). Its result then holds
+    // what the player typed, braces and all: it was not evaluated again, and
+    // nobody may evaluate it again.
+    bool LastInputRead = false;
 
     // Source of R(n): a uniformly distributed 32-bit word per call; R(n)
     // takes the high half of word * n, so it lies in 0..n-1 (0 for n <= 0).

@@ -162,7 +162,11 @@ void TEngine::ShowMessageLine(const std::string& line)
 std::string TEngine::ExpandText(const std::string& line, bool topLevel)
 {
     return ::ExpandText(
-        line, topLevel, [this](const std::string& expression) { return FExpr->Evaluate(expression); },
+        line, topLevel,
+        [this](const std::string& expression) {
+            std::string value = FExpr->Evaluate(expression);
+            return TEvaluatedText(std::move(value), FExpr->LastInputRead);
+        },
         [this](const std::string& word) { AddKeyword(word); });
 }
 

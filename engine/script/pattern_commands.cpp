@@ -49,6 +49,11 @@ void TEngine::BuildCommandList()
 void TEngine::BuildCommandListAfterOpen()
 {
     FCmdList->Clear();
+    // A pre-pass that stopped has reported the script's fault and halted;
+    // scanning what it did not finish would only add a false report (its
+    // scenes unknown, the scan would start at the first line and meet one).
+    if (FHalted)
+        return;
     // The scan evaluates *!IF conditions and may meet a scene that never
     // ended; outside a run nothing else would report that.
     try {

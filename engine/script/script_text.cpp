@@ -1,6 +1,9 @@
 #include "engine/script/script_text.h"
 
 #include <array>
+#include <cstddef>
+#include <utility>
+#include <vector>
 
 #include "base/sjis.h"
 
@@ -31,33 +34,81 @@ const std::string& UnbalancedBracketsText()
 
 enum class TBracePass { Done, More, Unbalanced };
 
-bool HoldsBrace(const std::string& text)
-{
-    return sjis::Find(text, '{') != sjis::npos;
-}
+// A message line in the middle of its expansion: the text and, byte for
+// byte, whether it is the player's own typing, which no search for braces
+// or brackets may see.
+class TMarkedText {
+public:
+    explicit TMarkedText(std::string text, bool verbatim = false)
+        : FText(std::move(text)), FVerbatim(FText.size(), verbatim)
+    {
+    }
 
-TBracePass ExpandBraces(std::string& text, bool first, const TEvaluateText& evaluate)
+    const std::string& Text() const { return FText; }
+
+    // The first `c` at or after `from` that is script text.
+    size_t Find(char c, size_t from = 0) const
+    {
+        for (size_t at = sjis::Find(FText, c, from); at != sjis::npos; at = sjis::Find(FText, c, at + 1))
+            if (!FVerbatim[at])
+                return at;
+        return sjis::npos;
+    }
+
+    TMarkedText Part(size_t pos, size_t count) const
+    {
+        TMarkedText part(FText.substr(pos, count));
+        part.FVerbatim.assign(FVerbatim.begin() + static_cast<std::ptrdiff_t>(pos),
+                              FVerbatim.begin() + static_cast<std::ptrdiff_t>(pos + count));
+        return part;
+    }
+
+    void Replace(size_t pos, size_t count, const TMarkedText& with)
+    {
+        FText.replace(pos, count, with.FText);
+        const auto at = FVerbatim.begin() + static_cast<std::ptrdiff_t>(pos);
+        FVerbatim.erase(at, at + static_cast<std::ptrdiff_t>(count));
+        FVerbatim.insert(FVerbatim.begin() + static_cast<std::ptrdiff_t>(pos), with.FVerbatim.begin(),
+                         with.FVerbatim.end());
+    }
+
+    // The text between `prefix` and `suffix`, both script text.
+    void Enclose(const std::string& prefix, const std::string& suffix)
+    {
+        Replace(0, 0, TMarkedText(prefix));
+        Replace(FText.size(), 0, TMarkedText(suffix));
+    }
+
+    bool HoldsBrace() const { return Find('{') != sjis::npos; }
+
+private:
+    std::string FText;
+    std::vector<bool> FVerbatim;
+};
+
+TBracePass ExpandBraces(TMarkedText& text, bool first, const TEvaluateText& evaluate)
 {
-    const size_t open = sjis::Find(text, '{');
+    const size_t open = text.Find('{');
     if (open == sjis::npos) {
         if (first)
             return TBracePass::Done;
-        text = evaluate(text);
-        return HoldsBrace(text) ? TBracePass::More : TBracePass::Done;
+        TEvaluatedText value = evaluate(text.Text());
+        text = TMarkedText(std::move(value.Text), value.Verbatim);
+        return text.HoldsBrace() ? TBracePass::More : TBracePass::Done;
     }
     // The closing brace is looked for after the opening one: a "}" standing
     // before it closes nothing.
-    const size_t close = sjis::Find(text, '}', open + 1);
+    const size_t close = text.Find('}', open + 1);
     if (close == sjis::npos) {
-        text = UnbalancedBracesText() + text + ">";
+        text.Enclose(UnbalancedBracesText(), ">");
         return TBracePass::Unbalanced;
     }
-    std::string inner = text.substr(open + 1, close - open - 1);
+    TMarkedText inner = text.Part(open + 1, close - open - 1);
     const TBracePass innerPass = ExpandBraces(inner, false, evaluate);
-    text = text.substr(0, open) + inner + text.substr(close + 1);
+    text.Replace(open, close - open + 1, inner);
     if (innerPass == TBracePass::Unbalanced)
         return TBracePass::Unbalanced;
-    return HoldsBrace(text) ? TBracePass::More : TBracePass::Done;
+    return text.HoldsBrace() ? TBracePass::More : TBracePass::Done;
 }
 
 int CountBraces(std::string_view text)
@@ -73,8 +124,8 @@ int CountBraces(std::string_view text)
 std::string ExpandText(std::string_view line, bool topLevel, const TEvaluateText& evaluate,
                        const TAddKeyword& addKeyword)
 {
-    std::string text(line);
-    const int passes = CountBraces(text) + ExtraBracePasses;
+    TMarkedText text{std::string(line)};
+    const int passes = CountBraces(line) + ExtraBracePasses;
     bool first = topLevel;
     for (int pass = 0; pass < passes; ++pass) {
         if (ExpandBraces(text, first, evaluate) != TBracePass::More)
@@ -83,20 +134,20 @@ std::string ExpandText(std::string_view line, bool topLevel, const TEvaluateText
     }
 
     for (;;) {
-        const size_t open = sjis::Find(text, '[');
+        const size_t open = text.Find('[');
         if (open == sjis::npos)
             break;
-        const size_t close = sjis::Find(text, ']', open + 1);
+        const size_t close = text.Find(']', open + 1);
         if (close == sjis::npos) {
-            text = UnbalancedBracketsText() + text + ">";
+            text.Enclose(UnbalancedBracketsText(), ">");
             break;
         }
-        std::string word = text.substr(open + 1, close - open - 1);
         if (addKeyword)
-            addKeyword(word);
-        text = text.substr(0, open) + word + text.substr(close + 1);
+            addKeyword(text.Text().substr(open + 1, close - open - 1));
+        text.Replace(close, 1, TMarkedText(""));
+        text.Replace(open, 1, TMarkedText(""));
     }
-    return text;
+    return text.Text();
 }
 
 std::string ConvertCondition(std::string_view condition)

@@ -8,13 +8,24 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // The line with its comment cut: an apostrophe toggles `quoted`, and a "#"
 // while it is off ends the line. `quoted` carries over from one line to the
 // next for a whole load.
 std::string CutComment(std::string_view line, bool& quoted);
 
-using TEvaluateText = std::function<std::string(const std::string& expression)>;
+// What the evaluation of a brace pair gives a message line: its text, and
+// whether that text holds what the player typed. Such a text is shown as
+// typed: its braces and square brackets are never expanded.
+struct TEvaluatedText {
+    // A plain text converts, so that an evaluator may answer just the text.
+    TEvaluatedText(std::string text, bool verbatim = false) : Text(std::move(text)), Verbatim(verbatim) {}
+    std::string Text;
+    bool Verbatim = false;
+};
+
+using TEvaluateText = std::function<TEvaluatedText(const std::string& expression)>;
 using TAddKeyword = std::function<void(const std::string& word)>;
 
 // Upper bound on the brace passes beyond one per "{" of the line: a value
@@ -27,7 +38,8 @@ constexpr int ExtraBracePasses = 64;
 // "[word]" by the word, which also goes to `addKeyword`. With `topLevel`
 // off, a text without braces is evaluated as a whole. Unbalanced braces or
 // brackets give an inline error text in place of the line. Errors of the
-// evaluation pass through.
+// evaluation pass through. A value marked verbatim is passed over by every
+// later search for braces and brackets.
 std::string ExpandText(std::string_view line, bool topLevel, const TEvaluateText& evaluate,
                        const TAddKeyword& addKeyword);
 

@@ -40,6 +40,12 @@ void TEngine::CmdWait(const std::string& line)
 
 void TEngine::CmdKeyWait(const std::string&)
 {
+    // In the background the run simply ends here and the next one goes on
+    // after this line: the key wait is the main script's, and the command
+    // line (which the player may be typing into) is no business of the
+    // background's.
+    if (FBackground)
+        return;
     FState = esKeyWait;
     FHost.SetInputText("HIT SPACE KEY!");
     if (FGrp)

@@ -150,9 +150,19 @@ void TTideglassForm::SetImeOpen(bool open)
 
 // ---- dialogs
 
+void TTideglassForm::TakeActivationBack()
+{
+    // Window managers do not always hand the activation back to the window
+    // a dialog closed over; the keys the player types next belong here.
+    if (isVisible() && !QApplication::activeModalWidget())
+        activateWindow();
+}
+
 int TTideglassForm::MessageBox(const std::string& text, const std::string& caption, int flags)
 {
-    return ::MessageBox(this, text, caption, flags);
+    const int answer = ::MessageBox(this, text, caption, flags);
+    TakeActivationBack();
+    return answer;
 }
 
 int TTideglassForm::AskInput(const std::string& prompt, std::string& text)
@@ -179,7 +189,9 @@ int TTideglassForm::AskYesNo(const std::string& prompt)
 bool TTideglassForm::ChooseScenario(const std::string& filter, std::string& fileName)
 {
     OpenDialog1.Filter = filter;
-    if (!OpenDialog1.Execute(this))
+    const bool chosen = OpenDialog1.Execute(this);
+    TakeActivationBack();
+    if (!chosen)
         return false;
     fileName = OpenDialog1.FileName;
     return true;

@@ -70,6 +70,16 @@ TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWind
     FKeyPreview->TabTraversal = false;
     FKeyPreview->OnKeyDown = [this](uint16_t& key, TShiftState shift) { FEngine->FormKeyDown(key, shift); };
     FKeyPreview->OnKeyUp = [this](uint16_t& key, TShiftState shift) { FEngine->FormKeyUp(key, shift); };
+    // What is typed while no control of the window takes keys (the game
+    // screen was clicked, a dialog has just closed, or the command line in
+    // use lies on the message-and-input window) belongs to the command line.
+    FKeyPreview->KeyTarget = [this](QObject* heading) -> QWidget* {
+        if (!FInput || (heading != this && heading != centralWidget() && heading != GameImgView))
+            return nullptr;
+        return FInput->Edit();
+    };
+    // A click on the game screen leaves the keys with the command line.
+    GameImgView->installEventFilter(this);
     FAppKeyHook = std::make_unique<TAppKeyHook>();
     FAppKeyHook->OnKeyDown = [this](uint16_t& key, TShiftState) { FEngine->ApplicationEvents1Message(true, key); };
     FAppKeyHook->OnKeyUp = [this](uint16_t& key, TShiftState) { FEngine->ApplicationEvents1Message(false, key); };
@@ -80,6 +90,7 @@ TTideglassForm::~TTideglassForm()
     SetTimerActive(false);
     FAppKeyHook.reset();
     FKeyPreview.reset();
+    GameImgView->removeEventFilter(this);
     try {
         WriteSettings();
     } catch (const std::exception&) {
@@ -168,6 +179,13 @@ void TTideglassForm::ResizeGameImage()
     FEngine->GameImg().SetBounds(0, 0, w, h);
     constexpr int EditHeight = 20;
     CmdEdit->setGeometry(0, h - EditHeight, w, EditHeight);
+}
+
+bool TTideglassForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == GameImgView && event->type() == QEvent::MouseButtonRelease)
+        FocusInput();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TTideglassForm::closeEvent(QCloseEvent* event)

@@ -156,10 +156,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMainMenu();
     void ResizeGameImage();
+    // After a modal dialog of the main window's has closed.
+    void TakeActivationBack();
     QAction* MenuAction(TMenuItem item) const;
 
     std::unique_ptr<TEngine> FEngine;

@@ -6,6 +6,7 @@
 #include "classlib/virtual_keys.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
+#include "graphics/layers.h"
 #include "support/engine_harness.h"
 #include "support/engine_probe.h"
 
@@ -237,6 +238,45 @@ TEST(Background, RunsDuringAWaitAndAKeyWait)
     EXPECT_EQ(h.State(), esKeyWait);
     h.Advance(1000);
     EXPECT_EQ(h.Flag(1), 6);
+}
+
+TEST(Background, KeyWaitPausesTheBackgroundOnly)
+{
+    for (const char* wait : {"**", "*KEYWAIT"}) {
+        TEngineHarness h;
+        TEngine& engine = h.Run(std::string("*SCENE s\n*BGEXEC bg 1000\n>look\nlooked\n*END\n*SCENEEND\n"
+                                            "*SCENE b\n*LABEL bg\n*F(1)=F(1)+1\n") +
+                                wait + "\n*F(2)=F(2)+1\n*SCENEEND\n");
+        h.Host.InputText = "lo";
+        h.Advance(1000);
+        EXPECT_EQ(h.Flag(1), 1) << wait;
+        EXPECT_EQ(h.State(), esCommandWait) << wait;
+        EXPECT_EQ(h.Host.InputText, "lo") << wait << ": the player's half-typed command stays";
+        EXPECT_TRUE(h.Host.InputOn) << wait;
+        EXPECT_FALSE(engine.Grp()->WaitLayer()->Visible()) << wait;
+        // The next run goes on after the key wait, with no key pressed.
+        h.Advance(1000);
+        EXPECT_EQ(h.Flag(2), 1) << wait;
+        engine.SubmitCommand("look");
+        h.Settle();
+        EXPECT_EQ(h.LastLog(), "looked") << wait;
+    }
+}
+
+TEST(Background, StopEndsARunAlreadyDue)
+{
+    // The background interval and the main *WAIT end in the same tick: the
+    // run that was due then must not follow the *BGSTOP.
+    TEngineHarness h;
+    h.Run("*SCENE s\n*BGEXEC bg 100\n*WAIT 10\n*BGSTOP\n*F(2)=F(1)\n*SCENEEND\n"
+          "*SCENE b\n*LABEL bg\n*F(1)=F(1)+1\n*SCENEEND\n");
+    h.Advance(1000);
+    h.Settle();
+    EXPECT_EQ(h.State(), esCommandWait);
+    EXPECT_GT(h.Flag(2), 0);
+    EXPECT_EQ(h.Flag(1), h.Flag(2));
+    h.Advance(1000);
+    EXPECT_EQ(h.Flag(1), h.Flag(2));
 }
 
 TEST(Background, ReturnLeavesTheRunStateAndRunsTheMainScriptFromTheLabel)

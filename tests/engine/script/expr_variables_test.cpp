@@ -201,9 +201,12 @@ TEST(TExprConv, ResultsHoldingABraceAreEvaluatedAgain)
 TEST(TExprConv, ReEvaluationStopsAfterSixtyFourPasses)
 {
     ExprEnv env;
+    env.SVar(1) = "{S(1)}";
+    EXPECT_EQ(env.Eval("S(1)"), "{S(1)}");
+    // The player's text is never evaluated again, whatever it holds.
     env.LastInput = "{X}";
     EXPECT_EQ(env.Eval("X"), "{X}");
-    EXPECT_EQ(env.LastInputReads, 65);
+    EXPECT_EQ(env.LastInputReads, 1);
 }
 
 TEST(TExprConv, RandomTermScalesTheInjectedWord)

@@ -113,14 +113,23 @@ TEST(ScriptLoad, ItemBlockDeclaresItems)
     }
 }
 
-TEST(ScriptLoad, BadItemCountIsReportedAtItsLine)
+TEST(ScriptLoad, PrePassFaultIsTheOnlyErrorReported)
 {
-    TEngineHarness h;
-    h.WriteScript("game.tgs", "*SCENE s\n*SCENEEND\n*ITEM\nsword x\n*ITEMEND\n");
-    TEngine& engine = h.Open("game.tgs");
-    EXPECT_TRUE(engine.Halted());
-    EXPECT_EQ(h.Errors(),
-              std::vector<std::string>{"Error! ( game.tgs : line 4 ) 文字列を数字に変換出来ませんでした。"});
+    const std::string badCount = "文字列を数字に変換出来ませんでした。";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"*SCENE s\n*SCENEEND\n*ITEM\nsword x\n*ITEMEND\n", "Error! ( game.tgs : line 4 ) " + badCount},
+        {"*ITEM\nsword x\n*ITEMEND\n*SCENE s\n>look\n*SCENEEND\n", "Error! ( game.tgs : line 2 ) " + badCount},
+        // The block never ends: the scene's message line is taken for an item.
+        {"*ITEM\nsword 1\n*SCENE s\nYou are here.\n*SCENEEND\n", "Error! ( game.tgs : line 4 ) " + badCount},
+        {"*LABEL a\n*LABEL a\n*SCENE s\n*SCENEEND\n", "Error! ( game ) ラベル名の多重定義です a"},
+    };
+    for (const auto& [script, error] : cases) {
+        TEngineHarness h;
+        h.WriteScript("game.tgs", script);
+        TEngine& engine = h.Open("game.tgs");
+        EXPECT_TRUE(engine.Halted()) << script;
+        EXPECT_EQ(h.Errors(), std::vector<std::string>{error}) << script;
+    }
 }
 
 TEST(ScriptLoad, ScreenAndTitleApplyAtOnce)

@@ -261,6 +261,30 @@ TEST(TypedCommand, TypedAfterABackgroundRunGoesOnInTheMainScene)
     EXPECT_EQ(Answer(h, "look"), "hall look");
 }
 
+TEST(TypedCommand, ThePlayersTextIsShownAsTypedAndNeverRunsAsScript)
+{
+    TEngineHarness h;
+    h.Run("*SCENE room\n"
+          "ready\n"
+          ">NOMATCH\n"
+          "you said: {X} [ok]\n"
+          "{'(' + X + ')'} {1+1}\n"
+          "*S(1)='<{X}>'\n"
+          "*F(3)=S(1)=='<' + X + '>'\n"
+          "*END\n"
+          "*SCENEEND\n");
+    const std::vector<std::string> cases = {"{F(1)=99}", "{", "}{", "[F(1)=99]", "{S(2)='x'}{F(2)=1}"};
+    for (const std::string& typed : cases) {
+        EXPECT_EQ(Type(h, typed), (Lines{"> " + typed, "you said: " + typed + " ok", "(" + typed + ") 2"})) << typed;
+        EXPECT_FALSE(h.Engine().Halted()) << typed;
+        EXPECT_EQ(h.Flag(1), 0) << typed;
+        EXPECT_EQ(h.Flag(2), 0) << typed;
+        EXPECT_EQ(h.SVar(2), "") << typed;
+        EXPECT_EQ(h.Flag(3), 1) << typed << ": a splice of it is kept as typed";
+    }
+    EXPECT_EQ(h.Host.Keywords, std::vector<std::string>{"ok"});
+}
+
 TEST(TypedCommand, APendingInlineQuestionTakesTheTextWithoutEcho)
 {
     TEngineHarness h;
