@@ -472,6 +472,24 @@ private:
     int FMouseX = 0;
     int FMouseY = 0;
     int FMouseButtons = 0;
+    // Full screen (fullscreen.cpp): what leaving it gives back. The message
+    // mode wanted after full screen: *MSGMODE in full screen writes only
+    // this, the window stays as it is.
+    bool FSavedMsgInGame = false;
+    // The scale items' enabled state to come back after full screen (set
+    // instead of the items while it is on).
+    bool FSavedN3Enabled = true;
+    bool FSavedD1Enabled = true;
+    // The screen, base size and scale full screen was entered with.
+    int FSavedScreenWidth = 0;
+    int FSavedScreenHeight = 0;
+    int FSavedBaseWidth = 0;
+    int FSavedBaseHeight = 0;
+    float FSavedScale = 1.0f;
+    // Tab is held (the message hidden by it, not by *MSGDISP 0); Alt+Enter
+    // has toggled full screen and Enter is not released yet.
+    bool FTabHeld = false;
+    bool FAltEnterHeld = false;
 
     // ================= messages and options =================
     bool FTagMode = false;
