@@ -21,6 +21,18 @@ void TFakeEngineHost::SetClientSize(int width, int height)
     Height = height;
 }
 
+void TFakeEngineHost::EnterFullScreen(int width, int height)
+{
+    FullScreen = true;
+    FullScreenWidth = width;
+    FullScreenHeight = height;
+}
+
+void TFakeEngineHost::LeaveFullScreen()
+{
+    FullScreen = false;
+}
+
 int TFakeEngineHost::MessageBox(const std::string& text, const std::string& caption, int flags)
 {
     Boxes.push_back({sjis::ToUtf8(text), sjis::ToUtf8(caption), flags, Engine && Engine->Halted()});

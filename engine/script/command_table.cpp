@@ -14,6 +14,7 @@ TCommandTable::TCommandTable()
         TEngine::InterpreterCommands(), TEngine::ScenarioCommands(), TEngine::FlowCommands(),
         TEngine::BackgroundCommands(),  TEngine::WaitCommands(),     TEngine::DataCommands(),
         TEngine::PatternCommands(),     TEngine::MessageCommands(),  TEngine::PendingCommands(),
+        TEngine::DisplayCommands(),
     };
     for (const TCommandRows& rows : families) {
         for (const TCommandRow& row : rows) {

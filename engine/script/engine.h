@@ -26,6 +26,7 @@
 
 #include "base/expr_value.h"
 #include "classlib/colors.h"
+#include "classlib/image_surface.h"
 #include "classlib/shift_state.h"
 #include "engine/screen/screen_host.h"
 #include "engine/script/cmd_list.h"
@@ -128,6 +129,12 @@ public:
     TExprValue EvaluateExpr(const std::string& expr);
     // The message on the game screen (true) or in its own window.
     void SetMessageMode(bool onGameScreen);
+    // Full screen on or off (the menu item, Alt+Enter, *FULLSCREEN, and the
+    // settings file in player mode).
+    void SetFullScreen(bool on);
+    // The main window closes: full screen is left first, but the settings
+    // file is to record that it was on.
+    void FormClose();
     // Runs an event label ("OnLOADGAME", "OnSCALECHANGE", "OnFULLSCREEN").
     void CallEventLabel(const std::string& name);
     bool IsGameRunning() const;
@@ -192,6 +199,9 @@ public:
     float Scale() const { return FScale; }
     int ScreenWidth() const { return FScreenWidth; }
     int ScreenHeight() const { return FScreenHeight; }
+    int MouseX() const { return FMouseX; }
+    int MouseY() const { return FMouseY; }
+    int MouseButtons() const { return FMouseButtons; }
     bool MsgHidden() const { return FMsgHidden; }
     uint8_t SubWinHolder() const { return FSubWinHolder; }
     bool PlayerMode() const { return FPlayerMode; }
@@ -348,6 +358,31 @@ private:
     // The display scale as *SCALE sets it.
     void ApplyScale(float scale);
     void SetScreenScale(int width, int height, float scale);
+
+    // ---- full screen and the display commands (fullscreen.cpp,
+    // display_commands.cpp)
+    static TCommandRows DisplayCommands();
+    void CmdScale(const std::string& line);
+    void CmdGetScale(const std::string& line);
+    void CmdFullScreen(const std::string& line);
+    void CmdIsFullScreen(const std::string& line);
+    void CmdGetMouse(const std::string& line);
+    // Whether the picture at that scale has a size a bitmap can hold.
+    bool ScaleFits(float scale) const;
+    void EnterFullScreen();
+    void LeaveFullScreen();
+    // The logical screen of full screen is at least 640 x 480.
+    void KeepFullScreenMinimum();
+    // Scroll marks hidden, the message window at its newest lines.
+    void ScrollMessageToEnd();
+    // Enables the two scale items; in full screen, the state they take
+    // when it ends.
+    void SetScaleItemsEnabled(bool enabled);
+    // The game image's mouse handlers: the position in display pixels
+    // (divided by the scale), and the buttons held.
+    void GameImgMouseMove(int32_t x, int32_t y);
+    void GameImgMouseDown(TMouseButton button);
+    void GameImgMouseUp(TMouseButton button);
 
     // ---- the main window's keys (main_keys.cpp)
     // Shows or hides the function-key bar: the main window's own command
