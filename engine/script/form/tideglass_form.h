@@ -69,6 +69,7 @@ public:
     void SetMenuBarVisible(bool visible) override;
     bool MenuVisible(TMenuItem item) const override;
     void SetMenuVisible(TMenuItem item, bool visible) override;
+    bool MenuEnabled(TMenuItem item) const override;
     void SetMenuEnabled(TMenuItem item, bool enabled) override;
     bool MenuChecked(TMenuItem item) const override;
     void SetMenuChecked(TMenuItem item, bool checked) override;
@@ -77,6 +78,8 @@ public:
     void CloseWindow() override;
     bool ImeOpen() override;
     void SetImeOpen(bool open) override;
+    void EnterFullScreen(int width, int height) override;
+    void LeaveFullScreen() override;
     int MessageBox(const std::string& text, const std::string& caption, int flags) override;
     int AskInput(const std::string& prompt, std::string& text) override;
     int AskYesNo(const std::string& prompt) override;
@@ -152,13 +155,27 @@ public:
     // the main window's.
     std::unique_ptr<TTGInput> FInput;
 
+    // The window system's full screen is on (form_fullscreen.cpp).
+    bool InFullScreen() const { return FInFullScreen; }
+    // The frame's place the window has outside full screen: what the
+    // settings file records.
+    QPoint WindowedPlace() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildMainMenu();
     void ResizeGameImage();
     QAction* MenuAction(TMenuItem item) const;
+    // Full screen: the game screen fills the window and the command line
+    // sits where the logical screen puts it, scaled with the picture; the
+    // menu bar, when the pointer brings it, lies over the picture.
+    void LayoutFullScreen();
+    // The pointer at window row `y` in full screen: the menu bar shows in
+    // the top rows only.
+    void FullScreenPointerAt(int y);
 
     std::unique_ptr<TEngine> FEngine;
     std::unique_ptr<TRichEditLog> FMessageLog;
@@ -169,4 +186,12 @@ private:
     QTimer FTickTimer;
     bool FTimerActive = false;
     std::string FIniFileName;
+    // The main window's own command line stands this many pixels above the
+    // bottom of the game screen (the function-key bar takes the room).
+    int FMainInputLift = 0;
+    bool FInFullScreen = false;
+    // The frame's place before full screen, and the window's place when it
+    // closed from full screen: the settings file records these.
+    QPoint FWindowedPlace;
+    bool FClosedFromFullScreen = false;
 };
