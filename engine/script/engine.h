@@ -515,7 +515,10 @@ private:
     // instead of the items while it is on).
     bool FSavedN3Enabled = true;
     bool FSavedD1Enabled = true;
-    // The screen, base size and scale full screen was entered with.
+    // The window's client, the screen, base size and scale full screen was
+    // entered with.
+    int FSavedClientWidth = 0;
+    int FSavedClientHeight = 0;
     int FSavedScreenWidth = 0;
     int FSavedScreenHeight = 0;
     int FSavedBaseWidth = 0;

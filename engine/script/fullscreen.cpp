@@ -77,6 +77,8 @@ void TEngine::EnterFullScreen()
     FHost.SetMenuBarVisible(false);
     ScrollMessageToEnd();
 
+    FSavedClientWidth = FHost.ClientWidth();
+    FSavedClientHeight = FHost.ClientHeight();
     FSavedScreenWidth = FScreenWidth;
     FSavedScreenHeight = FScreenHeight;
     FSavedBaseWidth = FBaseWidth;
@@ -107,15 +109,17 @@ void TEngine::LeaveFullScreen()
     FHost.LeaveFullScreen();
 
     // A *SCREEN or *SCALE run in full screen stays: the window takes the
-    // picture as it is now. Without one, the screen comes back as it was.
+    // picture as it is now. Without one, the window and the screen come
+    // back as they were (a client smaller than the screen included).
     if (FBaseWidth == FSavedBaseWidth && FBaseHeight == FSavedBaseHeight && FScale == FSavedScale) {
         FScreenWidth = FSavedScreenWidth;
         FScreenHeight = FSavedScreenHeight;
+        FHost.SetClientSize(FSavedClientWidth, FSavedClientHeight);
     } else {
         FScreenWidth = static_cast<int>(Round(static_cast<double>(FBaseWidth) * FScale));
         FScreenHeight = static_cast<int>(Round(static_cast<double>(FBaseHeight) * FScale));
+        FHost.SetClientSize(FScreenWidth, FScreenHeight);
     }
-    FHost.SetClientSize(FScreenWidth, FScreenHeight);
     if (FGrp) {
         FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
         FGrp->SetPictureSize(FBaseWidth, FBaseHeight);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QWindow>
 
@@ -78,6 +79,7 @@ void TTideglassForm::ReadSettings()
     current.Sub = PlaceOf(SubForm.get());
     const TSettingsValues values = BoundEngineSettings(ReadEngineSettings(ini, current), current, ScreenPlaces());
     MoveFrame(this, values.Main.Left, values.Main.Top);
+    FFramePlaceWanted = QPoint(values.Main.Left, values.Main.Top);
     TEngineSettings settings;
     settings.FullScreen = values.FullScreen;
     settings.Scale = static_cast<float>(static_cast<double>(values.ScalePercent) / 100.0);
@@ -86,6 +88,20 @@ void TTideglassForm::ReadSettings()
     FEngine->ApplySettings(settings);
     ApplyPlace(MsgForm.get(), values.Msg);
     ApplyPlace(SubForm.get(), values.Sub);
+}
+
+void TTideglassForm::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // Once the frame is known, the place is the frame's, whatever the
+    // window manager made of the first request; asked once, so that a
+    // manager that places windows itself is not fought.
+    if (!FFramePlaceWanted || frameGeometry().topLeft() == geometry().topLeft())
+        return;
+    const QPoint wanted = *FFramePlaceWanted;
+    FFramePlaceWanted.reset();
+    if (!FInFullScreen && pos() != wanted)
+        move(wanted);
 }
 
 void TTideglassForm::WriteSettings()

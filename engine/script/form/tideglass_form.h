@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -194,4 +196,7 @@ private:
     // closed from full screen: the settings file records these.
     QPoint FWindowedPlace;
     bool FClosedFromFullScreen = false;
+    // The frame's place the settings file asked for, until the window has
+    // a frame: some window managers put the client there instead.
+    std::optional<QPoint> FFramePlaceWanted;
 };
