@@ -28,7 +28,10 @@ constexpr int MenuBarRows = 32;
 void TTideglassForm::EnterFullScreen(int, int)
 {
     if (!FInFullScreen) {
-        FWindowedPlace = pos();
+        // A place the window manager has not honoured yet is still the one
+        // to come back to.
+        FWindowedPlace = FFramePlaceWanted.value_or(pos());
+        FFramePlaceWanted.reset();
         FInFullScreen = true;
     }
     // The window's fixed size gives way to the monitor's.
