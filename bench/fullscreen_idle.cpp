@@ -56,7 +56,7 @@ double ProcessCpuMs()
 double LoopCpuMs(int ms)
 {
     const double before = ProcessCpuMs();
-    QTimer::singleShot(ms, &App(), [] { QApplication::quit(); });
+    QTimer::singleShot(ms, Qt::PreciseTimer, &App(), [] { QApplication::quit(); });
     QApplication::exec();
     return ProcessCpuMs() - before;
 }
