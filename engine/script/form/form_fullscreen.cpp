@@ -18,8 +18,6 @@
 
 namespace {
 
-// Height of the main window's own command line, in logical pixels.
-constexpr int MainInputHeight = 20;
 // The menu bar comes while the pointer is in these top rows of the screen.
 constexpr int MenuBarRows = 32;
 

@@ -181,8 +181,7 @@ void TTideglassForm::ResizeGameImage()
     const int w = ClientWidth();
     const int h = ClientHeight();
     FEngine->GameImg().SetBounds(0, 0, w, h);
-    constexpr int EditHeight = 20;
-    CmdEdit->setGeometry(0, h - EditHeight - FMainInputLift, w, EditHeight);
+    CmdEdit->setGeometry(0, h - MainInputHeight - FMainInputLift, w, MainInputHeight);
 }
 
 void TTideglassForm::closeEvent(QCloseEvent* event)

@@ -188,6 +188,8 @@ private:
     QTimer FTickTimer;
     bool FTimerActive = false;
     std::string FIniFileName;
+    // Height of the main window's own command line, in logical pixels.
+    static constexpr int MainInputHeight = 20;
     // The main window's own command line stands this many pixels above the
     // bottom of the game screen (the function-key bar takes the room).
     int FMainInputLift = 0;
