@@ -51,13 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     TMemoryStream(data, size).SaveToFile(ScratchFile());
     const TIniFile ini(ScratchFile());
-    TEngineSettings current;
+    TSettingsValues current;
     current.Main = {100, 80, 660, 540};
     current.Msg = {229, 376, 433, 182};
     current.Sub = {252, 313, 201, 149};
     const std::vector<TWindowPlace> screens = {{0, 0, 1920, 1080}, {-1280, 0, 1280, 1024}};
 
-    const TEngineSettings s = BoundEngineSettings(ReadEngineSettings(ini, current), current, screens);
+    const TSettingsValues s = BoundEngineSettings(ReadEngineSettings(ini, current), current, screens);
     if (s.ScalePercent < MinScalePercent || s.ScalePercent > MaxScalePercent)
         std::abort();
     if (s.BaseWidth < MinBaseSide || s.BaseWidth > MaxBaseSide || s.BaseHeight < MinBaseSide ||

@@ -52,9 +52,9 @@ TWindowPlace BoundPlace(const TWindowPlace& read, const TWindowPlace& current, b
 
 } // namespace
 
-TEngineSettings ReadEngineSettings(const TIniFile& ini, const TEngineSettings& current)
+TSettingsValues ReadEngineSettings(const TIniFile& ini, const TSettingsValues& current)
 {
-    TEngineSettings read;
+    TSettingsValues read;
     read.Main = current.Main;
     read.Main.Left = ini.ReadInteger("WINDOW", "MainX", current.Main.Left);
     read.Main.Top = ini.ReadInteger("WINDOW", "MainY", current.Main.Top);
@@ -67,10 +67,10 @@ TEngineSettings ReadEngineSettings(const TIniFile& ini, const TEngineSettings& c
     return read;
 }
 
-TEngineSettings BoundEngineSettings(const TEngineSettings& read, const TEngineSettings& current,
+TSettingsValues BoundEngineSettings(const TSettingsValues& read, const TSettingsValues& current,
                                     const std::vector<TWindowPlace>& screens)
 {
-    TEngineSettings bounded;
+    TSettingsValues bounded;
     bounded.FullScreen = read.FullScreen;
     bounded.BaseWidth = read.BaseWidth <= 0 ? DefaultBaseWidth : std::clamp(read.BaseWidth, MinBaseSide, MaxBaseSide);
     bounded.BaseHeight =

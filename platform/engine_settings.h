@@ -17,7 +17,7 @@ struct TWindowPlace {
     int Height = 0;
 };
 
-struct TEngineSettings {
+struct TSettingsValues {
     // The main window's place; its size is not stored, only used to tell
     // whether the place is on a screen.
     TWindowPlace Main;
@@ -49,7 +49,7 @@ constexpr int MaxWindowSide = 8192;
 // reads as the window's present one (`current`), the rest as the defaults
 // above. The values come back as they stand in the file: see
 // BoundEngineSettings.
-TEngineSettings ReadEngineSettings(const TIniFile& ini, const TEngineSettings& current);
+TSettingsValues ReadEngineSettings(const TIniFile& ini, const TSettingsValues& current);
 
 // The values as the engine uses them:
 // - a zero or negative scale or base side gives its default (100 %,
@@ -59,5 +59,5 @@ TEngineSettings ReadEngineSettings(const TIniFile& ini, const TEngineSettings& c
 //   are held to MinWindowSide..MaxWindowSide;
 // - a window whose rectangle meets none of `screens` keeps its present
 //   place (`current`). With no screens known, places are taken as read.
-TEngineSettings BoundEngineSettings(const TEngineSettings& read, const TEngineSettings& current,
+TSettingsValues BoundEngineSettings(const TSettingsValues& read, const TSettingsValues& current,
                                     const std::vector<TWindowPlace>& screens);

@@ -29,6 +29,18 @@ void TFakeEngineHost::SetAboutPicture(const TBitmap32& picture)
     AboutCorner = picture.Empty() ? 0 : picture.Pixel(0, 0);
 }
 
+void TFakeEngineHost::EnterFullScreen(int width, int height)
+{
+    FullScreen = true;
+    FullScreenWidth = width;
+    FullScreenHeight = height;
+}
+
+void TFakeEngineHost::LeaveFullScreen()
+{
+    FullScreen = false;
+}
+
 int TFakeEngineHost::MessageBox(const std::string& text, const std::string& caption, int flags)
 {
     Boxes.push_back({sjis::ToUtf8(text), sjis::ToUtf8(caption), flags, Engine && Engine->Halted()});

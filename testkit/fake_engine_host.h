@@ -31,6 +31,7 @@ public:
     void SetMenuBarVisible(bool visible) override { MenuBarVisible = visible; }
     bool MenuVisible(TMenuItem item) const override { return Menu(item).Visible; }
     void SetMenuVisible(TMenuItem item, bool visible) override { Menu(item).Visible = visible; }
+    bool MenuEnabled(TMenuItem item) const override { return Menu(item).Enabled; }
     void SetMenuEnabled(TMenuItem item, bool enabled) override { Menu(item).Enabled = enabled; }
     bool MenuChecked(TMenuItem item) const override { return Menu(item).Checked; }
     void SetMenuChecked(TMenuItem item, bool checked) override { Menu(item).Checked = checked; }
@@ -39,6 +40,10 @@ public:
     void CloseWindow() override { ++Closed; }
     bool ImeOpen() override { return WindowImeOpen; }
     void SetImeOpen(bool open) override { WindowImeOpen = open; }
+
+    // ---- full screen
+    void EnterFullScreen(int width, int height) override;
+    void LeaveFullScreen() override;
 
     // ---- dialogs
     int MessageBox(const std::string& text, const std::string& caption, int flags) override;
@@ -99,11 +104,15 @@ public:
     int AboutHeight = 0;
     uint32_t AboutCorner = 0;
     bool MenuBarVisible = true;
-    std::array<TMenuState, 6> Menus{};
+    std::array<TMenuState, 7> Menus{};
     bool AssociationHidden = false;
     int Registered = 0;
     int Closed = 0;
     bool WindowImeOpen = false;
+    // The window system's full screen, and the logical screen it shows.
+    bool FullScreen = false;
+    int FullScreenWidth = 0;
+    int FullScreenHeight = 0;
 
     std::vector<TShownBox> Boxes;
     int BoxAnswer = IDYES;

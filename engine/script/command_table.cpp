@@ -16,6 +16,7 @@ TCommandTable::TCommandTable()
         TEngine::PatternCommands(),     TEngine::MessageCommands(),  TEngine::PendingCommands(),
         TEngine::PictureCommands(),
         TEngine::SaveCommands(),
+        TEngine::DisplayCommands(),
     };
     for (const TCommandRows& rows : families) {
         for (const TCommandRow& row : rows) {

@@ -25,6 +25,15 @@ TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::s
     FGameImg = std::make_unique<TImage32>();
     FGameImg->SetScaleMode(smScale);
     FGameImg->Bitmap().SetResamplerClassName("TNearestResampler");
+    FGameImg->OnMouseMove = [this](TObject*, TShiftState, int32_t x, int32_t y, TCustomLayer*) {
+        GameImgMouseMove(x, y);
+    };
+    FGameImg->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
+        GameImgMouseDown(button);
+    };
+    FGameImg->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
+        GameImgMouseUp(button);
+    };
 
     FRandom.seed(std::random_device{}());
     FScreenWidth = FHost.ClientWidth();
@@ -69,6 +78,9 @@ TEngine::~TEngine()
     FSVars->OnWarning = nullptr;
     FExpr->OnRandom = nullptr;
     FExpr->OnLastInput = nullptr;
+    FGameImg->OnMouseMove = nullptr;
+    FGameImg->OnMouseDown = nullptr;
+    FGameImg->OnMouseUp = nullptr;
     // The message window draws on the screen layers, which leave the image
     // with the screen object.
     FMsg.reset();

@@ -26,6 +26,7 @@
 
 #include "base/expr_value.h"
 #include "classlib/colors.h"
+#include "classlib/image_surface.h"
 #include "classlib/shift_state.h"
 #include "engine/screen/screen_host.h"
 #include "engine/script/cmd_list.h"
@@ -133,6 +134,12 @@ public:
     TExprValue EvaluateExpr(const std::string& expr);
     // The message on the game screen (true) or in its own window.
     void SetMessageMode(bool onGameScreen);
+    // Full screen on or off (the menu item, Alt+Enter, *FULLSCREEN, and the
+    // settings file in player mode).
+    void SetFullScreen(bool on);
+    // The main window closes: full screen is left first, but the settings
+    // file is to record that it was on.
+    void FormClose();
     // Runs an event label ("OnLOADGAME", "OnSCALECHANGE", "OnFULLSCREEN").
     void CallEventLabel(const std::string& name);
     bool IsGameRunning() const;
@@ -197,6 +204,9 @@ public:
     float Scale() const { return FScale; }
     int ScreenWidth() const { return FScreenWidth; }
     int ScreenHeight() const { return FScreenHeight; }
+    int MouseX() const { return FMouseX; }
+    int MouseY() const { return FMouseY; }
+    int MouseButtons() const { return FMouseButtons; }
     bool MsgHidden() const { return FMsgHidden; }
     uint8_t SubWinHolder() const { return FSubWinHolder; }
     bool PlayerMode() const { return FPlayerMode; }
@@ -393,6 +403,31 @@ private:
     void ApplyScale(float scale);
     void SetScreenScale(int width, int height, float scale);
 
+    // ---- full screen and the display commands (fullscreen.cpp,
+    // display_commands.cpp)
+    static TCommandRows DisplayCommands();
+    void CmdScale(const std::string& line);
+    void CmdGetScale(const std::string& line);
+    void CmdFullScreen(const std::string& line);
+    void CmdIsFullScreen(const std::string& line);
+    void CmdGetMouse(const std::string& line);
+    // Whether the picture at that scale has a size a bitmap can hold.
+    bool ScaleFits(float scale) const;
+    void EnterFullScreen();
+    void LeaveFullScreen();
+    // The logical screen of full screen is at least 640 x 480.
+    void KeepFullScreenMinimum();
+    // Scroll marks hidden, the message window at its newest lines.
+    void ScrollMessageToEnd();
+    // Enables the two scale items; in full screen, the state they take
+    // when it ends.
+    void SetScaleItemsEnabled(bool enabled);
+    // The game image's mouse handlers: the position in display pixels
+    // (divided by the scale), and the buttons held.
+    void GameImgMouseMove(int32_t x, int32_t y);
+    void GameImgMouseDown(TMouseButton button);
+    void GameImgMouseUp(TMouseButton button);
+
     // ---- the main window's keys (main_keys.cpp)
     // Shows or hides the function-key bar: the main window's own command
     // line moves up 14 pixels to make room for it (down again when it goes),
@@ -518,6 +553,27 @@ private:
     int FMouseX = 0;
     int FMouseY = 0;
     int FMouseButtons = 0;
+    // Full screen (fullscreen.cpp): what leaving it gives back. The message
+    // mode wanted after full screen: *MSGMODE in full screen writes only
+    // this, the window stays as it is.
+    bool FSavedMsgInGame = false;
+    // The scale items' enabled state to come back after full screen (set
+    // instead of the items while it is on).
+    bool FSavedN3Enabled = true;
+    bool FSavedD1Enabled = true;
+    // The window's client, the screen, base size and scale full screen was
+    // entered with.
+    int FSavedClientWidth = 0;
+    int FSavedClientHeight = 0;
+    int FSavedScreenWidth = 0;
+    int FSavedScreenHeight = 0;
+    int FSavedBaseWidth = 0;
+    int FSavedBaseHeight = 0;
+    float FSavedScale = 1.0f;
+    // Tab is held (the message hidden by it, not by *MSGDISP 0); Alt+Enter
+    // has toggled full screen and Enter is not released yet.
+    bool FTabHeld = false;
+    bool FAltEnterHeld = false;
 
     // ================= messages and options =================
     bool FTagMode = false;

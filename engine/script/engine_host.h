@@ -20,6 +20,7 @@ enum class TMenuItem : uint8_t {
     Edit1,        // the edit menu as a whole
     N3,           // scale 100 %
     D1,           // scale 200 %
+    F3,           // full screen
 };
 
 class TEngineHost {
@@ -43,6 +44,7 @@ public:
     virtual void SetMenuBarVisible(bool visible) = 0;
     virtual bool MenuVisible(TMenuItem item) const = 0;
     virtual void SetMenuVisible(TMenuItem item, bool visible) = 0;
+    virtual bool MenuEnabled(TMenuItem item) const = 0;
     virtual void SetMenuEnabled(TMenuItem item, bool enabled) = 0;
     virtual bool MenuChecked(TMenuItem item) const = 0;
     virtual void SetMenuChecked(TMenuItem item, bool checked) = 0;
@@ -56,6 +58,16 @@ public:
     // opens or closes it.
     virtual bool ImeOpen() = 0;
     virtual void SetImeOpen(bool open) = 0;
+
+    // ---- full screen
+    // The window fills the monitor without frame or menu bar and shows the
+    // game screen (width x height logical pixels) scaled to fit; its
+    // windowed place and size are remembered, and the main window's own
+    // command line is shown in front. The display mode is never changed.
+    virtual void EnterFullScreen(int width, int height) = 0;
+    // The window back at its remembered place with frame and menu bar; the
+    // client size then follows SetClientSize again.
+    virtual void LeaveFullScreen() = 0;
 
     // ---- dialogs (modal; the engine sets FHalted around the message boxes)
     // A message box with the Windows flags (MB_*); answers IDOK, IDYES ...

@@ -164,6 +164,8 @@ void TEngine::EnterPlayerMode()
         FHost.SetMenuVisible(item, false);
     // A player has no association to make.
     FHost.HideAssociationOptions();
+    if (FIniFullScreen)
+        SetFullScreen(true);
 }
 
 void TEngine::BGTimerTimer()

@@ -1,7 +1,7 @@
 // The main window's keys, seen before its controls get them: the key wait,
-// scrolling the message on the game screen back with the command line's
-// page macros, the Shift labels of the function-key bar, and Tab, which
-// hides the message while it is held.
+// full screen (Alt+Enter), scrolling the message on the game screen back
+// with the command line's page macros, the Shift labels of the
+// function-key bar, and Tab, which hides the message while it is held.
 
 #include "classlib/virtual_keys.h"
 #include "engine/screen/key_str_list.h"
@@ -27,12 +27,26 @@ void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
 {
     if ((shift & ssShift) && FFuncBarShown && !FFuncBarShifted)
         SetFuncBarShifted(true);
-    if (FMsgHidden)
+    // A held Tab keeps every key from the hidden message; a message hidden
+    // by the script (*MSGDISP 0) still lets the player end a key wait.
+    if (FMsgHidden && FTabHeld)
         return;
     if ((key == VK_SPACE || key == VK_RETURN) && FState == esKeyWait) {
         EndKeyWait();
         return;
     }
+    if (key == VK_RETURN && (shift & ssAlt)) {
+        // Auto-repeat sends further key downs while Enter is held: one
+        // press toggles once.
+        if (!FAltEnterHeld) {
+            FAltEnterHeld = true;
+            SetFullScreen(!FHost.MenuChecked(TMenuItem::F3));
+        }
+        key = 0;
+        return;
+    }
+    if (FMsgHidden)
+        return;
     if (key == VK_RETURN && FMsg && FMsg->FScrolled) {
         FMsg->ScrollToEnd();
         FHost.SetShownInputEnabled(true);
@@ -56,15 +70,20 @@ void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
     key = 0;
 }
 
-void TEngine::FormKeyUp(uint16_t&, TShiftState shift)
+void TEngine::FormKeyUp(uint16_t& key, TShiftState shift)
 {
+    if (key == VK_RETURN)
+        FAltEnterHeld = false;
     if (!(shift & ssShift) && FFuncBarShown && FFuncBarShifted)
         SetFuncBarShifted(false);
 }
 
 void TEngine::ApplicationEvents1Message(bool keyDown, uint16_t key)
 {
-    if (!FTabHideEnabled || key != VK_TAB)
+    if (key != VK_TAB)
+        return;
+    FTabHeld = keyDown && FTabHideEnabled;
+    if (!FTabHideEnabled)
         return;
     ShowMessageWindow(!keyDown);
     if (FFuncBarShown && FGrp) {

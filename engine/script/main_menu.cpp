@@ -9,9 +9,6 @@
 
 namespace {
 
-// Full screen never shows less than this.
-constexpr int FullScreenMinWidth = 640;
-constexpr int FullScreenMinHeight = 480;
 // Twice a wider picture would not fit a screen.
 constexpr int MaxDoubleScaleWidth = 512;
 
@@ -54,8 +51,7 @@ void TEngine::D1Click()
 void TEngine::ApplyScale(float scale)
 {
     FScriptScale = true;
-    FHost.SetMenuEnabled(TMenuItem::N3, false);
-    FHost.SetMenuEnabled(TMenuItem::D1, false);
+    SetScaleItemsEnabled(false);
     FScale = scale;
     const int width = static_cast<int>(Round(static_cast<double>(FBaseWidth) * scale));
     const int height = static_cast<int>(Round(static_cast<double>(FBaseHeight) * scale));
@@ -63,10 +59,8 @@ void TEngine::ApplyScale(float scale)
         FHost.SetClientSize(width, height);
     FScreenWidth = width;
     FScreenHeight = height;
-    if (FFullScreen && (FScreenWidth < FullScreenMinWidth || FScreenHeight < FullScreenMinHeight)) {
-        FScreenWidth = FullScreenMinWidth;
-        FScreenHeight = FullScreenMinHeight;
-    }
+    if (FFullScreen)
+        KeepFullScreenMinimum();
     if (FGrp) {
         FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
         FGrp->SetScale(scale);

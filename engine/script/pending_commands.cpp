@@ -22,7 +22,6 @@ TCommandRows TEngine::PendingCommands()
         {"*INPUTSIZE", cmInputSize, cgSecond, &TEngine::CmdNotAvailable},
         {"*ISMATCH", cmIsMatch, cgFirst, &TEngine::CmdNotAvailable},
         {"*SETKEY", cmSetKey, cgFirst, &TEngine::CmdNotAvailable},
-        {"*GETMOUSE", cmGetMouse, cgFirst, &TEngine::CmdNotAvailable},
         {"*FUNCDISP", cmFuncDisp, cgSecond, &TEngine::CmdNotAvailable},
         {"*FUNCTEXT", cmFuncText, cgSecond, &TEngine::CmdNotAvailable},
         {"*CHECKSTRICT", cmCheckStrict, cgSecond, &TEngine::CmdNotAvailable},
@@ -40,10 +39,6 @@ TCommandRows TEngine::PendingCommands()
         {"*SUBWINTITLE", cmSubWinTitle, cgSecond, &TEngine::CmdNotAvailable},
         {"*SUBWINTOP", cmSubWinTop, cgSecond, &TEngine::CmdNotAvailable},
         // window, display and items
-        {"*SCALE", cmScale, cgFirst, &TEngine::CmdNotAvailable},
-        {"*GETSCALE", cmGetScale, cgFirst, &TEngine::CmdNotAvailable},
-        {"*FULLSCREEN", cmFullScreen, cgSecond, &TEngine::CmdNotAvailable},
-        {"*ISFULLSCREEN", cmIsFullScreen, cgFirst, &TEngine::CmdNotAvailable},
         {"*SHOWDEBUG", cmShowDebug, cgFirst, &TEngine::CmdNotAvailable},
         {"*IFMODE", cmIfMode, cgSecond, &TEngine::CmdNotAvailable},
         {"*GETITEM", cmGetItem, cgFirst, &TEngine::CmdNotAvailable},

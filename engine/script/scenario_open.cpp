@@ -219,8 +219,7 @@ void TEngine::F1Click()
     }
     FScale = 1.0f;
     ApplyScale(1.0f);
-    FHost.SetMenuEnabled(TMenuItem::N3, true);
-    FHost.SetMenuEnabled(TMenuItem::D1, true);
+    SetScaleItemsEnabled(true);
     if (FGrp) {
         FGrp->SetWaitAnim(false);
         FGrp->ClearScreen();

@@ -12,9 +12,9 @@
 namespace {
 
 // The windows as they stand before the file is read.
-TEngineSettings Current()
+TSettingsValues Current()
 {
-    TEngineSettings c;
+    TSettingsValues c;
     c.Main = {100, 80, 660, 540};
     c.Msg = {229, 376, 433, 182};
     c.Sub = {252, 313, 201, 149};
@@ -24,7 +24,7 @@ TEngineSettings Current()
 // Two monitors side by side.
 const std::vector<TWindowPlace> Screens = {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
 
-TEngineSettings ReadBounded(const std::string& text)
+TSettingsValues ReadBounded(const std::string& text)
 {
     QTemporaryDir dir;
     const std::string path = dir.filePath("tideglass.ini").toStdString();
@@ -57,7 +57,7 @@ TEST(EngineSettings, BadScaleAndSizesGiveTheDefaultsOthersAreHeldToBounds)
         {"[mode]\r\nscale = 200\r\n", 200, 230, 176},
     };
     for (const Case& c : cases) {
-        const TEngineSettings s = ReadBounded(c.ini);
+        const TSettingsValues s = ReadBounded(c.ini);
         EXPECT_EQ(s.ScalePercent, c.scale) << c.ini;
         EXPECT_EQ(s.BaseWidth, c.width) << c.ini;
         EXPECT_EQ(s.BaseHeight, c.height) << c.ini;
@@ -68,7 +68,7 @@ TEST(EngineSettings, BadScaleAndSizesGiveTheDefaultsOthersAreHeldToBounds)
 
 TEST(EngineSettings, WindowsOnNoScreenKeepTheirPlace)
 {
-    const TEngineSettings current = Current();
+    const TSettingsValues current = Current();
     struct Case {
         const char* ini;
         TWindowPlace main, msg;
@@ -87,15 +87,15 @@ TEST(EngineSettings, WindowsOnNoScreenKeepTheirPlace)
         {"[WINDOW]\r\nMainX=2147483647\r\nMainY=2147483647\r\n", current.Main, current.Msg},
     };
     for (const Case& c : cases) {
-        const TEngineSettings s = ReadBounded(c.ini);
+        const TSettingsValues s = ReadBounded(c.ini);
         EXPECT_TRUE(s.Main == c.main) << c.ini << " main " << s.Main.Left << "," << s.Main.Top;
         EXPECT_TRUE(s.Msg == c.msg) << c.ini << " msg " << s.Msg.Left << "," << s.Msg.Top << " " << s.Msg.Width
                                     << "x" << s.Msg.Height;
         EXPECT_TRUE(s.Sub == current.Sub) << c.ini;
     }
     // Nothing to judge by: the places stand as read.
-    const TEngineSettings read = ReadEngineSettings(TIniFile("/nonexistent/x.ini"), current);
-    TEngineSettings far = read;
+    const TSettingsValues read = ReadEngineSettings(TIniFile("/nonexistent/x.ini"), current);
+    TSettingsValues far = read;
     far.Main.Left = -5000;
     EXPECT_EQ(BoundEngineSettings(far, current, {}).Main.Left, -5000);
 }

@@ -27,6 +27,7 @@ public:
     uint8_t& SubWinHolder() { return E.FSubWinHolder; }
     int& SubWinMode() { return E.FSubWinMode; }
     bool& TabHideEnabled() { return E.FTabHideEnabled; }
+    bool& MsgHidden() { return E.FMsgHidden; }
     bool& FuncBarShown() { return E.FFuncBarShown; }
     std::string& OpenFileName() { return E.FOpenFileName; }
     int& RunSliceLines() { return E.FRunSliceLines; }

@@ -51,6 +51,10 @@ int TTideglassForm::ClientHeight() const
 
 void TTideglassForm::SetClientSize(int width, int height)
 {
+    // Full screen's client is the monitor; the engine sizes the window
+    // again when it leaves.
+    if (FInFullScreen)
+        return;
     centralWidget()->setFixedSize(width, height);
     ResizeGameImage();
 }
@@ -96,6 +100,8 @@ QAction* TTideglassForm::MenuAction(TMenuItem item) const
         return N3;
     case TMenuItem::D1:
         return D1;
+    case TMenuItem::F3:
+        return F3;
     }
     return nullptr;
 }
@@ -108,6 +114,11 @@ bool TTideglassForm::MenuVisible(TMenuItem item) const
 void TTideglassForm::SetMenuVisible(TMenuItem item, bool visible)
 {
     MenuAction(item)->setVisible(visible);
+}
+
+bool TTideglassForm::MenuEnabled(TMenuItem item) const
+{
+    return MenuAction(item)->isEnabled();
 }
 
 void TTideglassForm::SetMenuEnabled(TMenuItem item, bool enabled)
@@ -350,8 +361,10 @@ std::string TTideglassForm::GetKeyLabel(int index) const
 
 void TTideglassForm::MoveMainInput(int dy)
 {
-    if (CmdEdit)
-        CmdEdit->move(CmdEdit->x(), CmdEdit->y() + dy);
+    // Kept as the command line's distance from the bottom, so that a new
+    // client size (full screen and back) keeps it.
+    FMainInputLift -= dy;
+    ResizeGameImage();
 }
 
 // ---- TInputHost

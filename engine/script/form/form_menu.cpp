@@ -24,6 +24,9 @@ QString Caption(const std::string& sjisText)
 void TTideglassForm::BuildMainMenu()
 {
     QMenuBar* bar = menuBar();
+    // Full screen shows the bar over the picture; a bar of the desktop's
+    // own would not come and go with the pointer.
+    bar->setNativeMenuBar(false);
     File1 = bar->addMenu(Caption(SJ("ファイル(&F)")));
     F1 = File1->addAction(Caption(SJ("シナリオを開く(&O)")));
     F1->setShortcut(QKeySequence("Ctrl+O"));
@@ -43,9 +46,11 @@ void TTideglassForm::BuildMainMenu()
     Show1->addSeparator();
     F3 = Show1->addAction(Caption(SJ("フルスクリーン(&F)")));
     F3->setCheckable(true);
+    // The main window's keys toggle full screen on Alt+Enter (after a key
+    // wait's Enter); the shortcut is shown, and fires only inside the open
+    // menu, so that one press never toggles twice.
     F3->setShortcut(QKeySequence("Alt+Return"));
-    // Full screen comes with the display commands.
-    F3->setEnabled(false);
+    F3->setShortcutContext(Qt::WidgetShortcut);
 
     F2 = bar->addMenu(Caption(SJ("ヘルプ(&H)")));
     A1 = F2->addAction(Caption(SJ("バージョン情報(&A)")));
@@ -74,4 +79,10 @@ void TTideglassForm::BuildMainMenu()
     });
     connect(N3, &QAction::triggered, this, [this] { FEngine->N3Click(); });
     connect(D1, &QAction::triggered, this, [this] { FEngine->D1Click(); });
+    // The engine sets the check mark itself, and keeps it off when full
+    // screen fails.
+    connect(F3, &QAction::triggered, this, [this](bool checked) {
+        F3->setChecked(!checked);
+        FEngine->SetFullScreen(checked);
+    });
 }

@@ -4,38 +4,50 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMoveEvent>
+#include <QScreen>
+#include <QWindow>
 
 #include "base/conv.h"
 #include "base/inifile.h"
 #include "engine/screen/msg_form.h"
 #include "engine/screen/sub_form.h"
 #include "engine/script/form/tideglass_form.h"
+#include "platform/engine_settings.h"
 #include "platform/file_association.h"
 
 namespace {
 
-// Values a damaged or hand-edited file may hold are kept to what the
-// window can show.
-constexpr int MinScalePercent = 10;
-constexpr int MaxScalePercent = 1000;
-constexpr int MinBaseSide = 1;
-constexpr int MaxBaseSide = 2048;
-constexpr int MinWindowSide = 16;
-constexpr int MaxWindowSide = 8192;
+// A window's place and size as the settings file keeps them: the frame's
+// place (where the original's left and top stood) and the client's size.
+TWindowPlace PlaceOf(const QWidget* window)
+{
+    if (!window)
+        return {};
+    return {window->x(), window->y(), window->width(), window->height()};
+}
 
-void ReadWindowPlace(const TIniFile& ini, const std::string& prefix, QWidget* window)
+// The frame at (x, y): a window not shown yet has no frame, and a plain
+// move would take the place for its client, which would then creep by the
+// frame's size at every start.
+void MoveFrame(QWidget* window, int x, int y)
+{
+    if (QWindow* handle = window->windowHandle())
+        handle->setFramePosition(QPoint(x, y));
+    else
+        window->move(x, y);
+}
+
+void ApplyPlace(QWidget* window, const TWindowPlace& place)
 {
     if (!window)
         return;
-    const int x = ini.ReadInteger("WINDOW", prefix + "X", window->x());
-    const int y = ini.ReadInteger("WINDOW", prefix + "Y", window->y());
-    const int w = ini.ReadInteger("WINDOW", prefix + "Width", window->width());
-    const int h = ini.ReadInteger("WINDOW", prefix + "Height", window->height());
-    window->move(x, y);
-    window->resize(std::clamp(w, MinWindowSide, MaxWindowSide), std::clamp(h, MinWindowSide, MaxWindowSide));
+    MoveFrame(window, place.Left, place.Top);
+    window->resize(place.Width, place.Height);
 }
 
-void WriteWindowPlace(TIniFile& ini, const std::string& prefix, const QWidget* window)
+void WritePlace(TIniFile& ini, const std::string& prefix, const QWidget* window)
 {
     if (!window)
         return;
@@ -45,21 +57,51 @@ void WriteWindowPlace(TIniFile& ini, const std::string& prefix, const QWidget* w
     ini.WriteInteger("WINDOW", prefix + "Height", window->height());
 }
 
+std::vector<TWindowPlace> ScreenPlaces()
+{
+    std::vector<TWindowPlace> places;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect r = screen->geometry();
+        places.push_back({r.x(), r.y(), r.width(), r.height()});
+    }
+    return places;
+}
+
 } // namespace
 
 void TTideglassForm::ReadSettings()
 {
     const TIniFile ini(FIniFileName);
-    move(ini.ReadInteger("WINDOW", "MainX", x()), ini.ReadInteger("WINDOW", "MainY", y()));
+    TSettingsValues current;
+    // Whether the main window's place lies on a screen is told by its frame.
+    current.Main = {x(), y(), frameGeometry().width(), frameGeometry().height()};
+    current.Msg = PlaceOf(MsgForm.get());
+    current.Sub = PlaceOf(SubForm.get());
+    const TSettingsValues values = BoundEngineSettings(ReadEngineSettings(ini, current), current, ScreenPlaces());
+    MoveFrame(this, values.Main.Left, values.Main.Top);
+    FFramePlaceWanted = QPoint(values.Main.Left, values.Main.Top);
     TEngineSettings settings;
-    settings.FullScreen = ini.ReadInteger("MODE", "FullScreen", 0) != 0;
-    const int percent = std::clamp(ini.ReadInteger("MODE", "Scale", 100), MinScalePercent, MaxScalePercent);
-    settings.Scale = static_cast<float>(percent) / 100.0f;
-    settings.BaseWidth = std::clamp(ini.ReadInteger("WINDOW", "Width", 230), MinBaseSide, MaxBaseSide);
-    settings.BaseHeight = std::clamp(ini.ReadInteger("WINDOW", "Height", 176), MinBaseSide, MaxBaseSide);
+    settings.FullScreen = values.FullScreen;
+    settings.Scale = static_cast<float>(static_cast<double>(values.ScalePercent) / 100.0);
+    settings.BaseWidth = values.BaseWidth;
+    settings.BaseHeight = values.BaseHeight;
     FEngine->ApplySettings(settings);
-    ReadWindowPlace(ini, "Msg", MsgForm.get());
-    ReadWindowPlace(ini, "Sub", SubForm.get());
+    ApplyPlace(MsgForm.get(), values.Msg);
+    ApplyPlace(SubForm.get(), values.Sub);
+}
+
+void TTideglassForm::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // Once the frame is known, the place is the frame's, whatever the
+    // window manager made of the first request; asked once, so that a
+    // manager that places windows itself is not fought.
+    if (!FFramePlaceWanted || frameGeometry().topLeft() == geometry().topLeft())
+        return;
+    const QPoint wanted = *FFramePlaceWanted;
+    FFramePlaceWanted.reset();
+    if (!FInFullScreen && pos() != wanted)
+        move(wanted);
 }
 
 void TTideglassForm::WriteSettings()
@@ -69,12 +111,15 @@ void TTideglassForm::WriteSettings()
     QDir().mkpath(QFileInfo(QString::fromStdString(FIniFileName)).absolutePath());
     TIniFile ini(FIniFileName);
     const TEngineSettings settings = FEngine->Settings();
-    ini.WriteInteger("WINDOW", "MainX", x());
-    ini.WriteInteger("WINDOW", "MainY", y());
+    // In full screen the window's place is the monitor's corner; the place
+    // to come back to is the one it had before.
+    const QPoint place = WindowedPlace();
+    ini.WriteInteger("WINDOW", "MainX", place.x());
+    ini.WriteInteger("WINDOW", "MainY", place.y());
     ini.WriteInteger("WINDOW", "Width", settings.BaseWidth);
     ini.WriteInteger("WINDOW", "Height", settings.BaseHeight);
-    WriteWindowPlace(ini, "Msg", MsgForm.get());
-    WriteWindowPlace(ini, "Sub", SubForm.get());
+    WritePlace(ini, "Msg", MsgForm.get());
+    WritePlace(ini, "Sub", SubForm.get());
     ini.WriteInteger("MODE", "FullScreen", settings.FullScreen ? 1 : 0);
     ini.WriteInteger("MODE", "Scale", static_cast<int>(Round(static_cast<double>(settings.Scale) * 100.0)));
 }

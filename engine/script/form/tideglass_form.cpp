@@ -3,6 +3,7 @@
 
 #include "engine/script/form/tideglass_form.h"
 
+#include <QMouseEvent>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLayout>
@@ -50,11 +51,18 @@ TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWind
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     BuildMainMenu();
     centralWidget()->setFixedSize(DesignClientWidth, DesignClientHeight);
+    // Full screen lays the picture and the command line out again whenever
+    // the client changes, and shows the menu bar by the pointer.
+    centralWidget()->installEventFilter(this);
+    GameImgView->installEventFilter(this);
 
     const std::string exePath = QCoreApplication::applicationFilePath().toStdString();
     FIniFileName = SettingsFilePath(exePath);
     FEngine = std::make_unique<TEngine>(*this, args, ExtractFilePath(exePath));
     GameImgView->SetClient(&FEngine->GameImg());
+    // A new logical screen in full screen (*SCALE, *SCREEN) moves the
+    // command line with it.
+    FEngine->GameImg().OnResize = [this](TObject*) { LayoutFullScreen(); };
     ResizeGameImage();
 
     FHelpViewer = std::make_unique<THelpViewer>();
@@ -101,6 +109,9 @@ TTideglassForm::~TTideglassForm()
         MsgForm->OnGetState = nullptr;
         MsgForm->OnEndKeyWait = nullptr;
     }
+    centralWidget()->removeEventFilter(this);
+    GameImgView->removeEventFilter(this);
+    FEngine->GameImg().OnResize = nullptr;
     // The image control goes before the widget that shows it; the engine
     // before the logs and the command line it reaches.
     GameImgView->SetClient(nullptr);
@@ -174,22 +185,37 @@ void TTideglassForm::ScheduleTick(int delayMs)
 
 void TTideglassForm::ResizeGameImage()
 {
+    // Full screen keeps the logical screen; the window only shows it.
+    if (FInFullScreen) {
+        LayoutFullScreen();
+        return;
+    }
     const int w = ClientWidth();
     const int h = ClientHeight();
     FEngine->GameImg().SetBounds(0, 0, w, h);
-    constexpr int EditHeight = 20;
-    CmdEdit->setGeometry(0, h - EditHeight, w, EditHeight);
+    CmdEdit->setGeometry(0, h - MainInputHeight - FMainInputLift, w, MainInputHeight);
 }
 
 bool TTideglassForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == GameImgView && event->type() == QEvent::MouseButtonRelease)
+    if (watched == centralWidget() && (event->type() == QEvent::Resize || event->type() == QEvent::Move)) {
+        LayoutFullScreen();
+    } else if (watched == GameImgView && event->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        FullScreenPointerAt(GameImgView->mapTo(this, move->position().toPoint()).y());
+    } else if (watched == GameImgView && event->type() == QEvent::MouseButtonRelease) {
+        // A click on the game screen leaves the keys with the command line.
         FocusInput();
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
 void TTideglassForm::closeEvent(QCloseEvent* event)
 {
+    if (FInFullScreen) {
+        FClosedFromFullScreen = true;
+        FEngine->FormClose();
+    }
     SetTimerActive(false);
     if (MsgForm)
         MsgForm->hide();

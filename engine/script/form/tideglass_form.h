@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,7 @@ public:
     void SetMenuBarVisible(bool visible) override;
     bool MenuVisible(TMenuItem item) const override;
     void SetMenuVisible(TMenuItem item, bool visible) override;
+    bool MenuEnabled(TMenuItem item) const override;
     void SetMenuEnabled(TMenuItem item, bool enabled) override;
     bool MenuChecked(TMenuItem item) const override;
     void SetMenuChecked(TMenuItem item, bool checked) override;
@@ -78,6 +80,8 @@ public:
     void CloseWindow() override;
     bool ImeOpen() override;
     void SetImeOpen(bool open) override;
+    void EnterFullScreen(int width, int height) override;
+    void LeaveFullScreen() override;
     int MessageBox(const std::string& text, const std::string& caption, int flags) override;
     int AskInput(const std::string& prompt, std::string& text) override;
     int AskYesNo(const std::string& prompt) override;
@@ -154,8 +158,15 @@ public:
     // the main window's.
     std::unique_ptr<TTGInput> FInput;
 
+    // The window system's full screen is on (form_fullscreen.cpp).
+    bool InFullScreen() const { return FInFullScreen; }
+    // The frame's place the window has outside full screen: what the
+    // settings file records.
+    QPoint WindowedPlace() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -164,6 +175,13 @@ private:
     // After a modal dialog of the main window's has closed.
     void TakeActivationBack();
     QAction* MenuAction(TMenuItem item) const;
+    // Full screen: the game screen fills the window and the command line
+    // sits where the logical screen puts it, scaled with the picture; the
+    // menu bar, when the pointer brings it, lies over the picture.
+    void LayoutFullScreen();
+    // The pointer at window row `y` in full screen: the menu bar shows in
+    // the top rows only.
+    void FullScreenPointerAt(int y);
 
     std::unique_ptr<TEngine> FEngine;
     std::unique_ptr<TRichEditLog> FMessageLog;
@@ -174,4 +192,17 @@ private:
     QTimer FTickTimer;
     bool FTimerActive = false;
     std::string FIniFileName;
+    // Height of the main window's own command line, in logical pixels.
+    static constexpr int MainInputHeight = 20;
+    // The main window's own command line stands this many pixels above the
+    // bottom of the game screen (the function-key bar takes the room).
+    int FMainInputLift = 0;
+    bool FInFullScreen = false;
+    // The frame's place before full screen, and the window's place when it
+    // closed from full screen: the settings file records these.
+    QPoint FWindowedPlace;
+    bool FClosedFromFullScreen = false;
+    // The frame's place the settings file asked for, until the window has
+    // a frame: some window managers put the client there instead.
+    std::optional<QPoint> FFramePlaceWanted;
 };

@@ -75,6 +75,10 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     EXPECT_NE(shown(324, 420), shell);
     EXPECT_EQ(shown(324, 420), shown(250, 420));  // sand only
     EXPECT_EQ(type("xyzzy"), "I do not understand that. Try typing help.");
+    EXPECT_EQ(type("画面"), "画面を切り替えた（倍率100%）。 (The display is switched; scale 100%.)");
+    EXPECT_TRUE(engine.FullScreen());
+    type("screen");
+    EXPECT_FALSE(engine.FullScreen());
     EXPECT_EQ(type("help"), "Words you can use: look, north, south, take, open, wait, save, load, help (F1 lists "
                             "the words you have found)");
     EXPECT_EQ(type("南"), "The door of the old lighthouse is shut tight. There is a hollow in it, about the size of a "
