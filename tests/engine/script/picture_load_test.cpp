@@ -6,8 +6,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <cstdlib>
-#include <jpeglib.h>
 #include <string>
 #include <vector>
 
@@ -20,6 +18,7 @@
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_error.h"
 #include "graphics/bitmap32.h"
+#include "support/jpeg_writer.h"
 #include "tools/pack/pack_builder.h"
 
 namespace {
@@ -81,29 +80,8 @@ std::string Jpeg(int w, int h, const Pixels& px)
     std::vector<uint8_t> rgb;
     for (TColor32 c : px)
         rgb.insert(rgb.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c)});
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(w);
-    cinfo.image_height = JDIMENSION(h);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 100, TRUE);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = rgb.data() + size_t(cinfo.next_scanline) * size_t(w) * 3;
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    std::string out(reinterpret_cast<char*>(buffer), size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return out;
+    const std::vector<uint8_t> file = WriteJpeg(w, h, 3, JCS_RGB, rgb.data(), 100);
+    return std::string(file.begin(), file.end());
 }
 
 // A w x h picture of one colour, in the format the extension names.
