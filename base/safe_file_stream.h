@@ -2,7 +2,9 @@
 // A file written under a temporary name in its own folder and renamed into
 // place only when complete. Without Commit the temporary file is removed
 // again, so a failed write leaves an existing file as it was and no partial
-// file behind.
+// file behind. Where the file system allows it the temporary has no name
+// until it is committed, so not even a killed process leaves one; named
+// temporaries an earlier save of the same file left behind are removed.
 
 #include "base/streams.h"
 
@@ -11,7 +13,8 @@
 class TSafeFileStream : public TStream {
 public:
     // `fileName` is the final path. Raises EFCreateError when its folder
-    // takes no new file.
+    // takes no new file, or when the file is there and marked read-only (or
+    // not ours to write). A replaced file's mode is kept.
     explicit TSafeFileStream(const std::string& fileName);
     ~TSafeFileStream() override;
     TSafeFileStream(const TSafeFileStream&) = delete;
@@ -32,6 +35,10 @@ public:
 
 private:
     std::string FFileName;
+    std::string FDir;
+    std::string FBase;
+    // The temporary's name; empty while the file has none (an unnamed
+    // temporary, named only when it is committed).
     std::string FTempName;
     int FHandle = -1;
 

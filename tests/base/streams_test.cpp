@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -113,6 +115,39 @@ TEST_F(TempDir, AtomicWriteReplacesOrLeavesFileAlone)
     for (const auto& e : fs::directory_iterator(dir))
         files += e.is_regular_file() ? 1 : 0;
     EXPECT_EQ(files, 1);
+}
+
+TEST_F(TempDir, AtomicWriteKeepsModeRefusesReadOnlyAndClearsStaleTemporaries)
+{
+    const std::string p = Path("game.sav");
+    WriteFileAtomically(p, "first", 5);
+    fs::permissions(p, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    WriteFileAtomically(p, "second", 6);
+    EXPECT_EQ(fs::status(p).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // A file marked read-only is refused as a file that cannot be created,
+    // and stays as it was.
+    fs::permissions(p, fs::perms::owner_read | fs::perms::group_read);
+    try {
+        WriteFileAtomically(p, "third", 5);
+        FAIL();
+    } catch (const EFCreateError& e) {
+        EXPECT_NE(e.Message().find("Cannot create file \""), std::string::npos);
+    }
+    EXPECT_EQ(ReadAll(p), "second");
+    fs::permissions(p, fs::perms::owner_read | fs::perms::owner_write);
+
+    // What a killed save left behind goes with the next save of that file;
+    // other files that look alike stay.
+    for (const char* name : {".game.sav.a1B2c3", ".game.sav.zzzzzz", ".game.sav.toolong7", ".other.sav.a1B2c3"})
+        std::ofstream(Path(name)) << "left";
+    WriteFileAtomically(p, "fourth", 6);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".game.sav.toolong7", ".other.sav.a1B2c3", "game.sav"}));
+    EXPECT_EQ(ReadAll(p), "fourth");
 }
 
 TEST(StringList, LineEnds)
