@@ -81,10 +81,11 @@ void TStream::WriteU32(uint32_t v)
 
 // ---------------------------------------------------------------------------
 
-TFileStream::TFileStream(const std::string& fileName, uint16_t mode) : FFileName(fileName)
+TFileStream::TFileStream(const std::string& fileName, uint16_t mode, bool followLink) : FFileName(fileName)
 {
+    const int linkFlag = followLink ? 0 : O_NOFOLLOW;
     if (mode == fmCreate) {
-        FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | linkFlag, 0666);
         if (FHandle < 0)
             throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
         return;
@@ -100,7 +101,7 @@ TFileStream::TFileStream(const std::string& fileName, uint16_t mode) : FFileName
     default:
         break;
     }
-    FHandle = ::open(fileName.c_str(), flags | O_CLOEXEC);
+    FHandle = ::open(fileName.c_str(), flags | O_CLOEXEC | linkFlag);
     if (FHandle >= 0) {
         struct stat st{};
         if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {

@@ -66,8 +66,9 @@ class TFileStream : public TStream {
 public:
     // `fileName` is a file-system path (UTF-8 on Linux). Raises EFOpenError
     // ("Cannot open file \"<name>\". <reason>") or EFCreateError ("Cannot
-    // create file \"<name>\". <reason>").
-    TFileStream(const std::string& fileName, uint16_t mode);
+    // create file \"<name>\". <reason>"). Without `followLink` a symbolic
+    // link as the last part of the path is not followed: the open fails.
+    TFileStream(const std::string& fileName, uint16_t mode, bool followLink = true);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;

@@ -11,6 +11,10 @@
 
 namespace {
 
+// A data file is never reached through a symbolic link: a game folder could
+// carry one pointing at any file of the player's, which a write open would
+// empty.
+constexpr bool NoLinks = false;
 constexpr int64_t ChecksumSize = 4;
 constexpr int64_t RecordHeadSize = 5; // type byte and value or length
 
@@ -154,7 +158,7 @@ TDatStatus TDatFile::Open(const std::string& Path, bool ForWrite)
     if (ForWrite) {
         FDatWriteMode = 1;
         try {
-            TFileStream create(Path, fmCreate);
+            TFileStream create(Path, fmCreate, NoLinks);
         } catch (...) {
             FDatFileName.clear();
             throw;
@@ -169,7 +173,7 @@ TDatStatus TDatFile::Open(const std::string& Path, bool ForWrite)
     }
     bool matches = false;
     try {
-        TFileStream file(Path, fmOpenRead | fmShareDenyWrite);
+        TFileStream file(Path, fmOpenRead | fmShareDenyWrite, NoLinks);
         matches = DatChecksumMatches(file);
     } catch (...) {
         FDatFileName.clear();
@@ -190,7 +194,7 @@ void TDatFile::Close()
     FDatFileName.clear();
     if (FDatWriteMode != 1)
         return;
-    TFileStream file(path, fmOpenReadWrite | fmShareExclusive);
+    TFileStream file(path, fmOpenReadWrite | fmShareExclusive, NoLinks);
     const int64_t size = file.Size();
     file.SetPosition(0);
     const uint32_t crc = size > 0 ? StreamChecksum(file, size) : 0;
@@ -225,7 +229,7 @@ TDatStatus TDatFile::Write(const std::vector<TDatRecord>& Records)
     TMemoryStream coded;
     for (const TDatRecord& r : Records)
         WriteDatRecord(coded, r);
-    TFileStream file(FDatFileName, fmOpenReadWrite | fmShareExclusive);
+    TFileStream file(FDatFileName, fmOpenReadWrite | fmShareExclusive, NoLinks);
     file.Seek(0, soEnd);
     coded.SaveToStream(file);
     return TDatStatus::dsOk;
@@ -242,7 +246,7 @@ TDatStatus TDatFile::ReadRecords(int32_t Count, const TDatAssign& Assign)
     if (status != TDatStatus::dsOk)
         return status;
     // Shipped data may lie in a read-only folder: reading asks for no more.
-    TFileStream file(FDatFileName, fmOpenRead | fmShareDenyWrite);
+    TFileStream file(FDatFileName, fmOpenRead | fmShareDenyWrite, NoLinks);
     const int64_t dataEnd = file.Size() - ChecksumSize;
     if (dataEnd - FDatReadPos <= 0)
         return TDatStatus::dsNoData;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -247,6 +248,23 @@ TEST(DataCommands, ShippedDataInAReadOnlyFolderIsRead)
     EXPECT_TRUE(h.Log().empty()) << h.LastLog();
     EXPECT_EQ(h.Flag(1), 10);
     EXPECT_EQ(h.Flag(2), 20);
+}
+
+TEST(DataCommands, LinkInTheGameFolderIsNotFollowed)
+{
+    TEngineHarness h;
+    h.WriteBytes("precious.txt", "keep me");
+    h.WriteBytes("shipped.dat", DatBytes(IntegerRecord(7)));
+    ASSERT_EQ(::symlink((h.Dir() + "precious.txt").c_str(), (h.Dir() + "trap.dat").c_str()), 0);
+    ASSERT_EQ(::symlink((h.Dir() + "shipped.dat").c_str(), (h.Dir() + "alias.dat").c_str()), 0);
+    for (const char* open : {"*DATOPEN trap 1\n*DATWRITE 5\n*DATCLOSE\n", "*DATOPEN alias\n*DATREAD F(1)\n"}) {
+        h.Run(std::string("*SCENE s\n*F(1)=1\n") + open);
+        EXPECT_EQ(h.Errors().size(), 1u) << open;
+        EXPECT_EQ(h.Flag(1), 1) << open;
+        h.Close();
+    }
+    const std::vector<uint8_t> kept = ReadFileBytes(h.Dir() + "precious.txt");
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "keep me");
 }
 
 TEST(DataCommands, FileLeftOpenForWritingIsFinishedAtExit)
