@@ -2,9 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-#include <vector>
-
+#include "bench/memcpy_reference.h"
 #include "graphics/bitmap32.h"
 #include "graphics/transfer.h"
 
@@ -24,13 +22,7 @@ void FillPattern(TBitmap32& b, bool translucent)
 
 void BM_MemcpyFrame(benchmark::State& state)
 {
-    std::vector<TColor32> src(size_t(W) * H, 0x12345678), dst(size_t(W) * H);
-    for (auto _ : state) {
-        std::memcpy(dst.data(), src.data(), src.size() * 4);
-        benchmark::DoNotOptimize(dst.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * W * H);
+    CopyFramePixels(state, size_t(W) * H);
 }
 BENCHMARK(BM_MemcpyFrame);
 
@@ -67,13 +59,7 @@ BENCHMARK(BM_BlockTransferBlend);
 
 void BM_MemcpyDoubledFrame(benchmark::State& state)
 {
-    std::vector<TColor32> src(size_t(W) * H * 4, 0x12345678), dst(size_t(W) * H * 4);
-    for (auto _ : state) {
-        std::memcpy(dst.data(), src.data(), src.size() * 4);
-        benchmark::DoNotOptimize(dst.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * W * H * 4);
+    CopyFramePixels(state, size_t(W) * H * 4);
 }
 BENCHMARK(BM_MemcpyDoubledFrame);
 

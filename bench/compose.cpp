@@ -2,12 +2,10 @@
 // 2.0 (the image control's back buffer, 1280 x 960), against a plain memcpy
 // of that back buffer.
 
+#include "bench/memcpy_reference.h"
 #include "graphics/image32.h"
 
 #include <benchmark/benchmark.h>
-
-#include <cstring>
-#include <vector>
 
 namespace {
 
@@ -74,14 +72,7 @@ BENCHMARK(BM_ComposeGameScreen)->Unit(benchmark::kMillisecond);
 // What presenting the same back buffer costs at the least.
 void BM_BackBufferMemcpy(benchmark::State& state)
 {
-    std::vector<uint32_t> src(size_t(ScreenWidth) * ScreenHeight, 0xFF808080);
-    std::vector<uint32_t> dst(src.size());
-    for (auto _ : state) {
-        std::memcpy(dst.data(), src.data(), src.size() * sizeof(uint32_t));
-        benchmark::DoNotOptimize(dst.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(src.size() * sizeof(uint32_t)));
+    CopyFramePixels(state, size_t(ScreenWidth) * ScreenHeight);
 }
 BENCHMARK(BM_BackBufferMemcpy)->Unit(benchmark::kMillisecond);
 

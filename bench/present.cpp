@@ -6,10 +6,10 @@
 
 #include <QApplication>
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "bench/memcpy_reference.h"
 #include "graphics/image32.h"
 #include "platform/image_widget.h"
 #include "platform/image_widget_fit.h"
@@ -88,14 +88,7 @@ BENCHMARK(BM_FitScaleFrame)->Unit(benchmark::kMillisecond);
 // What one frame of the monitor costs at the least.
 void BM_MemcpyMonitorFrame(benchmark::State& state)
 {
-    std::vector<uint32_t> src(size_t(MonitorWidth) * MonitorHeight, 0xFF808080);
-    std::vector<uint32_t> dst(src.size());
-    for (auto _ : state) {
-        std::memcpy(dst.data(), src.data(), src.size() * sizeof(uint32_t));
-        benchmark::DoNotOptimize(dst.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(src.size() * sizeof(uint32_t)));
+    CopyFramePixels(state, size_t(MonitorWidth) * MonitorHeight);
 }
 BENCHMARK(BM_MemcpyMonitorFrame)->Unit(benchmark::kMillisecond);
 
