@@ -24,6 +24,9 @@ const std::string& ScratchFile()
         ::close(fd);
         return std::string(name);
     }();
+    // The scratch file goes when the run ends.
+    static const bool removedAtExit = std::atexit([] { ::unlink(ScratchFile().c_str()); }) == 0;
+    (void)removedAtExit;
     return path;
 }
 
