@@ -2,7 +2,8 @@
 // TInputDlg: the dialog "入力" in which *INPUT asks for a value. OK (or
 // Enter) ends it with mrOk; the engine ends it with mrAbort when a scenario
 // is opened while it is up. It has no Cancel button and no close button, so
-// Escape does nothing and the window manager's close is ignored.
+// Escape does nothing and the window manager's close is ignored; closing it
+// from code (the program quitting) answers mrCancel.
 
 #include <QDialog>
 #include <string>
