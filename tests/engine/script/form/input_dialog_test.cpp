@@ -1,17 +1,21 @@
 // The input commands in the real main window: a key macro bound by *SETKEY
 // enters its line, *INPUTSIZE keeps the command line's height across a
-// later layout, and closing the main window while the *INPUT dialog is up
+// later layout, *YESNO's dialog fits its question, and closing the main window while the *INPUT dialog is up
 // ends the program with its settings written.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
 #include "engine/screen/input_dlg.h"
+#include "engine/screen/modal_result.h"
+#include "engine/screen/yes_no_dlg.h"
 #include "engine/screen/tg_input.h"
 #include "engine/script/form/tideglass_form.h"
 #include "support/app/window_harness.h"
@@ -59,4 +63,32 @@ TEST(InputCommandsWindow, ClosingTheMainWindowDuringTheInputDialogEndsTheProgram
     EXPECT_EQ(h.Flag(1), 0);
     h.Close();
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(h.Dir() + "tideglass.ini")));
+}
+
+TEST(InputCommandsWindow, YesNoDialogIsAtLeast256WideOrTheQuestionAnd32)
+{
+    TWindowHarness h;
+    h.WriteScript("main.tgs", "*SCENE s\n*YESNO 行く？ a a\n*LABEL a\n"
+                              "*YESNO 'この長い質問には、はいかいいえで答えてください。よろしいでしょうか？' b b\n"
+                              "*LABEL b\nend\n*SCENEEND\n");
+    // Each dialog is measured and answered as it comes up.
+    std::vector<std::pair<int, int>> widths;  // the dialog's and its question's
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        TYesNoDlg& dialog = *h.Form().YesNoDlg;
+        if (!dialog.isVisible())
+            return;
+        widths.emplace_back(dialog.width(), dialog.Label1->sizeHint().width());
+        dialog.OKBtn->click();
+    });
+    answer.start();
+    h.Open("main.tgs");
+    h.Settle();
+    answer.stop();
+    EXPECT_EQ(h.Log(), std::vector<std::string>{"end"});
+    ASSERT_EQ(widths.size(), 2u);
+    EXPECT_EQ(widths[0].first, 256);
+    EXPECT_GT(widths[1].second + 32, 256);
+    EXPECT_EQ(widths[1].first, widths[1].second + 32);
 }
