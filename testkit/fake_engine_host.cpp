@@ -14,6 +14,7 @@ TFakeEngineHost::TFakeEngineHost()
     Macros.Add(VK_F1, "#POP");
     Macros.Add(VK_PRIOR, "#PUP");
     Macros.Add(VK_NEXT, "#PDOWN");
+    AddKeyNames(KeyNameTable);
 }
 
 void TFakeEngineHost::SetClientSize(int width, int height)
@@ -50,13 +51,20 @@ int TFakeEngineHost::MessageBox(const std::string& text, const std::string& capt
 int TFakeEngineHost::AskInput(const std::string& prompt, std::string& text)
 {
     Prompts.push_back(prompt);
-    text = InputAnswer;
-    return InputResult;
+    if (Engine)
+        DialogStates.push_back(Engine->State());
+    if (InputAnswers.empty())
+        return mrAbort;
+    text = InputAnswers.front();
+    InputAnswers.pop_front();
+    return mrOk;
 }
 
 int TFakeEngineHost::AskYesNo(const std::string& prompt)
 {
     Prompts.push_back(prompt);
+    if (Engine)
+        DialogStates.push_back(Engine->State());
     return YesNoResult;
 }
 
@@ -72,6 +80,12 @@ bool TFakeEngineHost::ChooseScenario(const std::string& filter, std::string& fil
 void TFakeEngineHost::CloseDialogs()
 {
     DialogUp = false;
+}
+
+void TFakeEngineHost::SetKeyLabel(int index, const std::string& text)
+{
+    if (index >= 0 && index < static_cast<int>(KeyLabels.size()))
+        KeyLabels[static_cast<size_t>(index)] = text;
 }
 
 void TFakeEngineHost::FocusInput()

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "testkit/plain_msg_log.h"
 
 class TEngine;
+enum class TEngineState : uint8_t;
 
 class TFakeEngineHost : public TEngineHost {
 public:
@@ -52,6 +54,13 @@ public:
     bool ChooseScenario(const std::string& filter, std::string& fileName) override;
     bool DialogShown() const override { return DialogUp; }
     void CloseDialogs() override;
+
+    // ---- input and dialog commands
+    TKeyStrList& KeyNames() override { return KeyNameTable; }
+    void SetKeyLabel(int index, const std::string& text) override;
+    void SetInputFontSize(int points) override { InputFontSize = points; }
+    void SetLogFontSize(int points) override { LogFontSize = points; }
+    void MoveInputs(int dy) override { InputsMoved += dy; }
 
     // ---- the message window's log
     TMsgLog* MessageLog() override { return &Log; }
@@ -117,8 +126,12 @@ public:
     std::vector<TShownBox> Boxes;
     int BoxAnswer = IDYES;
     std::vector<std::string> Prompts;  // Shift-JIS, input and yes/no dialogs
-    int InputResult = mrOk;
-    std::string InputAnswer;
+    // The input dialog's answers, one per showing, first first; once they
+    // are used up the dialog is abandoned (mrAbort), so that no script asks
+    // for ever.
+    std::deque<std::string> InputAnswers;
+    // The engine's state while each input or yes/no dialog was up.
+    std::vector<TEngineState> DialogStates;
     int YesNoResult = mrYes;
     // The file the open dialog chooses; none cancels it.
     std::optional<std::string> ScenarioChoice;
@@ -141,6 +154,12 @@ public:
     std::array<std::string, 25> KeyLabels{};
     // Where the main window's own command line stands, moved by the bar.
     int MainInputTop = 0;
+    TKeyStrList KeyNameTable;
+    // The command lines' and the message log's font sizes (points), and how
+    // far the command lines have moved down.
+    int InputFontSize = 9;
+    int LogFontSize = 9;
+    int InputsMoved = 0;
 
     // The last request of ScheduleTick: a delay in ms, or -1 for none.
     int TickDelay = -1;

@@ -1,5 +1,6 @@
 #include "engine/screen/input_dlg.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,6 +57,17 @@ void TInputDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     InputEdit->setFocus();
+}
+
+void TInputDlg::closeEvent(QCloseEvent* event)
+{
+    // Window managers offer to close any window; the question must be
+    // answered with OK.
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void TInputDlg::keyPressEvent(QKeyEvent* event)

@@ -1,8 +1,9 @@
 #pragma once
 // TInputDlg: the dialog "入力" in which *INPUT asks for a value. OK (or
 // Enter) ends it with mrOk; the engine ends it with mrAbort when a scenario
-// is opened while it is up. It has no Cancel button, so Escape does nothing;
-// closing the window answers mrCancel.
+// is opened while it is up. It has no Cancel button and no close button, so
+// Escape does nothing and the window manager's close is ignored; closing it
+// from code (the program quitting) answers mrCancel.
 
 #include <QDialog>
 #include <string>
@@ -31,5 +32,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 };

@@ -4,6 +4,7 @@
 
 #include "base/conv.h"
 #include "base/exceptions.h"
+#include "classlib/virtual_keys.h"
 
 const TKeyStr& TKeyStrList::GetItem(int index) const
 {
@@ -49,4 +50,33 @@ void TKeyStrList::Add(uint16_t key, const std::string& text)
     item->Key = key;
     item->Text = text;
     FItems.push_back(std::move(item));
+}
+
+void AddKeyNames(TKeyStrList& names)
+{
+    names.Add(VK_UP, "UP");
+    names.Add(VK_DOWN, "DOWN");
+    names.Add(VK_LEFT, "LEFT");
+    names.Add(VK_RIGHT, "RIGHT");
+    names.Add(VK_ESCAPE, "ESC");
+    names.Add(VK_PRIOR, "PAGEUP");
+    names.Add(VK_NEXT, "PAGEDOWN");
+    names.Add(VK_HELP, "HELP");
+    // Names are built by appending: "literal" + string trips a false
+    // overlap warning of the optimiser here.
+    for (int i = 0; i <= 9; ++i) {
+        std::string name = "TK";
+        name += IntToStr(i);
+        names.Add(static_cast<uint16_t>(VK_NUMPAD0 + i), name);
+    }
+    names.Add(VK_MULTIPLY, "TK*");
+    names.Add(VK_ADD, "TK+");
+    names.Add(VK_SUBTRACT, "TK-");
+    names.Add(VK_DECIMAL, "TK.");
+    names.Add(VK_DIVIDE, "TK/");
+    for (int i = 1; i <= 24; ++i) {
+        std::string name = "F";
+        name += IntToStr(i);
+        names.Add(static_cast<uint16_t>(VK_F1 + i - 1), name);
+    }
 }

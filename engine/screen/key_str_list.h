@@ -39,3 +39,7 @@ public:
 private:
     std::vector<std::unique_ptr<TKeyStr>> FItems;
 };
+
+// Appends the names of the keys scripts may bind: UP, DOWN, LEFT, RIGHT,
+// ESC, PAGEUP, PAGEDOWN, HELP, TK0..TK9, TK*, TK+, TK-, TK., TK/ and F1..F24.
+void AddKeyNames(TKeyStrList& names);

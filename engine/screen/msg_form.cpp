@@ -78,10 +78,21 @@ void TMsgForm::MsgMemoKeyPress(char& key)
 void TMsgForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    PlaceBoxes();
+}
+
+void TMsgForm::SetEditGrowth(int pixels)
+{
+    FEditGrowth = pixels;
+    PlaceBoxes();
+}
+
+void TMsgForm::PlaceBoxes()
+{
     const int w = width();
     const int h = height();
     MsgMemo->Widget()->setGeometry(MemoLeft, MemoTop, std::max(0, w - MemoLeft - MemoRightGap),
                          std::max(0, h - MemoTop - MemoBottomGap));
-    CmdEdit->setGeometry(EditLeft, h - EditBottomGap - EditHeight, std::max(0, w - EditLeft - EditRightGap),
-                         EditHeight);
+    CmdEdit->setGeometry(EditLeft, h - EditBottomGap - EditHeight - FEditGrowth,
+                         std::max(0, w - EditLeft - EditRightGap), EditHeight + FEditGrowth);
 }

@@ -36,11 +36,17 @@ public:
     void FormKeyDown(uint16_t& key, TShiftState shift);
     // The log never takes Space or Enter.
     void MsgMemoKeyPress(char& key);
+    // The command line grows upwards by `pixels` over its designed height
+    // (a larger font), its bottom edge staying.
+    void SetEditGrowth(int pixels);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void PlaceBoxes();
+
     std::unique_ptr<TKeyPreview> FPreview;
+    int FEditGrowth = 0;
     std::unique_ptr<TKeyHook> FMemoHook;
 };

@@ -74,31 +74,7 @@ TTGInput::~TTGInput()
 
 void TTGInput::FillKeyNames()
 {
-    FKeyNames.Add(VK_UP, "UP");
-    FKeyNames.Add(VK_DOWN, "DOWN");
-    FKeyNames.Add(VK_LEFT, "LEFT");
-    FKeyNames.Add(VK_RIGHT, "RIGHT");
-    FKeyNames.Add(VK_ESCAPE, "ESC");
-    FKeyNames.Add(VK_PRIOR, "PAGEUP");
-    FKeyNames.Add(VK_NEXT, "PAGEDOWN");
-    FKeyNames.Add(VK_HELP, "HELP");
-    // Names are built by appending: "literal" + string trips a false
-    // overlap warning of the optimiser here.
-    for (int i = 0; i <= 9; ++i) {
-        std::string name = "TK";
-        name += IntToStr(i);
-        FKeyNames.Add(static_cast<uint16_t>(VK_NUMPAD0 + i), name);
-    }
-    FKeyNames.Add(VK_MULTIPLY, "TK*");
-    FKeyNames.Add(VK_ADD, "TK+");
-    FKeyNames.Add(VK_SUBTRACT, "TK-");
-    FKeyNames.Add(VK_DECIMAL, "TK.");
-    FKeyNames.Add(VK_DIVIDE, "TK/");
-    for (int i = 1; i <= 24; ++i) {
-        std::string name = "F";
-        name += IntToStr(i);
-        FKeyNames.Add(static_cast<uint16_t>(VK_F1 + i - 1), name);
-    }
+    AddKeyNames(FKeyNames);
 }
 
 // ---- the edit box

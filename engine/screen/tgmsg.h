@@ -40,6 +40,7 @@ public:
     void SetSkin(const TBitmap32& bitmap);
     // Line pitch as a rate of the line height; applies from the next drawn line.
     void SetLineRate(float rate);
+    float LineRate() const { return FLineRate; }
     // Entries of the message colour table; indices outside 0..15 are ignored
     // (GetColor answers black for them).
     void SetColor(int index, TColor color);

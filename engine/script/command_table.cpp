@@ -17,6 +17,7 @@ TCommandTable::TCommandTable()
         TEngine::PictureCommands(),
         TEngine::SaveCommands(),
         TEngine::DisplayCommands(),
+        TEngine::InputCommands(),
     };
     for (const TCommandRows& rows : families) {
         for (const TCommandRow& row : rows) {

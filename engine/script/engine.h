@@ -340,6 +340,26 @@ private:
     void ContinueMainScript(int line);
     void CmdKeyword(const std::string& line);
 
+    // ---- input and dialog commands (input_commands.cpp)
+    static TCommandRows InputCommands();
+    void CmdInput(const std::string& line);
+    void CmdYesNo(const std::string& line);
+    void CmdSetInput(const std::string& line);
+    void CmdSetKey(const std::string& line);
+    void CmdIsMatch(const std::string& line);
+    void CmdCheckStrict(const std::string& line);
+    void CmdFHeightRate(const std::string& line);
+    void CmdFuncDisp(const std::string& line);
+    void CmdFuncText(const std::string& line);
+    void CmdInputSize(const std::string& line);
+    // Stores a typed answer in `target`: a text as it stands, a number
+    // after the number check. False when the text is refused (empty, or not
+    // a number where one is asked for); `notANumber` then tells which.
+    bool StoreInput(const std::string& target, const std::string& text, bool asText, bool& notANumber);
+    // The line of an inline question belongs to the main script: only it
+    // can be answered through the command line.
+    bool AsksInline() const { return FCtx == &FMain && !FBackground; }
+
     // ---- message window (message_commands.cpp)
     static TCommandRows MessageCommands();
     void CmdCls(const std::string& line);
@@ -510,6 +530,10 @@ private:
     int FPendingInputLine = -1;
     std::string FLastInput;
     bool FStrictMatch = false;
+    // The font-size entries (9, 12, 18 pt) of the command lines and of the
+    // message log.
+    int FCmdFontIndex = 0;
+    int FLogFontIndex = 0;
     std::unique_ptr<TCmdList> FCmdList;
     // The wait mark was shown when Tab hid the message.
     bool FWaitShownBeforeHide = false;

@@ -85,6 +85,22 @@ public:
     // Ends the input dialog with mrAbort and the about box with mrOk, if up.
     virtual void CloseDialogs() = 0;
 
+    // ---- input and dialog commands
+    // AskInput answers mrAbort, and AskYesNo mrAbort, without asking once
+    // the program is closing (and when it began to close during the dialog).
+    // The names of the keys scripts may bind, with their key codes.
+    virtual TKeyStrList& KeyNames() = 0;
+    // Function-key label 0..24; other indices are ignored.
+    virtual void SetKeyLabel(int index, const std::string& text) = 0;
+    // Font size in points of both command-line boxes, and of the message
+    // log of the message-and-input window.
+    virtual void SetInputFontSize(int points) = 0;
+    virtual void SetLogFontSize(int points) = 0;
+    // Moves both command-line boxes `dy` pixels down (up when negative),
+    // their bottom edge staying: a box moved up grows by as much, for the
+    // larger font, and keeps that height when the window is laid out again.
+    virtual void MoveInputs(int dy) = 0;
+
     // ---- the message window's log
     // The log of the message-and-input window, and the sub window's text
     // box; nullptr when there is none. Both live as long as the host.

@@ -15,17 +15,6 @@ TCommandRows TEngine::PendingCommands()
         {"*SE", cmSe, cgFirst, &TEngine::CmdNotAvailable},
         {"*BGM", cmBgm, cgFirst, &TEngine::CmdNotAvailable},
         {"*BGMSTOP", cmBgmStop, cgFirst, &TEngine::CmdNotAvailable},
-        // input and dialogs
-        {"*INPUT", cmInput, cgFirst, &TEngine::CmdNotAvailable},
-        {"*YESNO", cmYesNo, cgFirst, &TEngine::CmdNotAvailable},
-        {"*SETINPUT", cmSetInput, cgSecond, &TEngine::CmdNotAvailable},
-        {"*INPUTSIZE", cmInputSize, cgSecond, &TEngine::CmdNotAvailable},
-        {"*ISMATCH", cmIsMatch, cgFirst, &TEngine::CmdNotAvailable},
-        {"*SETKEY", cmSetKey, cgFirst, &TEngine::CmdNotAvailable},
-        {"*FUNCDISP", cmFuncDisp, cgSecond, &TEngine::CmdNotAvailable},
-        {"*FUNCTEXT", cmFuncText, cgSecond, &TEngine::CmdNotAvailable},
-        {"*CHECKSTRICT", cmCheckStrict, cgSecond, &TEngine::CmdNotAvailable},
-        {"*FHEIGHTRATE", cmFHeightRate, cgSecond, &TEngine::CmdNotAvailable},
         // message window and sub window
         {"*MSGDISP", cmMsgDisp, cgFirst, &TEngine::CmdNotAvailable},
         {"*MSGBOX", cmMsgBox, cgFirst, &TEngine::CmdNotAvailable},

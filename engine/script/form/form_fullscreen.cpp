@@ -77,11 +77,11 @@ void TTideglassForm::LayoutFullScreen()
     const qreal ratio = GameImgView->devicePixelRatioF();
     const auto mapX = [&](int x) { return (fit.Left + int64_t(x) * fit.Width / fit.SourceWidth) / ratio; };
     const auto mapY = [&](int y) { return (fit.Top + int64_t(y) * fit.Height / fit.SourceHeight) / ratio; };
-    const int editTop = fit.SourceHeight - MainInputHeight - FMainInputLift;
+    const int editTop = fit.SourceHeight - MainInputHeight - FInputGrowth - FMainInputLift;
     const int left = int(mapX(0));
     const int right = int(mapX(fit.SourceWidth));
     const int y0 = int(mapY(editTop));
-    const int y1 = int(mapY(editTop + MainInputHeight));
+    const int y1 = int(mapY(editTop + MainInputHeight + FInputGrowth));
     CmdEdit->setGeometry(left, y0 - top, right - left, y1 - y0);
     CmdEdit->raise();
 }

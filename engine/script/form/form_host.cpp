@@ -178,6 +178,8 @@ int TTideglassForm::MessageBox(const std::string& text, const std::string& capti
 
 int TTideglassForm::AskInput(const std::string& prompt, std::string& text)
 {
+    if (FClosing)
+        return mrAbort;
     if (OnAskInput)
         return OnAskInput(prompt, text);
     InputDlg->SetPrompt(prompt);
@@ -185,16 +187,19 @@ int TTideglassForm::AskInput(const std::string& prompt, std::string& text)
     InputDlg->InputEdit->clear();
     const int result = InputDlg->exec();
     text = InputDlg->Text();
-    return result;
+    return FClosing ? mrAbort : result;
 }
 
 int TTideglassForm::AskYesNo(const std::string& prompt)
 {
+    if (FClosing)
+        return mrAbort;
     if (OnAskYesNo)
         return OnAskYesNo(prompt);
     YesNoDlg->SetPrompt(prompt);
     YesNoDlg->setFixedWidth(std::max(YesNoMinClientWidth, YesNoDlg->Label1->sizeHint().width() + YesNoLabelMargins));
-    return YesNoDlg->exec();
+    const int result = YesNoDlg->exec();
+    return FClosing ? mrAbort : result;
 }
 
 bool TTideglassForm::ChooseScenario(const std::string& filter, std::string& fileName)
@@ -219,6 +224,46 @@ void TTideglassForm::CloseDialogs()
         InputDlg->done(mrAbort);
     if (AboutDlg && AboutDlg->isVisible())
         AboutDlg->done(mrOk);
+}
+
+// ---- input and dialog commands
+
+TKeyStrList& TTideglassForm::KeyNames()
+{
+    return FInput->KeyNames();
+}
+
+void TTideglassForm::SetKeyLabel(int index, const std::string& text)
+{
+    if (FInput)
+        FInput->SetKeyLabel(index, text);
+}
+
+void TTideglassForm::SetInputFontSize(int points)
+{
+    for (QLineEdit* edit : {MsgForm ? MsgForm->CmdEdit : nullptr, CmdEdit}) {
+        if (!edit)
+            continue;
+        QFont font = edit->font();
+        font.setPointSize(points);
+        edit->setFont(font);
+    }
+}
+
+void TTideglassForm::SetLogFontSize(int points)
+{
+    if (MsgForm)
+        MsgForm->MsgMemo->SetFontSize(points);
+}
+
+void TTideglassForm::MoveInputs(int dy)
+{
+    // Kept as growth above the bottom edge, so that every later layout of
+    // either window (a new client size, full screen) keeps the height.
+    FInputGrowth -= dy;
+    if (MsgForm)
+        MsgForm->SetEditGrowth(FInputGrowth);
+    ResizeGameImage();
 }
 
 // ---- the message window's log

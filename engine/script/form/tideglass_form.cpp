@@ -193,7 +193,7 @@ void TTideglassForm::ResizeGameImage()
     const int w = ClientWidth();
     const int h = ClientHeight();
     FEngine->GameImg().SetBounds(0, 0, w, h);
-    CmdEdit->setGeometry(0, h - MainInputHeight - FMainInputLift, w, MainInputHeight);
+    CmdEdit->setGeometry(0, h - MainInputHeight - FInputGrowth - FMainInputLift, w, MainInputHeight + FInputGrowth);
 }
 
 bool TTideglassForm::eventFilter(QObject* watched, QEvent* event)
@@ -212,6 +212,10 @@ bool TTideglassForm::eventFilter(QObject* watched, QEvent* event)
 
 void TTideglassForm::closeEvent(QCloseEvent* event)
 {
+    // A dialog the engine shows is ended by the quit below; the engine must
+    // take that as abandoned and not ask again, for every dialog would come
+    // back at once.
+    FClosing = true;
     if (FInFullScreen) {
         FClosedFromFullScreen = true;
         FEngine->FormClose();

@@ -88,6 +88,11 @@ public:
     bool ChooseScenario(const std::string& filter, std::string& fileName) override;
     bool DialogShown() const override;
     void CloseDialogs() override;
+    TKeyStrList& KeyNames() override;
+    void SetKeyLabel(int index, const std::string& text) override;
+    void SetInputFontSize(int points) override;
+    void SetLogFontSize(int points) override;
+    void MoveInputs(int dy) override;
     TMsgLog* MessageLog() override;
     TMsgLog* SubLog() override;
     void SetMessagePlace(bool onGameScreen) override;
@@ -197,6 +202,11 @@ private:
     // The main window's own command line stands this many pixels above the
     // bottom of the game screen (the function-key bar takes the room).
     int FMainInputLift = 0;
+    // The command lines have grown upwards by this many pixels for a larger
+    // font (*INPUTSIZE); their bottom edge stays.
+    int FInputGrowth = 0;
+    // The window has begun to close: dialogs are no longer asked.
+    bool FClosing = false;
     bool FInFullScreen = false;
     // The frame's place before full screen, and the window's place when it
     // closed from full screen: the settings file records these.
