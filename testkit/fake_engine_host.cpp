@@ -74,6 +74,12 @@ void TFakeEngineHost::CloseDialogs()
     DialogUp = false;
 }
 
+void TFakeEngineHost::ShowSubWindow(const TWindowBounds& place)
+{
+    SubPlace = place;
+    SubShown = true;
+}
+
 void TFakeEngineHost::FocusInput()
 {
     // A box that is hidden or disabled does not take the focus.
