@@ -26,27 +26,6 @@ TCommandRows TEngine::PendingCommands()
         {"*FUNCTEXT", cmFuncText, cgSecond, &TEngine::CmdNotAvailable},
         {"*CHECKSTRICT", cmCheckStrict, cgSecond, &TEngine::CmdNotAvailable},
         {"*FHEIGHTRATE", cmFHeightRate, cgSecond, &TEngine::CmdNotAvailable},
-        // message window and sub window
-        {"*MSGDISP", cmMsgDisp, cgFirst, &TEngine::CmdNotAvailable},
-        {"*MSGBOX", cmMsgBox, cgFirst, &TEngine::CmdNotAvailable},
-        {"*MSGMODE", cmMsgMode, cgFirst, &TEngine::CmdNotAvailable},
-        {"*WARNDISP", cmWarnDisp, cgSecond, &TEngine::CmdNotAvailable},
-        {"*TAG", cmTag, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SETCOLOR", cmSetColor, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SUBWINSHOW", cmSubWinShow, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SUBWINSTART", cmSubWinStart, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SUBWINEND", cmSubWinEnd, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SUBWINTITLE", cmSubWinTitle, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SUBWINTOP", cmSubWinTop, cgSecond, &TEngine::CmdNotAvailable},
-        // window, display and items
-        {"*SHOWDEBUG", cmShowDebug, cgFirst, &TEngine::CmdNotAvailable},
-        {"*IFMODE", cmIfMode, cgSecond, &TEngine::CmdNotAvailable},
-        {"*GETITEM", cmGetItem, cgFirst, &TEngine::CmdNotAvailable},
-        {"*DELITEM", cmDelItem, cgFirst, &TEngine::CmdNotAvailable},
-        {"*USEITEM", cmUseItem, cgFirst, &TEngine::CmdNotAvailable},
-        {"*ITEMLIST", cmItemList, cgFirst, &TEngine::CmdNotAvailable},
-        {"*DELITEMALL", cmDelItemAll, cgFirst, &TEngine::CmdNotAvailable},
-        {"*INITITEMALL", cmInitItemAll, cgFirst, &TEngine::CmdNotAvailable},
     };
     return rows;
 }
