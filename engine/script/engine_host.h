@@ -30,6 +30,7 @@ struct TWindowBounds {
     int Top = 0;
     int Width = 0;
     int Height = 0;
+    friend bool operator==(const TWindowBounds&, const TWindowBounds&) = default;
 };
 
 class TEngineHost {

@@ -33,69 +33,55 @@ TEST(MessageCommands, MsgBoxLaysOutFrameAndRowsOrIsRefusedWithNothingCleared)
 {
     struct Case {
         const char* line;
-        int left = 0, top = 0, right = 0, rows = 0, frameWidth = 0, frameHeight = 0;  // rows 0: refused
+        bool refused;
+        std::vector<int> layout;  // left, top, right, rows, frame width and height
     };
+    // A refused line leaves the window as it was made: 26, 304, 588 x 120.
+    const std::vector<int> unchanged{26, 304, 614, 10, 612, 144};
     const Case cases[] = {
-        {"*MSGBOX 10 20 100 50", 10, 20, 118, 5, 132, 84},
-        {"*MSGBOX 10 20 100 50 20 1", 10, 20, 110, 3, 140, 100},
-        {"*MSGBOX 0 0 30 30 6 2", 0, 0, 30, 5, 42, 42},
-        {"*MSGBOX 0 0 100000 100000", 0},
-        {"*MSGBOX 0 0 10 10 2000000000", 0},
-        {"*MSGBOX 0 0 10 10 -2147483648", 0},
-        {"*MSGBOX 2147483600 0 100 10", 0},
+        {"*MSGBOX 10 20 100 50", false, {10, 20, 118, 5, 132, 84}},
+        {"*MSGBOX 10 20 100 50 20 1", false, {10, 20, 110, 3, 140, 100}},
+        {"*MSGBOX 0 0 30 30 6 2", false, {0, 0, 30, 5, 42, 42}},
+        {"*MSGBOX 0 0 100000 100000", true, unchanged},
+        {"*MSGBOX 0 0 10 10 -2147483648", true, unchanged},
+        {"*MSGBOX 2147483600 0 100 10", true, unchanged},
     };
     for (const Case& c : cases) {
         TEngineHarness h;
         TEngine& engine = h.Run(std::string("*SCENE s\n*MSGMODE 1\n■■■■\n") + c.line + "\n*SCENEEND\n");
         SCOPED_TRACE(c.line);
         const TTGMsg& msg = *engine.Msg();
-        const bool refused = c.rows == 0;
-        EXPECT_EQ(h.Errors().size(), refused ? 1u : 0u);
-        if (refused) {
-            EXPECT_TRUE(AnyPixel(*engine.Grp()->GetTextBitmap(), Color32(255, 255, 255)));
-            EXPECT_EQ(msg.Left(), 26);
-            EXPECT_EQ(msg.Top(), 304);
-            EXPECT_EQ(msg.Rows(), 10);
-            continue;
-        }
-        EXPECT_EQ(msg.Left(), c.left);
-        EXPECT_EQ(msg.Top(), c.top);
-        EXPECT_EQ(msg.Right(), c.right);
-        EXPECT_EQ(msg.Rows(), c.rows);
-        EXPECT_EQ(engine.Grp()->WindowLayer()->Bitmap().Width(), c.frameWidth);
-        EXPECT_EQ(engine.Grp()->WindowLayer()->Bitmap().Height(), c.frameHeight);
+        const TBitmap32& frame = engine.Grp()->WindowLayer()->Bitmap();
+        EXPECT_EQ(h.Errors().size(), c.refused ? 1u : 0u);
+        EXPECT_EQ(std::vector<int>({msg.Left(), msg.Top(), msg.Right(), msg.Rows(), frame.Width(), frame.Height()}),
+                  c.layout);
+        // Nothing is cleared before a refusal: the text stays drawn.
+        EXPECT_TRUE(!c.refused || AnyPixel(*engine.Grp()->GetTextBitmap(), Color32(255, 255, 255)));
     }
 }
 
-TEST(MessageCommands, SetColorFeedsColourTagsAndIndicesOutsideTheTableOnlyWarn)
-{
-    TEngineHarness h;
-    TEngine& engine = h.Run("*SCENE s\n*MSGMODE 1\n*TAG 1\n*SETCOLOR 9 10 200 30\n*SETCOLOR 16 1 1 1\n"
-                            "*SETCOLOR -1 1 1 1\n<COL 9>■\n*SCENEEND\n");
-    EXPECT_TRUE(h.Errors().empty());
-    EXPECT_EQ(engine.Msg()->GetColor(9), 10 + 200 * 256 + 30 * 65536);
-    for (int i = 10; i < 16; ++i)
-        EXPECT_EQ(engine.Msg()->GetColor(i), 0) << i;
-    const TTagInfoList& runs = engine.Msg()->LineRuns(engine.Msg()->Backlog().Count() - 1);
-    ASSERT_GT(runs.Count(), 0);
-    EXPECT_EQ(runs.GetInfo(runs.Count() - 1).ColorIndex, 9);
-    EXPECT_TRUE(AnyPixel(*engine.Grp()->GetTextBitmap(), Color32(10, 200, 30)));
-    const std::vector<std::string> log = h.Log();
-    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("Warning ! :"); }),
-              2);
-}
-
-TEST(MessageCommands, WarnDispAtZeroOrBelowSilencesWarnings)
+TEST(MessageCommands, SetColorFeedsColourTagsAndIndicesOutsideTheTableOnlyWarnAsWarnDispAllows)
 {
     struct Case {
-        const char* lines;
-        bool warned;
+        const char* level;
+        size_t warnings;  // *F(hp) first used, two colour indices out of range
     };
-    const Case cases[] = {{"", true}, {"*WARNDISP 0\n", false}, {"*WARNDISP -3\n", false}, {"*WARNDISP 2\n", true}};
+    const Case cases[] = {{"", 3}, {"*WARNDISP 0\n", 0}, {"*WARNDISP -3\n", 0}, {"*WARNDISP 2\n", 3}};
     for (const Case& c : cases) {
         TEngineHarness h;
-        h.Run(std::string("*SCENE s\n") + c.lines + "*F(hp)=1\n*SETCOLOR 16 0 0 0\n*SCENEEND\n");
-        EXPECT_EQ(h.Log().size(), c.warned ? 2u : 0u) << c.lines;
+        TEngine& engine = h.Run(std::string("*SCENE s\n*MSGMODE 1\n") + c.level +
+                                "*F(hp)=1\n*TAG 1\n*SETCOLOR 9 10 200 30\n*SETCOLOR 16 1 1 1\n*SETCOLOR -1 1 1 1\n"
+                                "<COL 9>■\n*SCENEEND\n");
+        SCOPED_TRACE(c.level);
+        EXPECT_TRUE(h.Errors().empty());
+        EXPECT_EQ(h.Log().size(), c.warnings + 1);
+        EXPECT_EQ(engine.Msg()->GetColor(9), 10 + 200 * 256 + 30 * 65536);
+        for (int i = 10; i < 16; ++i)
+            EXPECT_EQ(engine.Msg()->GetColor(i), 0) << i;
+        const TTagInfoList& runs = engine.Msg()->LineRuns(engine.Msg()->Backlog().Count() - 1);
+        ASSERT_GT(runs.Count(), 0);
+        EXPECT_EQ(runs.GetInfo(runs.Count() - 1).ColorIndex, 9);
+        EXPECT_TRUE(AnyPixel(*engine.Grp()->GetTextBitmap(), Color32(10, 200, 30)));
     }
 }
 
@@ -129,13 +115,11 @@ TEST(MessageCommands, MsgModeInFullScreenOnlyChoosesThePlaceItEndsWith)
         const char* lines;
         bool inGame;
     };
-    const Case cases[] = {
-        {"*MSGMODE 1\n", true},
-        {"*MSGMODE 1\n*MSGMODE 0\n", false},
-        {"*FULLSCREEN 1\n*MSGMODE 0\n", true},
-        {"*FULLSCREEN 1\n*MSGMODE 0\n*FULLSCREEN 0\n", false},
-        {"*MSGMODE 0\n*FULLSCREEN 1\n*MSGMODE 1\n*FULLSCREEN 0\n", true},
-    };
+    const Case cases[] = {{"*MSGMODE 1\n", true},
+                          {"*MSGMODE 1\n*MSGMODE 0\n", false},
+                          {"*FULLSCREEN 1\n*MSGMODE 0\n", true},
+                          {"*FULLSCREEN 1\n*MSGMODE 0\n*FULLSCREEN 0\n", false},
+                          {"*MSGMODE 0\n*FULLSCREEN 1\n*MSGMODE 1\n*FULLSCREEN 0\n", true}};
     for (const Case& c : cases) {
         TEngineHarness h;
         TEngine& engine = h.Run(std::string("*SCENE s\n") + c.lines + "*SCENEEND\n");
@@ -167,9 +151,7 @@ TEST(MessageCommands, SubWinShowPlacesRelativeToTheMainWindowOutsideFullScreen)
         SCOPED_TRACE(c.lines);
         EXPECT_TRUE(h.Errors().empty());
         EXPECT_EQ(h.Host.SubShown, c.shown);
-        const TWindowBounds& p = h.Host.SubPlace;
-        EXPECT_EQ(std::vector<int>({p.Left, p.Top, p.Width, p.Height}),
-                  std::vector<int>({c.place.Left, c.place.Top, c.place.Width, c.place.Height}));
+        EXPECT_TRUE(h.Host.SubPlace == c.place);
         EXPECT_EQ(sjis::ToUtf8(h.Host.SubTitle), "メモ");
         EXPECT_FALSE(h.Host.SubOnTop);
     }
