@@ -88,6 +88,12 @@ void TFakeEngineHost::SetKeyLabel(int index, const std::string& text)
         KeyLabels[static_cast<size_t>(index)] = text;
 }
 
+void TFakeEngineHost::ShowSubWindow(const TWindowBounds& place)
+{
+    SubPlace = place;
+    SubShown = true;
+}
+
 void TFakeEngineHost::FocusInput()
 {
     // A box that is hidden or disabled does not take the focus.

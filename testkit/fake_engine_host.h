@@ -65,7 +65,22 @@ public:
     // ---- the message window's log
     TMsgLog* MessageLog() override { return &Log; }
     TMsgLog* SubLog() override { return &Sub; }
-    void SetMessagePlace(bool onGameScreen) override { MessageOnGameScreen = onGameScreen; }
+    void SetMessagePlace(bool onGameScreen) override
+    {
+        MessageOnGameScreen = onGameScreen;
+        MessageWindowShown = !onGameScreen;
+    }
+
+    // ---- the small windows and the main window's place
+    int WindowLeft() const override { return WindowPlace.Left; }
+    int WindowTop() const override { return WindowPlace.Top; }
+    TWindowBounds SubWindowPlace() const override { return SubPlace; }
+    void ShowSubWindow(const TWindowBounds& place) override;
+    void HideSubWindow() override { SubShown = false; }
+    void SetSubWindowTitle(const std::string& title) override { SubTitle = title; }
+    void SetSubWindowOnTop(bool onTop) override { SubOnTop = onTop; }
+    void SetMessageWindowVisible(bool visible) override { MessageWindowShown = visible; }
+    void ShowDebugWindow() override { ++DebugShown; }
 
     // ---- the command line
     void SetInputEnabled(bool enabled) override { InputOn = enabled; }
@@ -141,6 +156,17 @@ public:
     TPlainMsgLog Log;
     TPlainMsgLog Sub;
     bool MessageOnGameScreen = false;
+
+    // The main window's frame (left and top only), the sub window, the
+    // message-and-input window and the number of times the debug window
+    // was asked for.
+    TWindowBounds WindowPlace{100, 50, 0, 0};
+    TWindowBounds SubPlace{252, 313, 201, 149};
+    bool SubShown = false;
+    std::string SubTitle = "Sub Window";  // Shift-JIS
+    bool SubOnTop = true;
+    bool MessageWindowShown = false;
+    int DebugShown = 0;
 
     bool InputOn = true;
     std::string InputText;  // Shift-JIS

@@ -3,7 +3,9 @@
 #include "engine/screen/tgmsg.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <limits>
 
 #include "engine/screen/msg_colors.h"
 #include "engine/screen/tggrp.h"
@@ -53,6 +55,25 @@ TTGMsg::TTGMsg(TScreenHost& host, int maxLines, bool onScreen, TMsgLog* log, TTG
 }
 
 TTGMsg::~TTGMsg() = default;
+
+bool TTGMsg::BoundsFit(int left, int top, int width, int height, int fontHeight)
+{
+    // As SetBounds lays the area out, in 64 bits.
+    const int64_t h = std::max<int64_t>(2, std::abs(int64_t(fontHeight)));
+    const auto ceilDiv = [h](int64_t value) { return value <= 0 ? 0 : (value + h - 1) / h; };
+    const int64_t w = ceilDiv(width) * h;
+    const int64_t hh = std::max<int64_t>(1, ceilDiv(height)) * h;
+    const int64_t frameWidth = w + 2 * h;
+    const int64_t frameHeight = hh + 2 * h;
+    if (frameWidth > MaxBitmap32Pixels || frameHeight > MaxBitmap32Pixels)
+        return false;
+    if (frameWidth * frameHeight > MaxBitmap32Pixels || 9 * h * h > MaxBitmap32Pixels)
+        return false;
+    constexpr int64_t lowest = std::numeric_limits<int>::min();
+    constexpr int64_t highest = std::numeric_limits<int>::max();
+    return int64_t(left) - h >= lowest && int64_t(left) + w + h <= highest && int64_t(top) - h >= lowest &&
+           int64_t(top) + hh + h <= highest;
+}
 
 int TTGMsg::LineHeight() const { return -FFont->Height(); }
 

@@ -36,6 +36,10 @@ public:
 
     // New text area, font and frame; shows the newest rows.
     void SetBounds(int left, int top, int width, int height, const TFont& font);
+    // Whether SetBounds can take that area with a font of that height: the
+    // frame and the skin's cells fit in a bitmap, and every edge of the
+    // frame in an int.
+    static bool BoundsFit(int left, int top, int width, int height, int fontHeight);
     // Keeps a copy; the frame shows it from the next SetBounds.
     void SetSkin(const TBitmap32& bitmap);
     // Line pitch as a rate of the line height; applies from the next drawn line.

@@ -45,12 +45,14 @@ void TEngine::CmdBgStop(const std::string&)
 {
     FBgDue = false;
     FBgRunning = false;
+    ReleaseBackgroundSubWindow();
 }
 
 void TEngine::CmdBgReturn(const std::string& line)
 {
     FBgDue = false;
     FBgRunning = false;
+    ReleaseBackgroundSubWindow();
     // The run ends at this line whether or not the label is found.
     StopRunAtCommand();
     const std::string name = EvalName(GetToken(line, ' ', 1));

@@ -15,6 +15,7 @@ TCommandTable::TCommandTable()
         TEngine::BackgroundCommands(),  TEngine::WaitCommands(),     TEngine::DataCommands(),
         TEngine::PatternCommands(),     TEngine::MessageCommands(),  TEngine::PendingCommands(),
         TEngine::PictureCommands(),
+        TEngine::ItemCommands(),
         TEngine::SaveCommands(),
         TEngine::DisplayCommands(),
         TEngine::InputCommands(),

@@ -363,6 +363,39 @@ private:
     // ---- message window (message_commands.cpp)
     static TCommandRows MessageCommands();
     void CmdCls(const std::string& line);
+    void CmdMsgBox(const std::string& line);
+    void CmdMsgDisp(const std::string& line);
+    void CmdMsgMode(const std::string& line);
+    void CmdSetColor(const std::string& line);
+    void CmdTag(const std::string& line);
+    void CmdWarnDisp(const std::string& line);
+    void CmdSubWinShow(const std::string& line);
+    void CmdSubWinTitle(const std::string& line);
+    void CmdSubWinTop(const std::string& line);
+    void CmdSubWinStart(const std::string& line);
+    void CmdSubWinEnd(const std::string& line);
+    // Message text goes back to the message window and whichever context
+    // held the sub window lets go; the message-and-input window comes back
+    // when the message has its own window.
+    void EndSubWindowMode();
+    // The background script stops (*BGSTOP, *BGRETURN, a load): a hold it
+    // has on the sub window ends with it, or the main script would never
+    // run again.
+    void ReleaseBackgroundSubWindow();
+
+    // ---- condition mode, the debug window and items (item_commands.cpp)
+    static TCommandRows ItemCommands();
+    void CmdIfMode(const std::string& line);
+    void CmdShowDebug(const std::string& line);
+    void CmdGetItem(const std::string& line);
+    void CmdDelItem(const std::string& line);
+    void CmdUseItem(const std::string& line);
+    void CmdDelItemAll(const std::string& line);
+    void CmdInitItemAll(const std::string& line);
+    void CmdItemList(const std::string& line);
+    // Sets the count of the item the line's name argument names; an unknown
+    // name changes nothing.
+    void SetItemCount(const std::string& line, int32_t count);
 
     // ---- music (bgm_commands.cpp)
     // Stops all music at once and forgets it (scenario open, *LOAD and the

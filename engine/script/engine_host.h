@@ -23,6 +23,16 @@ enum class TMenuItem : uint8_t {
     F3,           // full screen
 };
 
+// A window's place on the desktop (the left and top of its frame) and its
+// size.
+struct TWindowBounds {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    friend bool operator==(const TWindowBounds&, const TWindowBounds&) = default;
+};
+
 class TEngineHost {
 public:
     virtual ~TEngineHost() = default;
@@ -111,6 +121,28 @@ public:
     // message-and-input window is hidden, or shown with its log scrolled to
     // the end.
     virtual void SetMessagePlace(bool onGameScreen) = 0;
+
+    // ---- the small windows and the main window's place
+    // Where the main window stands: the left and top of its frame.
+    virtual int WindowLeft() const = 0;
+    virtual int WindowTop() const = 0;
+    // The sub window's place and size, as last set or as the window system
+    // left it.
+    virtual TWindowBounds SubWindowPlace() const = 0;
+    // Places the sub window (left, top, width, height, in that order) and
+    // shows it. A window system that places windows itself may ignore the
+    // place.
+    virtual void ShowSubWindow(const TWindowBounds& place) = 0;
+    // Hides it; its place and size stay.
+    virtual void HideSubWindow() = 0;
+    virtual void SetSubWindowTitle(const std::string& title) = 0;
+    // Kept above the other windows, or a normal window; it keeps its place
+    // and whether it is shown.
+    virtual void SetSubWindowOnTop(bool onTop) = 0;
+    // Shows or hides the message-and-input window.
+    virtual void SetMessageWindowVisible(bool visible) = 0;
+    // Shows the debug window without holding the game (modeless).
+    virtual void ShowDebugWindow() = 0;
 
     // ---- the command line (the box in use: the game screen's or the
     // message-and-input window's)

@@ -15,27 +15,6 @@ TCommandRows TEngine::PendingCommands()
         {"*SE", cmSe, cgFirst, &TEngine::CmdNotAvailable},
         {"*BGM", cmBgm, cgFirst, &TEngine::CmdNotAvailable},
         {"*BGMSTOP", cmBgmStop, cgFirst, &TEngine::CmdNotAvailable},
-        // message window and sub window
-        {"*MSGDISP", cmMsgDisp, cgFirst, &TEngine::CmdNotAvailable},
-        {"*MSGBOX", cmMsgBox, cgFirst, &TEngine::CmdNotAvailable},
-        {"*MSGMODE", cmMsgMode, cgFirst, &TEngine::CmdNotAvailable},
-        {"*WARNDISP", cmWarnDisp, cgSecond, &TEngine::CmdNotAvailable},
-        {"*TAG", cmTag, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SETCOLOR", cmSetColor, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SUBWINSHOW", cmSubWinShow, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SUBWINSTART", cmSubWinStart, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SUBWINEND", cmSubWinEnd, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SUBWINTITLE", cmSubWinTitle, cgSecond, &TEngine::CmdNotAvailable},
-        {"*SUBWINTOP", cmSubWinTop, cgSecond, &TEngine::CmdNotAvailable},
-        // window, display and items
-        {"*SHOWDEBUG", cmShowDebug, cgFirst, &TEngine::CmdNotAvailable},
-        {"*IFMODE", cmIfMode, cgSecond, &TEngine::CmdNotAvailable},
-        {"*GETITEM", cmGetItem, cgFirst, &TEngine::CmdNotAvailable},
-        {"*DELITEM", cmDelItem, cgFirst, &TEngine::CmdNotAvailable},
-        {"*USEITEM", cmUseItem, cgFirst, &TEngine::CmdNotAvailable},
-        {"*ITEMLIST", cmItemList, cgFirst, &TEngine::CmdNotAvailable},
-        {"*DELITEMALL", cmDelItemAll, cgFirst, &TEngine::CmdNotAvailable},
-        {"*INITITEMALL", cmInitItemAll, cgFirst, &TEngine::CmdNotAvailable},
     };
     return rows;
 }

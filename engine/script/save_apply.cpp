@@ -77,6 +77,8 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
         FHost.AddKeyword(word);
 
     ApplyLoadedBackground(staged);
+    if (!FBgRunning)
+        ReleaseBackgroundSubWindow();
     for (TStagedBuffer& saved : staged.Buffers) {
         TBitmap32& buffer = FGrp->GetBuffer(saved.Number);
         buffer.Assign(saved.Picture.get());

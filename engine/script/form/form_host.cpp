@@ -1,6 +1,8 @@
 // What the engine and the command line ask of the main window, answered with
 // its widgets, its menus and the small windows.
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
@@ -9,13 +11,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 
 #include "engine/screen/about_dlg.h"
+#include "engine/screen/debug_form.h"
 #include "engine/screen/input_dlg.h"
 #include "engine/screen/midi_form.h"
 #include "engine/screen/modal_result.h"
 #include "engine/screen/msg_form.h"
 #include "engine/screen/rich_edit_log.h"
+#include "engine/screen/sub_form.h"
 #include "engine/screen/tg_input.h"
 #include "engine/screen/yes_no_dlg.h"
 #include "engine/script/form/tideglass_form.h"
@@ -293,6 +298,72 @@ void TTideglassForm::SetMessagePlace(bool onGameScreen)
         log.SetSelStart(log.TextByteLength());
         log.ScrollCaret();
     }
+}
+
+// ---- the small windows and the main window's place
+
+int TTideglassForm::WindowLeft() const
+{
+    return FFramePlaceWanted.value_or(pos()).x();
+}
+
+int TTideglassForm::WindowTop() const
+{
+    return FFramePlaceWanted.value_or(pos()).y();
+}
+
+TWindowBounds TTideglassForm::SubWindowPlace() const
+{
+    if (!SubForm)
+        return {};
+    return {SubForm->x(), SubForm->y(), SubForm->width(), SubForm->height()};
+}
+
+void TTideglassForm::ShowSubWindow(const TWindowBounds& place)
+{
+    if (!SubForm)
+        return;
+    // A window larger than the whole desktop shows nothing more; a script's
+    // size never makes one.
+    QSize largest(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (const QScreen* screen = SubForm->screen() ? SubForm->screen() : QGuiApplication::primaryScreen())
+        largest = screen->virtualGeometry().size();
+    SubForm->move(place.Left, place.Top);
+    SubForm->resize(std::clamp(place.Width, 0, largest.width()), std::clamp(place.Height, 0, largest.height()));
+    SubForm->show();
+}
+
+void TTideglassForm::HideSubWindow()
+{
+    if (SubForm)
+        SubForm->hide();
+}
+
+void TTideglassForm::SetSubWindowTitle(const std::string& title)
+{
+    if (SubForm)
+        SubForm->setWindowTitle(SjisToQString(title));
+}
+
+void TTideglassForm::SetSubWindowOnTop(bool onTop)
+{
+    if (SubForm)
+        SubForm->SetStayOnTop(onTop);
+}
+
+void TTideglassForm::SetMessageWindowVisible(bool visible)
+{
+    if (MsgForm)
+        MsgForm->setVisible(visible);
+}
+
+void TTideglassForm::ShowDebugWindow()
+{
+    if (!DebugForm)
+        return;
+    DebugForm->show();
+    DebugForm->raise();
+    DebugForm->activateWindow();
 }
 
 // ---- the command line

@@ -96,6 +96,15 @@ public:
     TMsgLog* MessageLog() override;
     TMsgLog* SubLog() override;
     void SetMessagePlace(bool onGameScreen) override;
+    int WindowLeft() const override;
+    int WindowTop() const override;
+    TWindowBounds SubWindowPlace() const override;
+    void ShowSubWindow(const TWindowBounds& place) override;
+    void HideSubWindow() override;
+    void SetSubWindowTitle(const std::string& title) override;
+    void SetSubWindowOnTop(bool onTop) override;
+    void SetMessageWindowVisible(bool visible) override;
+    void ShowDebugWindow() override;
     void SetInputEnabled(bool enabled) override;
     bool InputEnabled() const override;
     void SetShownInputEnabled(bool enabled) override;
