@@ -17,6 +17,8 @@ TCommandTable::TCommandTable()
         TEngine::PictureCommands(),
         TEngine::SaveCommands(),
         TEngine::DisplayCommands(),
+        TEngine::BgmCommands(),
+        TEngine::SeCommands(),
     };
     for (const TCommandRows& rows : families) {
         for (const TCommandRow& row : rows) {

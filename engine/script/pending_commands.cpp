@@ -11,10 +11,6 @@ TCommandRows TEngine::PendingCommands()
 {
     using enum TCommandGroup;
     static constexpr TCommandRow rows[] = {
-        // sound effects and music
-        {"*SE", cmSe, cgFirst, &TEngine::CmdNotAvailable},
-        {"*BGM", cmBgm, cgFirst, &TEngine::CmdNotAvailable},
-        {"*BGMSTOP", cmBgmStop, cgFirst, &TEngine::CmdNotAvailable},
         // input and dialogs
         {"*INPUT", cmInput, cgFirst, &TEngine::CmdNotAvailable},
         {"*YESNO", cmYesNo, cgFirst, &TEngine::CmdNotAvailable},
