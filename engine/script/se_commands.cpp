@@ -59,8 +59,6 @@ void TEngine::CloseSoundDevices()
     }
     FBassUsable = false;
     FBass.reset();
-    // A notification still on its way must not reach a freed engine.
-    UiMailbox::Cancel(static_cast<TSndMixNotify*>(this));
     for (TWaveRecord*& wave : FWaves) {
         if (wave != nullptr && SndMix1) {
             try {
@@ -75,6 +73,8 @@ void TEngine::CloseSoundDevices()
         SndMix1.reset();
         SndMixSetDevice(nullptr);
     }
+    // A notification still on its way must not reach a freed engine.
+    UiMailbox::Cancel(static_cast<TSndMixNotify*>(this));
     if (FMidi) {
         FMidi->Stop();
         FMidi.reset();
@@ -100,8 +100,14 @@ void TEngine::MMWomDone(int channel, TWaveRecord* wave)
     if (held == nullptr || held != wave)
         return;
     held = nullptr;
-    if (SndMix1)
+    if (!SndMix1)
+        return;
+    try {
         SndMix1->FreeWave(wave);
+    } catch (const std::exception& e) {
+        // A notification has no caller to report to.
+        std::fprintf(stderr, "tideglass: freeing a sound effect: %s\n", e.what());
+    }
 }
 
 void TEngine::ReadSoundData(const std::string& name, TMemoryStream& data)

@@ -132,6 +132,26 @@ TEST(SoundEffects, AChannelReusedBeforeItsNotificationKeepsTheNewEffect)
     EXPECT_EQ(BusyChannels() & 1, 1);
 }
 
+TEST(SoundEffects, AMachineWithoutSoundDevicesStillPlaysTheGame)
+{
+    for (int variant = 0; variant < 2; ++variant) {
+        SCOPED_TRACE(variant);
+        TEngineHarness h;
+        // No wave-out device at all, or one the mixer cannot open; no MIDI
+        // output either.
+        h.Host.HasWaveOut = variant == 0;
+        h.Host.WaveOut.Devices.clear();
+        h.Host.Midi.FailingDevices = {MIDI_MAPPER};
+        h.WriteBytes("a.wav", Wave(100));
+        h.WriteBytes("town.mid", DemoSong());
+        TEngine& engine = h.Run("*SCENE s\n*SE a\n*BGM town\nafter\n*SCENEEND\n");
+        EXPECT_TRUE(h.Errors().empty());
+        EXPECT_EQ(h.LastLog(), "after");
+        EXPECT_EQ(engine.BgmName(), "town.mid");
+        EXPECT_EQ(SndMixUnit().Session, nullptr);
+    }
+}
+
 TEST(SoundEffects, TheLibraryPlaysAHundredAndTwentyNineAtOnce)
 {
     TFakeBass bass;
