@@ -104,8 +104,8 @@ TEST(Interpreter, UnknownCommandIsAnErrorAtItsLine)
 TEST(Interpreter, CommandsOfLaterFamiliesSayTheyAreNotAvailable)
 {
     TEngineHarness h;
-    h.Run("*SCENE s\n*BGMSTOP\n*SCENEEND\n");
-    EXPECT_EQ(h.Errors(), std::vector<std::string>{"Error! ( main.tgs : line 2 ) この命令はまだ使えません - *BGMSTOP"});
+    h.Run("*SCENE s\n*SHOWDEBUG\n*SCENEEND\n");
+    EXPECT_EQ(h.Errors(), std::vector<std::string>{"Error! ( main.tgs : line 2 ) この命令はまだ使えません - *SHOWDEBUG"});
 }
 
 TEST(Interpreter, ClsEmptiesTheLogAndTheBacklog)
