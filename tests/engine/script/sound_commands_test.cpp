@@ -19,29 +19,22 @@
 
 namespace {
 
-void PutLe(std::string& s, uint32_t v, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
 // 8-bit mono at the mixer's own rate, `bytes` samples long.
 std::string Wave(uint32_t bytes)
 {
-    std::string body = "WAVEfmt ";
-    PutLe(body, 16, 4);
-    for (uint32_t v : {1u, 1u})
-        PutLe(body, v, 2);
-    PutLe(body, 44100, 4);
-    PutLe(body, 44100, 4);
-    PutLe(body, 1, 2);
-    PutLe(body, 8, 2);
-    body += "data";
-    PutLe(body, bytes, 4);
-    body += std::string(bytes, '\xC0');
-    std::string image = "RIFF";
-    PutLe(image, static_cast<uint32_t>(body.size()), 4);
-    return image + body;
+    std::string s;
+    const auto le = [&s](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i)
+            s += char(v >> (8 * i));
+    };
+    s += "RIFF";
+    le(36 + bytes, 4);
+    s += "WAVEfmt ";
+    for (const auto& [v, n] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {44100u, 4}, {44100u, 4}, {1u, 2}, {8u, 2}})
+        le(v, n);
+    s += "data";
+    le(bytes, 4);
+    return s + std::string(bytes, '\xC0');
 }
 
 std::string DemoSong()
@@ -221,42 +214,20 @@ TEST(Music, NamesLoopsAndWhereEachKindPlays)
     }
 }
 
-TEST(Music, TheSameLoopingMusicAgainGoesOnUnlessItFades)
+TEST(Music, TheSameMusicGoesOnUnlessItFadesAndAFadeStepsDownThenStops)
 {
     TFakeBass bass;
     TEngineHarness h;
     h.Host.AudioLibrary = TG_FAKE_BASS;
-    h.WriteBytes("theme.ogg", "OggS");
     h.WriteBytes("town.mid", DemoSong());
+    h.WriteBytes("theme.ogg", "OggS");
     TEngine& engine = h.Run("*SCENE s\n*BGM theme.ogg 1\n*BGM theme.ogg 1\n*BGM theme.ogg 0\n*BGM theme.ogg 0\n"
-                            ">fade\n*BGM town\n*BGMSTOP 30\n*END\n>again\n*BGM town\n*END\n*SCENEEND\n");
+                            ">midi\n*BGM town\n*BGMSTOP 30\n*END\n>ogg\n*BGM theme.ogg\n*BGMSTOP 30\n*END\n"
+                            ">long\n*BGM town\n*BGMSTOP 20000000\n*END\n>zero\n*BGM town\n*BGMSTOP 0\n*END\n"
+                            ">negative\n*BGM town\n*BGMSTOP -5\n*END\n>again\n*BGM town\n*END\n*SCENEEND\n");
+    // The same looping music again goes on; music that plays once restarts.
     EXPECT_EQ(bass.Count("StreamCreateFile("), 3);
     EXPECT_EQ(bass.Count("StreamFree("), 2);
-
-    // Asked for again while it fades, the music starts afresh and stays.
-    TEngineProbe probe(engine);
-    engine.SubmitCommand("fade");
-    h.Settle();
-    h.Advance(500);
-    ASSERT_TRUE(engine.FadeActive());
-    engine.SubmitCommand("again");
-    h.Settle();
-    EXPECT_FALSE(engine.FadeActive());
-    h.Advance(5000);
-    EXPECT_TRUE(engine.BgmPlaying());
-    EXPECT_TRUE(probe.Midi().Playing());
-}
-
-TEST(Music, AFadeLowersTheVolumeStepByStepThenStops)
-{
-    TFakeBass bass;
-    TEngineHarness h;
-    h.Host.AudioLibrary = TG_FAKE_BASS;
-    h.WriteBytes("town.mid", DemoSong());
-    h.WriteBytes("theme.ogg", "OggS");
-    TEngine& engine = h.Run("*SCENE s\n>midi\n*BGM town\n*BGMSTOP 30\n*END\n>ogg\n*BGM theme.ogg\n*BGMSTOP 30\n*END\n"
-                            ">long\n*BGM town\n*BGMSTOP 20000000\n*END\n>zero\n*BGM town\n*BGMSTOP 0\n*END\n"
-                            ">negative\n*BGM town\n*BGMSTOP -5\n*END\n*SCENEEND\n");
     TEngineProbe probe(engine);
     engine.SubmitCommand("midi");
     h.Settle();
@@ -267,22 +238,27 @@ TEST(Music, AFadeLowersTheVolumeStepByStepThenStops)
     }
     EXPECT_FALSE(probe.Midi().Playing());
 
-    bass.Set();
     bass.Play(1, 90);
     engine.SubmitCommand("ogg");
     h.Settle();
     h.Advance(3000);
-    std::string expected = "ChannelGetAttributes(1);";
+    std::string expected = "ChannelGetAttributes(4);";
     for (int step = 0; step < 30; ++step)
-        expected += "ChannelSetAttributes(1,0," + std::to_string(90 * (30 - step) / 30) + ",0);";
-    EXPECT_NE(bass.Log().find(expected + "StreamFree(1);"), std::string::npos) << bass.Log();
+        expected += "ChannelSetAttributes(4,0," + std::to_string(90 * (30 - step) / 30) + ",0);";
+    EXPECT_NE(bass.Log().find(expected + "StreamFree(4);"), std::string::npos) << bass.Log();
     EXPECT_FALSE(engine.BgmPlaying());
 
     engine.SubmitCommand("long");
     h.Settle();
     h.Advance(100);
     EXPECT_EQ(probe.Midi().Volume(), 127);
+    // Asked for again while it fades, the music starts afresh and stays.
+    engine.SubmitCommand("again");
+    h.Settle();
+    EXPECT_FALSE(engine.FadeActive());
+    h.Advance(5000);
     EXPECT_TRUE(engine.BgmPlaying());
+    EXPECT_TRUE(probe.Midi().Playing());
 
     for (const char* command : {"zero", "negative"}) {
         engine.SubmitCommand(command);
