@@ -1,16 +1,19 @@
 // From playing a sound effect to its first non-silent sample in the shared
 // audio output under the dummy driver, with nothing else playing: through
-// the wave mixer and through our outside audio library. The reference is
-// the wait for the next output callback itself (a source that turns loud
-// the moment it is asked to); the target is at most one callback period
-// plus 1 ms.
+// the wave mixer and through our outside audio library, each called
+// directly and from a script's *SE run by the engine. The reference is the
+// wait for the next output callback itself (a source that turns loud the
+// moment it is asked to); the target is at most one callback period plus
+// 1 ms.
 
+#include "engine/script/engine.h"
 #include "platform/audio_output.h"
 #include "platform/ui_mailbox.h"
 #include "platform/wave_out.h"
 #include "sound/bass_binding.h"
 #include "sound/sndmix_component.h"
 #include "sound/sndmix_internal.h"
+#include "testkit/fake_engine_host.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,6 +21,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -165,5 +170,106 @@ void BM_LibraryEffect(benchmark::State& state)
     bass.Stop();
 }
 BENCHMARK(BM_LibraryEffect)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
+
+// The engine on a desktop that answers at once but plays through the real
+// wave-out device (or our library), with a script whose typed command plays
+// one effect.
+class TSoundHost : public TFakeEngineHost {
+public:
+    TWaveOut* WaveOutDevice() override { return &SystemWaveOut(); }
+};
+
+class TScriptEffect {
+public:
+    TScriptEffect(const std::string& library, const std::string& wave)
+    {
+        char folder[] = "/tmp/tgselatencyXXXXXX";
+        FDir = mkdtemp(folder);
+        std::ofstream(FDir + "/main.tgs") << "*SCENE s\r\n>go\r\n*SE a\r\n*END\r\n*SCENEEND\r\n";
+        std::ofstream(FDir + "/a.wav", std::ios::binary) << wave;
+        Host.AudioLibrary = library;
+        Engine = std::make_unique<TEngine>(Host, std::vector<std::string>{FDir + "/main.tgs"}, FDir + "/");
+        Engine->CreateScreenObjects();
+        for (int i = 0; i < 10 && Engine->State() != esCommandWait; ++i)
+            Engine->ApplicationEvents1Idle();
+    }
+    ~TScriptEffect()
+    {
+        Engine.reset();
+        std::filesystem::remove_all(FDir);
+    }
+    // The typed command and the pass that runs it.
+    void Play()
+    {
+        Engine->SubmitCommand("go");
+        Engine->ApplicationEvents1Idle();
+    }
+
+    TSoundHost Host;
+    std::unique_ptr<TEngine> Engine;
+
+private:
+    std::string FDir;
+};
+
+void BM_ScriptEffectWaveMixer(benchmark::State& state)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SndMixSetIniFileName("/nonexistent/SNDMIX.INI");
+    std::string wave = "RIFF";
+    PutLe(wave, 36 + 2000, 4);
+    wave += "WAVEfmt ";
+    PutLe(wave, 16, 4);
+    for (uint32_t v : {1u, 1u})
+        PutLe(wave, v, 2);
+    PutLe(wave, 44100, 4);
+    PutLe(wave, 44100, 4);
+    PutLe(wave, 1, 2);
+    PutLe(wave, 8, 2);
+    wave += "data";
+    PutLe(wave, 2000, 4);
+    wave += std::string(2000, static_cast<char>(200));
+    TScriptEffect game("", wave);
+    if (game.Engine->State() != esCommandWait) {
+        state.SkipWithError("the script did not open");
+        return;
+    }
+    TProbe probe;
+    AddProbe(state, probe);
+    for (auto _ : state) {
+        probe.Armed = true;
+        const auto start = TClock::now();
+        game.Play();
+        Record(state, probe.WaitHeard(start));
+        // The effect ends and its channel is free again.
+        while (SndMixUnit().WrittenHead != nullptr) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            UiMailbox::Drain();
+        }
+    }
+    TAudioOutput::Instance().RemoveSource(&probe);
+}
+BENCHMARK(BM_ScriptEffectWaveMixer)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
+
+void BM_ScriptEffectLibrary(benchmark::State& state)
+{
+    TScriptEffect game(TG_BASS_LIBRARY, LoudWave(4410));
+    if (game.Engine->State() != esCommandWait) {
+        state.SkipWithError("the script did not open");
+        return;
+    }
+    TProbe probe;
+    AddProbe(state, probe);
+    for (auto _ : state) {
+        probe.Armed = true;
+        const auto start = TClock::now();
+        game.Play();
+        Record(state, probe.WaitHeard(start));
+        // 100 ms of sound, then silence again before the next.
+        std::this_thread::sleep_for(std::chrono::milliseconds(130));
+    }
+    TAudioOutput::Instance().RemoveSource(&probe);
+}
+BENCHMARK(BM_ScriptEffectLibrary)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
 
 } // namespace

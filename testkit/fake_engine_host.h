@@ -14,6 +14,8 @@
 #include "engine/screen/key_str_list.h"
 #include "engine/screen/modal_result.h"
 #include "engine/script/engine_host.h"
+#include "platform/midi_out_recorder.h"
+#include "platform/wave_out_fake.h"
 #include "testkit/plain_msg_log.h"
 
 class TEngine;
@@ -46,6 +48,11 @@ public:
     // ---- full screen
     void EnterFullScreen(int width, int height) override;
     void LeaveFullScreen() override;
+
+    // ---- sound devices
+    TWaveOut* WaveOutDevice() override { return HasWaveOut ? &WaveOut : nullptr; }
+    TMidiOutDriver& MidiOutDriver() override { return Midi; }
+    std::string AudioLibraryPath() const override { return AudioLibrary; }
 
     // ---- dialogs
     int MessageBox(const std::string& text, const std::string& caption, int flags) override;
@@ -189,6 +196,14 @@ public:
 
     // The last request of ScheduleTick: a delay in ms, or -1 for none.
     int TickDelay = -1;
+
+    // The wave mixer's device, stepped by hand (none when HasWaveOut is
+    // off); the MIDI outputs, recorded; the outside audio library to load
+    // (none when empty).
+    TFakeWaveOut WaveOut;
+    bool HasWaveOut = true;
+    TMidiOutRecorder Midi;
+    std::string AudioLibrary;
 
 private:
     TMenuState& Menu(TMenuItem item) { return Menus[static_cast<size_t>(item)]; }

@@ -13,12 +13,9 @@ TCommandTable::TCommandTable()
     const TCommandRows families[] = {
         TEngine::InterpreterCommands(), TEngine::ScenarioCommands(), TEngine::FlowCommands(),
         TEngine::BackgroundCommands(),  TEngine::WaitCommands(),     TEngine::DataCommands(),
-        TEngine::PatternCommands(),     TEngine::MessageCommands(),  TEngine::PendingCommands(),
-        TEngine::PictureCommands(),
-        TEngine::ItemCommands(),
-        TEngine::SaveCommands(),
-        TEngine::DisplayCommands(),
-        TEngine::InputCommands(),
+        TEngine::PatternCommands(),     TEngine::MessageCommands(),  TEngine::ItemCommands(),
+        TEngine::PictureCommands(),     TEngine::SaveCommands(),     TEngine::DisplayCommands(),
+        TEngine::InputCommands(),       TEngine::BgmCommands(),      TEngine::SeCommands(),
     };
     for (const TCommandRows& rows : families) {
         for (const TCommandRow& row : rows) {

@@ -8,9 +8,8 @@
 // handler) through a static TEngine method; TCommandTable gathers them, so
 // that a name leads to its handler in one step. A family joins by declaring
 // its rows method (`static TCommandRows XxxCommands();`) and its handlers in
-// engine.h, defining both in its own file, naming the method in the list of
-// TCommandTable's constructor, and taking its rows out of
-// pending_commands.cpp.
+// engine.h, defining both in its own file, and naming the method in the list
+// of TCommandTable's constructor.
 
 #include <array>
 #include <cstdint>

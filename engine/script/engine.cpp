@@ -15,6 +15,9 @@
 #include "engine/script/variables.h"
 #include "graphics/bitmap32_list.h"
 #include "graphics/image32.h"
+#include "sound/bass_binding.h"
+#include "sound/midi_play.h"
+#include "sound/sndmix_component.h"
 
 TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
     : FHost(host), FExeDir(std::move(exeDir))
@@ -57,6 +60,11 @@ TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::s
     FFlags->Reset();
     FSVars->Reset();
 
+    // The wave mixer, the outside audio library and the MIDI sequencer; a
+    // machine without sound still runs the game.
+    StartWaveMixer();
+    StartMusicDevices();
+
     if (!args.empty() && !args[0].empty()) {
         FOpenFileName = args[0];
         FState = esOpenThenIdle;
@@ -74,6 +82,7 @@ TEngine::~TEngine()
     } catch (const std::exception&) {
         // The file has gone or cannot be written; nobody is left to tell.
     }
+    CloseSoundDevices();
     FFlags->OnWarning = nullptr;
     FSVars->OnWarning = nullptr;
     FExpr->OnRandom = nullptr;

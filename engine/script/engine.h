@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "base/expr_value.h"
+#include "base/streams.h"
 #include "classlib/colors.h"
 #include "classlib/image_surface.h"
 #include "classlib/shift_state.h"
@@ -36,7 +37,9 @@
 #include "engine/script/label_list.h"
 #include "engine/script/pack_archive.h"
 #include "engine/script/script_context.h"
+#include "sound/sndmix.h"
 
+class TBass;
 class TBitmap32;
 class TBitmap32List;
 class TExprConv;
@@ -44,6 +47,8 @@ class TFileStream;
 class TFlagList;
 class TImage32;
 class TItemList;
+class TMidiPlayV;
+class TSndMix;
 class TStringList;
 class TSVarList;
 class TTGGrp;
@@ -79,7 +84,7 @@ struct TEngineSettings {
     int BaseHeight = 176;
 };
 
-class TEngine : public TScreenHost {
+class TEngine : public TScreenHost, public TSndMixNotify {
 public:
     // FormCreate. `args` are the program's arguments after its name (the
     // first one names a scenario to open); `exeDir` is the folder of the
@@ -406,6 +411,31 @@ private:
     // music already plays and nothing was done.
     bool PlayMidiBgm(const std::string& name, uint8_t loop);
     bool PlayBassBgm(const std::string& name, uint8_t loop);
+    // PlayMidiBgm, and the sequencer started from the beginning unless the
+    // same looping music already played.
+    void StartMidiBgm(const std::string& name, uint8_t loop);
+    static TCommandRows BgmCommands();
+    void CmdBgm(const std::string& line);
+    void CmdBgmStop(const std::string& line);
+    // The music devices at start-up: the sequencer on the host's MIDI
+    // outputs, and the outside audio library when it is usable.
+    void StartMusicDevices();
+
+    // ---- sound effects (se_commands.cpp)
+    static TCommandRows SeCommands();
+    void CmdSe(const std::string& line);
+    // The lowest wave-mixer channel that plays nothing, or -1.
+    int FindFreeWaveChannel() const;
+    // The mixer has finished `wave` on `channel`: it is freed unless the
+    // channel has been given another wave since.
+    void MMWomDone(int channel, TWaveRecord* wave) override;
+    // The wave mixer at start-up; none when there is no wave-out device.
+    void StartWaveMixer();
+    // Every sound effect and the music freed, the devices closed.
+    void CloseSoundDevices();
+    // A sound effect's bytes from the archive or the scenario folder; raises
+    // EScriptError when they cannot be read.
+    void ReadSoundData(const std::string& name, TMemoryStream& data);
 
     // ---- saved games (save_commands.cpp, save_apply.cpp)
     static TCommandRows SaveCommands();
@@ -422,10 +452,6 @@ private:
     void RestoreLoadedMusic(const TStagedLoad& staged);
     // The screen picture of a save; the picture keeps its drawing properties.
     void LoadScreenImage(const TBitmap32& screen);
-
-    // ---- commands whose families have not come yet (pending_commands.cpp)
-    static TCommandRows PendingCommands();
-    void CmdNotAvailable(const std::string& line);
 
     // ---- pictures (picture_commands.cpp, picture_skins.cpp)
     static TCommandRows PictureCommands();
@@ -647,6 +673,26 @@ private:
     std::string FBgmName;
     // The outside audio library was found, is of version 2 and started.
     bool FBassUsable = false;
+    // Sound slots: a sound effect's bytes and, with the library, its sample.
+    struct TSoundSlot {
+        std::unique_ptr<TMemoryStream> Stream;
+        uint32_t Sample = 0;
+    };
+    static constexpr int SoundSlotCount = 129;
+    static constexpr int WaveChannelCount = 8;
+    struct TSounds {
+        std::array<TSoundSlot, SoundSlotCount> Slots;
+        // Slots ever used, from slot 0 upward.
+        int Used = 0;
+        // The library's music stream, and its volume when a fade started.
+        uint32_t Music = 0;
+        uint32_t BaseVolume = 0;
+    } FSounds;
+    // The wave mixer's wave on each channel (with no library); nullptr when none.
+    std::array<TWaveRecord*, WaveChannelCount> FWaves{};
+    std::unique_ptr<TSndMix> SndMix1;
+    std::unique_ptr<TMidiPlayV> FMidi;
+    std::unique_ptr<TBass> FBass;
     int FLoadTrans = 0;
 
     // ================= saved games =================

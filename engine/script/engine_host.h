@@ -10,7 +10,9 @@
 
 class TBitmap32;
 class TKeyStrList;
+class TMidiOutDriver;
 class TMsgLog;
+class TWaveOut;
 
 // The main menu's items that the engine shows, hides, checks or enables.
 enum class TMenuItem : uint8_t {
@@ -78,6 +80,17 @@ public:
     // The window back at its remembered place with frame and menu bar; the
     // client size then follows SetClientSize again.
     virtual void LeaveFullScreen() = 0;
+
+    // ---- sound devices
+    // The wave-out device the wave mixer plays sound effects through;
+    // nullptr when there is none (effects without the outside audio library
+    // are then silent). Its done notifications reach the engine on the
+    // thread that drains the UI mailbox.
+    virtual TWaveOut* WaveOutDevice() = 0;
+    // The MIDI outputs the music sequencer plays on; it outlives the engine.
+    virtual TMidiOutDriver& MidiOutDriver() = 0;
+    // Where the outside audio library is loaded from; empty for none.
+    virtual std::string AudioLibraryPath() const = 0;
 
     // ---- dialogs (modal; the engine sets FHalted around the message boxes)
     // A message box with the Windows flags (MB_*); answers IDOK, IDYES ...

@@ -7,6 +7,8 @@
 #include "base/conv.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
+#include "sound/bass_binding.h"
+#include "sound/midi_play.h"
 
 namespace {
 
@@ -24,6 +26,9 @@ bool IntervalPassed(uint32_t since, int interval)
 
 void TEngine::ApplicationEvents1Idle()
 {
+    // Long MIDI messages the outputs have finished with come back here.
+    if (FMidi)
+        FMidi->ProcessMessages();
     if (FFadeActive && IntervalPassed(FFadeTickLast, FFadeInterval)) {
         FFadeTickLast = TimeGetTime();
         FadeTimerTimer();
@@ -198,8 +203,14 @@ void TEngine::FadeTimerTimer()
         FFadeActive = false;
         return;
     }
-    // The volume steps reach the MIDI player and the music stream when the
-    // sound commands bind them.
+    // In 64 bits: a fade of millions of steps must not wrap to silence.
+    const int64_t left = int64_t(FFadeSteps) - FFadeStep;
+    if (FMidi && FMidi->Playing())
+        FMidi->SetVolume(static_cast<int>(left * 127 / FFadeSteps));
+    if (FBassUsable && FSounds.Music != 0) {
+        const int64_t volume = int64_t(FSounds.BaseVolume) * left / FFadeSteps;
+        FBass->BASS_ChannelSetAttributes(FSounds.Music, 0, static_cast<int32_t>(volume), 0);
+    }
     ++FFadeStep;
     if (FFadeStep >= FFadeSteps)
         StopBgm();

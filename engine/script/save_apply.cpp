@@ -156,11 +156,12 @@ void TEngine::RestoreLoadedMusic(const TStagedLoad& staged)
         return;
     try {
         if (IsMidiName(staged.Music.Name))
-            PlayMidiBgm(staged.Music.Name, 1);
+            StartMidiBgm(staged.Music.Name, 1);
         else if (FBassUsable)
             PlayBassBgm(staged.Music.Name, 1);
-    } catch (const EScriptError& e) {
-        // Nothing plays: the game goes on without the music it had.
+    } catch (const Exception& e) {
+        // A file that has gone or is no song: nothing plays, and the game
+        // goes on without the music it had.
         StopBgm();
         HaltedMessageBox(e.Message(), "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
     }

@@ -71,6 +71,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
     FArchiveFileName.clear();
     FArchiveMode = sjis::UpperCase(ExtractFileExt(path)) == ".TGP";
 
+    StopBgm();
     FLabels->Clear();
     FFlags->Reset();
     FSVars->Reset();

@@ -6,6 +6,7 @@
 
 #include "base/clock.h"
 #include "engine/script/engine.h"
+#include "sound/midi_play.h"
 
 class TEngineProbe {
 public:
@@ -41,6 +42,9 @@ public:
     // Music as *BGM starts it (MIDI through the sequencer, else the library).
     bool PlayMidiBgm(const std::string& name, uint8_t loop) { return E.PlayMidiBgm(name, loop); }
     bool PlayBassBgm(const std::string& name, uint8_t loop) { return E.PlayBassBgm(name, loop); }
+    // The sound devices: the sequencer, and the wave mixer's wave on a channel.
+    TMidiPlayV& Midi() { return *E.FMidi; }
+    TWaveRecord* Wave(int channel) { return E.FWaves[static_cast<size_t>(channel)]; }
     // A music fade of `steps` steps, its last step now.
     void StartFade(int steps)
     {

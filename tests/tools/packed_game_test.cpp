@@ -48,6 +48,10 @@ TEST(PackedGame, DemoArchivePlaysItsFirstScene)
     for (const QString& name : QDir(DemoFolder).entryList(QDir::Files))
         if (name != "demo.tgs")
             media.push_back((DemoFolder + "/" + name).toStdString());
+    // The sounds and songs of its folders go in by name alone.
+    for (const QString& folder : {QString("se"), QString("bgm")})
+        for (const QString& name : QDir(DemoFolder + "/" + folder).entryList({"*.wav", "*.mid", "*.ogg"}, QDir::Files))
+            media.push_back((DemoFolder + "/" + folder + "/" + name).toStdString());
     const std::string archive = h.Dir() + "demo.tgp";
     BuildPackArchive((DemoFolder + "/demo.tgs").toStdString(), media, archive);
 
@@ -64,8 +68,9 @@ TEST(PackedGame, DemoArchivePlaysItsFirstScene)
     engine.EndKeyWait();
     h.Settle();
     EXPECT_TRUE(h.Errors().empty());
-    // Every picture of the first scene came out of the archive.
+    // Every picture of the first scene and its song came out of the archive.
     EXPECT_TRUE(h.Host.Boxes.empty());
+    EXPECT_TRUE(engine.BgmPlaying());
     EXPECT_EQ(h.State(), esCommandWait);
     EXPECT_EQ(h.LastLog(), "どうする？ (What will you do?)");
 }

@@ -28,6 +28,8 @@
 #include "platform/file_association.h"
 #include "platform/input_method.h"
 #include "platform/message_box.h"
+#include "platform/midi_out.h"
+#include "platform/wave_out.h"
 #include "platform/qt_sjis.h"
 #include "platform/rich_edit.h"
 
@@ -147,6 +149,21 @@ void TTideglassForm::HideAssociationOptions()
         MidiForm->GroupBox2->hide();
         MidiForm->setFixedHeight(100);
     }
+}
+
+TWaveOut* TTideglassForm::WaveOutDevice()
+{
+    return &SystemWaveOut();
+}
+
+TMidiOutDriver& TTideglassForm::MidiOutDriver()
+{
+    return *FMidiDriver;
+}
+
+std::string TTideglassForm::AudioLibraryPath() const
+{
+    return FAudioLibraryPath;
 }
 
 void TTideglassForm::CloseWindow()

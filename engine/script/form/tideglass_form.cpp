@@ -24,7 +24,10 @@
 #include "platform/help_viewer.h"
 #include "platform/image_widget.h"
 #include "platform/key_preview.h"
+#include "platform/midi_out_fluid.h"
 #include "platform/runtime_paths.h"
+#include "sound/bass_binding.h"
+#include "sound/sndmix.h"
 
 namespace {
 
@@ -58,6 +61,10 @@ TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWind
 
     const std::string exePath = QCoreApplication::applicationFilePath().toStdString();
     FIniFileName = SettingsFilePath(exePath);
+    // The wave mixer's settings lie beside the engine's own.
+    SndMixSetIniFileName(ExtractFilePath(FIniFileName) + "SNDMIX.INI");
+    FMidiDriver = std::make_unique<TFluidSynthDriver>();
+    FAudioLibraryPath = ExtractFilePath(exePath) + TBass::LibraryFileName;
     FEngine = std::make_unique<TEngine>(*this, args, ExtractFilePath(exePath));
     GameImgView->SetClient(&FEngine->GameImg());
     // A new logical screen in full screen (*SCALE, *SCREEN) moves the
@@ -116,6 +123,7 @@ TTideglassForm::~TTideglassForm()
     // before the logs and the command line it reaches.
     GameImgView->SetClient(nullptr);
     FEngine.reset();
+    FMidiDriver.reset();
     FInput.reset();
     FMessageLog.reset();
     FSubLog.reset();

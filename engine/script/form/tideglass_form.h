@@ -82,6 +82,9 @@ public:
     void SetImeOpen(bool open) override;
     void EnterFullScreen(int width, int height) override;
     void LeaveFullScreen() override;
+    TWaveOut* WaveOutDevice() override;
+    TMidiOutDriver& MidiOutDriver() override;
+    std::string AudioLibraryPath() const override;
     int MessageBox(const std::string& text, const std::string& caption, int flags) override;
     int AskInput(const std::string& prompt, std::string& text) override;
     int AskYesNo(const std::string& prompt) override;
@@ -197,6 +200,10 @@ private:
     // the top rows only.
     void FullScreenPointerAt(int y);
 
+    // The sequencer's MIDI outputs (FluidSynth) and our outside audio
+    // library beside the program: the engine's sound devices, made before it.
+    std::unique_ptr<TMidiOutDriver> FMidiDriver;
+    std::string FAudioLibraryPath;
     std::unique_ptr<TEngine> FEngine;
     std::unique_ptr<TRichEditLog> FMessageLog;
     std::unique_ptr<TRichEditLog> FSubLog;

@@ -17,15 +17,19 @@ namespace {
 const std::string DemoFolder = std::string(TG_SOURCE_DIR) + "/examples/demo";
 const std::string DemoScript = DemoFolder + "/demo.tgs";
 
-// The demo's script and media, copied into the harness's folder (saves are
-// written beside the script, never into the source tree).
+// The demo's script and media with their folders, copied into the
+// harness's folder (saves are written beside the script, never into the
+// source tree).
 void CopyDemo(TEngineHarness& h)
 {
-    for (const auto& entry : std::filesystem::directory_iterator(DemoFolder)) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(DemoFolder)) {
+        const std::string name = std::filesystem::relative(entry.path(), DemoFolder).string();
+        if (entry.is_directory())
+            h.MakeFolder(name);
         if (!entry.is_regular_file() || entry.path().extension() == ".sav")
             continue;
         const std::vector<uint8_t> bytes = ReadFileBytes(entry.path().string());
-        h.WriteBytes(entry.path().filename().string(), std::string(bytes.begin(), bytes.end()));
+        h.WriteBytes(name, std::string(bytes.begin(), bytes.end()));
     }
 }
 
@@ -81,11 +85,16 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     EXPECT_FALSE(engine.FullScreen());
     EXPECT_EQ(type("help"), "Words you can use: look, north, south, take, open, wait, save, load, help (F1 lists "
                             "the words you have found)");
+    // Each place has its music: the beach's and the lighthouse's songs loop,
+    // the cliff's sea is streamed by the audio library (silent here).
+    EXPECT_EQ(engine.BgmName(), "bgm\\beach.mid");
     EXPECT_EQ(type("南"), "The door of the old lighthouse is shut tight. There is a hollow in it, about the size of a "
                          "glass float.");
+    EXPECT_EQ(engine.BgmName(), "bgm\\lighthouse.mid");
     EXPECT_EQ(type("扉を開ける"), "The door will not move. Perhaps something fits the hollow.");
     type("north");
     EXPECT_EQ(type("north"), "A small glass float glints in the grass.");
+    EXPECT_EQ(engine.BgmName(), "bgm\\shore.ogg");
     const TColor32 glassFloat = shown(152, 312);
     EXPECT_EQ(type("ガラス玉を拾う"), "あなたはガラス玉を拾った。 (You pick up the glass float.)");
     EXPECT_NE(shown(152, 312), glassFloat);
@@ -97,6 +106,10 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     h.Settle();
     EXPECT_EQ(h.LastLog(), "- The End -");
     EXPECT_EQ(h.State(), esGameEnd);
+    // The lighthouse's song fades out over three seconds.
+    EXPECT_TRUE(engine.FadeActive());
+    h.Advance(3000);
+    EXPECT_FALSE(engine.BgmPlaying());
     EXPECT_FALSE(engine.BgRunning());
     EXPECT_TRUE(h.Errors().empty());
     for (const char* word : {"ヘルプ", "北", "north", "ガラス玉", "float"}) {

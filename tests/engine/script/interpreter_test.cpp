@@ -101,13 +101,6 @@ TEST(Interpreter, UnknownCommandIsAnErrorAtItsLine)
     EXPECT_FALSE(engine.InputEnabled());
 }
 
-TEST(Interpreter, CommandsOfLaterFamiliesSayTheyAreNotAvailable)
-{
-    TEngineHarness h;
-    h.Run("*SCENE s\n*BGMSTOP\n*SCENEEND\n");
-    EXPECT_EQ(h.Errors(), std::vector<std::string>{"Error! ( main.tgs : line 2 ) この命令はまだ使えません - *BGMSTOP"});
-}
-
 TEST(Interpreter, ClsEmptiesTheLogAndTheBacklog)
 {
     TEngineHarness h;
