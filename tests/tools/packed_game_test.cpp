@@ -67,6 +67,9 @@ TEST(PackedGame, DemoArchivePlaysItsFirstScene)
                               "スペースキーで先へ進みます。 (Press Space to go on.)"}));
     engine.EndKeyWait();
     h.Settle();
+    EXPECT_EQ(h.LastLog(), "あなたの名前は？ (What is your name?)");
+    engine.SubmitCommand(Sj("Mio"));
+    h.Settle();
     EXPECT_TRUE(h.Errors().empty());
     // Every picture of the first scene and its song came out of the archive.
     EXPECT_TRUE(h.Host.Boxes.empty());

@@ -8,6 +8,7 @@
 
 #include "base/sjis.h"
 #include "base/streams.h"
+#include "engine/screen/modal_result.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
 #include "support/engine_harness.h"
@@ -33,6 +34,15 @@ void CopyDemo(TEngineHarness& h)
     }
 }
 
+// Space after the title, then the player's name typed as the answer.
+void PassIntro(TEngineHarness& h, TEngine& engine)
+{
+    engine.EndKeyWait();
+    h.Settle();
+    engine.SubmitCommand(Sj("Mio"));
+    h.Settle();
+}
+
 } // namespace
 
 TEST(DemoGame, ShowsItsFirstSceneAndRunsItsBackgroundScript)
@@ -47,8 +57,18 @@ TEST(DemoGame, ShowsItsFirstSceneAndRunsItsBackgroundScript)
                                                  "スペースキーで先へ進みます。 (Press Space to go on.)"}));
     engine.EndKeyWait();
     h.Settle();
+    // The name is asked inline: the answer is typed into the command line.
+    EXPECT_EQ(h.State(), esCommandWait);
+    EXPECT_EQ(h.LastLog(), "あなたの名前は？ (What is your name?)");
+    engine.SubmitCommand(Sj("{潮}"));
+    h.Settle();
     EXPECT_TRUE(h.Errors().empty());
     EXPECT_EQ(h.State(), esCommandWait);
+    // The answer is shown and used as typed, braces and all.
+    const std::vector<std::string> log = h.Log();
+    const auto echo = std::find(log.begin(), log.end(), "? {潮}");
+    ASSERT_TRUE(echo != log.end() && echo + 1 != log.end());
+    EXPECT_EQ(echo[1], "ようこそ、{潮}さん。 (Welcome, {潮}.)");
     EXPECT_EQ(h.LastLog(), "どうする？ (What will you do?)");
     EXPECT_EQ(engine.Grp()->GetPicture().Width(), 640);
     EXPECT_EQ(engine.Grp()->FWaitCount, 4);
@@ -65,8 +85,7 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     TEngine& engine = h.Start(DemoScript);
     h.Tick();
     h.Settle();
-    engine.EndKeyWait();
-    h.Settle();
+    PassIntro(h, engine);
     auto type = [&](const std::string& utf8) {
         engine.SubmitCommand(Sj(utf8));
         h.Settle();
@@ -78,13 +97,15 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     EXPECT_EQ(type("take shell"), "You pick up a pink shell and put it in your pocket.");
     EXPECT_NE(shown(324, 420), shell);
     EXPECT_EQ(shown(324, 420), shown(250, 420));  // sand only
+    EXPECT_EQ(type("持ち物"), "桜貝　");
+    EXPECT_EQ(h.Log().end()[-2], "[所持アイテム]");
     EXPECT_EQ(type("xyzzy"), "I do not understand that. Try typing help.");
     EXPECT_EQ(type("画面"), "画面を切り替えた（倍率100%）。 (The display is switched; scale 100%.)");
     EXPECT_TRUE(engine.FullScreen());
     type("screen");
     EXPECT_FALSE(engine.FullScreen());
-    EXPECT_EQ(type("help"), "Words you can use: look, north, south, take, open, wait, save, load, help (F1 lists "
-                            "the words you have found)");
+    EXPECT_EQ(type("help"), "Words you can use: look, north, south, take, open, wait, items, save, load, help (F1 "
+                            "lists the words you have found)");
     // Each place has its music: the beach's and the lighthouse's songs loop,
     // the cliff's sea is streamed by the audio library (silent here).
     EXPECT_EQ(engine.BgmName(), "bgm\\beach.mid");
@@ -98,13 +119,30 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     const TColor32 glassFloat = shown(152, 312);
     EXPECT_EQ(type("ガラス玉を拾う"), "あなたはガラス玉を拾った。 (You pick up the glass float.)");
     EXPECT_NE(shown(152, 312), glassFloat);
+    EXPECT_EQ(type("items"), "桜貝　ガラス玉　");
     type("south");
     type("south");
-    EXPECT_EQ(type("use float"), "You set the glass float into the hollow. The door slowly swings open.");
-    EXPECT_EQ(h.State(), esKeyWait);
-    engine.EndKeyWait();
-    h.Settle();
-    EXPECT_EQ(h.LastLog(), "- The End -");
+    const auto toTheEnd = [&](int answer) {
+        EXPECT_EQ(type("use float"), "You set the glass float into the hollow. The door slowly swings open.");
+        EXPECT_EQ(h.State(), esKeyWait);
+        h.Host.YesNoResult = answer;
+        engine.EndKeyWait();
+        h.Settle();
+        EXPECT_EQ(sjis::ToUtf8(h.Host.Prompts.back()), "もう一度歩きますか？ (Walk again?)");
+        EXPECT_EQ(h.Host.DialogStates.back(), esYesNo);
+    };
+    // Walking again starts at the beach with empty pockets, the shell and
+    // the float back where they lay.
+    toTheEnd(mrYes);
+    EXPECT_EQ(h.State(), esCommandWait);
+    EXPECT_EQ(h.LastLog(), "どうする？ (What will you do?)");
+    EXPECT_EQ(type("items"), "");
+    type("north");
+    type("take float");
+    type("south");
+    type("south");
+    toTheEnd(mrNo);
+    EXPECT_EQ(h.Log().end()[-1], "- The End -");
     EXPECT_EQ(h.State(), esGameEnd);
     // The lighthouse's song fades out over three seconds.
     EXPECT_TRUE(engine.FadeActive());
@@ -124,8 +162,7 @@ TEST(DemoGame, LoadTakesTheWalkBackToWhereItWasSaved)
     CopyDemo(h);
     TEngine& engine = h.Open("demo.tgs");
     h.Settle();
-    engine.EndKeyWait();
-    h.Settle();
+    PassIntro(h, engine);
     auto type = [&](const std::string& utf8) {
         engine.SubmitCommand(Sj(utf8));
         h.Settle();
