@@ -18,7 +18,7 @@ constexpr bool NoLinks = false;
 constexpr int64_t ChecksumSize = 4;
 constexpr int64_t RecordHeadSize = 5; // type byte and value or length
 
-// The CRC of Count bytes from Data's position, read in pieces so a large
+// The CRC of Count bytes from Data's position, read in blocks so a large
 // file is never held whole.
 uint32_t StreamChecksum(TStream& Data, int64_t Count)
 {

@@ -1,5 +1,5 @@
 #pragma once
-// Shared pieces of the sound tests: RIFF WAVE images built in memory, and a
+// What the sound tests share: RIFF WAVE images built in memory, and a
 // mixer fixture on the hand-stepped device, a fake clock and a private
 // SNDMIX.INI.
 

@@ -1,6 +1,6 @@
 // Makes the demo game's sounds: effects in each format the wave mixer
 // converts (8- and 16-bit, mono and stereo, 22050 and 44100 Hz) and one
-// piece of background music in Ogg Vorbis for the outside audio library.
+// tune of background music in Ogg Vorbis for the outside audio library.
 // Everything is synthesised from fixed seeds, so each run writes the same
 // files. Built only on request (target make_sounds); run it with the demo
 // folder as its argument.
