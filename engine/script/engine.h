@@ -433,9 +433,12 @@ private:
     void StartWaveMixer();
     // Every sound effect and the music freed, the devices closed.
     void CloseSoundDevices();
-    // A sound effect's bytes from the archive or the scenario folder; raises
-    // EScriptError when they cannot be read.
-    void ReadSoundData(const std::string& name, TMemoryStream& data);
+    // The bytes of the sound effect a *SE line names (".wav" when it has no
+    // extension), from the archive or the scenario folder, into a new stream
+    // of the slot. Raises EScriptError when they cannot be read; the slot's
+    // stream is then empty.
+    struct TSoundSlot;
+    void LoadSoundEffect(const std::string& line, TSoundSlot& slot);
 
     // ---- saved games (save_commands.cpp, save_apply.cpp)
     static TCommandRows SaveCommands();

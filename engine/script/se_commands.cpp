@@ -110,10 +110,16 @@ void TEngine::MMWomDone(int channel, TWaveRecord* wave)
     }
 }
 
-void TEngine::ReadSoundData(const std::string& name, TMemoryStream& data)
+void TEngine::LoadSoundEffect(const std::string& line, TSoundSlot& slot)
 {
+    std::string name = EvalName(GetToken(line, ' ', 1));
+    if (ExtractFileExt(name).empty())
+        name += ".wav";
+    slot.Stream = std::make_unique<TMemoryStream>();
+    TMemoryStream& data = *slot.Stream;
     if (FArchiveMode) {
         if (!FArchiveStream || ReadPackEntry(PackEntryName(name), *FArchiveStream, FArchiveIndex, data) != peFound) {
+            slot.Stream.reset();
             FHalted = true;
             throw EScriptError(SJ("データ") + name + SJ("の読み込みに失敗しました"));
         }
@@ -121,10 +127,16 @@ void TEngine::ReadSoundData(const std::string& name, TMemoryStream& data)
     }
     const std::string path = ScriptNameToPath(FScenarioDir, name);
     if (!FileExists(path)) {
+        slot.Stream.reset();
         FHalted = true;
         throw EScriptError(SJ("データ") + sjis::FromUtf8(FScenarioDir) + name + SJ("の読み込みに失敗しました"));
     }
-    data.LoadFromFile(path);
+    try {
+        data.LoadFromFile(path);
+    } catch (...) {
+        slot.Stream.reset();
+        throw;
+    }
 }
 
 void TEngine::CmdSe(const std::string& line)
@@ -152,17 +164,8 @@ void TEngine::CmdSe(const std::string& line)
         if (chosen < 0)
             return;
 
-        std::string name = EvalName(GetToken(line, ' ', 1));
-        if (ExtractFileExt(name).empty())
-            name += ".wav";
         TSoundSlot& slot = FSounds.Slots[static_cast<size_t>(chosen)];
-        slot.Stream = std::make_unique<TMemoryStream>();
-        try {
-            ReadSoundData(name, *slot.Stream);
-        } catch (...) {
-            slot.Stream.reset();
-            throw;
-        }
+        LoadSoundEffect(line, slot);
         const std::vector<uint8_t>& bytes = slot.Stream->Bytes();
         slot.Sample = FBass->BASS_SampleLoad(1, bytes.data(), 0, static_cast<uint32_t>(bytes.size()), 1,
                                              BASS_SAMPLE_OVER_POS);
@@ -181,17 +184,8 @@ void TEngine::CmdSe(const std::string& line)
         FWaves[0] = nullptr;
         channel = 0;
     }
-    std::string name = EvalName(GetToken(line, ' ', 1));
-    if (ExtractFileExt(name).empty())
-        name += ".wav";
     TSoundSlot& slot = FSounds.Slots[static_cast<size_t>(channel)];
-    slot.Stream = std::make_unique<TMemoryStream>();
-    try {
-        ReadSoundData(name, *slot.Stream);
-    } catch (...) {
-        slot.Stream.reset();
-        throw;
-    }
+    LoadSoundEffect(line, slot);
     // Without a wave-out device the effect is read but not heard.
     if (!SndMix1)
         return;
