@@ -184,3 +184,18 @@ TEST(MessageCommands, StoppingTheBackgroundReleasesItsHoldOnTheSubWindow)
         EXPECT_EQ(h.LastLog(), "after");
     }
 }
+
+TEST(MessageCommands, LoadEndsTheHoldOfABackgroundThatGoesOnElsewhere)
+{
+    TEngineHarness h;
+    TEngine& engine = h.Run("*SCENE s\n*BGEXEC quiet 100\n*SAVE 1\n*BGEXEC bg 100\n>go\nafter\n*END\n*SCENEEND\n"
+                            "*SCENE b\n*LABEL quiet\n*END\n*LABEL bg\n*SUBWINSTART\n*LOAD 1\n*SCENEEND\n");
+    h.Advance(250);
+    h.Settle();
+    EXPECT_TRUE(h.Errors().empty());
+    EXPECT_TRUE(engine.BgRunning());
+    EXPECT_EQ(engine.SubWinHolder(), 0);
+    engine.SubmitCommand("go");
+    h.Settle();
+    EXPECT_EQ(h.LastLog(), "after");
+}
