@@ -1,12 +1,42 @@
 #include "engine/script/label_list.h"
 
 #include <algorithm>
+#include <functional>
+
+namespace {
+
+size_t NameHash(std::string_view name) { return std::hash<std::string_view>{}(name); }
+
+} // namespace
+
+void TLabelList::InsertName(uint32_t index)
+{
+    const size_t mask = FByName.size() - 1;
+    const std::string& name = FItems[index].Name;
+    for (size_t slot = NameHash(name) & mask;; slot = (slot + 1) & mask) {
+        const uint32_t taken = FByName[slot];
+        if (taken == 0) {
+            FByName[slot] = index + 1;
+            return;
+        }
+        // An earlier label of the name stays.
+        if (FItems[taken - 1].Name == name)
+            return;
+    }
+}
 
 void TLabelList::Add(std::string name, int line, int sceneLine)
 {
     const TLabelRec& rec = FItems.emplace_back(TLabelRec{std::move(name), line, sceneLine});
-    // An entry already there is an earlier label and stays.
-    FByName.try_emplace(std::string_view(rec.Name), &rec);
+    if (FItems.size() * 2 > FByName.size()) {
+        // Grown by rehashing every record in order, so the first of a name
+        // is again the one kept.
+        FByName.assign(std::max<size_t>(64, FByName.size() * 2), 0);
+        for (size_t i = 0; i < FItems.size(); ++i)
+            InsertName(static_cast<uint32_t>(i));
+    } else {
+        InsertName(static_cast<uint32_t>(FItems.size() - 1));
+    }
     if (!FByLine.empty() && FByLine.back()->Line > line)
         FByLineSorted = false;
     FByLine.push_back(&rec);
@@ -22,8 +52,15 @@ void TLabelList::Clear()
 
 const TLabelRec* TLabelList::Find(const std::string& name) const
 {
-    const auto found = FByName.find(std::string_view(name));
-    return found == FByName.end() ? nullptr : found->second;
+    if (FByName.empty())
+        return nullptr;
+    const size_t mask = FByName.size() - 1;
+    for (size_t slot = NameHash(name) & mask; FByName[slot] != 0; slot = (slot + 1) & mask) {
+        const TLabelRec& rec = FItems[FByName[slot] - 1];
+        if (rec.Name == name)
+            return &rec;
+    }
+    return nullptr;
 }
 
 bool TLabelList::Find(const std::string& name, int& line, int& sceneLine) const

@@ -3,11 +3,11 @@
 // the whole script back to the file it came from, both built when a
 // scenario is opened.
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 struct TLabelRec {
@@ -32,8 +32,10 @@ public:
 private:
     // A deque, so that the records and their names stay where they are.
     std::deque<TLabelRec> FItems;
-    // The first record of each name.
-    std::unordered_map<std::string_view, const TLabelRec*> FByName;
+    // The first record of each name: an open hash table of record numbers
+    // plus one (0 for a free slot), at most half full, its size a power of 2.
+    std::vector<uint32_t> FByName;
+    void InsertName(uint32_t index);
     // The records in order of their Line, the earlier added first among
     // equal lines. The pre-pass adds labels line by line, so this is kept
     // by appending; a record added out of order leaves it to be sorted at
