@@ -3,8 +3,12 @@
 // empty and a nearly full backlog. A full backlog must cost no more per line
 // than an empty one. The reference is the drawing alone: the same 48
 // characters rendered one by one onto the text bitmap.
+//
+// Then one line of 1 MB: a single word without any break, against words of
+// eight letters and a blank. The word may cost at most about twice the words.
 
 #include <QApplication>
+#include <QTextEdit>
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -141,5 +145,43 @@ void BM_DrawCharactersReference(benchmark::State& state)
     state.SetItemsProcessed(int64_t(state.iterations()));
 }
 BENCHMARK(BM_DrawCharactersReference)->Unit(benchmark::kMicrosecond);
+
+constexpr size_t LongLineBytes = 1 << 20;
+
+void AddLongLine(benchmark::State& state, const std::string& line)
+{
+    TScreen screen;
+    // A log on show lays its lines out, as the player's does.
+    QWidget* box = screen.Log.Widget();
+    box->resize(300, 200);
+    box->show();
+    for (auto _ : state) {
+        state.PauseTiming();
+        screen.Msg->Clear();
+        state.ResumeTiming();
+        screen.Msg->AddText(line);
+    }
+    if (screen.LogAdapter.LineCount() != 1 || screen.Log.Line(0).size() != line.size())
+        state.SkipWithError("the line did not reach the log whole");
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(line.size()));
+}
+
+void BM_AddTextLongWord(benchmark::State& state)
+{
+    AddLongLine(state, std::string(LongLineBytes, 'x'));
+}
+BENCHMARK(BM_AddTextLongWord)->Unit(benchmark::kMillisecond);
+
+// Reference: a line of the same length made of words.
+void BM_AddTextLongLineOfWords(benchmark::State& state)
+{
+    std::string line;
+    line.reserve(LongLineBytes);
+    while (line.size() < LongLineBytes)
+        line += "abcdefgh ";
+    line.resize(LongLineBytes, 'x');
+    AddLongLine(state, line);
+}
+BENCHMARK(BM_AddTextLongLineOfWords)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -17,9 +18,9 @@ constexpr int64_t LineBreakBytes = 2; // CR LF
 
 int CountChars(std::string_view s) { return static_cast<int>(sjis::CharCount(s)); }
 
-// The view holds exactly one UTF-16 unit per Shift-JIS character, so that
-// character positions agree on both sides; every CP932 character lies in the
-// basic plane, and one that does not convert shows as U+FFFD.
+// The view holds one UTF-16 unit per Shift-JIS character, so that character
+// positions agree on both sides; every CP932 character lies in the basic
+// plane, and one that does not convert shows as U+FFFD.
 QString ToView(std::string_view text, int chars)
 {
     QString whole = QString::fromUtf8(sjis::ToUtf8(text));
@@ -31,6 +32,63 @@ QString ToView(std::string_view text, int chars)
         const QString one = QString::fromUtf8(sjis::ToUtf8(text.substr(i, sjis::CharLen(text, i))));
         out.append(one.size() == 1 ? one.at(0) : QChar(0xFFFD));
     }
+    return out;
+}
+
+// Longest stretch without a break that the view lays out as it stands; no
+// box is that many characters wide.
+constexpr int MaxUnbrokenChars = 256;
+
+// Such a stretch may break after every this many characters: a wrapped
+// line of it is at most that much shorter than the box.
+constexpr int BreakEvery = 8;
+
+constexpr char16_t ZeroWidthSpace = 0x200B;
+
+// The characters of `shown` that get a zero-width space before them: every
+// BreakEvery-th of each stretch longer than MaxUnbrokenChars between two
+// places where a line may break.
+std::vector<TRichEditBreak> FindBreaks(const QString& shown)
+{
+    std::vector<TRichEditBreak> breaks;
+    if (shown.size() <= MaxUnbrokenChars)
+        return breaks;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, shown);
+    int start = 0;
+    int before = 0;
+    while (start < shown.size()) {
+        finder.setPosition(start);
+        int next = static_cast<int>(finder.toNextBoundary());
+        if (next <= start)
+            next = static_cast<int>(shown.size());
+        if (next - start > MaxUnbrokenChars) {
+            for (int c = start + BreakEvery; c < next; c += BreakEvery) {
+                breaks.push_back(TRichEditBreak{c, c + 1, before});
+                ++before;
+            }
+        }
+        start = next;
+    }
+    return breaks;
+}
+
+// The view of a line with its zero-width spaces.
+QString WithBreaks(const QString& shown, const std::vector<TRichEditBreak>& breaks)
+{
+    if (breaks.empty())
+        return shown;
+    QString out;
+    out.reserve(shown.size() + breaks.back().Before + (breaks.back().B - breaks.back().A));
+    int done = 0;
+    for (const TRichEditBreak& range : breaks) {
+        out.append(QStringView(shown).mid(done, range.A - done));
+        for (int c = range.A; c < range.B; ++c) {
+            out.append(QChar(ZeroWidthSpace));
+            out.append(shown.at(c));
+        }
+        done = range.B;
+    }
+    out.append(QStringView(shown).mid(done));
     return out;
 }
 
@@ -86,9 +144,11 @@ const std::string& TRichEdit::Line(int index) const
 
 void TRichEdit::AddLine(std::string_view text)
 {
-    TLineInfo line{OneLine(text), 0};
+    TLineInfo line{OneLine(text), 0, {}};
     line.Chars = CountChars(line.Text);
-    const QString shown = ToView(line.Text, line.Chars);
+    QString shown = ToView(line.Text, line.Chars);
+    line.Breaks = FindBreaks(shown);
+    shown = WithBreaks(shown, line.Breaks);
 
     QTextCursor cursor(FWidget->document());
     cursor.movePosition(QTextCursor::End);
@@ -192,10 +252,37 @@ TRichEdit::TPlace TRichEdit::Locate(int64_t pos) const
     return TPlace{index, charIndex};
 }
 
+int TRichEdit::ViewOffset(const TLineInfo& line, int charIndex)
+{
+    const auto after = std::upper_bound(line.Breaks.begin(), line.Breaks.end(), charIndex,
+                                        [](int c, const TRichEditBreak& range) { return c <= range.A; });
+    if (after == line.Breaks.begin())
+        return charIndex;
+    // The space before the character itself lies at the boundary.
+    const TRichEditBreak& range = *(after - 1);
+    return charIndex + range.Before + std::min(charIndex, range.B) - range.A;
+}
+
+int TRichEdit::CharOfViewOffset(const TLineInfo& line, int offset)
+{
+    // The last character whose boundary lies at or before the offset.
+    int low = 0;
+    int high = line.Chars;
+    while (low < high) {
+        const int mid = low + (high - low + 1) / 2;
+        if (ViewOffset(line, mid) <= offset)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return low;
+}
+
 int TRichEdit::DocumentPosition(int64_t pos) const
 {
     const TPlace place = Locate(pos);
-    return FWidget->document()->findBlockByNumber(place.Line).position() + place.Char;
+    const int offset = FLines.empty() ? 0 : ViewOffset(FLines[static_cast<size_t>(place.Line)], place.Char);
+    return FWidget->document()->findBlockByNumber(place.Line).position() + offset;
 }
 
 void TRichEdit::FormatSelection(bool setColor, TColor color, bool setBold, bool bold)
@@ -248,8 +335,23 @@ void TRichEdit::ClearSelection()
         FByteLength -= LineBytes(i);
         FCharLength -= FLines[static_cast<size_t>(i)].Chars + LineBreakBytes;
     }
+    // The view kept the spaces before the head's characters and those from
+    // the tail's first character on.
+    std::vector<TRichEditBreak> breaks;
+    int before = 0;
+    auto keep = [&](int a, int b, int shift) {
+        if (a >= b)
+            return;
+        breaks.push_back(TRichEditBreak{a + shift, b + shift, before});
+        before += b - a;
+    };
+    for (const TRichEditBreak& range : FLines[static_cast<size_t>(head.Line)].Breaks)
+        keep(range.A, std::min(range.B, head.Char), 0);
+    for (const TRichEditBreak& range : FLines[static_cast<size_t>(tail.Line)].Breaks)
+        keep(std::max(range.A, tail.Char), range.B, head.Char - tail.Char);
     FLines.erase(FLines.begin() + head.Line + 1, FLines.begin() + tail.Line + 1);
     TLineInfo& line = FLines[static_cast<size_t>(head.Line)];
+    line.Breaks = std::move(breaks);
     line.Text = std::move(merged);
     line.Chars = CountChars(line.Text);
     FByteLength += LineBytes(head.Line);
@@ -293,8 +395,12 @@ std::vector<TRichEditRun> TRichEdit::LineRuns(int index) const
             continue;
         const QTextCharFormat format = fragment.charFormat();
         TRichEditRun run;
-        run.StartChar = fragment.position() - block.position();
-        run.Length = fragment.length();
+        const TLineInfo& line = FLines[static_cast<size_t>(index)];
+        const int offset = fragment.position() - block.position();
+        run.StartChar = CharOfViewOffset(line, offset);
+        run.Length = CharOfViewOffset(line, offset + fragment.length()) - run.StartChar;
+        if (run.Length == 0)
+            continue;
         if (format.hasProperty(QTextFormat::ForegroundBrush)) {
             const QColor c = format.foreground().color();
             run.Color = RGB(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),

@@ -7,6 +7,11 @@
 // line just appended therefore starts at the byte length the text had before
 // the line was added. The selection works on such positions; what it covers
 // is mapped onto the characters of the view.
+//
+// The view lays a line out as text that wraps at word boundaries. A stretch
+// with no break in it longer than any box shows would cost time growing with
+// the square of its length; the view gets a zero-width space every few of
+// its characters instead, where it may wrap at once.
 
 #include <QPointer>
 #include <cstdint>
@@ -26,6 +31,15 @@ struct TRichEditRun {
     TColor Color = clBlack;
     bool Bold = false;
     friend bool operator==(const TRichEditRun&, const TRichEditRun&) = default;
+};
+
+// Characters A up to B (not included) of a line each have a zero-width
+// space before them in the view; Before counts those of the line's earlier
+// ranges.
+struct TRichEditBreak {
+    int A = 0;
+    int B = 0;
+    int Before = 0;
 };
 
 class TRichEdit {
@@ -82,6 +96,8 @@ private:
     struct TLineInfo {
         std::string Text;
         int Chars = 0;
+        // Where the view breaks a stretch too long to be laid out as one word.
+        std::vector<TRichEditBreak> Breaks;
     };
     // A line and a character in it (its character count for the line's end).
     struct TPlace {
@@ -92,6 +108,10 @@ private:
     // line break stands for the end of that line.
     TPlace Locate(int64_t pos) const;
     int DocumentPosition(int64_t pos) const;
+    // Offset in the view's block of the boundary before character `charIndex`
+    // of line `line`, and back.
+    static int ViewOffset(const TLineInfo& line, int charIndex);
+    static int CharOfViewOffset(const TLineInfo& line, int offset);
     // Bytes of line `index` with its line break, and where it starts.
     int64_t LineBytes(int index) const;
     int64_t LineStartByte(int index) const;

@@ -92,17 +92,29 @@ void TTGMsg::AddOneText(std::string_view text)
 
     const std::vector<TTextChar> chars = DecodeChars(visible);
     const int capacity = WrapCapacity(FRight - FLeft, LayoutHeight());
+    // Each wrapped line takes the runs that reach into it, counted from its
+    // own start, so that a long text with many runs costs no more than its
+    // length; the last line takes every run that is left.
+    const std::vector<TTagInfo> runs = FCurRuns.Items();
+    size_t firstRun = 0;
     size_t begin = 0;
     while (begin < chars.size()) {
         bool full = false;
         const size_t end = NextLineEnd(chars, begin, capacity, full);
+        while (firstRun < runs.size() && runs[firstRun].EndChar < static_cast<int>(begin))
+            ++firstRun;
+        FCurRuns.Clear();
+        for (size_t r = firstRun; r < runs.size() && (!full || runs[r].StartChar < static_cast<int>(end)); ++r) {
+            TTagInfo info = runs[r];
+            info.StartChar = std::max(0, info.StartChar - static_cast<int>(begin));
+            info.EndChar -= static_cast<int>(begin);
+            FCurRuns.Add(info);
+        }
         const size_t from = chars[begin].Pos;
         const size_t to = end < chars.size() ? chars[end].Pos : visible.size();
         StoreLine(visible.substr(from, to - from));
         if (!full)
             break;
-        // Run positions count from the next line's start.
-        FCurRuns.Shift(0, -static_cast<int>(end - begin));
         TrimBacklog();
         begin = end;
     }

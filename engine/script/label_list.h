@@ -3,8 +3,11 @@
 // the whole script back to the file it came from, both built when a
 // scenario is opened.
 
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct TLabelRec {
@@ -16,9 +19,9 @@ struct TLabelRec {
 class TLabelList {
 public:
     int Count() const { return static_cast<int>(FItems.size()); }
-    const TLabelRec& GetItem(int index) const { return *FItems[static_cast<size_t>(index)]; }
+    const TLabelRec& GetItem(int index) const { return FItems[static_cast<size_t>(index)]; }
     void Add(std::string name, int line, int sceneLine);
-    void Clear() { FItems.clear(); }
+    void Clear();
 
     // The first label of exactly that name (case matters).
     bool Find(const std::string& name, int& line, int& sceneLine) const;
@@ -27,7 +30,18 @@ public:
     std::string GetNameByLine(int line) const;
 
 private:
-    std::vector<std::unique_ptr<TLabelRec>> FItems;
+    // A deque, so that the records and their names stay where they are.
+    std::deque<TLabelRec> FItems;
+    // The first record of each name: an open hash table of record numbers
+    // plus one (0 for a free slot), at most half full, its size a power of 2.
+    std::vector<uint32_t> FByName;
+    void InsertName(uint32_t index);
+    // The records in order of their Line, the earlier added first among
+    // equal lines. The pre-pass adds labels line by line, so this is kept
+    // by appending; a record added out of order leaves it to be sorted at
+    // the next lookup.
+    mutable std::vector<const TLabelRec*> FByLine;
+    mutable bool FByLineSorted = true;
 };
 
 // One loaded script file: its name without folder (a file-system name) and
@@ -50,5 +64,8 @@ public:
     int GetFileLine(int line) const;
 
 private:
+    // Index of the first record whose EndLine is past `line`; Count() when none is.
+    size_t IndexOf(int line) const;
+
     std::vector<std::unique_ptr<TConnectNameRec>> FItems;
 };

@@ -81,3 +81,40 @@ TEST(RichEdit, ClearEmptiesEverything)
 }
 
 } // namespace
+
+namespace {
+
+TEST(RichEdit, LongUnbrokenLineKeepsItsPositionsThroughFormatAndCut)
+{
+    // 400 characters without a place to break, a third double-byte.
+    std::string word;
+    for (int i = 0; i < 133; ++i)
+        word += "xy" + SJ("α");
+    word += "z";
+    TRichEdit log;
+    log.AddLine("head");
+    const int64_t base = log.TextByteLength();
+    log.AddLine(word);
+    const auto shown = [&log] { return log.Widget()->toPlainText().remove(QChar(0x200B)).toStdString(); };
+    EXPECT_EQ(shown(), "head\n" + sjis::ToUtf8(word));
+
+    // Characters 100 to 299 (bytes 133 to 532 of the line) in red.
+    log.SetSelStart(base + 133);
+    log.SetSelLength(267);
+    log.SetSelColor(clRed);
+    log.SetSelLength(0);
+    EXPECT_EQ(log.LineRuns(1), (TRuns{{0, 100, clBlack, false}, {100, 200, clRed, false}, {300, 100, clBlack, false}}));
+
+    // Cutting the first line and 150 characters of the long one.
+    log.SetReadOnly(false);
+    log.SetSelStart(0);
+    log.SetSelLength(base + 200);
+    log.ClearSelection();
+    log.SetReadOnly(true);
+    ASSERT_EQ(log.LineCount(), 1);
+    EXPECT_EQ(log.Line(0), word.substr(200));
+    EXPECT_EQ(shown(), sjis::ToUtf8(word.substr(200)));
+    EXPECT_EQ(log.LineRuns(0), (TRuns{{0, 150, clRed, false}, {150, 100, clBlack, false}}));
+}
+
+} // namespace

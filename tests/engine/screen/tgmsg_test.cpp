@@ -1,5 +1,6 @@
 #include "screen_fixture.h"
 
+#include <QTextEdit>
 #include <cstring>
 
 #include "base/exceptions.h"
@@ -382,3 +383,60 @@ TEST_F(TMsgTest, HiddenWindowKeepsTheBacklogAndShowsItWhenShown)
 }
 
 } // namespace
+
+namespace {
+
+// The view's text without the zero-width spaces it may break long stretches at.
+std::string ShownText(const TRichEdit& log)
+{
+    return log.Widget()->toPlainText().remove(QChar(0x200B)).toStdString();
+}
+
+} // namespace
+
+TEST_F(TMsgTest, LongUnbrokenRunKeepsCharactersAndColours)
+{
+    // 300 characters with no place to break, half of them double-byte.
+    std::string word;
+    for (int i = 0; i < 150; ++i)
+        word += "x" + SJ("α");
+    Msg->FTagMode = true;
+    Msg->AddText("a<COL 2>" + word + "<B>" + word + "</B>b");
+    const std::string visible = "a" + word + word + "b";
+
+    // Log: one line, its characters, colours on the right characters, and
+    // the same text in the view.
+    ASSERT_EQ(Log.LineCount(), 1);
+    EXPECT_EQ(Log.Line(0), visible);
+    EXPECT_EQ(ShownText(Log), sjis::ToUtf8(visible));
+    EXPECT_EQ(Log.LineRuns(0), (TRuns{{0, 1, clBlack, false}, {1, 300, clRed, false}, {301, 300, clRed, true},
+                                      {601, 1, clRed, false}}));
+
+    // Message window: wrapped lines that put the text together again, each
+    // ending on a whole character, and each character in its run's colour.
+    std::string joined;
+    int first = 0;
+    for (int i = 0; i < Msg->Backlog().Count(); ++i) {
+        const std::string& line = Msg->Backlog()[i];
+        size_t end = 0;
+        int chars = 0;
+        for (; end < line.size(); end = sjis::NextChar(line, end))
+            ++chars;
+        EXPECT_EQ(end, line.size()) << i;
+        joined += line;
+        const TTagInfoList& runs = Msg->LineRuns(i);
+        for (int k = 0; k < chars; ++k) {
+            const int g = first + k;
+            const TTagInfo* run = nullptr;
+            for (const TTagInfo& info : runs.Items())
+                if (info.StartChar <= k)
+                    run = &info;
+            ASSERT_NE(run, nullptr) << i;
+            EXPECT_EQ(run->ColorIndex, g == 0 ? 0 : 2) << g;
+            EXPECT_EQ(run->Bold, g > 300 && g <= 600 ? 1 : 0) << g;
+        }
+        first += chars;
+    }
+    EXPECT_GT(Msg->Backlog().Count(), 5);
+    EXPECT_EQ(joined, visible);
+}

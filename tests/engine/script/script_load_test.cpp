@@ -89,6 +89,29 @@ TEST(ScriptLoad, LabelsScenesAndTheGlobalScene)
     EXPECT_EQ(engine.Labels().GetNameByLine(2), "a");
 }
 
+TEST(ScriptLoad, FirstLabelOfANameAndOfALineWins)
+{
+    TLabelList labels;
+    labels.Add("a", 3, 1);
+    labels.Add("b", 5, 1);
+    labels.Add("a", 7, 6);
+    labels.Add("late", 3, 1); // out of line order, after "a" at the same line
+    labels.Add("early", 2, 1);
+    int line = 0;
+    int scene = 0;
+    ASSERT_TRUE(labels.Find("a", line, scene));
+    EXPECT_EQ(line, 3);
+    EXPECT_EQ(scene, 1);
+    EXPECT_FALSE(labels.Find("A", line, scene));
+    EXPECT_EQ(labels.GetNameByLine(3), "a");
+    EXPECT_EQ(labels.GetNameByLine(2), "early");
+    EXPECT_EQ(labels.GetNameByLine(7), "a");
+    EXPECT_EQ(labels.GetNameByLine(4), "");
+    labels.Clear();
+    EXPECT_EQ(labels.Find("a"), nullptr);
+    EXPECT_EQ(labels.GetNameByLine(3), "");
+}
+
 TEST(ScriptLoad, DuplicateLabelStopsThePrePassWithTheScenarioName)
 {
     TEngineHarness h;
