@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "engine/screen/input_dlg.h"
 #include "engine/screen/modal_result.h"
 #include "engine/screen/yes_no_dlg.h"
@@ -52,13 +53,11 @@ void MeasureWhile(benchmark::State& state, const char* script, const std::functi
                   const std::function<void(TTideglassForm&)>& answer)
 {
     App();
-    std::string pattern = (std::filesystem::temp_directory_path() / "tgbench-XXXXXX").string();
-    const std::string dir = ::mkdtemp(pattern.data()) ? pattern : std::filesystem::temp_directory_path().string();
-    const std::string path = dir + "/bench.tgs";
-    std::ofstream(path, std::ios::binary) << script;
+    const TBenchFolder folder;
+    const std::string path = folder.Write("bench.tgs", script);
     for (auto _ : state) {
         TTideglassForm form({path});
-        form.SetIniFileName(dir + "/bench.ini");
+        form.SetIniFileName(folder.Path + "/bench.ini");
         form.CreateForms();
         form.CreateScreenObjects();
         form.StartEngine();
@@ -82,7 +81,6 @@ void MeasureWhile(benchmark::State& state, const char* script, const std::functi
         state.SetIterationTime(used);
         state.counters["cpu_percent"] = 100.0 * used / (IdleMilliseconds / 1000.0);
     }
-    std::filesystem::remove_all(dir);
 }
 
 void BM_IdleWaitingForCommand(benchmark::State& state)

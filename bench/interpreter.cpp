@@ -16,6 +16,7 @@
 #include <string>
 
 #include "base/sjis.h"
+#include "bench/bench_folder.h"
 #include "engine/script/engine.h"
 #include "engine/script/form/tideglass_form.h"
 #include "engine/script/variables.h"
@@ -50,27 +51,6 @@ const char* const LoopScript =
     "*F(2)=F(2)+F(1)%7\r\n"
     "*IF F(1)<100000 top\r\n"
     "*SCENEEND\r\n";
-
-// A folder of its own for the script and the settings file.
-struct TBenchFolder {
-    TBenchFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tgbench-XXXXXX").string();
-        Path = ::mkdtemp(pattern.data()) ? pattern : std::filesystem::temp_directory_path().string();
-    }
-    ~TBenchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(Path, ignored);
-    }
-    std::string Write(const std::string& name, const std::string& text) const
-    {
-        const std::string file = Path + "/" + name;
-        std::ofstream(file, std::ios::binary) << text;
-        return file;
-    }
-    std::string Path;
-};
 
 // The engine without a window, its script open and waiting for "go".
 struct TBenchEngine {

@@ -17,6 +17,7 @@
 // The targets: Write and SaveCommand at most 1.15 x Encode, Read and
 // LoadCommand at most 1.15 x Decode.
 
+#include "bench/bench_folder.h"
 #include "codec/png_codec.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
@@ -158,7 +159,7 @@ BENCHMARK(Decode)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same game in the engine, its script waiting for "save" or "load".
 struct TCommandGame {
-    TCommandGame() : Folder(MakeFolder()), Engine(Host, {Write("bench.tgs", Script)}, Folder + "/")
+    TCommandGame() : Engine(Host, {Folder.Write("bench.tgs", Script)}, Folder.Path + "/")
     {
         Engine.CreateScreenObjects();
         while (Engine.State() != esCommandWait && !Engine.Halted())
@@ -180,11 +181,6 @@ struct TCommandGame {
             Engine.SVars().GetItem(i)->Name = g.Save.StringNames[size_t(i)];
         }
     }
-    ~TCommandGame()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(Folder, ignored);
-    }
     // Types the command and runs the engine until the game waits again.
     bool Type(const char* command)
     {
@@ -196,18 +192,7 @@ struct TCommandGame {
 
     static constexpr const char* Script =
         "*SCENE town\r\n>save\r\n*SAVE 1 0 1\r\n*END\r\n>load\r\n*LOAD 1\r\n*END\r\n*SCENEEND\r\n";
-    static std::string MakeFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tgbench-XXXXXX").string();
-        return ::mkdtemp(pattern.data()) ? pattern : std::filesystem::temp_directory_path().string();
-    }
-    std::string Write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(Folder + "/" + name, std::ios::binary) << text;
-        return Folder + "/" + name;
-    }
-
-    std::string Folder;
+    TBenchFolder Folder;
     TFakeEngineHost Host;
     TEngine Engine;
 };

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "engine/script/engine.h"
 #include "engine/script/label_list.h"
 #include "testkit/fake_engine_host.h"
@@ -25,27 +26,6 @@ std::string MakeScript(const char* command)
     text += "*SCENEEND\r\n";
     return text;
 }
-
-// A folder of its own for the script.
-struct TBenchFolder {
-    TBenchFolder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tgbench-XXXXXX").string();
-        Path = ::mkdtemp(pattern.data()) ? pattern : std::filesystem::temp_directory_path().string();
-    }
-    ~TBenchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(Path, ignored);
-    }
-    std::string Write(const std::string& name, const std::string& text) const
-    {
-        const std::string file = Path + "/" + name;
-        std::ofstream(file, std::ios::binary) << text;
-        return file;
-    }
-    std::string Path;
-};
 
 void OpenScript(benchmark::State& state, const char* command, int labels)
 {

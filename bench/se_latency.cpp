@@ -6,6 +6,7 @@
 // moment it is asked to); the target is at most one callback period plus
 // 1 ms.
 
+#include "bench/bench_folder.h"
 #include "engine/script/engine.h"
 #include "platform/audio_output.h"
 #include "platform/ui_mailbox.h"
@@ -183,12 +184,10 @@ class TScriptEffect {
 public:
     TScriptEffect(const std::string& library, const std::string& wave)
     {
-        char folder[] = "/tmp/tgselatencyXXXXXX";
-        FDir = mkdtemp(folder);
-        std::ofstream(FDir + "/main.tgs") << "*SCENE s\r\n>go\r\n*SE a\r\n*END\r\n*SCENEEND\r\n";
-        std::ofstream(FDir + "/a.wav", std::ios::binary) << wave;
+        const std::string script = FFolder.Write("main.tgs", "*SCENE s\r\n>go\r\n*SE a\r\n*END\r\n*SCENEEND\r\n");
+        FFolder.Write("a.wav", wave);
         Host.AudioLibrary = library;
-        Engine = std::make_unique<TEngine>(Host, std::vector<std::string>{FDir + "/main.tgs"}, FDir + "/");
+        Engine = std::make_unique<TEngine>(Host, std::vector<std::string>{script}, FFolder.Path + "/");
         Engine->CreateScreenObjects();
         for (int i = 0; i < 10 && Engine->State() != esCommandWait; ++i)
             Engine->ApplicationEvents1Idle();
@@ -196,7 +195,6 @@ public:
     ~TScriptEffect()
     {
         Engine.reset();
-        std::filesystem::remove_all(FDir);
     }
     // The typed command and the pass that runs it.
     void Play()
@@ -209,7 +207,7 @@ public:
     std::unique_ptr<TEngine> Engine;
 
 private:
-    std::string FDir;
+    TBenchFolder FFolder;
 };
 
 void BM_ScriptEffectWaveMixer(benchmark::State& state)
