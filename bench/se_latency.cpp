@@ -18,6 +18,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -210,10 +212,33 @@ private:
     TBenchFolder FFolder;
 };
 
+// A script's *SE, typed as a command, to the first sound heard; `settle`
+// waits after each until the effect is over.
+void MeasureScriptEffect(benchmark::State& state, const std::string& library, const std::string& wave,
+                         const std::function<void()>& settle)
+{
+    TScriptEffect game(library, wave);
+    if (game.Engine->State() != esCommandWait) {
+        state.SkipWithError("the script did not open");
+        return;
+    }
+    TProbe probe;
+    AddProbe(state, probe);
+    for (auto _ : state) {
+        probe.Armed = true;
+        const auto start = TClock::now();
+        game.Play();
+        Record(state, probe.WaitHeard(start));
+        settle();
+    }
+    TAudioOutput::Instance().RemoveSource(&probe);
+}
+
 void BM_ScriptEffectWaveMixer(benchmark::State& state)
 {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     SndMixSetIniFileName("/nonexistent/SNDMIX.INI");
+    // 2000 samples of 8-bit mono, as the mixer plays them unconverted.
     std::string wave = "RIFF";
     PutLe(wave, 36 + 2000, 4);
     wave += "WAVEfmt ";
@@ -227,46 +252,22 @@ void BM_ScriptEffectWaveMixer(benchmark::State& state)
     wave += "data";
     PutLe(wave, 2000, 4);
     wave += std::string(2000, static_cast<char>(200));
-    TScriptEffect game("", wave);
-    if (game.Engine->State() != esCommandWait) {
-        state.SkipWithError("the script did not open");
-        return;
-    }
-    TProbe probe;
-    AddProbe(state, probe);
-    for (auto _ : state) {
-        probe.Armed = true;
-        const auto start = TClock::now();
-        game.Play();
-        Record(state, probe.WaitHeard(start));
+    MeasureScriptEffect(state, "", wave, [] {
         // The effect ends and its channel is free again.
         while (SndMixUnit().WrittenHead != nullptr) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             UiMailbox::Drain();
         }
-    }
-    TAudioOutput::Instance().RemoveSource(&probe);
+    });
 }
 BENCHMARK(BM_ScriptEffectWaveMixer)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
 
 void BM_ScriptEffectLibrary(benchmark::State& state)
 {
-    TScriptEffect game(TG_BASS_LIBRARY, LoudWave(4410));
-    if (game.Engine->State() != esCommandWait) {
-        state.SkipWithError("the script did not open");
-        return;
-    }
-    TProbe probe;
-    AddProbe(state, probe);
-    for (auto _ : state) {
-        probe.Armed = true;
-        const auto start = TClock::now();
-        game.Play();
-        Record(state, probe.WaitHeard(start));
+    MeasureScriptEffect(state, TG_BASS_LIBRARY, LoudWave(4410), [] {
         // 100 ms of sound, then silence again before the next.
         std::this_thread::sleep_for(std::chrono::milliseconds(130));
-    }
-    TAudioOutput::Instance().RemoveSource(&probe);
+    });
 }
 BENCHMARK(BM_ScriptEffectLibrary)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
 
