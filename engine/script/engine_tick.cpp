@@ -112,8 +112,12 @@ void TEngine::MainTick()
     // The background script runs only while the main script waits, and
     // never inside a run that a modal dialog holds open. A run marked due
     // before this tick's main run stopped the background (*BGSTOP,
-    // *BGRETURN) is not made.
-    const bool waiting = FState == esCommandWait || FState == esWait || FState == esKeyWait || FState == esYesNo;
+    // *BGRETURN) is not made. A main script that is due to run but kept
+    // back by the background's hold on the sub window waits as well: the
+    // background goes on to its *SUBWINEND, or neither script would ever
+    // run again.
+    const bool waiting = FState == esCommandWait || FState == esWait || FState == esKeyWait || FState == esYesNo ||
+                         (FState == esRun && FSubWinHolder == 2);
     if (waiting && bgDue && FBgRunning && FSubWinHolder != 1 && runFree) {
         const TEngineState saved = FState;
         const uint32_t loadSerial = FLoadSerial;

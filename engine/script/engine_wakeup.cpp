@@ -53,6 +53,9 @@ int TEngine::NextStepDelay(uint32_t now)
     const bool runFree = FRunDepth == 0;
     switch (FState) {
     case esRun:
+        // Kept back by the background's hold on the sub window, the main
+        // run waits for the background's next interval (above): that run
+        // may end the hold.
         if (FSubWinHolder != 2 && runFree)
             best = Now;
         break;

@@ -199,3 +199,27 @@ TEST(MessageCommands, LoadEndsTheHoldOfABackgroundThatGoesOnElsewhere)
     h.Settle();
     EXPECT_EQ(h.LastLog(), "after");
 }
+
+TEST(MessageCommands, TypedCommandWaitsForTheBackgroundsHoldAndRunsWhenItEnds)
+{
+    // The background takes the sub window in one run and lets it go in its
+    // next; a command typed in between is answered after that.
+    TEngineHarness h;
+    TEngine& engine = h.Run("*SCENE s\n*BGEXEC bg 100\n>go\nreply\n*END\n*SCENEEND\n"
+                            "*SCENE b\n*LABEL bg\n*IF F(1)=1 second\n*F(1)=1\n*SUBWINSTART\nheld\n*END\n"
+                            "*LABEL second\n*SUBWINEND\nreleased\n*BGSTOP\n*END\n*SCENEEND\n");
+    h.Advance(100);
+    ASSERT_EQ(engine.SubWinHolder(), 2);
+    engine.SubmitCommand("go");
+    h.Advance(99);
+    EXPECT_EQ(h.State(), esRun);
+    const std::vector<std::string> waiting = h.Log();
+    EXPECT_EQ(std::count(waiting.begin(), waiting.end(), "reply"), 0);
+    h.Advance(2);
+    EXPECT_EQ(engine.SubWinHolder(), 0);
+    EXPECT_EQ(h.State(), esCommandWait);
+    EXPECT_TRUE(h.Errors().empty());
+    const std::vector<std::string> log = h.Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()), (std::vector<std::string>{"released", "reply"}));
+}
