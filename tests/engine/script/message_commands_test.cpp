@@ -223,3 +223,31 @@ TEST(MessageCommands, TypedCommandWaitsForTheBackgroundsHoldAndRunsWhenItEnds)
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()), (std::vector<std::string>{"released", "reply"}));
 }
+
+TEST(MessageCommands, LinePitchIsAtLeastOnePixel)
+{
+    // The lowest inked pixel row of the text; four rows one pixel apart end
+    // three rows below a single one.
+    const auto inkBottom = [](const TBitmap32& b) {
+        for (int y = b.Height() - 1; y >= 0; --y)
+            for (int x = 0; x < b.Width(); ++x)
+                if (b.Pixel(x, y) != 0)
+                    return y;
+        return -1;
+    };
+    for (const char* rate : {"8", "1", "0", "-50"}) {
+        SCOPED_TRACE(rate);
+        int bottoms[2] = {};
+        for (int lines : {1, 4}) {
+            TEngineHarness h;
+            std::string script = std::string("*SCENE s\n*MSGMODE 1\n*FHEIGHTRATE ") + rate + "\n";
+            for (int i = 0; i < lines; ++i)
+                script += "■\n";
+            TEngine& engine = h.Run(script + "*SCENEEND\n");
+            EXPECT_TRUE(h.Errors().empty());
+            bottoms[lines == 4] = inkBottom(*engine.Grp()->GetTextBitmap());
+        }
+        EXPECT_GT(bottoms[0], 0);
+        EXPECT_EQ(bottoms[1] - bottoms[0], 3);
+    }
+}
