@@ -61,7 +61,12 @@ void TEngine::MainTick()
     const bool runFree = FRunDepth == 0;
     switch (FState) {
     case esRun:
-        if (FSubWinHolder != 2 && runFree) {
+        if (FSubWinHolder == 2) {
+            // Kept back by the background's hold on the sub window: the
+            // command that waits must not be replaced by another.
+            if (InputEnabled())
+                SetInputEnabled(false);
+        } else if (runFree) {
             FRunYielded = false;
             SelectContext(false);
             RunScript();

@@ -54,9 +54,10 @@ int TEngine::NextStepDelay(uint32_t now)
     switch (FState) {
     case esRun:
         // Kept back by the background's hold on the sub window, the main
-        // run waits for the background's next interval (above): that run
-        // may end the hold.
-        if (FSubWinHolder != 2 && runFree)
+        // run waits for the background's next interval (above), which may
+        // end the hold; only the pass that takes the command line away is
+        // due at once.
+        if (FSubWinHolder == 2 ? InputEnabled() : runFree)
             best = Now;
         break;
     case esKeyWait:

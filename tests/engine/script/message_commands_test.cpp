@@ -213,11 +213,14 @@ TEST(MessageCommands, TypedCommandWaitsForTheBackgroundsHoldAndRunsWhenItEnds)
     engine.SubmitCommand("go");
     h.Advance(99);
     EXPECT_EQ(h.State(), esRun);
+    // No second command may take the place of the one that waits.
+    EXPECT_FALSE(engine.InputEnabled());
     const std::vector<std::string> waiting = h.Log();
     EXPECT_EQ(std::count(waiting.begin(), waiting.end(), "reply"), 0);
     h.Advance(2);
     EXPECT_EQ(engine.SubWinHolder(), 0);
     EXPECT_EQ(h.State(), esCommandWait);
+    EXPECT_TRUE(engine.InputEnabled());
     EXPECT_TRUE(h.Errors().empty());
     const std::vector<std::string> log = h.Log();
     ASSERT_GE(log.size(), 2u);
