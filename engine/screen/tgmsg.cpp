@@ -79,7 +79,15 @@ int TTGMsg::LineHeight() const { return -FFont->Height(); }
 
 int TTGMsg::LayoutHeight() const { return LayoutHeightOf(*FFont); }
 
-int TTGMsg::RowPitch() const { return static_cast<int>(static_cast<float>(LayoutHeight()) * FLineRate); }
+int TTGMsg::RowPitch() const
+{
+    // At least one pixel: a pitch of 0 (or less) would draw every row over
+    // the first. No bitmap is taller than the upper bound.
+    const float pitch = static_cast<float>(LayoutHeight()) * FLineRate;
+    if (!(pitch >= 1.0f))
+        return 1;
+    return pitch < static_cast<float>(MaxBitmap32Pixels) ? static_cast<int>(pitch) : int(MaxBitmap32Pixels);
+}
 
 const TTagInfoList& TTGMsg::LineRuns(int index) const
 {

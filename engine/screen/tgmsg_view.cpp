@@ -2,6 +2,7 @@
 // backlog, moving rows, and scrolling through the backlog.
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "base/sjis.h"
@@ -17,7 +18,12 @@ void TTGMsg::DrawLine(int row, std::string_view text)
     const TColor32 fontColor = Color32FromWinColor(FFont->Color()) | 0xFF000000u;
     TColor32 color = fontColor;
     bool bold = false;
-    const int pitch = RowPitch();
+    // A row of a tall pitch that begins below the bitmap shows nothing (and
+    // its place may lie beyond what a position can hold).
+    const int64_t top = int64_t(FTop) + int64_t(row) * RowPitch();
+    if (top >= FTextBitmap->Height())
+        return;
+    const int Y = static_cast<int>(top);
     const bool plain = FLineRate == 1.0f;
     const std::vector<TTagInfo>& runs = FDrawRuns->Items();
     size_t next = 0;
@@ -35,7 +41,6 @@ void TTGMsg::DrawLine(int row, std::string_view text)
         }
         c.assign(text.substr(i, sjis::CharLen(text, i)));
         const int X = FLeft + x;
-        const int Y = FTop + row * pitch;
         if (plain) {
             FTextBitmap->RenderText(X, Y, c, 0, color);
             if (bold)
@@ -78,7 +83,7 @@ void TTGMsg::ShiftRows(int n)
     const int left = std::clamp(FLeft, 0, b.Width());
     const int right = std::clamp(FRight, 0, b.Width());
     const int top = std::clamp(FTop, 0, b.Height());
-    const int bottom = std::clamp(FTop + FRows * pitch, 0, b.Height());
+    const int bottom = static_cast<int>(std::clamp<int64_t>(int64_t(FTop) + int64_t(FRows) * pitch, 0, b.Height()));
     if (left >= right || top >= bottom)
         return;
     const int64_t distance = std::min<int64_t>(int64_t(std::abs(n)) * pitch, bottom - top);

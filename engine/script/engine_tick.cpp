@@ -61,7 +61,12 @@ void TEngine::MainTick()
     const bool runFree = FRunDepth == 0;
     switch (FState) {
     case esRun:
-        if (FSubWinHolder != 2 && runFree) {
+        if (FSubWinHolder == 2) {
+            // Kept back by the background's hold on the sub window: the
+            // command that waits must not be replaced by another.
+            if (InputEnabled())
+                SetInputEnabled(false);
+        } else if (runFree) {
             FRunYielded = false;
             SelectContext(false);
             RunScript();
@@ -112,8 +117,12 @@ void TEngine::MainTick()
     // The background script runs only while the main script waits, and
     // never inside a run that a modal dialog holds open. A run marked due
     // before this tick's main run stopped the background (*BGSTOP,
-    // *BGRETURN) is not made.
-    const bool waiting = FState == esCommandWait || FState == esWait || FState == esKeyWait || FState == esYesNo;
+    // *BGRETURN) is not made. A main script that is due to run but kept
+    // back by the background's hold on the sub window waits as well: the
+    // background goes on to its *SUBWINEND, or neither script would ever
+    // run again.
+    const bool waiting = FState == esCommandWait || FState == esWait || FState == esKeyWait || FState == esYesNo ||
+                         (FState == esRun && FSubWinHolder == 2);
     if (waiting && bgDue && FBgRunning && FSubWinHolder != 1 && runFree) {
         const TEngineState saved = FState;
         const uint32_t loadSerial = FLoadSerial;

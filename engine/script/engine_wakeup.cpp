@@ -53,7 +53,11 @@ int TEngine::NextStepDelay(uint32_t now)
     const bool runFree = FRunDepth == 0;
     switch (FState) {
     case esRun:
-        if (FSubWinHolder != 2 && runFree)
+        // Kept back by the background's hold on the sub window, the main
+        // run waits for the background's next interval (above), which may
+        // end the hold; only the pass that takes the command line away is
+        // due at once.
+        if (FSubWinHolder == 2 ? InputEnabled() : runFree)
             best = Now;
         break;
     case esKeyWait:

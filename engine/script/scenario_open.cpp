@@ -3,6 +3,7 @@
 // pre-pass, and the open menu.
 
 #include <algorithm>
+#include <filesystem>
 
 #include "base/conv.h"
 #include "base/exceptions.h"
@@ -27,6 +28,23 @@ constexpr int MaxContinuationFiles = 100;
 std::string ShownName(const std::string& fileName)
 {
     return sjis::FromUtf8(fileName);
+}
+
+// The folder of `path` as a whole path with its trailing "/", so that every
+// message that names a file of the game names it whole, however the game was
+// started. Only "." parts are dropped: ".." stays, as a folder reached
+// through a link has its own parent.
+std::string WholeFolder(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error)
+        return ExtractFilePath(path);
+    std::filesystem::path whole;
+    for (const std::filesystem::path& part : absolute)
+        if (part != ".")
+            whole /= part;
+    return ExtractFilePath(whole.string());
 }
 
 } // namespace
@@ -83,7 +101,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
     FConnectNames->Clear();
     FGlobalScene = -1;
     FIfState = 0;
-    FScenarioDir = ExtractFilePath(path);
+    FScenarioDir = WholeFolder(path);
     FScenarioName = ChangeFileExt(ExtractFileName(path), "");
     FBgRunning = false;
     // Nothing of the previous game may wait for an answer or hold the sub

@@ -6,6 +6,7 @@
 
 #include "base/clock.h"
 #include "engine/script/engine.h"
+#include "engine/script/save/save_record.h"
 #include "sound/midi_play.h"
 
 class TEngineProbe {
@@ -39,6 +40,8 @@ public:
     // was loaded.
     void Save(const std::string& line) { E.CmdSave(line); }
     bool Load(const std::string& line) { return E.CmdLoad(line); }
+    // The game as *SAVE would write it, for a test to change before writing.
+    TSaveGame SaveGame() const { return E.CollectSaveGame(); }
     // Music as *BGM starts it (MIDI through the sequencer, else the library).
     bool PlayMidiBgm(const std::string& name, uint8_t loop) { return E.PlayMidiBgm(name, loop); }
     bool PlayBassBgm(const std::string& name, uint8_t loop) { return E.PlayBassBgm(name, loop); }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 #include <string>
 #include <vector>
@@ -124,6 +125,21 @@ TEST(DataCommands, FailedReadOpenEndsTheBlockAsEndDoes)
           "*DATOPEN missing\n"
           "not shown\n");
     EXPECT_EQ(h.Log(), (Lines{"Error6:ファイル" + h.Dir() + "missing.datが存在しません。", "back"}));
+}
+
+TEST(DataCommands, MissingFileIsNamedWholeWhenTheGameWasStartedByItsName)
+{
+    for (const char* start : {"game.tgs", "./game.tgs"}) {
+        SCOPED_TRACE(start);
+        // Started from the game's own folder, the test's current folder.
+        TEngineHarness h;
+        const std::string folder = std::filesystem::current_path().string() + "/";
+        h.WriteScript("game.tgs", "*SCENE s\n*DATOPEN nums.bin\n*SCENEEND\n");
+        h.Start(start);
+        h.Tick();
+        h.Settle();
+        EXPECT_EQ(h.Log(), Lines{"Error2:ファイル" + folder + "nums.bin.datが存在しません。"});
+    }
 }
 
 TEST(DataCommands, WritesAndReadsStartAtANamedFirstVariable)

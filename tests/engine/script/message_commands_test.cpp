@@ -199,3 +199,58 @@ TEST(MessageCommands, LoadEndsTheHoldOfABackgroundThatGoesOnElsewhere)
     h.Settle();
     EXPECT_EQ(h.LastLog(), "after");
 }
+
+TEST(MessageCommands, TypedCommandWaitsForTheBackgroundsHoldAndRunsWhenItEnds)
+{
+    // The background takes the sub window in one run and lets it go in its
+    // next; a command typed in between is answered after that.
+    TEngineHarness h;
+    TEngine& engine = h.Run("*SCENE s\n*BGEXEC bg 100\n>go\nreply\n*END\n*SCENEEND\n"
+                            "*SCENE b\n*LABEL bg\n*IF F(1)=1 second\n*F(1)=1\n*SUBWINSTART\nheld\n*END\n"
+                            "*LABEL second\n*SUBWINEND\nreleased\n*BGSTOP\n*END\n*SCENEEND\n");
+    h.Advance(100);
+    ASSERT_EQ(engine.SubWinHolder(), 2);
+    engine.SubmitCommand("go");
+    h.Advance(99);
+    EXPECT_EQ(h.State(), esRun);
+    // No second command may take the place of the one that waits.
+    EXPECT_FALSE(engine.InputEnabled());
+    const std::vector<std::string> waiting = h.Log();
+    EXPECT_EQ(std::count(waiting.begin(), waiting.end(), "reply"), 0);
+    h.Advance(2);
+    EXPECT_EQ(engine.SubWinHolder(), 0);
+    EXPECT_EQ(h.State(), esCommandWait);
+    EXPECT_TRUE(engine.InputEnabled());
+    EXPECT_TRUE(h.Errors().empty());
+    const std::vector<std::string> log = h.Log();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()), (std::vector<std::string>{"released", "reply"}));
+}
+
+TEST(MessageCommands, LinePitchIsAtLeastOnePixel)
+{
+    // The lowest inked pixel row of the text; four rows one pixel apart end
+    // three rows below a single one.
+    const auto inkBottom = [](const TBitmap32& b) {
+        for (int y = b.Height() - 1; y >= 0; --y)
+            for (int x = 0; x < b.Width(); ++x)
+                if (b.Pixel(x, y) != 0)
+                    return y;
+        return -1;
+    };
+    for (const char* rate : {"8", "1", "0", "-50"}) {
+        SCOPED_TRACE(rate);
+        int bottoms[2] = {};
+        for (int lines : {1, 4}) {
+            TEngineHarness h;
+            std::string script = std::string("*SCENE s\n*MSGMODE 1\n*FHEIGHTRATE ") + rate + "\n";
+            for (int i = 0; i < lines; ++i)
+                script += "■\n";
+            TEngine& engine = h.Run(script + "*SCENEEND\n");
+            EXPECT_TRUE(h.Errors().empty());
+            bottoms[lines == 4] = inkBottom(*engine.Grp()->GetTextBitmap());
+        }
+        EXPECT_GT(bottoms[0], 0);
+        EXPECT_EQ(bottoms[1] - bottoms[0], 3);
+    }
+}

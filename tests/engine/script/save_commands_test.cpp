@@ -15,6 +15,7 @@
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"
 #include "engine/script/engine.h"
+#include "engine/script/save/save_file.h"
 #include "engine/script/variables.h"
 #include "save/save_corpus.h"
 #include "support/engine_harness.h"
@@ -484,6 +485,30 @@ TEST(LoadCommand, BackgroundComesBackAtItsOwnIntervalFromItsLabel)
     h.Advance(200);
     EXPECT_EQ(h.Flag(1), 2);
     EXPECT_EQ(h.Flag(2), 0);
+}
+
+TEST(LoadCommand, BackgroundIntervalBelowAMillisecondComesBackAsOne)
+{
+    TEngineHarness h;
+    TEngine& engine = h.Run("*SCENE s\n*BGEXEC tick 1000\n>load\n*LOAD 1\n*END\n*SCENEEND\n"
+                            "*SCENE tick\n*F(1)=F(1)+1\n*SCENEEND\n");
+    for (const int32_t interval : {-1, 0, INT32_MIN}) {
+        SCOPED_TRACE(interval);
+        TSaveGame game = TEngineProbe(engine).SaveGame();
+        game.BgInterval = interval;
+        const std::vector<uint8_t> bytes = BuildSaveFile(game);
+        h.WriteBytes("main1.sav", std::string(bytes.begin(), bytes.end()));
+        engine.SubmitCommand("load");
+        h.Settle();
+        ASSERT_TRUE(engine.BgRunning());
+        // No pass is due again within the same millisecond, and the
+        // background runs once a millisecond.
+        EXPECT_EQ(h.Tick(10), 0);
+        const int32_t before = h.Flag(1);
+        h.Advance(100);
+        EXPECT_EQ(h.Flag(1) - before, 100);
+        EXPECT_EQ(TEngineProbe(engine).SaveGame().BgInterval, 1);
+    }
 }
 
 TEST(LoadCommand, MusicComesBackLastAndOnlyWhenItLooped)
