@@ -106,7 +106,6 @@ bool TZEBPNGReadStream::FeedInflate()
     const std::span<const uint8_t> bytes = ReadInPlace(std::min<size_t>(FChunkLeft, InflateInputSize));
     if (bytes.empty())
         return false;
-    FCRC = static_cast<uint32_t>(crc32(FCRC, bytes.data(), static_cast<uInt>(bytes.size())));
     FChunkLeft -= static_cast<uint32_t>(bytes.size());
     z_stream& z = FInflate->Stream();
     z.next_in = const_cast<Bytef*>(bytes.data());
@@ -127,7 +126,7 @@ bool TZEBPNGReadStream::FillInflated()
     while (z.avail_out > 0) {
         if (z.avail_in == 0 && !FeedInflate())
             break;
-        const int result = inflate(&z, Z_NO_FLUSH);
+        const int result = FInflateResult = inflate(&z, Z_NO_FLUSH);
         if (result == Z_STREAM_END)
             break;
         if (result != Z_OK && !(result == Z_BUF_ERROR && z.avail_in == 0))
@@ -157,6 +156,7 @@ bool TZEBPNGReadStream::ReadRow(uint8_t* dest, size_t count)
 void TZEBPNGReadStream::DecodeRows()
 {
     FInflate = std::make_unique<TZInflate>();
+    FInflateResult = Z_OK;
     if (!FInflate->Init())
         throw EZEBPNG("PNG LoadStream: Error ZLIB");
     FRow.assign(AlignedRowBytes(FWidth, FFileBits) + 4, 0);
@@ -199,6 +199,8 @@ void TZEBPNGReadStream::DecodeRows()
                 Progress(30 + static_cast<int>(int64_t{FRowsDone} * 68 / FRowsTotal));
         }
     }
+    if (!FError && !FStop)
+        CheckImageDataEnd();
     FImageDone = true;
     FInflate.reset();
     FRow = {};
@@ -206,6 +208,30 @@ void TZEBPNGReadStream::DecodeRows()
     FPixels = {};
     FAlphaRow = {};
     FInflated = {};
+}
+
+// Chunk CRCs are not compared, so zlib's checksum at the end of the image
+// data is what catches data damaged inside: inflate runs on to it. Data that
+// ends after the last row, or goes on beyond the picture, is left alone.
+void TZEBPNGReadStream::CheckImageDataEnd()
+{
+    z_stream& z = FInflate->Stream();
+    uint8_t extra[64];
+    for (;;) {
+        if (FInflateResult == Z_STREAM_END)
+            return;
+        if (FInflateResult != Z_OK && FInflateResult != Z_BUF_ERROR)
+            throw EZEBPNG("Read Image (PNG): Read Error");
+        if (z.avail_in == 0 && !FeedInflate())
+            return;
+        z.next_out = extra;
+        z.avail_out = sizeof extra;
+        FInflateResult = inflate(&z, Z_NO_FLUSH);
+        if (FInflateResult == Z_OK && z.avail_out < sizeof extra)
+            return;
+        if (FInflateResult == Z_BUF_ERROR && z.avail_in > 0)
+            return;
+    }
 }
 
 void TZEBPNGReadStream::StoreRow(const TPNGPass& pass, int32_t y, const uint8_t* row)
