@@ -81,7 +81,10 @@ void TZEBPNGReadStream::PrepareBitmap()
         const int entries = FBitDepth == 1 ? 2 : FBitDepth == 2 ? 4 : FBitDepth == 4 ? 16 : 256;
         palette = GreyRamp(entries);
     } else if (FColorKind == ckPalette) {
-        palette.assign(FPalette.begin(), FPalette.begin() + FPaletteCount);
+        // Entries beyond what the depth can index are never shown, and a
+        // written file could not hold them: the picture keeps those it uses.
+        const int count = std::min(FPaletteCount, 1 << FBitDepth);
+        palette.assign(FPalette.begin(), FPalette.begin() + count);
     }
     FBitmap->Prepare(FWidth, FHeight, FBitsPerPixel, palette);
     if (FFileAlpha && FAlphaBitmap != nullptr)
