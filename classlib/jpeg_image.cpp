@@ -202,8 +202,7 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     TDecoder decoder;
     if (!decoder.ReadHeader(data.data(), data.size()))
         decoder.Raise();
-    if (decoder.Width() > MaxBitmapSide || decoder.Height() > MaxBitmapSide ||
-        static_cast<int64_t>(decoder.Width()) * decoder.Height() > MaxBitmapPixels) {
+    if (!PictureSizeAllowed(decoder.Width(), decoder.Height())) {
         decoder.SetError(("Image too large (" + std::to_string(decoder.Width()) + " x " +
                           std::to_string(decoder.Height()) + ")").c_str());
         decoder.Raise();

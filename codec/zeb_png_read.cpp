@@ -1,5 +1,6 @@
 #include "codec/zeb_png_read.h"
 
+#include "classlib/bitmap.h"
 #include "codec/zeb_png_rows.h"
 
 #include <algorithm>
@@ -244,8 +245,8 @@ void TZEBPNGReadStream::ReadIHDR()
     if (h[12] > 1)
         throw EZEBPNG("Read Header(PNG): not interlace type");
     FInterlace = h[12];
-    if (width == 0 || height == 0 || width > PngMaxDimension || height > PngMaxDimension ||
-        uint64_t{width} * height > PngMaxPixels)
+    // The largest picture is the one every picture format shares.
+    if (width == 0 || height == 0 || !PictureSizeAllowed(width, height))
         throw EZEBPNG("Read Header(PNG): Error Size");
     FWidth = static_cast<int32_t>(width);
     FHeight = static_cast<int32_t>(height);

@@ -111,8 +111,8 @@ TEST(PngRead, ColorTypeKeepsItsLowThreeBits)
 
 TEST(PngRead, SizeMustBeWithinLimits)
 {
-    const std::pair<uint32_t, uint32_t> bad[] = {{0, 1}, {1, 0}, {16385, 1}, {1, 16385}, {0x80000000u, 1},
-                                                 {16384, 16384}};
+    const std::pair<uint32_t, uint32_t> bad[] = {
+        {0, 1}, {1, 0}, {16385, 1}, {1, 16385}, {0x80000000u, 1}, {16384, 16384}, {4097, 4096}};
     for (const auto& [w, h] : bad) {
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
         EXPECT_EQ(DecodeError(PngBuilder().IHDR(w, h, 8, 0).IDAT({0, 0}).IEND().Data()),
