@@ -5,7 +5,9 @@
 // (four lookups, then the failure text) both ways, reading the index when
 // the archive opens, and both loads as the engine runs them from a script
 // line (the line's arguments, the buffer's marks, the message box of the
-// missing picture and the layout update).
+// missing picture and the layout update). Apart: a run-length coded BMP of
+// the largest size a picture may have (4096 x 4096) decoded and drawn,
+// against making one fresh frame of its size.
 
 #include "base/streams.h"
 #include "codec/zeb_png.h"
@@ -20,6 +22,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <malloc.h>
 #include <filesystem>
@@ -223,5 +226,64 @@ void BM_MissingPictureCommand(benchmark::State& state)
     }
 }
 BENCHMARK(BM_MissingPictureCommand)->Unit(benchmark::kMicrosecond);
+
+// A 4096 x 4096 RLE8 picture: bands of runs, 255 pixels long but for the
+// last of each row, in colours that change from row to row.
+std::string LargeRle8Bmp()
+{
+    constexpr int Side = 4096;
+    std::string data;
+    for (int y = 0; y < Side; ++y) {
+        for (int x = 0; x < Side; x += 255) {
+            data += char(std::min(255, Side - x));
+            data += char((x / 255 + y / 16) & 255);
+        }
+        data += std::string("\0\0", 2);
+    }
+    data += std::string("\0\1", 2);
+    std::string file = "BM" + std::string(52 + 1024, '\0');
+    const auto put32 = [&file](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            file[at + size_t(i)] = char(v >> (8 * i));
+    };
+    put32(2, uint32_t(file.size() + data.size()));
+    put32(10, uint32_t(file.size()));
+    put32(14, 40);
+    put32(18, Side);
+    put32(22, Side);
+    put32(26, 1 | 8 << 16);
+    put32(30, 1); // RLE8
+    put32(34, uint32_t(data.size()));
+    for (int i = 0; i < 256; ++i)
+        put32(54 + size_t(4 * i), uint32_t(i * 0x010203));
+    return file + data;
+}
+
+void BM_LargeRle8PictureDrawn(benchmark::State& state)
+{
+    const std::string bmp = LargeRle8Bmp();
+    TBitmap32 buffer;
+    for (auto _ : state) {
+        TMemoryStream data(bmp.data(), bmp.size());
+        buffer.SetSize(1, 1);
+        if (!DrawPicture(data, ".bmp", false, buffer, 0, 0) || buffer.Width() != 4096)
+            std::abort();
+        benchmark::DoNotOptimize(buffer.Bits());
+    }
+}
+BENCHMARK(BM_LargeRle8PictureDrawn)->Unit(benchmark::kMillisecond);
+
+// The least the load above can cost: one fresh, zeroed frame of 32-bit
+// pixels of the picture's size (the load makes two, and the indexes).
+void BM_LargePictureFreshFrameReference(benchmark::State& state)
+{
+    const size_t pixels = size_t(4096) * 4096;
+    for (auto _ : state) {
+        const std::unique_ptr<TColor32[]> frame(new TColor32[pixels]());
+        benchmark::DoNotOptimize(frame.get());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_LargePictureFreshFrameReference)->Unit(benchmark::kMillisecond);
 
 } // namespace

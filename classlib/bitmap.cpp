@@ -325,12 +325,16 @@ void TBitmap::CopyToDIB32(uint8_t* dest, int32_t stride) const
             }
             break;
         case pf1bit:
+            for (int32_t x = 0; x < FWidth; ++x)
+                std::memcpy(dst + 4 * x, &lut[(src[x >> 3] >> (7 - (x & 7))) & 1], 4);
+            break;
         case pf4bit:
+            for (int32_t x = 0; x < FWidth; ++x)
+                std::memcpy(dst + 4 * x, &lut[(x & 1) ? src[x >> 1] & 0x0F : src[x >> 1] >> 4], 4);
+            break;
         case pf8bit:
-            for (int32_t x = 0; x < FWidth; ++x) {
-                const uint32_t v = lut[pixfmt::ReadRaw(src, x, FPixelFormat)];
-                std::memcpy(dst + 4 * x, &v, 4);
-            }
+            for (int32_t x = 0; x < FWidth; ++x)
+                std::memcpy(dst + 4 * x, &lut[src[x]], 4);
             break;
         case pf15bit:
         case pf16bit:

@@ -29,6 +29,18 @@ int BitsPerPixelOf(TPixelFormat format);
 constexpr int32_t MaxBitmapSide = 32768;
 constexpr int64_t MaxBitmapPixels = int64_t{1} << 26;
 
+// Largest picture a BMP, JPEG or PNG file may declare, checked before any
+// pixel memory is allocated: 16384 pixels a side and 16 Mi pixels in all
+// (4096 x 4096), many times the screens games are drawn for. Larger ones are
+// refused as damaged files are.
+constexpr int32_t MaxPictureSide = 16384;
+constexpr int64_t MaxPicturePixels = int64_t{1} << 24;
+constexpr bool PictureSizeAllowed(int64_t width, int64_t height)
+{
+    return width >= 0 && height >= 0 && width <= MaxPictureSide && height <= MaxPictureSide &&
+           width * height <= MaxPicturePixels;
+}
+
 class TBitmap : public TGraphic {
 public:
     // An empty pfDevice bitmap (DDB), not transparent, TransparentMode tmAuto.

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "classlib/bmp_format.h"
 #include "classlib/pixel_formats.h"
@@ -117,7 +118,7 @@ void CheckHeader(const THeader& hd)
 {
     if (hd.Width < 0)
         Fail("negative width");
-    if (hd.Width > MaxBitmapSide || hd.Height > MaxBitmapSide || hd.Width * hd.Height > MaxBitmapPixels)
+    if (!PictureSizeAllowed(hd.Width, hd.Height))
         Fail("the picture is too large (" + std::to_string(hd.Width) + " x " + std::to_string(hd.Height) + ")");
     const int b = hd.BitCount;
     const bool depthOk = hd.Core ? (b == 1 || b == 4 || b == 8 || b == 24)
@@ -165,26 +166,47 @@ void CheckMasks(const THeader& hd)
         Fail("bit field masks are empty");
 }
 
-// Decodes RLE8/RLE4 data into a top-down index image; pixels the data skips
-// keep index 0. Data that ends early leaves the rest unset, as Windows shows it.
+// Writes `count` pixels from x on in a row of 4-bit indices, alternating
+// `first` and `second`; whole bytes are filled at once.
+void FillNibbles(uint8_t* row, int64_t x, int64_t count, uint8_t first, uint8_t second)
+{
+    if (count <= 0)
+        return;
+    if (x & 1) {
+        row[x >> 1] = static_cast<uint8_t>((row[x >> 1] & 0xF0) | first);
+        ++x;
+        --count;
+        std::swap(first, second);
+    }
+    std::memset(row + (x >> 1), (first << 4) | second, static_cast<size_t>(count >> 1));
+    if (count & 1) {
+        uint8_t& last = row[(x + count - 1) >> 1];
+        last = static_cast<uint8_t>((last & 0x0F) | (first << 4));
+    }
+}
+
+// Decodes RLE8/RLE4 data into a bottom-up index image; pixels the data skips
+// keep index 0. Data that ends early leaves the rest unset, as Windows shows
+// it. Runs are filled and literal pixels copied a stretch at a time, so the
+// work is that of the pixels written.
 void DecodeRLE(const uint8_t* d, size_t size, bool rle4, TImage& image)
 {
     const int64_t w = image.Width, h = image.Height;
-    const TPixelFormat f = image.Format;
     int64_t x = 0, y = 0;
-    auto put = [&](uint32_t index) {
-        if (x < w && y < h)
-            pixfmt::WriteRaw(image.Bits.data() + static_cast<size_t>(h - 1 - y) * image.Stride,
-                             static_cast<int32_t>(x), f, index);
-        ++x;
-    };
+    const auto row = [&] { return image.Bits.data() + static_cast<size_t>(h - 1 - y) * image.Stride; };
     size_t pos = 0;
     while (pos + 1 < size && y < h) {
         const uint8_t n = d[pos], v = d[pos + 1];
         pos += 2;
-        if (n > 0) {
-            for (int i = 0; i < n && x < w; ++i)
-                put(rle4 ? ((i & 1) ? (v & 0x0Fu) : (v >> 4)) : v);
+        if (n > 0) { // n pixels of v, or of v's two nibbles by turns
+            if (x >= w)
+                continue;
+            const int64_t count = std::min<int64_t>(n, w - x);
+            if (rle4)
+                FillNibbles(row(), x, count, static_cast<uint8_t>(v >> 4), static_cast<uint8_t>(v & 0x0F));
+            else
+                std::memset(row() + x, v, static_cast<size_t>(count));
+            x += count;
             continue;
         }
         if (v == 0) { // end of line
@@ -201,12 +223,24 @@ void DecodeRLE(const uint8_t* d, size_t size, bool rle4, TImage& image)
         } else { // v literal pixels, padded to a 16-bit boundary
             const size_t bytes = rle4 ? (v + 1u) / 2 : v;
             const size_t avail = std::min(bytes, size - pos);
-            for (size_t i = 0; i < static_cast<size_t>(v); ++i) {
-                const size_t at = rle4 ? i / 2 : i;
-                if (at >= avail)
-                    break;
-                put(rle4 ? ((i & 1) ? (d[pos + at] & 0x0Fu) : (d[pos + at] >> 4)) : d[pos + at]);
+            // The pixels present: all v, or those of the bytes left.
+            const int64_t present = rle4 ? std::min<int64_t>(v, 2 * static_cast<int64_t>(avail)) : avail;
+            const int64_t count = x < w ? std::min(present, w - x) : 0;
+            const uint8_t* src = d + pos;
+            uint8_t* dst = row();
+            if (!rle4) {
+                std::memcpy(dst + x, src, static_cast<size_t>(count));
+            } else if ((x & 1) == 0) {
+                std::memcpy(dst + (x >> 1), src, static_cast<size_t>(count >> 1));
+                if (count & 1)
+                    FillNibbles(dst, x + count - 1, 1, static_cast<uint8_t>(src[count >> 1] >> 4), 0);
+            } else {
+                for (int64_t i = 0; i < count; ++i) {
+                    const uint8_t b = src[i >> 1];
+                    FillNibbles(dst, x + i, 1, static_cast<uint8_t>((i & 1) ? (b & 0x0F) : (b >> 4)), 0);
+                }
             }
+            x += present;
             pos += bytes + (bytes & 1);
         }
     }

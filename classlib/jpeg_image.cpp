@@ -6,6 +6,7 @@
 #include <string>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "classlib/canvas.h"
 
@@ -31,8 +32,24 @@ void ErrorExit(j_common_ptr cinfo)
     longjmp(err->Jump, 1);
 }
 
-// Warnings (a corrupt but readable file) are not errors; nothing is printed.
+// Nothing is printed.
 void OutputMessage(j_common_ptr) {}
+
+// A warning means the file is cut short or its data is damaged, and the
+// picture would show grey or garbled where the data failed: it fails the
+// decode like an error. Only an unknown JFIF revision or Adobe colour
+// transform code, which leave the pixels sound, pass.
+void EmitMessage(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return; // trace messages
+    const int code = cinfo->err->msg_code;
+    if (code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM) {
+        ++cinfo->err->num_warnings;
+        return;
+    }
+    ErrorExit(cinfo);
+}
 
 struct TProgress {
     jpeg_progress_mgr Pub;
@@ -60,6 +77,7 @@ public:
         FInfo.err = jpeg_std_error(&FError.Pub);
         FError.Pub.error_exit = ErrorExit;
         FError.Pub.output_message = OutputMessage;
+        FError.Pub.emit_message = EmitMessage;
         FProgress.Pub.progress_monitor = Monitor;
     }
     ~TDecoder()
@@ -184,8 +202,7 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     TDecoder decoder;
     if (!decoder.ReadHeader(data.data(), data.size()))
         decoder.Raise();
-    if (decoder.Width() > MaxBitmapSide || decoder.Height() > MaxBitmapSide ||
-        static_cast<int64_t>(decoder.Width()) * decoder.Height() > MaxBitmapPixels) {
+    if (!PictureSizeAllowed(decoder.Width(), decoder.Height())) {
         decoder.SetError(("Image too large (" + std::to_string(decoder.Width()) + " x " +
                           std::to_string(decoder.Height()) + ")").c_str());
         decoder.Raise();

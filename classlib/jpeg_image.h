@@ -24,10 +24,9 @@ public:
     void SetHeight(int32_t value) override;
 
     // Reads the JPEG data from the stream's position to its end and decodes
-    // it. Damaged or unsupported data raises EInvalidGraphic("JPEG error #<n>:
-    // <libjpeg's text>") and leaves the image as it was; a truncated but
-    // otherwise sound file decodes with its missing part grey, as libjpeg
-    // leaves it.
+    // it. Damaged, truncated or unsupported data, and a picture larger than
+    // the largest picture a file may declare, raise EInvalidGraphic("JPEG
+    // error #<n>: <libjpeg's text>") and leave the image as it was.
     void LoadFromStream(TStream& stream) override;
     // Writes the JPEG data as it was loaded (nothing for an empty image).
     void SaveToStream(TStream& stream) override;

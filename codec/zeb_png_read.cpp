@@ -1,5 +1,6 @@
 #include "codec/zeb_png_read.h"
 
+#include "classlib/bitmap.h"
 #include "codec/zeb_png_rows.h"
 
 #include <algorithm>
@@ -157,32 +158,19 @@ bool TZEBPNGReadStream::ReadChunkHeader()
     }
     FChunkLeft = FChunkLength;
     FChunkOpen = true;
-    // Critical chunks carry the picture; a damaged one must not pass as one.
-    FCheckCRC = ChunkIs("IHDR") || ChunkIs("PLTE") || ChunkIs("IDAT") || ChunkIs("IEND");
-    if (FCheckCRC)
-        FCRC = static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(FChunkType), 4));
     return true;
 }
 
-// Skips what the handler left of the chunk and reads its CRC.
+// Skips what the handler left of the chunk and reads its CRC. The CRC is not
+// compared: tools that wrote wrong ones made pictures that games ship with,
+// and damaged image data still fails zlib's own check or the row reads.
 void TZEBPNGReadStream::FinishChunk()
 {
     FChunkOpen = false;
-    if (FCheckCRC) {
-        while (FChunkLeft > 0) {
-            const std::span<const uint8_t> bytes = ReadInPlace(FChunkLeft);
-            if (bytes.empty())
-                return;
-            FCRC = static_cast<uint32_t>(crc32(FCRC, bytes.data(), static_cast<uInt>(bytes.size())));
-            FChunkLeft -= static_cast<uint32_t>(bytes.size());
-        }
-    } else if (!Skip(FChunkLeft)) {
+    if (!Skip(FChunkLeft))
         return;
-    }
     FChunkLeft = 0;
-    const uint32_t stored = ReadU32();
-    if (!FError && FCheckCRC && stored != FCRC)
-        throw EZEBPNG(std::string("PNG LoadStream: CRC Error (") + FChunkType + ")");
+    ReadU32();
 }
 
 bool TZEBPNGReadStream::ChunkIs(const char* type) const
@@ -196,8 +184,6 @@ bool TZEBPNGReadStream::ChunkRead(void* dest, size_t count)
     if (count > FChunkLeft || !Read(dest, count))
         return false;
     FChunkLeft -= static_cast<uint32_t>(count);
-    if (FCheckCRC)
-        FCRC = static_cast<uint32_t>(crc32(FCRC, static_cast<const Bytef*>(dest), static_cast<uInt>(count)));
     return true;
 }
 
@@ -259,8 +245,8 @@ void TZEBPNGReadStream::ReadIHDR()
     if (h[12] > 1)
         throw EZEBPNG("Read Header(PNG): not interlace type");
     FInterlace = h[12];
-    if (width == 0 || height == 0 || width > PngMaxDimension || height > PngMaxDimension ||
-        uint64_t{width} * height > PngMaxPixels)
+    // The largest picture is the one every picture format shares.
+    if (width == 0 || height == 0 || !PictureSizeAllowed(width, height))
         throw EZEBPNG("Read Header(PNG): Error Size");
     FWidth = static_cast<int32_t>(width);
     FHeight = static_cast<int32_t>(height);

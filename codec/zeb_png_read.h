@@ -124,6 +124,7 @@ private:
     bool FillInflated();
     bool ReadRow(uint8_t* dest, size_t count);
     void DecodeRows();
+    void CheckImageDataEnd();
     void StoreRow(const TPNGPass& pass, int32_t y, const uint8_t* row);
     void BuildPaletteMask();
     uint8_t GreyLevel(uint32_t sample) const;
@@ -134,8 +135,6 @@ private:
     char FChunkType[5] = {};
     bool FChunkOpen = false;
     bool FPendingHeader = false;
-    bool FCheckCRC = false;
-    uint32_t FCRC = 0;
     struct {
         bool IHDR = false;
         bool IDAT = false;
@@ -177,6 +176,7 @@ private:
     int FFileBits = 0; // bits per pixel in the file
     TPngRowToPixels FRowToPixels = nullptr;
     std::unique_ptr<TZInflate> FInflate;
+    int FInflateResult = 0; // of the last inflate call
     std::vector<uint8_t> FRow;
     std::vector<uint8_t> FPrevRow;
     std::vector<uint8_t> FPixels;

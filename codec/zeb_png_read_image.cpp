@@ -81,7 +81,10 @@ void TZEBPNGReadStream::PrepareBitmap()
         const int entries = FBitDepth == 1 ? 2 : FBitDepth == 2 ? 4 : FBitDepth == 4 ? 16 : 256;
         palette = GreyRamp(entries);
     } else if (FColorKind == ckPalette) {
-        palette.assign(FPalette.begin(), FPalette.begin() + FPaletteCount);
+        // Entries beyond what the depth can index are never shown, and a
+        // written file could not hold them: the picture keeps those it uses.
+        const int count = std::min(FPaletteCount, 1 << FBitDepth);
+        palette.assign(FPalette.begin(), FPalette.begin() + count);
     }
     FBitmap->Prepare(FWidth, FHeight, FBitsPerPixel, palette);
     if (FFileAlpha && FAlphaBitmap != nullptr)
@@ -106,7 +109,6 @@ bool TZEBPNGReadStream::FeedInflate()
     const std::span<const uint8_t> bytes = ReadInPlace(std::min<size_t>(FChunkLeft, InflateInputSize));
     if (bytes.empty())
         return false;
-    FCRC = static_cast<uint32_t>(crc32(FCRC, bytes.data(), static_cast<uInt>(bytes.size())));
     FChunkLeft -= static_cast<uint32_t>(bytes.size());
     z_stream& z = FInflate->Stream();
     z.next_in = const_cast<Bytef*>(bytes.data());
@@ -127,7 +129,7 @@ bool TZEBPNGReadStream::FillInflated()
     while (z.avail_out > 0) {
         if (z.avail_in == 0 && !FeedInflate())
             break;
-        const int result = inflate(&z, Z_NO_FLUSH);
+        const int result = FInflateResult = inflate(&z, Z_NO_FLUSH);
         if (result == Z_STREAM_END)
             break;
         if (result != Z_OK && !(result == Z_BUF_ERROR && z.avail_in == 0))
@@ -157,6 +159,7 @@ bool TZEBPNGReadStream::ReadRow(uint8_t* dest, size_t count)
 void TZEBPNGReadStream::DecodeRows()
 {
     FInflate = std::make_unique<TZInflate>();
+    FInflateResult = Z_OK;
     if (!FInflate->Init())
         throw EZEBPNG("PNG LoadStream: Error ZLIB");
     FRow.assign(AlignedRowBytes(FWidth, FFileBits) + 4, 0);
@@ -199,6 +202,8 @@ void TZEBPNGReadStream::DecodeRows()
                 Progress(30 + static_cast<int>(int64_t{FRowsDone} * 68 / FRowsTotal));
         }
     }
+    if (!FError && !FStop)
+        CheckImageDataEnd();
     FImageDone = true;
     FInflate.reset();
     FRow = {};
@@ -206,6 +211,30 @@ void TZEBPNGReadStream::DecodeRows()
     FPixels = {};
     FAlphaRow = {};
     FInflated = {};
+}
+
+// Chunk CRCs are not compared, so zlib's checksum at the end of the image
+// data is what catches data damaged inside: inflate runs on to it. Data that
+// ends after the last row, or goes on beyond the picture, is left alone.
+void TZEBPNGReadStream::CheckImageDataEnd()
+{
+    z_stream& z = FInflate->Stream();
+    uint8_t extra[64];
+    for (;;) {
+        if (FInflateResult == Z_STREAM_END)
+            return;
+        if (FInflateResult != Z_OK && FInflateResult != Z_BUF_ERROR)
+            throw EZEBPNG("Read Image (PNG): Read Error");
+        if (z.avail_in == 0 && !FeedInflate())
+            return;
+        z.next_out = extra;
+        z.avail_out = sizeof extra;
+        FInflateResult = inflate(&z, Z_NO_FLUSH);
+        if (FInflateResult == Z_OK && z.avail_out < sizeof extra)
+            return;
+        if (FInflateResult == Z_BUF_ERROR && z.avail_in > 0)
+            return;
+    }
 }
 
 void TZEBPNGReadStream::StoreRow(const TPNGPass& pass, int32_t y, const uint8_t* row)

@@ -45,7 +45,3 @@ using TPNGKeyRequest = std::function<void(TObject* decoder, std::string& key)>;
 
 // The name of this codec in the "Software" text it writes.
 inline constexpr const char* PngSoftwareText = "ZEBPNG ver 3.4";
-
-// The widest and tallest image the reader accepts, and the most pixels.
-constexpr uint32_t PngMaxDimension = 16384;
-constexpr uint64_t PngMaxPixels = uint64_t{1} << 26;

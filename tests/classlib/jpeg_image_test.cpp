@@ -95,6 +95,9 @@ TEST(JpegImage, BadDataRaisesAndKeepsTheImage)
     for (size_t i = 2; i < 200 && i < garbled.size(); ++i)
         garbled[i] = static_cast<uint8_t>(i * 37);
     bad.push_back(garbled);
+    // Cut inside the entropy-coded data.
+    const std::vector<uint8_t> whole = WriteJpeg(64, 64, 3, JCS_RGB, Gradient(64, 64));
+    bad.emplace_back(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(whole.size() / 2));
     for (const auto& data : bad) {
         try {
             Load(image, data);
@@ -104,17 +107,6 @@ TEST(JpegImage, BadDataRaisesAndKeepsTheImage)
         }
         EXPECT_EQ(image.Width(), 8);
     }
-}
-
-TEST(JpegImage, TruncatedFileDecodesWhatIsThere)
-{
-    const std::vector<uint8_t> whole = WriteJpeg(64, 64, 3, JCS_RGB, Gradient(64, 64));
-    ASSERT_GT(whole.size(), 1000u);
-    // Cut inside the entropy-coded data.
-    const std::vector<uint8_t> data(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(whole.size() / 2 + 300));
-    TJPEGImage image;
-    EXPECT_NO_THROW(Load(image, data));
-    EXPECT_EQ(image.Width(), 64);
 }
 
 TEST(JpegImage, SavesTheDataItWasLoadedFromAndGivesItsPicture)

@@ -1,5 +1,6 @@
 // The public PNG conformance suite: every valid file decodes to libpng's
-// pixels (after the codec's own reductions), every damaged one is refused.
+// pixels (after the codec's own reductions), every damaged one is refused
+// but those whose only fault is a wrong chunk CRC.
 #include "codec/png_codec.h"
 #include "codec/zeb_png_error.h"
 #include "png_test_util.h"
@@ -69,24 +70,32 @@ TEST(PngSuite, DamagedFilesAreRefusedWithTheirReason)
         {"xc1n0g08.png", "Read Header(PNG): Error ColorType"},
         {"xc9n2c08.png", "Read Header(PNG): Error ColorType"},
         {"xcrn0g04.png", "PNG LoadStream: Not PNG Format"},
-        {"xcsn0g01.png", "PNG LoadStream: CRC Error (IDAT)"},
         {"xd0n2c08.png", "Read Header(PNG): Error BitDepth"},
         {"xd3n2c08.png", "Read Header(PNG): Error BitDepth"},
         {"xd9n2c08.png", "Read Header(PNG): Error BitDepth"},
         {"xdtn0g01.png", "Read Image (PNG): No Image Data"},
-        {"xhdn0g08.png", "PNG LoadStream: CRC Error (IHDR)"},
         {"xlfn0g04.png", "PNG LoadStream: Not PNG Format"},
         {"xs1n0g01.png", "PNG LoadStream: Not PNG Format"},
         {"xs2n0g01.png", "PNG LoadStream: Not PNG Format"},
         {"xs4n0g01.png", "PNG LoadStream: Not PNG Format"},
         {"xs7n0g01.png", "PNG LoadStream: Not PNG Format"},
     };
+    // Wrong chunk CRCs are not compared: these show as the files they came from.
+    const std::map<std::string, std::string> twins = {
+        {"xcsn0g01.png", "basn0g01.png"}, {"xhdn0g08.png", "basn0g08.png"}};
     const std::vector<std::string> files = SuiteFiles(false);
-    EXPECT_EQ(files.size(), expected.size());
+    EXPECT_EQ(files.size(), expected.size() + twins.size());
     for (const std::string& name : files) {
         SCOPED_TRACE(name);
         const Bytes file = ReadFile(SuiteDir() + name);
         PngImage image, alpha;
+        if (const auto twin = twins.find(name); twin != twins.end()) {
+            PngImage sound;
+            DecodePNG(ReadFile(SuiteDir() + twin->second), sound);
+            ASSERT_NO_THROW(DecodePNG(file, image, &alpha));
+            EXPECT_EQ(image, sound);
+            continue;
+        }
         try {
             DecodePNG(file, image, &alpha);
             ADD_FAILURE() << "decoded";

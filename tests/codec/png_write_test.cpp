@@ -371,6 +371,39 @@ TEST(PngWrite, RoundTripEveryFormatFilterAndInterlace)
                 }
 }
 
+TEST(PngWrite, PaletteLongerThanItsDepthSurvivesARoundTrip)
+{
+    // 4 x 4 pictures whose PLTE, after gAMA and sBIT, holds more entries than
+    // their depth can index: the picture keeps the entries it can show.
+    for (uint8_t depth : {1, 2, 4}) {
+        SCOPED_TRACE(int(depth));
+        Bytes plte;
+        for (int i = 0; i < 3 * ((1 << depth) + 3); ++i)
+            plte.push_back(static_cast<uint8_t>(i * 29));
+        // Rows of filter None and bytes of mixed indexes.
+        Bytes raw;
+        for (int y = 0; y < 4; ++y) {
+            raw.push_back(0);
+            for (int i = 0; i < (depth == 4 ? 2 : 1); ++i)
+                raw.push_back(static_cast<uint8_t>(0x96 ^ (y * 0x3C) ^ (i * 0x5B)));
+        }
+        const Bytes file = PngBuilder()
+                               .IHDR(4, 4, depth, 3)
+                               .Add("gAMA", U32(45455))
+                               .Add("sBIT", {5, 6, 5})
+                               .Add("PLTE", plte)
+                               .IDAT(raw)
+                               .IEND()
+                               .Data();
+        const PngImage image = Decode(file);
+        EXPECT_EQ(image.Palette().size(), size_t{1} << depth);
+        EXPECT_EQ(ToRgba(image, nullptr).Pixels, DecodeWithLibpng(file).Pixels);
+        const PngImage back = Decode(EncodePNG(image, nullptr, 1));
+        EXPECT_EQ(back.Palette(), image.Palette());
+        EXPECT_EQ(ToRgba(back, nullptr).Pixels, ToRgba(image, nullptr).Pixels);
+    }
+}
+
 TEST(PngWrite, RowHookRunsWhenAKeyIsSet)
 {
     const PngImage image = RandomImage(4, 3, 8, 12);

@@ -18,7 +18,10 @@
 #include "graphics/bitmap32_list.h"
 #include "graphics/layers.h"
 #include "support/engine_harness.h"
+#include "support/jpeg_writer.h"
 #include "tools/pack/pack_builder.h"
+
+#include <jerror.h>
 
 namespace {
 
@@ -126,6 +129,58 @@ TEST(PictureCommands, PicturesAreFoundOrReported)
     EXPECT_EQ(g.GetBuffer(2).Pixel(0, 0), 0u);  // a PNG without alpha takes the blue key
     EXPECT_EQ(g.GetBuffer(2).Pixel(1, 0), Red);
     EXPECT_EQ(Messages(h), Lines{"データnone.bmpの読み込みに失敗しました"});
+}
+
+TEST(PictureCommands, DamagedAndOversizedPicturesAreScriptErrors)
+{
+    // A JPEG of 96 x 96 noisy pixels, some 20 KB.
+    std::vector<uint8_t> rgb(96 * 96 * 3);
+    uint32_t seed = 1;
+    for (uint8_t& v : rgb)
+        v = static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+    const std::vector<uint8_t> jpeg = WriteJpeg(96, 96, 3, JCS_RGB, rgb.data(), 90);
+    ASSERT_GT(jpeg.size(), 6000u);
+    std::string scan(jpeg.begin(), jpeg.end());
+    scan.replace(scan.size() / 2, 2, "\xFF\xD0"); // a marker inside the scan's data
+
+    // 70 bytes of a Windows bitmap that claims 8238 x 6144 pixels in RLE8.
+    std::string huge = "BM" + std::string(68, '\0');
+    const auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            huge[at + size_t(i)] = char(v >> (8 * i));
+    };
+    put32(2, 70);           // file size
+    put32(10, 62);          // pixels after the two colours
+    put32(14, 40);          // header size
+    put32(18, 8238);        // width
+    put32(22, 6144);        // height
+    put32(26, 1 | 8 << 16); // one plane of 8 bits
+    put32(30, 1);           // RLE8
+    put32(46, 2);           // colours
+    // A run of 16, the end of a line and of the picture.
+    huge.replace(62, 8, "\x10\x01\0\0\0\x01\0\0", 8);
+
+    const std::string at = "Error! ( main.tgs : line 2 ) ";
+    const struct {
+        std::string Name, Bytes, Message, Detail;
+    } cases[] = {
+        {"trunc.jpg", std::string(jpeg.begin(), jpeg.begin() + 3000),
+            at + "JPEG error #" + std::to_string(JWRN_JPEG_EOF) + ": Premature end of JPEG file", ""},
+        {"scan.jpg", scan, at + "JPEG error #", "Corrupt JPEG data"},
+        {"huge.bmp", huge, at + "Bitmap image is not valid: the picture is too large (8238 x 6144)", ""},
+    };
+    for (const auto& c : cases) {
+        TEngineHarness h;
+        h.WriteBytes(c.Name, c.Bytes);
+        TEngine& e = h.Run("*SCENE s\n*PICTURE " + c.Name + "\n");
+        EXPECT_EQ(e.Grp()->GetPicture().Pixel(0, 0), White) << c.Name;
+        const std::string shown = Messages(h).empty() ? "" : Messages(h).back();
+        EXPECT_EQ(Messages(h).size(), 1u) << c.Name;
+        if (c.Detail.empty())
+            EXPECT_EQ(shown, c.Message);
+        else
+            EXPECT_TRUE(shown.rfind(c.Message, 0) == 0 && shown.find(c.Detail) != std::string::npos) << shown;
+    }
 }
 
 TEST(PictureCommands, OptionalArgumentsAreReadByTokenCount)
