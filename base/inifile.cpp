@@ -10,28 +10,50 @@
 
 namespace {
 
-bool SectionName(const std::string& line, std::string& name)
+// A settings file is a few hundred bytes. One far larger is no settings file
+// of ours (garbage, or something else under its name): it reads as absent,
+// so nothing waits on reading it, and a write replaces it with a new file.
+constexpr int64_t MaxIniFileSize = 256 * 1024;
+
+bool IsBlank(char c)
 {
-    const std::string t = sjis::Trim(line);
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+// The text without the blanks around it, as sjis::Trim, without a copy: a
+// lookup passes every line, and lines may be long.
+std::string_view TrimView(std::string_view s)
+{
+    while (!s.empty() && IsBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool SectionName(std::string_view line, std::string_view& name)
+{
+    const std::string_view t = TrimView(line);
     if (t.size() < 2 || t[0] != '[')
         return false;
     const size_t close = t.find(']');
-    if (close == std::string::npos)
+    if (close == std::string_view::npos)
         return false;
-    name = sjis::Trim(t.substr(1, close - 1));
+    name = TrimView(t.substr(1, close - 1));
     return true;
 }
 
-bool KeyValue(const std::string& line, std::string& key, std::string& value)
+bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value)
 {
-    const std::string t = sjis::TrimLeft(line);
-    if (t.empty() || t[0] == ';')
+    while (!line.empty() && IsBlank(line.front()))
+        line.remove_prefix(1);
+    if (line.empty() || line[0] == ';')
         return false;
-    const size_t eq = sjis::Find(t, '=');
+    const size_t eq = sjis::Find(line, '=');
     if (eq == sjis::npos)
         return false;
-    key = sjis::Trim(t.substr(0, eq));
-    value = sjis::Trim(t.substr(eq + 1));
+    key = TrimView(line.substr(0, eq));
+    value = TrimView(line.substr(eq + 1));
     // The profile calls drop one pair of enclosing quotes.
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
         value = value.substr(1, value.size() - 2);
@@ -41,7 +63,7 @@ bool KeyValue(const std::string& line, std::string& key, std::string& value)
 // Index of the line of the first section with this name, or -1.
 int FindSection(const std::vector<std::string>& lines, const std::string& section)
 {
-    std::string name;
+    std::string_view name;
     for (size_t i = 0; i < lines.size(); ++i)
         if (SectionName(lines[i], name) && sjis::SameText(name, section))
             return static_cast<int>(i);
@@ -51,7 +73,7 @@ int FindSection(const std::vector<std::string>& lines, const std::string& sectio
 // One past the last line belonging to the section that starts at `header`.
 int SectionEnd(const std::vector<std::string>& lines, int header)
 {
-    std::string name;
+    std::string_view name;
     int i = header + 1;
     while (i < static_cast<int>(lines.size()) && !SectionName(lines[static_cast<size_t>(i)], name))
         ++i;
@@ -63,7 +85,7 @@ int FindKey(const std::vector<std::string>& lines, int header, const std::string
     if (header < 0)
         return -1;
     const int end = SectionEnd(lines, header);
-    std::string k, v;
+    std::string_view k, v;
     for (int i = header + 1; i < end; ++i)
         if (KeyValue(lines[static_cast<size_t>(i)], k, v) && sjis::SameText(k, key))
             return i;
@@ -80,7 +102,10 @@ std::vector<std::string> TIniFile::LoadLines() const
         return {};
     TStringList list;
     try {
-        list.LoadFromFile(FFileName);
+        TFileStream file(FFileName, fmOpenRead | fmShareDenyWrite);
+        if (file.Size() > MaxIniFileSize)
+            return {};
+        list.LoadFromStream(file);
     } catch (const EStreamError&) {
         return {};
     }
@@ -103,9 +128,9 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     const int at = FindKey(lines, FindSection(lines, section), key);
     if (at < 0)
         return def;
-    std::string k, v;
+    std::string_view k, v;
     KeyValue(lines[static_cast<size_t>(at)], k, v);
-    return v;
+    return std::string(v);
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const
@@ -130,13 +155,13 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     }
     const int at = FindKey(lines, header, key);
     if (at >= 0) {
-        std::string k, v;
+        std::string_view k, v;
         KeyValue(lines[static_cast<size_t>(at)], k, v);
-        lines[static_cast<size_t>(at)] = k + "=" + value;
+        lines[static_cast<size_t>(at)] = std::string(k) + "=" + value;
     } else {
         // After the section's last non-blank line, so blank separators stay below it.
         int insertAt = SectionEnd(lines, header);
-        while (insertAt - 1 > header && sjis::Trim(lines[static_cast<size_t>(insertAt - 1)]).empty())
+        while (insertAt - 1 > header && TrimView(lines[static_cast<size_t>(insertAt - 1)]).empty())
             --insertAt;
         lines.insert(lines.begin() + insertAt, key + "=" + value);
     }
@@ -195,9 +220,9 @@ std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
     if (header < 0)
         return keys;
     const int end = SectionEnd(lines, header);
-    std::string k, v;
+    std::string_view k, v;
     for (int i = header + 1; i < end; ++i)
         if (KeyValue(lines[static_cast<size_t>(i)], k, v))
-            keys.push_back(k);
+            keys.push_back(std::string(k));
     return keys;
 }

@@ -10,7 +10,8 @@
 class TIniFile {
 public:
     // `fileName` is a file-system path. A missing file reads as empty and is
-    // created by the first write.
+    // created by the first write; so does a file of more than 256 KB, which
+    // no settings file comes near, and the first write replaces it.
     explicit TIniFile(std::string fileName);
 
     const std::string& FileName() const { return FFileName; }
