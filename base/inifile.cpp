@@ -5,8 +5,8 @@
 #include "base/file_lookup.h"
 #include "base/sjis.h"
 #include "base/streams.h"
-#include "base/stringlist.h"
 
+#include <string_view>
 
 namespace {
 
@@ -60,6 +60,45 @@ bool KeyValue(std::string_view line, std::string_view& key, std::string_view& va
     return true;
 }
 
+// Calls Visit with each line of a file's text, as TStringList splits them
+// (CR LF, a lone CR and a lone LF each end one), until it returns false.
+template <class TVisit>
+void ForEachLine(std::string_view text, TVisit Visit)
+{
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        if (!Visit(text.substr(start, end - start)))
+            return;
+        if (end < text.size() && text[end] == '\r')
+            ++end;
+        if (end < text.size() && text[end] == '\n')
+            ++end;
+        start = end;
+    }
+}
+
+// Calls Visit with each line of the first section of this name (after its
+// header), until it returns false. Reading goes over the text once, with
+// no line copied.
+template <class TVisit>
+void ForEachLineOfSection(std::string_view text, const std::string& section, TVisit Visit)
+{
+    bool inside = false;
+    ForEachLine(text, [&](std::string_view line) {
+        std::string_view name;
+        if (SectionName(line, name)) {
+            if (inside)
+                return false;
+            inside = sjis::SameText(name, section);
+            return true;
+        }
+        return !inside || Visit(line);
+    });
+}
+
 // Index of the line of the first section with this name, or -1.
 int FindSection(const std::vector<std::string>& lines, const std::string& section)
 {
@@ -96,20 +135,31 @@ int FindKey(const std::vector<std::string>& lines, int header, const std::string
 
 TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
 
-std::vector<std::string> TIniFile::LoadLines() const
+std::string TIniFile::LoadText() const
 {
     if (!FileExists(FFileName))
         return {};
-    TStringList list;
     try {
         TFileStream file(FFileName, fmOpenRead | fmShareDenyWrite);
-        if (file.Size() > MaxIniFileSize)
+        const int64_t size = file.Size();
+        if (size > MaxIniFileSize)
             return {};
-        list.LoadFromStream(file);
+        std::string text(static_cast<size_t>(size), '\0');
+        text.resize(static_cast<size_t>(file.Read(text.data(), size)));
+        return text;
     } catch (const EStreamError&) {
         return {};
     }
-    return list.Items();
+}
+
+std::vector<std::string> TIniFile::LoadLines() const
+{
+    std::vector<std::string> lines;
+    ForEachLine(LoadText(), [&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    });
+    return lines;
 }
 
 void TIniFile::StoreLines(const std::vector<std::string>& lines)
@@ -124,13 +174,15 @@ void TIniFile::StoreLines(const std::vector<std::string>& lines)
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const
 {
-    const auto lines = LoadLines();
-    const int at = FindKey(lines, FindSection(lines, section), key);
-    if (at < 0)
-        return def;
-    std::string_view k, v;
-    KeyValue(lines[static_cast<size_t>(at)], k, v);
-    return std::string(v);
+    std::string value = def;
+    ForEachLineOfSection(LoadText(), section, [&](std::string_view line) {
+        std::string_view k, v;
+        if (!KeyValue(line, k, v) || !sjis::SameText(k, key))
+            return true;
+        value = v;
+        return false;
+    });
+    return value;
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const
@@ -180,13 +232,24 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 
 bool TIniFile::SectionExists(const std::string& section) const
 {
-    return FindSection(LoadLines(), section) >= 0;
+    bool found = false;
+    ForEachLine(LoadText(), [&](std::string_view line) {
+        std::string_view name;
+        found = SectionName(line, name) && sjis::SameText(name, section);
+        return !found;
+    });
+    return found;
 }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& key) const
 {
-    const auto lines = LoadLines();
-    return FindKey(lines, FindSection(lines, section), key) >= 0;
+    bool found = false;
+    ForEachLineOfSection(LoadText(), section, [&](std::string_view line) {
+        std::string_view k, v;
+        found = KeyValue(line, k, v) && sjis::SameText(k, key);
+        return !found;
+    });
+    return found;
 }
 
 void TIniFile::EraseSection(const std::string& section)
@@ -214,15 +277,12 @@ void TIniFile::DeleteKey(const std::string& section, const std::string& key)
 
 std::vector<std::string> TIniFile::ReadSection(const std::string& section) const
 {
-    const auto lines = LoadLines();
     std::vector<std::string> keys;
-    const int header = FindSection(lines, section);
-    if (header < 0)
-        return keys;
-    const int end = SectionEnd(lines, header);
-    std::string_view k, v;
-    for (int i = header + 1; i < end; ++i)
-        if (KeyValue(lines[static_cast<size_t>(i)], k, v))
-            keys.push_back(std::string(k));
+    ForEachLineOfSection(LoadText(), section, [&](std::string_view line) {
+        std::string_view k, v;
+        if (KeyValue(line, k, v))
+            keys.emplace_back(k);
+        return true;
+    });
     return keys;
 }

@@ -35,6 +35,9 @@ public:
     std::vector<std::string> ReadSection(const std::string& section) const;
 
 private:
+    // The file's bytes; empty when it is missing, cannot be read or is too
+    // large. Reading goes over its lines in place.
+    std::string LoadText() const;
     std::vector<std::string> LoadLines() const;
     void StoreLines(const std::vector<std::string>& lines);
 
