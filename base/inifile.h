@@ -10,7 +10,8 @@
 class TIniFile {
 public:
     // `fileName` is a file-system path. A missing file reads as empty and is
-    // created by the first write.
+    // created by the first write; so does a file of more than 256 KB, which
+    // no settings file comes near, and the first write replaces it.
     explicit TIniFile(std::string fileName);
 
     const std::string& FileName() const { return FFileName; }
@@ -34,6 +35,9 @@ public:
     std::vector<std::string> ReadSection(const std::string& section) const;
 
 private:
+    // The file's bytes; empty when it is missing, cannot be read or is too
+    // large. Reading goes over its lines in place.
+    std::string LoadText() const;
     std::vector<std::string> LoadLines() const;
     void StoreLines(const std::vector<std::string>& lines);
 

@@ -103,7 +103,9 @@ void TEngine::CmdDatOpen(const std::string& line)
     std::string shown;
     const std::string path = DatPath(GetToken(line, ' ', 1), shown);
     const int32_t mode = CountTokens(line, ' ') >= 3 ? EvalInteger(GetToken(line, ' ', 2)) : 0;
-    DatMessage(FDatFile.Open(path, mode != 0), shown);
+    // The parts of the name are the game's own; the scenario folder is the
+    // player's and may be reached through links.
+    DatMessage(FDatFile.Open(path, mode != 0, FScenarioDir.size()), shown);
     // Data that cannot be read (missing or tampered with) ends the block as
     // *END does, so the game does not go on without its values.
     if (!FDatFile.IsOpen())
@@ -209,5 +211,8 @@ void TEngine::CmdDatExist(const std::string& line)
 {
     std::string shown;
     const std::string path = DatPath(GetToken(line, ' ', 1), shown);
-    FExpr->Evaluate(GetToken(line, ' ', 2) + (FileExists(path) ? "=1" : "=0"));
+    // The file being written is there, though it takes its place only at
+    // *DATCLOSE.
+    const bool writing = FDatFile.WriteMode() == 1 && FDatFile.FileName() == path;
+    FExpr->Evaluate(GetToken(line, ' ', 2) + (writing || FileExists(path) ? "=1" : "=0"));
 }

@@ -3,20 +3,62 @@
 #include "base/conv.h"
 #include "base/exceptions.h"
 #include "base/file_lookup.h"
+#include "base/safe_file_stream.h"
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "codec/crc32.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
 // A data file is never reached through a symbolic link: a game folder could
-// carry one pointing at any file of the player's, which a write open would
-// empty.
+// carry one pointing at any file or folder of the player's, which writing
+// would replace or fill.
 constexpr bool NoLinks = false;
 constexpr int64_t ChecksumSize = 4;
 constexpr int64_t RecordHeadSize = 5; // type byte and value or length
+
+void AddToChecksum(uint32_t& Crc, const void* Data, size_t Size)
+{
+    const auto* p = static_cast<const uint8_t*>(Data);
+    // UpdateCRC32 takes a 32-bit length.
+    while (Size > 0) {
+        const uint32_t n = uint32_t(std::min<size_t>(Size, 0x40000000));
+        UpdateCRC32(p, n, Crc);
+        p += n;
+        Size -= n;
+    }
+}
+
+// True when a part of Path that ends after From is a symbolic link. The
+// parts are looked at up to the first that does not exist.
+bool PassesThroughLink(const std::string& Path, size_t From)
+{
+    for (size_t i = From + 1; i <= Path.size(); ++i) {
+        if ((i < Path.size() && Path[i] != '/') || i == 0 || Path[i - 1] == '/')
+            continue;
+        struct stat st {};
+        if (::lstat(Path.substr(0, i).c_str(), &st) != 0)
+            return false;
+        if (S_ISLNK(st.st_mode))
+            return true;
+    }
+    return false;
+}
+
+void RefuseLinks(const std::string& Path, size_t From, bool ForWrite)
+{
+    if (!PassesThroughLink(Path, From))
+        return;
+    const std::string reason = std::strerror(ELOOP);
+    if (ForWrite)
+        throw EFCreateError("Cannot create file \"" + Path + "\". " + reason);
+    throw EFOpenError("Cannot open file \"" + Path + "\". " + reason);
+}
 
 // The CRC of Count bytes from Data's position, read in blocks so a large
 // file is never held whole.
@@ -54,14 +96,7 @@ TDatRecord DatString(std::string Text)
 uint32_t DatChecksum(const void* Data, size_t Size)
 {
     uint32_t crc = 0;
-    const auto* p = static_cast<const uint8_t*>(Data);
-    // UpdateCRC32 takes a 32-bit length.
-    while (Size > 0) {
-        const uint32_t n = uint32_t(std::min<size_t>(Size, 0x40000000));
-        UpdateCRC32(p, n, crc);
-        p += n;
-        Size -= n;
-    }
+    AddToChecksum(crc, Data, Size);
     return crc;
 }
 
@@ -150,19 +185,30 @@ std::string DatErrorLine(int32_t LineNumber, std::string_view Text)
 
 // ---------------------------------------------------------------------------
 
-TDatStatus TDatFile::Open(const std::string& Path, bool ForWrite)
+TDatFile::TDatFile() = default;
+
+// A file still being written is dropped: the old one stays. The engine
+// closes its data file itself before it goes.
+TDatFile::~TDatFile() = default;
+
+TDatStatus TDatFile::Open(const std::string& Path, bool ForWrite, size_t NameStart)
 {
     Close();
     FDatFileName = Path;
     FDatReadPos = 0;
+    // Only the last part when the caller does not say where the name begins.
+    const size_t slash = Path.rfind('/');
+    FNameStart = NameStart != std::string::npos ? NameStart : slash == std::string::npos ? 0 : slash + 1;
     if (ForWrite) {
         FDatWriteMode = 1;
         try {
-            TFileStream create(Path, fmCreate, NoLinks);
+            RefuseLinks(Path, FNameStart, true);
+            FWriting = std::make_unique<TSafeFileStream>(Path);
         } catch (...) {
             FDatFileName.clear();
             throw;
         }
+        FWriteCrc = 0;
         return TDatStatus::dsOk;
     }
 
@@ -173,6 +219,7 @@ TDatStatus TDatFile::Open(const std::string& Path, bool ForWrite)
     }
     bool matches = false;
     try {
+        RefuseLinks(Path, FNameStart, false);
         TFileStream file(Path, fmOpenRead | fmShareDenyWrite, NoLinks);
         matches = DatChecksumMatches(file);
     } catch (...) {
@@ -190,16 +237,15 @@ void TDatFile::Close()
 {
     if (!IsOpen())
         return;
-    const std::string path = std::move(FDatFileName);
     FDatFileName.clear();
     if (FDatWriteMode != 1)
         return;
-    TFileStream file(path, fmOpenReadWrite | fmShareExclusive, NoLinks);
-    const int64_t size = file.Size();
-    file.SetPosition(0);
-    const uint32_t crc = size > 0 ? StreamChecksum(file, size) : 0;
-    file.Seek(0, soEnd);
-    file.WriteU32(crc);
+    // Dropped, and with it the temporary, whatever happens below.
+    const std::unique_ptr<TSafeFileStream> file = std::move(FWriting);
+    if (!file)
+        return;
+    file->WriteU32(FWriteCrc);
+    file->Commit();
 }
 
 TDatStatus TDatFile::CanWrite() const
@@ -229,9 +275,15 @@ TDatStatus TDatFile::Write(const std::vector<TDatRecord>& Records)
     TMemoryStream coded;
     for (const TDatRecord& r : Records)
         WriteDatRecord(coded, r);
-    TFileStream file(FDatFileName, fmOpenReadWrite | fmShareExclusive, NoLinks);
-    file.Seek(0, soEnd);
-    coded.SaveToStream(file);
+    try {
+        coded.SaveToStream(*FWriting);
+    } catch (...) {
+        // Part of the records may have gone in: the file is not finished.
+        FWriting.reset();
+        FDatFileName.clear();
+        throw;
+    }
+    AddToChecksum(FWriteCrc, coded.Memory(), coded.Bytes().size());
     return TDatStatus::dsOk;
 }
 
@@ -246,6 +298,7 @@ TDatStatus TDatFile::ReadRecords(int32_t Count, const TDatAssign& Assign)
     if (status != TDatStatus::dsOk)
         return status;
     // Shipped data may lie in a read-only folder: reading asks for no more.
+    RefuseLinks(FDatFileName, FNameStart, false);
     TFileStream file(FDatFileName, fmOpenRead | fmShareDenyWrite, NoLinks);
     const int64_t dataEnd = file.Size() - ChecksumSize;
     if (dataEnd - FDatReadPos <= 0)

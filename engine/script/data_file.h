@@ -10,15 +10,19 @@
 //
 // TDatFile holds the data-file state of the script commands: at most one
 // file open, for writing (records appended) or reading (records taken in
-// order). The file itself is opened and closed again by every call, so no
-// stream outlives one command.
+// order). A file being read is opened and closed again by every call. A
+// file being written goes to a temporary beside it that replaces the old
+// file only when it is closed, checksum and all, so a full disk or a killed
+// process never leaves a data file cut short or without its checksum.
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class TSafeFileStream;
 class TStream;
 
 struct TDatRecord {
@@ -80,6 +84,11 @@ public:
     // position stays where it was.
     using TDatAssign = std::function<void(int32_t Index, const TDatRecord& Record)>;
 
+    TDatFile();
+    ~TDatFile();
+    TDatFile(const TDatFile&) = delete;
+    TDatFile& operator=(const TDatFile&) = delete;
+
     // File-system path of the open data file; empty when none is open.
     const std::string& FileName() const { return FDatFileName; }
     bool IsOpen() const { return !FDatFileName.empty(); }
@@ -89,14 +98,20 @@ public:
     int64_t ReadPos() const { return FDatReadPos; }
 
     // *DATOPEN. Closes an open file as Close does, then opens Path: for
-    // writing, a new empty file (dsOk; a file that cannot be created raises
-    // EFCreateError and leaves nothing open); for reading, after checking the
-    // checksum: dsOk, dsMissing or dsTampered, the last two leaving nothing
-    // open. Reading needs only read access.
-    TDatStatus Open(const std::string& Path, bool ForWrite);
+    // writing, a new empty file that takes the place of one of that name at
+    // Close (dsOk; a file that cannot be created raises EFCreateError and
+    // leaves nothing open); for reading, after checking the checksum: dsOk,
+    // dsMissing or dsTampered, the last two leaving nothing open. Reading
+    // needs only read access.
+    // A game's folder could carry symbolic links to anywhere: no part of
+    // Path from NameStart on (the parts the script named) may be one, nor
+    // the last part in any case. Such a path raises EFCreateError or
+    // EFOpenError as a file that cannot be opened does.
+    TDatStatus Open(const std::string& Path, bool ForWrite, size_t NameStart = std::string::npos);
 
-    // *DATCLOSE. After writing, appends the checksum of the whole file.
-    // Nothing is open afterwards, even when that write fails and raises.
+    // *DATCLOSE. After writing, appends the checksum and puts the file in
+    // place of the old one. Nothing is open afterwards, even when that fails
+    // and raises; the old file is then as it was.
     void Close();
 
     // The mode checks that *DATWRITE/*DATWRITES and *DATREAD/*DATREADS make
@@ -105,7 +120,9 @@ public:
     TDatStatus CanRead() const;
 
     // *DATWRITE and *DATWRITES: appends the records (none for an empty list).
-    // Returns CanWrite()'s status when that is not dsOk; file errors raise.
+    // Returns CanWrite()'s status when that is not dsOk. A write that fails
+    // raises and drops the file: nothing is open afterwards and the old
+    // file stays as it was.
     TDatStatus Write(const std::vector<TDatRecord>& Records);
 
     // *DATREAD: the next record to Assign (index 0). dsNoData when no whole
@@ -123,4 +140,9 @@ private:
     std::string FDatFileName;
     uint8_t FDatWriteMode = 0;
     int64_t FDatReadPos = 0;
+    // Where the parts of FDatFileName that must be no links begin.
+    size_t FNameStart = 0;
+    // The file being written and the checksum of what it holds.
+    std::unique_ptr<TSafeFileStream> FWriting;
+    uint32_t FWriteCrc = 0;
 };

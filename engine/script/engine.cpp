@@ -19,6 +19,8 @@
 #include "sound/midi_play.h"
 #include "sound/sndmix_component.h"
 
+#include <cstdio>
+
 TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
     : FHost(host), FExeDir(std::move(exeDir))
 {
@@ -76,11 +78,12 @@ TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::s
 TEngine::~TEngine()
 {
     try {
-        // A data file the script left open for writing gets its checksum,
-        // or the values written would read as tampered with next time.
+        // A data file the script left open for writing is finished and put
+        // in place, or the values written would be lost.
         FDatFile.Close();
-    } catch (const std::exception&) {
-        // The file has gone or cannot be written; nobody is left to tell.
+    } catch (const std::exception& e) {
+        // The old file stays as it was; the window has gone.
+        std::fprintf(stderr, "tideglass: data file not written: %s\n", e.what());
     }
     CloseSoundDevices();
     FFlags->OnWarning = nullptr;

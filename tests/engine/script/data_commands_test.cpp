@@ -12,6 +12,7 @@
 
 #include "base/streams.h"
 #include "engine/script/data_file.h"
+#include "engine/script/file_size_limit.h"
 #include "engine/script/read_only_path.h"
 #include "engine/script/engine.h"
 #include "support/engine_harness.h"
@@ -281,6 +282,67 @@ TEST(DataCommands, LinkInTheGameFolderIsNotFollowed)
     }
     const std::vector<uint8_t> kept = ReadFileBytes(h.Dir() + "precious.txt");
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "keep me");
+}
+
+TEST(DataCommands, NoPartOfTheNameMayBeALink)
+{
+    TEngineHarness h;
+    h.MakeFolder("game");
+    h.MakeFolder("elsewhere");
+    h.MakeFolder("shared");
+    const std::string outside = DatBytes(IntegerRecord(7));
+    h.WriteBytes("elsewhere/y.dat", outside);
+    ASSERT_EQ(::symlink((h.Dir() + "elsewhere").c_str(), (h.Dir() + "game/sub").c_str()), 0);
+    const struct {
+        const char* Lines;
+        bool Refused;
+    } cases[] = {
+        {"*DATOPEN sub\\y 1\n*DATWRITE 5\n*DATCLOSE\n", true},
+        {"*DATOPEN Sub/y\n*DATREAD F(1)\n", true},
+        // Games that share a data file reach the folder beside theirs by name.
+        {"*DATOPEN ..\\shared\\z 1\n*DATWRITE 5\n*DATCLOSE\n*DATOPEN ..\\shared\\z\n*DATREAD F(1)\n", false},
+    };
+    for (const auto& c : cases) {
+        h.WriteScript("game/main.tgs", std::string("*SCENE s\n*F(1)=1\n") + c.Lines);
+        h.Open("game/main.tgs");
+        h.Settle();
+        EXPECT_EQ(h.Errors().size(), c.Refused ? 1u : 0u) << c.Lines << h.LastLog();
+        EXPECT_EQ(h.Flag(1), c.Refused ? 1 : 5) << c.Lines;
+        h.Close();
+    }
+    const std::vector<uint8_t> kept = ReadFileBytes(h.Dir() + "elsewhere/y.dat");
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), outside);
+}
+
+TEST(DataCommands, FailedWriteLeavesTheOldFileAsItWas)
+{
+    const std::string old = DatBytes(IntegerRecord(41) + StringRecord("kept"));
+    const struct {
+        const char* Lines;
+        const char* FailingLine; // empty: the failure comes when the engine closes
+    } cases[] = {
+        {"*DATWRITES F(0) 300\n*DATCLOSE\n", "line 3 )"}, // the records do not fit
+        {"*DATWRITES F(0) 200\n*DATCLOSE\n", "line 4 )"}, // the checksum does not
+        {"*DATWRITES F(0) 200\n**\n", ""},
+    };
+    for (const auto& c : cases) {
+        TEngineHarness h;
+        h.WriteBytes("keep.dat", old);
+        {
+            // A disk that is full once a file reaches 1000 bytes.
+            const TFileSizeLimit full(1000);
+            h.Run(std::string("*SCENE s\n*DATOPEN keep 1\n") + c.Lines);
+            if (*c.FailingLine != '\0') {
+                ASSERT_EQ(h.Errors().size(), 1u) << c.Lines;
+                EXPECT_NE(h.Errors()[0].find(c.FailingLine), std::string::npos) << h.Errors()[0];
+                EXPECT_NE(h.Errors()[0].find("keep.dat"), std::string::npos) << h.Errors()[0];
+                EXPECT_TRUE(h.Engine().Halted());
+            }
+            h.Close();
+        }
+        const std::vector<uint8_t> kept = ReadFileBytes(h.Dir() + "keep.dat");
+        EXPECT_EQ(std::string(kept.begin(), kept.end()), old) << c.Lines;
+    }
 }
 
 TEST(DataCommands, FileLeftOpenForWritingIsFinishedAtExit)

@@ -4,6 +4,7 @@
 #include "base/file_lookup.h"
 #include "base/sjis.h"
 #include "base/streams.h"
+#include "engine/script/file_size_limit.h"
 #include "engine/script/read_only_path.h"
 #include "support/test_folder.h"
 
@@ -239,10 +240,13 @@ TEST_F(DataFile, ReadOnlyDataIsReadable)
 TEST_F(DataFile, CloseThatFailsStillClosesTheFile)
 {
     TDatFile file;
-    file.Open(Path("gone.dat"), true);
-    ::unlink(Path("gone.dat").c_str());
-    EXPECT_THROW(file.Close(), EFOpenError);
+    file.Open(Path("full.dat"), true);
+    {
+        const TFileSizeLimit full(0);
+        EXPECT_THROW(file.Close(), EWriteError);
+    }
     EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(FileExists(Path("full.dat")));
     EXPECT_NO_THROW(file.Open(Path("next.dat"), true));
 }
 

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "base/inifile.h"
 #include "engine/screen/input_dlg.h"
 #include "engine/screen/modal_result.h"
 #include "engine/screen/msg_form.h"
@@ -39,6 +40,26 @@ TEST(MainWindow, SettingsAreWrittenAtExitAndReadAtTheNextStart)
     EXPECT_EQ(again.Engine().BaseWidth(), 320);
     EXPECT_EQ(again.Engine().BaseHeight(), 240);
     EXPECT_EQ(again.Engine().Scale(), 2.0f);
+}
+
+TEST(MainWindow, OversizedSettingsFileIsIgnoredAndReplaced)
+{
+    TWindowHarness h;
+    // Settings that would be read, buried in a file no settings file could be.
+    std::string garbage = "[MODE]\r\nScale=200\r\n[WINDOW]\r\nWidth=320\r\n";
+    while (garbage.size() < 300000)
+        garbage += std::string(1000, 'x') + "=\r\n";
+    h.WriteBytes("tideglass.ini", garbage);
+    TTideglassForm& form = h.Start();
+    EXPECT_EQ(form.Engine().Scale(), 1.0f);
+    EXPECT_EQ(form.Engine().BaseWidth(), 230);
+    h.Close();
+    // At exit a fresh file takes its place.
+    const QFileInfo written(QString::fromStdString(h.Dir() + "tideglass.ini"));
+    EXPECT_LT(written.size(), 1000);
+    const TIniFile ini(h.Dir() + "tideglass.ini");
+    EXPECT_EQ(ini.ReadInteger("MODE", "Scale", 0), 100);
+    EXPECT_EQ(ini.ReadInteger("WINDOW", "Width", 0), 230);
 }
 
 TEST(MainWindow, StartUpWithoutGameRegistersTheAssociation)
