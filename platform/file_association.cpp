@@ -31,17 +31,23 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
     return file.commit();
 }
 
-bool WriteTextFile(const QString& path, const QString& text) { return WriteFile(path, text.toUtf8()); }
-
-// The counterpart of the executable's document icon, built into the
-// program as a resource.
-QByteArray IconPng()
+// A file built into the program as a resource: the icon (the counterpart
+// of the executable's document icon), the type package and the desktop
+// entry, the same files an installation puts in the system's data folders.
+QByteArray Resource(const char* name)
 {
     InitAssociationResources();
-    QFile icon(QStringLiteral(":/association/tideglass.png"));
-    if (!icon.open(QIODevice::ReadOnly))
+    QFile file(QStringLiteral(":/association/") + QString::fromLatin1(name));
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    return icon.readAll();
+    return file.readAll();
+}
+
+// The file of the association found first in the data folders, the
+// user's before the system's; empty when there is none.
+QString Installed(const QString& relativePath)
+{
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, relativePath);
 }
 
 // Lets the desktop see the change at once, as the shell notification did.
@@ -65,21 +71,6 @@ void RefreshDesktopDatabases()
     }
 }
 
-QString MimePackageText()
-{
-    return QStringLiteral(
-               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-               "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-               "  <mime-type type=\"%1\">\n"
-               "    <comment>TIDEGLASS %2</comment>\n"
-               "    <icon name=\"%3\"/>\n"
-               "    <glob pattern=\"*.tgs\"/>\n"
-               "    <glob pattern=\"*.tgp\"/>\n"
-               "  </mime-type>\n"
-               "</mime-info>\n")
-        .arg(QString::fromLatin1(MimeType), QString::fromUtf8("スクリプト"), QString::fromLatin1(IconName));
-}
-
 } // namespace
 
 std::string MimePackagePath()
@@ -99,7 +90,7 @@ std::string IconPath()
 
 bool IsRegistered()
 {
-    QFile file(QString::fromStdString(MimePackagePath()));
+    QFile file(Installed(QStringLiteral("mime/packages/tideglass.xml")));
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray text = file.readAll();
@@ -111,24 +102,16 @@ bool Register(const std::string& exePath)
     if (IsRegistered())
         return false;
     const QString exe = QFileInfo(QString::fromStdString(exePath)).absoluteFilePath();
-    const QString entry = QStringLiteral(
-                              "[Desktop Entry]\n"
-                              "Type=Application\n"
-                              "Name=TIDEGLASS\n"
-                              "Comment=TIDEGLASS %1\n"
-                              "Exec=%2 %f\n"
-                              "Icon=%4\n"
-                              "MimeType=%3;\n"
-                              "NoDisplay=true\n"
-                              "Terminal=false\n")
-                              .arg(QString::fromUtf8("スクリプト"),
-                                   QString::fromStdString(QuoteExecArgument(exe.toStdString())),
-                                   QString::fromLatin1(MimeType), QString::fromLatin1(IconName));
+    // The installed entry, run by this executable and kept out of the menus:
+    // the association opens files, it adds no program to start.
+    QByteArray entry = Resource("tideglass.desktop.in");
+    entry.replace("@EXEC@", QByteArray::fromStdString(QuoteExecArgument(exe.toStdString())));
+    entry += "NoDisplay=true\n";
     // The icon first, so the type never names an icon that is not there.
-    if (const QByteArray icon = IconPng(); !icon.isEmpty())
+    if (const QByteArray icon = Resource("tideglass.png"); !icon.isEmpty())
         WriteFile(QString::fromStdString(IconPath()), icon);
-    WriteTextFile(QString::fromStdString(MimePackagePath()), MimePackageText());
-    WriteTextFile(QString::fromStdString(DesktopEntryPath()), entry);
+    WriteFile(QString::fromStdString(MimePackagePath()), Resource("tideglass.xml"));
+    WriteFile(QString::fromStdString(DesktopEntryPath()), entry);
     RefreshDesktopDatabases();
     return true;
 }
@@ -143,7 +126,7 @@ void Unregister()
 
 std::string OpenCommand()
 {
-    QFile file(QString::fromStdString(DesktopEntryPath()));
+    QFile file(Installed(QStringLiteral("applications/tideglass.desktop")));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
     QTextStream in(&file);

@@ -65,9 +65,20 @@ std::string ProgramFolder()
     return exe.substr(0, exe.rfind('/') + 1);
 }
 
+std::string TBass::LibraryPath(const std::string& programFolder)
+{
+    const std::string beside = programFolder + LibraryFileName;
+#ifdef TG_BASS_PRIVATE_DIR
+    const std::string installed = programFolder + TG_BASS_PRIVATE_DIR "/" + LibraryFileName;
+    if (::access(beside.c_str(), F_OK) != 0 && ::access(installed.c_str(), F_OK) == 0)
+        return installed;
+#endif
+    return beside;
+}
+
 TBass::TBass()
 {
-    Load(ProgramFolder() + LibraryFileName);
+    Load(LibraryPath(ProgramFolder()));
 }
 
 TBass::TBass(const std::string& path)

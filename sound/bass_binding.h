@@ -1,8 +1,9 @@
 #pragma once
 // TBass: the outside audio library bound at run time, so that the engine
 // runs without it. Our own build of it ("libbass.so") is looked for in the
-// program's folder; every one of its 100 names is bound by name, and a name
-// the library lacks leaves its entry empty.
+// program's folder, then in the private library folder of an installation
+// (lib/tideglass/ beside the program's bin/); every one of its 100 names is
+// bound by name, and a name the library lacks leaves its entry empty.
 //
 // The engine uses the library only when Start succeeds: every call the
 // engine makes is bound, the version is 2.0 and the library initialises.
@@ -24,7 +25,12 @@ public:
     // The library's file name in the program's folder.
     static const char* const LibraryFileName;
 
-    // Loads the library from the program's folder.
+    // The library for the program in `programFolder` (ending in "/"): the
+    // one beside the program, else the one in the private folder of an
+    // installation; the path beside the program when neither is there.
+    static std::string LibraryPath(const std::string& programFolder);
+
+    // Loads the library found for this program (LibraryPath).
     TBass();
     // Loads the library at `path`.
     explicit TBass(const std::string& path);

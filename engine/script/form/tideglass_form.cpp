@@ -64,7 +64,7 @@ TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWind
     // The wave mixer's settings lie beside the engine's own.
     SndMixSetIniFileName(ExtractFilePath(FIniFileName) + "SNDMIX.INI");
     FMidiDriver = std::make_unique<TFluidSynthDriver>();
-    FAudioLibraryPath = ExtractFilePath(exePath) + TBass::LibraryFileName;
+    FAudioLibraryPath = TBass::LibraryPath(ExtractFilePath(exePath));
     FEngine = std::make_unique<TEngine>(*this, args, ExtractFilePath(exePath));
     GameImgView->SetClient(&FEngine->GameImg());
     // A new logical screen in full screen (*SCALE, *SCREEN) moves the
