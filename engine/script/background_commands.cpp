@@ -1,6 +1,8 @@
 // The background script (a second context that runs on a timer while the
 // main script waits) and the event labels the engine runs by itself.
 
+#include <algorithm>
+
 #include "base/clock.h"
 #include "base/conv.h"
 #include "base/sjis.h"
@@ -31,7 +33,9 @@ void TEngine::CmdBgExec(const std::string& line)
     FBgLabelLine = label->Line;
     FBg.Line = label->Line;
     FBg.Scene = label->SceneLine;
-    const int32_t interval = EvalInteger(GetToken(line, ' ', 2));
+    // A background that asked for no interval at all runs every millisecond:
+    // the engine never polls without rest.
+    const int32_t interval = std::max(EvalInteger(GetToken(line, ' ', 2)), MinBgInterval);
     FBg.Stack.Clear();
     FBgExecInterval = interval;
     FBgTickInterval = interval;

@@ -229,6 +229,10 @@ public:
     // Lines one run executes before it gives the event loop a turn.
     void SetRunSliceLines(int lines) { FRunSliceLines = lines; }
 
+    // The shortest background interval in milliseconds, whether a script
+    // or a loaded game asks for less.
+    static constexpr int32_t MinBgInterval = 1;
+
 private:
     friend class TCommandTable;
     // Tests set up states that no script reaches yet.

@@ -22,9 +22,6 @@
 
 namespace {
 
-// The shortest background interval a loaded game gets, in milliseconds.
-constexpr int32_t MinBgInterval = 1;
-
 bool IsMidiName(const std::string& name)
 {
     // The extension must be exactly ".mid": ".MID" is music for the library.
@@ -145,7 +142,7 @@ void TEngine::ApplyLoadedBackground(const TStagedLoad& staged)
     // A save holds whatever its bytes say; an interval below a millisecond
     // would ask for a background tick on every pass and keep the processor
     // busy. The timers count whole milliseconds, so one is the least.
-    const int32_t interval = std::max<int32_t>(staged.BgInterval, MinBgInterval);
+    const int32_t interval = std::max<int32_t>(staged.BgInterval, TEngine::MinBgInterval);
     FBgExecInterval = interval;
     FBgTickInterval = interval;
     FBgRunning = staged.BgRunning && staged.BgLabelFound;

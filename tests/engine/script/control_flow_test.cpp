@@ -209,6 +209,21 @@ TEST(BackgroundCommands, BadIntervalIsAConversionErrorAfterTheLabelIsSet)
     EXPECT_FALSE(engine.BgRunning());
 }
 
+TEST(BackgroundCommands, IntervalBelowAMillisecondRunsOnceAMillisecond)
+{
+    for (const char* interval : {"0", "-5"}) {
+        SCOPED_TRACE(interval);
+        TEngineHarness h;
+        h.Run(std::string("*SCENE s\n*BGEXEC tick ") + interval +
+              "\n*SCENEEND\n*SCENE t\n*LABEL tick\n*F(1)=F(1)+1\n*SCENEEND\n");
+        // No pass is due again within the same millisecond.
+        EXPECT_EQ(h.Tick(10), 0);
+        const int32_t before = h.Flag(1);
+        h.Advance(100);
+        EXPECT_EQ(h.Flag(1) - before, 100);
+    }
+}
+
 TEST(EventLabels, RunOnTheirOwnStackAndRestoreTheCaller)
 {
     TEngineHarness h;
