@@ -197,11 +197,18 @@ TEST_F(WaveLoad, FileResourceAndMemorySourcesGiveTheSameWave)
         uint32_t Flags;
         std::string Name;
     };
+    const auto source = [](std::string name, int id, const TMMIOInfo* info) {
+        TWaveSourceArg a;
+        a.Name = std::move(name);
+        a.ResourceId = id;
+        a.Memory = info;
+        return a;
+    };
     const Case cases[] = {
-        {{file, -1, nullptr}, 0, file.substr(0, 15)},
-        {{"chime", -1, nullptr}, smwResource, "chime"},
-        {{"", 7, nullptr}, smwResource, "res#7"},
-        {{"", -1, &memory}, smwMemory, ""},
+        {source(file, -1, nullptr), 0, file.substr(0, 15)},
+        {source("chime", -1, nullptr), smwResource, "chime"},
+        {source("", 7, nullptr), smwResource, "res#7"},
+        {source("", -1, &memory), smwMemory, ""},
     };
     for (const Case& c : cases) {
         TWaveRecord* w = SndMixOpenWave(Mixer->Session(), c.Source, &module, c.Flags);
