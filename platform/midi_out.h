@@ -51,6 +51,10 @@ public:
     virtual void ShortMsg(uint32_t message) = 0;
     // A long message; done(this, header) follows once the output has it.
     virtual void LongMsg(TMidiHdr* header) = 0;
+    // Whether the output takes more messages now. A sender holds back what
+    // it has while the answer is no (a synth that has not yet rendered what
+    // it was given); messages sent all the same are still taken.
+    virtual bool Ready() const { return true; }
     // Releases every sounding note (sustain pedal up, all notes off).
     virtual void Reset() = 0;
     virtual void Close() = 0;

@@ -3,10 +3,13 @@
 #include <fluidsynth.h>
 
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <mutex>
+#include <vector>
 
 #include "platform/audio_output.h"
 
@@ -15,7 +18,21 @@ namespace {
 // Device id of the synth for system-exclusive messages: GS and XG resets
 // are addressed to 10h.
 constexpr int SysExDeviceId = 16;
-constexpr int ScratchFrames = 1024;
+// The synth renders in blocks of this many frames and hands the work that
+// messages made to its voices at the start of each.
+constexpr int BlockFrames = 64;
+// Messages applied before each block: whatever they are, the voice work
+// they make fits the synth's queue (its size is 64 entries per voice of
+// polyphony; a note-on takes about 50 per voice it starts, a controller
+// one or two per sounding voice of its channel).
+constexpr size_t MessagesPerBlock = 16;
+// Messages waiting for the audio thread: above the first an output asks the
+// sequencer to hold back; at the second, messages are dropped (only a
+// device that renders nothing gets there).
+constexpr size_t QueueHighWater = 512;
+constexpr size_t QueueLimit = 65536;
+// Lines the synth may write to standard error in a run.
+constexpr int MaxSynthLogLines = 20;
 // FluidSynth's own default (0.2) leaves a General MIDI song some 30 dB
 // below the sound effects it is mixed with.
 constexpr double SynthGain = 0.5;
@@ -43,8 +60,33 @@ std::string ChooseSoundFont(fluid_settings_t* settings)
     return {};
 }
 
+// The synth's warnings and errors, a few at most: a song can make it
+// complain about every note.
+void SynthLog(int, const char* message, void*)
+{
+    static std::atomic<int> lines{0};
+    const int n = lines.fetch_add(1);
+    if (n < MaxSynthLogLines)
+        std::fprintf(stderr, "tideglass: MIDI synth: %s\n", message);
+    else if (n == MaxSynthLogLines)
+        std::fprintf(stderr, "tideglass: MIDI synth: further messages left out\n");
+}
+
+// A message for the synth, applied on the audio thread before a block.
+struct TSynthMessage {
+    enum TKind : uint8_t { smShort, smSysEx, smSystemReset };
+    TKind Kind = smShort;
+    uint32_t Short = 0;
+    std::vector<uint8_t> SysEx;  // without its F0h and F7h
+};
+
 // The process's synth. Never freed: the audio thread may still render it
 // while the program exits.
+//
+// Every message goes through one queue that the audio thread applies, a
+// few before each block it renders, so that the synth's own queue between
+// its callers and its voices can never overflow, however many messages come
+// at once, and the callers never wait for the synth.
 class TFluidSynth : public TAudioSource {
 public:
     static TFluidSynth& Instance()
@@ -53,7 +95,6 @@ public:
         return *synth;
     }
 
-    fluid_synth_t* Synth() const { return FSynth; }
     const std::string& SoundFont() const { return FSoundFont; }
 
     void Attach()
@@ -69,11 +110,22 @@ public:
             TAudioOutput::Instance().RemoveSource(this);
     }
 
+    void Post(TSynthMessage message)
+    {
+        std::lock_guard<std::mutex> lock(FQueueLock);
+        if (FQueue.size() >= QueueLimit)
+            return;
+        FQueue.push_back(std::move(message));
+        FQueued = FQueue.size();
+    }
+    bool Ready() const { return FQueued < QueueHighWater; }
+
     void MixInto(float* out, int frames) override
     {
         std::lock_guard<std::mutex> lock(FRenderLock);
         while (frames > 0) {
-            const int n = frames < ScratchFrames ? frames : ScratchFrames;
+            ApplyMessages();
+            const int n = frames < BlockFrames ? frames : BlockFrames;
             fluid_synth_write_float(FSynth, n, FScratch.data(), 0, 2, FScratch.data(), 1, 2);
             for (int i = 0; i < n * 2; ++i)
                 out[i] += FScratch[static_cast<size_t>(i)];
@@ -83,10 +135,56 @@ public:
     }
 
 private:
+    void ApplyMessages()
+    {
+        size_t taken = 0;
+        {
+            std::lock_guard<std::mutex> lock(FQueueLock);
+            while (taken < MessagesPerBlock && !FQueue.empty()) {
+                FApplying[taken++] = std::move(FQueue.front());
+                FQueue.pop_front();
+            }
+            FQueued = FQueue.size();
+        }
+        for (size_t i = 0; i < taken; ++i)
+            Apply(FApplying[i]);
+    }
+
+    void Apply(const TSynthMessage& m)
+    {
+        fluid_synth_t* s = FSynth;
+        if (m.Kind == TSynthMessage::smSystemReset) {
+            fluid_synth_system_reset(s);
+            return;
+        }
+        if (m.Kind == TSynthMessage::smSysEx) {
+            fluid_synth_sysex(s, reinterpret_cast<const char*>(m.SysEx.data()), static_cast<int>(m.SysEx.size()),
+                              nullptr, nullptr, nullptr, 0);
+            return;
+        }
+        const uint32_t message = m.Short;
+        const int status = message & 0xFF;
+        const int ch = status & 0x0F;
+        const int d1 = (message >> 8) & 0x7F;
+        const int d2 = (message >> 16) & 0x7F;
+        switch (status & 0xF0) {
+        case 0x80: fluid_synth_noteoff(s, ch, d1); break;
+        case 0x90: d2 == 0 ? fluid_synth_noteoff(s, ch, d1) : fluid_synth_noteon(s, ch, d1, d2); break;
+        case 0xA0: fluid_synth_key_pressure(s, ch, d1, d2); break;
+        case 0xB0: fluid_synth_cc(s, ch, d1, d2); break;
+        case 0xC0: fluid_synth_program_change(s, ch, d1); break;
+        case 0xD0: fluid_synth_channel_pressure(s, ch, d1); break;
+        case 0xE0: fluid_synth_pitch_bend(s, ch, d1 | d2 << 7); break;
+        default: break;
+        }
+    }
+
     TFluidSynth()
     {
         fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
         fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN})
+            fluid_set_log_function(level, &SynthLog, nullptr);
         FSettings = new_fluid_settings();
         fluid_settings_setnum(FSettings, "synth.sample-rate", TAudioOutput::SampleRate);
         fluid_settings_setint(FSettings, "synth.device-id", SysExDeviceId);
@@ -105,7 +203,11 @@ private:
     std::mutex FLock;        // attach count
     int FAttached = 0;
     std::mutex FRenderLock;  // one scratch buffer
-    std::array<float, ScratchFrames * 2> FScratch{};
+    std::array<float, BlockFrames * 2> FScratch{};
+    std::array<TSynthMessage, MessagesPerBlock> FApplying;
+    std::mutex FQueueLock;
+    std::deque<TSynthMessage> FQueue;
+    std::atomic<size_t> FQueued{0};
 };
 
 class TFluidSynthOut : public TMidiOut {
@@ -119,7 +221,7 @@ public:
             return false;
         Close();
         TFluidSynth& synth = TFluidSynth::Instance();
-        fluid_synth_system_reset(synth.Synth());
+        synth.Post({TSynthMessage::smSystemReset, 0, {}});
         FDone = std::move(done);
         FOpen = true;
         if (FToAudioOutput)
@@ -129,23 +231,8 @@ public:
 
     void ShortMsg(uint32_t message) override
     {
-        if (!FOpen)
-            return;
-        fluid_synth_t* s = TFluidSynth::Instance().Synth();
-        const int status = message & 0xFF;
-        const int ch = status & 0x0F;
-        const int d1 = (message >> 8) & 0x7F;
-        const int d2 = (message >> 16) & 0x7F;
-        switch (status & 0xF0) {
-        case 0x80: fluid_synth_noteoff(s, ch, d1); break;
-        case 0x90: d2 == 0 ? fluid_synth_noteoff(s, ch, d1) : fluid_synth_noteon(s, ch, d1, d2); break;
-        case 0xA0: fluid_synth_key_pressure(s, ch, d1, d2); break;
-        case 0xB0: fluid_synth_cc(s, ch, d1, d2); break;
-        case 0xC0: fluid_synth_program_change(s, ch, d1); break;
-        case 0xD0: fluid_synth_channel_pressure(s, ch, d1); break;
-        case 0xE0: fluid_synth_pitch_bend(s, ch, d1 | d2 << 7); break;
-        default: break;
-        }
+        if (FOpen)
+            TFluidSynth::Instance().Post({TSynthMessage::smShort, message, {}});
     }
 
     void LongMsg(TMidiHdr* header) override
@@ -154,20 +241,21 @@ public:
         // Only complete system-exclusive messages mean anything to a synth;
         // the synth takes them without their F0h and F7h.
         if (FOpen && d.size() >= 2 && d.front() == 0xF0 && d.back() == 0xF7)
-            fluid_synth_sysex(TFluidSynth::Instance().Synth(), reinterpret_cast<const char*>(d.data()) + 1,
-                              static_cast<int>(d.size() - 2), nullptr, nullptr, nullptr, 0);
+            TFluidSynth::Instance().Post({TSynthMessage::smSysEx, 0, {d.begin() + 1, d.end() - 1}});
         if (FDone)
             FDone(this, header);
     }
+
+    bool Ready() const override { return TFluidSynth::Instance().Ready(); }
 
     void Reset() override
     {
         if (!FOpen)
             return;
-        fluid_synth_t* s = TFluidSynth::Instance().Synth();
-        for (int ch = 0; ch < 16; ++ch) {
-            fluid_synth_cc(s, ch, 64, 0);
-            fluid_synth_cc(s, ch, 123, 0);
+        TFluidSynth& synth = TFluidSynth::Instance();
+        for (uint32_t ch = 0; ch < 16; ++ch) {
+            synth.Post({TSynthMessage::smShort, 64u << 8 | 0xB0u | ch, {}});
+            synth.Post({TSynthMessage::smShort, 123u << 8 | 0xB0u | ch, {}});
         }
     }
 

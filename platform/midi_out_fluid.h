@@ -7,6 +7,10 @@
 // send are honoured. Opening an output resets the synth to its power-on
 // state: levels a fade left behind must not carry into the next song.
 //
+// Messages wait in a queue that the synth takes a few at a time before each
+// block it renders; an output is not Ready while that queue is long, so a
+// song of countless events is slowed down, never lost in an overrun.
+//
 // The sound font is $TIDEGLASS_SOUNDFONT when set, else the system's default
 // General MIDI font, else TimGM6mb; without any the synth plays silence.
 

@@ -223,7 +223,12 @@ void TMidiPlayV::Tick(int64_t elapsed)
         SongEnd();
         return;
     }
-    while (FEvents[FIndex]->Time < FPosition && FWait == 0) {
+    // A bounded number of events per tick, and none while an output cannot
+    // take more: what is left goes out on the next ticks, so that a song
+    // packed with events cannot hold the timer, or the synth behind it.
+    for (int sent = 0; FEvents[FIndex]->Time < FPosition && FWait == 0; ++sent) {
+        if (sent == MaxEventsPerTick || !OutputsReady())
+            break;
         const int target = CheckLoop(FIndex);
         if (target >= 0) {
             AllNotesOff();
@@ -241,6 +246,14 @@ void TMidiPlayV::Tick(int64_t elapsed)
     }
     if (FPlaying)
         ServeMetronome(elapsed);
+}
+
+bool TMidiPlayV::OutputsReady() const
+{
+    for (const auto& out : FOutputs)
+        if (out && !out->Ready())
+            return false;
+    return true;
 }
 
 int TMidiPlayV::CheckLoop(int index)

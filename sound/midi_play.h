@@ -1,9 +1,10 @@
 #pragma once
 // TMidiPlayV: the sequencer that plays background music. It loads a
 // standard MIDI file into one time-sorted event list (midi_load.cpp),
-// and a 5 ms multimedia timer drives its tick, which sends every event that
-// has come due to the play devices, honouring waits, loops and the song's
-// end (midi_play.cpp, midi_send.cpp).
+// and a 5 ms multimedia timer drives its tick, which sends the events that
+// have come due to the play devices, honouring waits, loops and the song's
+// end (midi_play.cpp, midi_send.cpp). A tick sends a bounded number of
+// events; a burst beyond it follows on the next ticks.
 //
 // Threads: the tick and everything it calls (sends, the port state, the
 // buffer list, OnStop and the other events) run on the timer's thread; the
@@ -76,6 +77,9 @@ class TMidiPlayV : public TObject {
 public:
     static constexpr uint32_t DefaultTempo = 500000;  // µs per quarter note without a tempo event
     static constexpr uint32_t TickInterval = 5;       // ms
+    // Events a tick sends at most; a burst beyond it goes out on the next
+    // ticks.
+    static constexpr int MaxEventsPerTick = 64;
 
     // Plays on the outputs of `driver`, which must outlive the player.
     explicit TMidiPlayV(TMidiOutDriver& driver);
@@ -184,6 +188,7 @@ private:
     TMidiOut* OutputOfTrack(int track) const;
     void WriteShortMsg(TMidiOut* out, uint32_t message, int wait);
     void AllNotesOff();
+    bool OutputsReady() const;
     int CheckLoop(int index);
     void SongEnd();
     void ServeMetronome(int64_t elapsed);

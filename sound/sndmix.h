@@ -43,7 +43,8 @@ struct TWaveRecord {
 // Receives MM_WOM_DONE when a play that named it ends: the channel and the
 // wave that play played. Posted through the UI mailbox with the receiver as
 // owner, so it runs after the mixer's own handler; a receiver that goes away
-// first calls UiMailbox::Cancel(this).
+// first calls UiMailbox::Cancel(this). A notification whose wave is freed
+// before it arrives is dropped, so the wave it names is always a live one.
 class TSndMixNotify {
 public:
     virtual ~TSndMixNotify() = default;

@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <vector>
 
 constexpr int SndMixChannelCount = 8;
 constexpr int SndMixPoolSize = 99;
@@ -65,6 +66,14 @@ struct TSndMixSession {
     uint16_t TagEnd = SndMixSessionTag;
 };
 
+// A done notification on its way to its receiver. Freeing the wave voids
+// it: the receiver has already let the wave go, and the record's address may
+// belong to a newer wave by the time the notification arrives.
+struct TSndMixNotice {
+    const TWaveRecord* Wave = nullptr;
+    std::weak_ptr<bool> Void;
+};
+
 struct TSndMixUnit {
     TSndMixSession* Session = nullptr;     // the one session that exists
     TSndMixSession* Current = nullptr;
@@ -77,6 +86,7 @@ struct TSndMixUnit {
     int Debug = 0;
     TWaveOut* Device = nullptr;
     std::string IniFileName = "SNDMIX.INI";
+    std::vector<TSndMixNotice> Notices;
 };
 
 TSndMixUnit& SndMixUnit();

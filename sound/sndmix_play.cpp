@@ -248,6 +248,22 @@ void SndMixShiftPlay(TSndMixSession* s, int64_t, TPlayNode* node)
     SndMixPump();
 }
 
+namespace {
+
+void PostDone(TSndMixNotify* notify, int channel, TWaveRecord* wave)
+{
+    std::vector<TSndMixNotice>& notices = SndMixUnit().Notices;
+    std::erase_if(notices, [](const TSndMixNotice& n) { return n.Void.expired(); });
+    auto voided = std::make_shared<bool>(false);
+    notices.push_back({wave, voided});
+    UiMailbox::Post(notify, [notify, channel, wave, voided] {
+        if (!*voided)
+            notify->MMWomDone(channel, wave);
+    });
+}
+
+} // namespace
+
 void SndMixReleaseFinished(TSndMixSession* s)
 {
     const int64_t q = SndMixDevicePosition(s);
@@ -257,10 +273,8 @@ void SndMixReleaseFinished(TSndMixSession* s)
         while (s->Queue[c] != nullptr && s->Queue[c]->End <= q) {
             TPlayNode* node = s->Queue[c];
             s->Queue[c] = node->Next;
-            if (TSndMixNotify* notify = node->Play.NotifyWindow) {
-                TWaveRecord* wave = node->Wave;
-                UiMailbox::Post(notify, [notify, c, wave] { notify->MMWomDone(c, wave); });
-            }
+            if (TSndMixNotify* notify = node->Play.NotifyWindow)
+                PostDone(notify, c, node->Wave);
             SndMixReturnNode(node);
         }
     }
@@ -379,5 +393,13 @@ void SndMixFreeWave(HSNDMIX session, TWaveRecord* wave)
             head = next;
         }
     }
+    // A notification of one of its plays still on its way is void now.
+    std::erase_if(SndMixUnit().Notices, [wave](const TSndMixNotice& n) {
+        if (n.Wave != wave)
+            return n.Void.expired();
+        if (const std::shared_ptr<bool> voided = n.Void.lock())
+            *voided = true;
+        return true;
+    });
     delete wave;
 }

@@ -152,9 +152,12 @@ HSNDMIX SndMixInit()
     s->Blocks = std::clamp(ini.ReadInteger(own, "WaveBlocks", blocks), 2, SndMixBlockCount);
     s->Format.SamplesPerSec = RateFromSetting(ini.ReadInteger(own, "SamplesPerSec", rate));
     s->Format.AvgBytesPerSec = s->Format.SamplesPerSec;
-    const int ownLen = ini.ReadInteger(own, "WaveBlockLen", blockLen);
-    if (ownLen != 0)
-        s->BlockLength = static_cast<uint32_t>(std::clamp(ownLen, 2048, static_cast<int>(SndMixBlockData)));
+    // The device's own length when it gives one, else the default section's;
+    // a zero in either place means "not given".
+    const int ownLen = ini.ReadInteger(own, "WaveBlockLen", 0);
+    const int length = ownLen != 0 ? ownLen : blockLen;
+    if (length != 0)
+        s->BlockLength = static_cast<uint32_t>(std::clamp(length, 2048, static_cast<int>(SndMixBlockData)));
     else
         s->BlockLength = s->Format.SamplesPerSec / 11025 * 2048;
 

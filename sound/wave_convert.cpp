@@ -92,7 +92,8 @@ std::vector<uint8_t> SndMixConvertRate(const std::vector<uint8_t>& s, uint32_t f
 void SndMixConvertFormat(TWaveData& wave, uint32_t samplesPerSec)
 {
     TPcmWaveFormat& f = wave.Format;
-    if (f.Channels == 0 || f.SamplesPerSec == 0 || (f.BitsPerSample != 8 && f.BitsPerSample != 16))
+    if (f.Channels == 0 || f.SamplesPerSec < SndMixMinSourceRate || f.SamplesPerSec > SndMixMaxSourceRate ||
+        (f.BitsPerSample != 8 && f.BitsPerSample != 16))
         throw ESndMixError("File format not supported");
     // Only whole frames: a trailing partial frame would shift the channels.
     const size_t frame = static_cast<size_t>(f.Channels) * (f.BitsPerSample / 8);
@@ -100,6 +101,11 @@ void SndMixConvertFormat(TWaveData& wave, uint32_t samplesPerSec)
     RefuseEmpty(wave.Data);
     if (f.Channels == 1 && f.SamplesPerSec == samplesPerSec && f.BitsPerSample == 8)
         return;
+    // The size of the result is known before anything is converted.
+    const uint64_t frames = wave.Data.size() / frame;
+    if (frames * samplesPerSec / f.SamplesPerSec > uint64_t{SndMixMaxWaveSeconds} * samplesPerSec)
+        throw ESndMixError("Unable to allocate memory for waveform data.  Try making more memory available by "
+                           "closing other applications.");
     wave.Data = SndMixConvertBits(wave.Data, f.BitsPerSample);
     wave.Data = SndMixConvertChannels(wave.Data, f.Channels);
     wave.Data = SndMixConvertRate(wave.Data, f.SamplesPerSec, samplesPerSec);

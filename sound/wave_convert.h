@@ -10,9 +10,19 @@
 #include <cstdint>
 #include <vector>
 
+// Source rates that a sound card can mean; a wave at any other rate is
+// refused rather than stretched or squeezed beyond use.
+constexpr uint32_t SndMixMinSourceRate = 1000;
+constexpr uint32_t SndMixMaxSourceRate = 192000;
+// The longest wave a conversion may produce, in seconds at the session's
+// rate.
+constexpr uint32_t SndMixMaxWaveSeconds = 600;
+
 // Converts `wave` in place; raises ESndMixError "File format not supported"
-// for sample sizes other than 8 and 16 bits or an empty format, and "The
-// data chunk has no data" when not one whole frame (or output sample) is left.
+// for sample sizes other than 8 and 16 bits, an empty format or a rate
+// outside the range above, "Unable to allocate memory for waveform data..."
+// when the result would be longer than the longest wave, and "The data chunk
+// has no data" when not one whole frame (or output sample) is left.
 void SndMixConvertFormat(TWaveData& wave, uint32_t samplesPerSec);
 
 // The single steps, exposed for their exact vectors.

@@ -100,7 +100,8 @@ bool TBassDecoder::Open()
 {
     static SF_VIRTUAL_IO io{&SourceLength, &SourceSeek, &SourceRead, &SourceWrite, &SourceTell};
     FSnd = sf_open_virtual(&io, SFM_READ, &FInfo, &FSource);
-    if (FSnd == nullptr || FInfo.channels <= 0 || FInfo.samplerate <= 0 || FInfo.channels > 64)
+    if (FSnd == nullptr || FInfo.channels <= 0 || FInfo.channels > 64 || FInfo.samplerate < MinRate ||
+        FInfo.samplerate > MaxRate)
         return false;
     FRaw.resize(static_cast<size_t>(ChunkFrames) * FInfo.channels);
     FNative.resize(static_cast<size_t>(ChunkFrames) * 2);

@@ -12,6 +12,10 @@
 
 class TBassDecoder {
 public:
+    // Native rates a sound card can mean; files at other rates are refused.
+    static constexpr int MinRate = 1000;
+    static constexpr int MaxRate = 192000;
+
     // A copy of `length` bytes; nullptr when libsndfile cannot read them.
     static std::unique_ptr<TBassDecoder> FromMemory(const void* data, uint64_t length);
     // `length` bytes of the file from `offset` (0: to the end of the file).

@@ -13,6 +13,8 @@ constexpr uint32_t StreamKind = 0x30000000;
 constexpr uint32_t MaxVoices = 0xFF;
 constexpr uint32_t SampleLoop = 4;
 constexpr uint32_t OverPosition = 0x20000;
+// A sample is decoded whole into memory: at most ten minutes of it.
+constexpr size_t MaxSampleFrames = size_t{600} * 44100;
 
 uint32_t ChannelHandle(uint32_t sample, uint32_t voice)
 {
@@ -67,10 +69,13 @@ uint32_t TBassEngine::SampleLoad(bool mem, const void* file, uint32_t offset, ui
     else
         decoder = TBassDecoder::FromFile(static_cast<const char*>(file), offset, length);
     TSample sample;
+    bool tooLong = false;
     if (decoder) {
         float chunk[2 * 1024];
-        for (int got; (got = decoder->Read(chunk, 1024)) > 0;)
+        for (int got; !tooLong && (got = decoder->Read(chunk, 1024)) > 0;) {
             sample.Frames.insert(sample.Frames.end(), chunk, chunk + 2 * got);
+            tooLong = sample.Frames.size() > 2 * MaxSampleFrames;
+        }
     }
     std::lock_guard<std::mutex> guard(FLock);
     if (!FInit)
@@ -79,6 +84,8 @@ uint32_t TBassEngine::SampleLoad(bool mem, const void* file, uint32_t offset, ui
         return Fail(BASS_ERROR_ILLPARAM), 0;
     if (!decoder)
         return Fail(mem ? BASS_ERROR_FILEFORM : BASS_ERROR_FILEOPEN), 0;
+    if (tooLong)
+        return Fail(BASS_ERROR_MEM), 0;
     if (sample.Frames.empty())
         return Fail(BASS_ERROR_FILEFORM), 0;
     sample.Flags = flags;

@@ -81,4 +81,38 @@ TEST_F(MidiFluid, OpeningOrASongsResetBringsBackTheLevelsAFadeLeftBehind)
     }
 }
 
+TEST_F(MidiFluid, ABurstOfNotesWaitsForTheSynthAndNeverOverrunsIt)
+{
+    constexpr int Notes = 5000;
+    smf::Track burst;
+    burst.Ev(0, {0x90, 0, 100});
+    for (int i = 1; i < Notes; ++i)
+        burst.Raw({0, uint8_t(i % 128), 100});
+    const smf::Bytes file = smf::File({burst.End()});
+    TMidiPlayV player(Driver);
+    player.Timer().SetInterval(0);
+    player.PlayDevices.Add(MIDI_MAPPER, 1);
+    TMemoryStream stream(file.data(), file.size());
+    ASSERT_TRUE(player.LoadFromStream(stream));
+    ASSERT_TRUE(player.OpenDevices());
+    player.SetPosition(0);
+    ASSERT_TRUE(player.Play());
+    testing::internal::CaptureStderr();
+    // While the synth renders nothing, the sequencer soon holds back.
+    for (int t = 0; t < 100; ++t)
+        player.Tick(5);
+    const int heldAt = player.CurrentIndex();
+    EXPECT_LT(heldAt, 1000);
+    // Rendering lets the rest through.
+    std::vector<float> buffer(220 * 2);
+    for (int t = 0; t < 10 * Notes && player.Playing(); ++t) {
+        TFluidSynthDriver::Render(buffer.data(), 220);
+        player.Tick(5);
+    }
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(player.Playing());
+    EXPECT_EQ(log, "");
+    player.CloseDevices();
+}
+
 } // namespace

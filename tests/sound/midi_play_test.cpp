@@ -45,6 +45,29 @@ TEST_F(MidiPlay, EachMessageGoesOutInTheTickAfterItsTime)
     }
 }
 
+TEST_F(MidiPlay, ABurstOfEventsGoesOutAFewPerTickInOrderAndNoneIsLost)
+{
+    // Two thousand note-ons at the same instant, in running status.
+    constexpr int Notes = 2000;
+    Track burst;
+    burst.Ev(0, {0x90, 0, 100});
+    for (int i = 1; i < Notes; ++i)
+        burst.Raw({0, uint8_t(i % 128), 100});
+    Start(File({burst.End()}));
+    size_t sent = 0;
+    for (int tick = 0; tick < 2 * Notes / TMidiPlayV::MaxEventsPerTick && Player.Playing(); ++tick) {
+        Player.Tick(5);
+        const size_t now = Shorts().size();
+        ASSERT_LE(now - sent, size_t(TMidiPlayV::MaxEventsPerTick));
+        sent = now;
+    }
+    EXPECT_FALSE(Player.Playing());
+    const std::vector<TMidiOutRecord> notes = Shorts();
+    ASSERT_EQ(notes.size(), size_t(Notes));
+    for (size_t i = 0; i < notes.size(); ++i)
+        ASSERT_EQ(notes[i].Bytes, (Bytes{0x90, uint8_t(i % 128), 100})) << i;
+}
+
 TEST_F(MidiPlay, WaitsHoldBackLaterEvents)
 {
     struct Case {

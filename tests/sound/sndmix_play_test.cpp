@@ -240,6 +240,20 @@ TEST_F(SndMixPlay_, AChannelReusedBeforeItsNotificationKeepsItsNewSound)
     EXPECT_EQ(std::count(Device.Played().begin(), Device.Played().end(), 150), 8999);
 }
 
+TEST_F(SndMixPlay_, AWaveFreedBeforeItsNotificationArrivesIsNeverNamedAgain)
+{
+    StartMixer();
+    TDoneRecorder done;
+    TWaveRecord* first = Wave(Filled(100, 140));
+    Mixer->Play(0, first, 0, 0, &done);
+    Device.Consume(8192);
+    // The owner frees the wave after the mixer has posted its notification
+    // and before it arrives; a new wave may take the freed record's place.
+    UiMailbox::Post(this, [&] { Free(first); });
+    UiMailbox::Drain();
+    EXPECT_TRUE(done.Done.empty());
+}
+
 TEST_F(SndMixPlay_, LeastRecentlyUsedChoiceSkipsClosedChannels)
 {
     StartMixer();

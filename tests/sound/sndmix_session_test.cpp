@@ -34,6 +34,8 @@ TEST_F(SndMixSession, IniSettingsAreReadAndClamped)
          "SamplesPerSec=22\nWaveBlockLen=3001\n",
          4, 3001, 22050, true, true},
         {"[Fake Wave Out]\nWaveBlockLen=1\n", 3, 2048, 44100, false, false},
+        // A zero in the device's section leaves the length to the defaults.
+        {"[default]\nWaveBlockLen=4096\n[Fake Wave Out]\nWaveBlockLen=0\n", 3, 4096, 44100, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Ini);

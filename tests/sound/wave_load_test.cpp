@@ -2,6 +2,7 @@
 // compressed formats decoded through libsndfile, and the three sources.
 
 #include "sound_test_util.h"
+#include "sound/bass/bass_engine.h"
 #include "sound/wave_convert.h"
 #include "sound/wave_read.h"
 
@@ -93,6 +94,41 @@ TEST(WaveConvert, BitsChannelsAndIntegerRatiosMatchTheSystemByteForByte)
     EXPECT_EQ(w.Data, (std::vector<uint8_t>{160, 120, 80, 167, 255, 255}));
     EXPECT_EQ(w.Format.SamplesPerSec, 44100u);
     EXPECT_EQ(w.Format.BitsPerSample, 8);
+}
+
+TEST(WaveConvert, RatesNoSoundCardPlaysAndOverlongResultsAreRefusedByBothPlayers)
+{
+    TBassEngine& library = TBassEngine::Instance();
+    ASSERT_TRUE(library.Init());
+    struct Case {
+        uint32_t Rate;
+        size_t Bytes;
+        const char* Text;
+    };
+    const Case cases[] = {
+        {1, 4096, "File format not supported"},
+        {999, 4096, "File format not supported"},
+        {192001, 4096, "File format not supported"},
+        {1000, 4096, "(no error)"},
+        {192000, 4096, "(no error)"},
+        // Ten minutes and a second at 1000 Hz would become more than ten
+        // minutes at 44100.
+        {1000, 601000, "Unable to allocate memory for waveform data.  Try making more memory available by closing "
+                       "other applications."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Rate);
+        const std::string image = PcmWave(1, c.Rate, 8, std::string(c.Bytes, '\x90'));
+        EXPECT_EQ(Raise([&] { Load(image, 44100); }), c.Text);
+        if (c.Bytes > 4096)
+            continue;
+        const uint32_t sample =
+            library.SampleLoad(true, image.data(), 0, static_cast<uint32_t>(image.size()), 1, BASS_SAMPLE_OVER_POS);
+        EXPECT_EQ(sample != 0, std::string(c.Text) == "(no error)");
+        if (sample != 0)
+            library.SampleFree(sample);
+    }
+    library.Free();
 }
 
 double Frequency(const std::vector<uint8_t>& s, uint32_t rate)
