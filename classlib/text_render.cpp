@@ -40,7 +40,8 @@ public:
 namespace {
 
 // Fonts used recently stay realised with their glyphs, so code that rebuilds
-// a font handle per call (the supersampled text path does) rasterises once.
+// a font handle per call (a TFont whose properties change back and forth does)
+// rasterises once.
 constexpr size_t RecentFontCount = 64;
 // A font whose cached glyphs grow past this many coverage bytes starts afresh.
 constexpr size_t GlyphCacheLimit = size_t{32} << 20;
