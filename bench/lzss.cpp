@@ -56,6 +56,26 @@ void BM_Compress_HashChains(benchmark::State& state)
 }
 BENCHMARK(BM_Compress_HashChains)->ArgName("whole")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
+// The whole corpus coded in calls of `per call` bytes, each into a stream of
+// its own, from one source stream: the 8 MB call against 256 KB calls (the
+// reference) shows whether the cost per byte grows with the input.
+void BM_Compress_Calls(benchmark::State& state)
+{
+    const auto& data = Corpus();
+    const auto perCall = size_t(state.range(0));
+    TMemoryStream src(data.data(), data.size());
+    for (auto _ : state) {
+        src.SetPosition(0);
+        for (size_t at = 0; at < data.size(); at += perCall) {
+            TMemoryStream dst;
+            TkvLZSSCompress().Compress(src, dst, int32_t(std::min(perCall, data.size() - at)));
+            benchmark::DoNotOptimize(dst.Memory());
+        }
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+}
+BENCHMARK(BM_Compress_Calls)->ArgName("per_call")->Arg(CorpusSize)->Arg(256 * 1024)->Unit(benchmark::kMillisecond);
+
 void BM_Compress_ExhaustiveReference(benchmark::State& state)
 {
     const auto& data = Sample();

@@ -40,7 +40,8 @@ public:
 namespace {
 
 // Fonts used recently stay realised with their glyphs, so code that rebuilds
-// a font handle per call (the supersampled text path does) rasterises once.
+// a font handle per call (a TFont whose properties change back and forth does)
+// rasterises once.
 constexpr size_t RecentFontCount = 64;
 // A font whose cached glyphs grow past this many coverage bytes starts afresh.
 constexpr size_t GlyphCacheLimit = size_t{32} << 20;
@@ -49,6 +50,7 @@ struct TState {
     std::recursive_mutex Mutex;
     std::unique_ptr<TGlyphSource> Source;
     std::list<HFONT> Recent; // most recent first
+    uint64_t Generation = 0;
 };
 
 // Never destroyed: fonts held by other static objects may outlive any
@@ -138,11 +140,13 @@ int32_t AdvanceOf(const TFontObject& font, const std::u32string& chars)
     return static_cast<int32_t>(std::clamp<int64_t>(width, INT32_MIN, INT32_MAX));
 }
 
-// Calls visit(x, y, coverage) for every covered pixel inside clip. Coordinates
-// are computed in 64 bits so far-off text positions cannot overflow.
-template <class Visit>
-void Rasterise(const TFontObject& font, int32_t x, int32_t y, const TRect& clip, const std::u32string& chars,
-               Visit&& visit)
+// Calls visitRow(y, x, coverage, count) for every run of glyph, underline
+// and strike-out pixels inside clip, row by row; a null coverage stands for
+// full coverage. Coordinates are computed in 64 bits so far-off text
+// positions cannot overflow.
+template <class VisitRow>
+void RasteriseRows(
+    const TFontObject& font, int32_t x, int32_t y, const TRect& clip, const std::u32string& chars, VisitRow&& visitRow)
 {
     if (clip.Right <= clip.Left || clip.Bottom <= clip.Top)
         return;
@@ -155,27 +159,40 @@ void Rasterise(const TFontObject& font, int32_t x, int32_t y, const TRect& clip,
         const int64_t top = baseline - g.Top;
         const int64_t gx0 = std::max<int64_t>(left, clip.Left), gx1 = std::min<int64_t>(left + g.Width, clip.Right);
         const int64_t gy0 = std::max<int64_t>(top, clip.Top), gy1 = std::min<int64_t>(top + g.Height, clip.Bottom);
-        for (int64_t py = gy0; py < gy1; ++py) {
-            const uint8_t* row = g.Coverage.data() + static_cast<size_t>(py - top) * g.Width;
-            for (int64_t px = gx0; px < gx1; ++px) {
-                const uint8_t c = row[px - left];
-                if (c != 0)
-                    visit(static_cast<int32_t>(px), static_cast<int32_t>(py), c);
+        if (gx0 < gx1)
+            for (int64_t py = gy0; py < gy1; ++py) {
+                const uint8_t* row = g.Coverage.data() + static_cast<size_t>(py - top) * g.Width;
+                visitRow(static_cast<int32_t>(py), static_cast<int32_t>(gx0), row + (gx0 - left),
+                    static_cast<int32_t>(gx1 - gx0));
             }
-        }
         pen += g.Advance;
     }
     auto line = [&](int64_t top, int32_t thickness) {
         const int64_t lx0 = std::max<int64_t>(x, clip.Left), lx1 = std::min<int64_t>(pen, clip.Right);
         const int64_t ly0 = std::max<int64_t>(top, clip.Top), ly1 = std::min<int64_t>(top + thickness, clip.Bottom);
-        for (int64_t py = ly0; py < ly1; ++py)
-            for (int64_t px = lx0; px < lx1; ++px)
-                visit(static_cast<int32_t>(px), static_cast<int32_t>(py), uint8_t{255});
+        if (lx0 < lx1)
+            for (int64_t py = ly0; py < ly1; ++py)
+                visitRow(static_cast<int32_t>(py), static_cast<int32_t>(lx0), static_cast<const uint8_t*>(nullptr),
+                    static_cast<int32_t>(lx1 - lx0));
     };
     if (font.LogFont.Underline)
         line(baseline + m.UnderlinePosition, m.UnderlineThickness);
     if (font.LogFont.StrikeOut)
         line(baseline - m.StrikeOutPosition, m.StrikeOutThickness);
+}
+
+// Calls visit(x, y, coverage) for every covered pixel inside clip.
+template <class Visit>
+void Rasterise(
+    const TFontObject& font, int32_t x, int32_t y, const TRect& clip, const std::u32string& chars, Visit&& visit)
+{
+    RasteriseRows(font, x, y, clip, chars, [&](int32_t py, int32_t px, const uint8_t* coverage, int32_t count) {
+        for (int32_t k = 0; k < count; ++k) {
+            const uint8_t c = coverage != nullptr ? coverage[k] : uint8_t{255};
+            if (c != 0)
+                visit(px + k, py, c);
+        }
+    });
 }
 
 } // namespace
@@ -280,6 +297,32 @@ void ExtTextOut(const TDIB32& dib, const TTextContext& dc, int32_t x, int32_t y,
     });
 }
 
+void DrawTextCoverage(const TPlane8& plane, const HFONT& font, int32_t x, int32_t y, std::string_view text)
+{
+    if (plane.Bits == nullptr || plane.Width <= 0 || plane.Height <= 0 || !font)
+        return;
+    const int32_t stride = plane.Stride != 0 ? plane.Stride : plane.Width;
+    const std::u32string chars = Decode(text);
+    std::lock_guard lock(State().Mutex);
+    const TRect clip{0, 0, plane.Width, plane.Height};
+    RasteriseRows(*font, x, y, clip, chars, [&](int32_t py, int32_t px, const uint8_t* coverage, int32_t count) {
+        uint8_t* p = plane.Bits + static_cast<ptrdiff_t>(py) * stride + px;
+        if (coverage == nullptr) {
+            std::fill_n(p, count, uint8_t{255});
+            return;
+        }
+        // ExtTextOut's mix, which leaves a byte as it was where the coverage
+        // is 0 and gives 255 where it is 255, so it runs over every byte
+        // without a branch. The sum stays below 65153, where
+        // (v + 1 + (v >> 8)) >> 8 is exactly v / 255 in 16 bits.
+        for (int32_t k = 0; k < count; ++k) {
+            const uint16_t c = coverage[k];
+            const auto v = static_cast<uint16_t>(255 * c + p[k] * (255 - c) + 127);
+            p[k] = static_cast<uint8_t>(static_cast<uint16_t>(v + 1 + (v >> 8)) >> 8);
+        }
+    });
+}
+
 void ForEachTextPixel(const HFONT& font, int32_t x, int32_t y, const TRect& clip, std::string_view text,
                       const TCoverageVisitor& visit)
 {
@@ -307,7 +350,15 @@ std::unique_ptr<TGlyphSource> SetGlyphSource(std::unique_ptr<TGlyphSource> sourc
     std::lock_guard lock(state.Mutex);
     state.Recent.clear();
     std::swap(state.Source, source);
+    ++state.Generation;
     return source;
+}
+
+uint64_t GlyphSourceGeneration()
+{
+    TState& state = State();
+    std::lock_guard lock(state.Mutex);
+    return state.Generation;
 }
 
 TGlyphSourceScope::TGlyphSourceScope(std::unique_ptr<TGlyphSource> source)

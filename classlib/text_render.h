@@ -137,12 +137,30 @@ using TCoverageVisitor = std::function<void(int32_t x, int32_t y, uint8_t covera
 void ForEachTextPixel(const HFONT& font, int32_t x, int32_t y, const TRect& clip, std::string_view text,
                       const TCoverageVisitor& visit);
 
+// 8-bit memory: Width x Height bytes, rows top-down, Stride bytes apart.
+struct TPlane8 {
+    uint8_t* Bits = nullptr;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    int32_t Stride = 0;
+};
+
+// Draws `text` in white with its cell's top-left corner at (x, y) on a plane
+// of coverage bytes, clipped to the plane. Each byte ends as the blue byte of
+// the same pixel would after ExtTextOut of white text on a transparent
+// background: full coverage gives 255, partial coverage mixes 255 over the
+// byte. Supersampling callers use it to keep a quarter of the memory.
+void DrawTextCoverage(const TPlane8& plane, const HFONT& font, int32_t x, int32_t y, std::string_view text);
+
 class TGlyphSource;
 
 // Replaces where glyphs come from (nullptr: the FreeType source over the
 // installed fonts) and returns the previous source. Realised fonts are
 // dropped, so no glyph of the old source is drawn afterwards.
 std::unique_ptr<TGlyphSource> SetGlyphSource(std::unique_ptr<TGlyphSource> source);
+// Counts the replacements of the glyph source, so that code keeping fonts
+// made can tell when they have gone stale.
+uint64_t GlyphSourceGeneration();
 
 // Installs a source for the lifetime of the object and restores the previous
 // one afterwards (for tests).

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -35,6 +37,28 @@ void CompressBlock(TkvBitWriter& Writer, LZSSMatchFinder& Finder, const uint8_t*
     }
 }
 
+// Gives a memory stream room at once for the longest coding the input can
+// have (every byte a 9-bit literal), so that it does not copy itself over
+// and zero its new room at every doubling as the coding grows. Only a help:
+// without the room the stream grows as before.
+void ReserveRoom(TStream& Src, TStream& Dst, int32_t Size)
+{
+    auto* memory = dynamic_cast<TMemoryStream*>(&Dst);
+    if (memory == nullptr || Size <= 0)
+        return;
+    int64_t input = Size;
+    if (auto* source = dynamic_cast<TMemoryStream*>(&Src))
+        input = std::min(input, std::max<int64_t>(source->Size() - source->Position(), 0));
+    const int64_t at = memory->Position();
+    if (at > memory->Size())
+        return;
+    try {
+        memory->Bytes().reserve(size_t(at + (input * LiteralBits + 7) / 8));
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+}
+
 [[noreturn]] void MatchOutsideHistory()
 {
     throw EkvCompressError("LZSS Decompress: Match outside the history");
@@ -50,6 +74,7 @@ int32_t TkvLZSSCompress::Compress(TStream& Src, TStream& Dst, int32_t Size)
     TkvBitWriter writer(Dst);
 
     int32_t left = std::max(Size, 0);
+    ReserveRoom(Src, Dst, left);
     while (left > 0) {
         const int32_t count = std::min(left, BlockSize);
         Src.ReadBuffer(block.data(), count);

@@ -20,6 +20,7 @@ class TCanvas;
 class TBitmap;
 class TGraphic;
 class TCustomResampler;
+struct TRenderTextFonts;
 
 // The largest bitmap this library allocates (1 GiB of pixels); a size beyond
 // it fails like an allocation failure instead of overflowing a size
@@ -205,6 +206,8 @@ private:
     TAreaChangedEvent FOldOnAreaChanged;
     bool FMeasuringMode = false;
     std::unique_ptr<TCustomResampler> FResampler;
+    // The fonts RenderText used last, kept for the next call.
+    std::shared_ptr<const TRenderTextFonts> FRenderTextFonts;
 };
 
 // Dst takes Src's size. Raise Exception "The source is nil" / "Destination is

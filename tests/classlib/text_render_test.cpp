@@ -195,6 +195,37 @@ TEST_F(BoxText, CoverageVisitorSeesTheSamePixels)
     EXPECT_EQ(seen, expected);
 }
 
+TEST_F(BoxText, CoveragePlaneHoldsTheBlueBytesOfWhiteText)
+{
+    // Overlapping, clipped draws over varied bytes, antialiased edges mixing
+    // into them, and underline and strike-out runs.
+    TLogFont lined;
+    lined.Height = -8;
+    lined.Quality = NONANTIALIASED_QUALITY;
+    lined.Underline = lined.StrikeOut = true;
+    for (const HFONT& font : {Font(-12, ANTIALIASED_QUALITY), Font(-9, DEFAULT_QUALITY), CreateFontIndirect(lined)}) {
+        TPixels dib(23, 17);
+        const int32_t stride = dib.Width + 3;
+        std::vector<uint8_t> plane(static_cast<size_t>(stride * dib.Height), 0xEE);
+        for (int y = 0; y < dib.Height; ++y)
+            for (int x = 0; x < dib.Width; ++x) {
+                dib.At(x, y) = static_cast<uint32_t>(x * 11 + y * 7) & 0xFF;
+                plane[static_cast<size_t>(y * stride + x)] = static_cast<uint8_t>(dib.At(x, y));
+            }
+        const TTextContext dc = Context(font, clWhite);
+        for (const TPoint at : {TPoint{0, 0}, TPoint{3, 2}, TPoint{-4, 9}, TPoint{17, -3}}) {
+            ExtTextOut(dib.Dib(), dc, at.X, at.Y, 0, nullptr, "Ab\x82\xA0");
+            DrawTextCoverage(TPlane8{plane.data(), dib.Width, dib.Height, stride}, font, at.X, at.Y, "Ab\x82\xA0");
+            for (int y = 0; y < dib.Height; ++y) {
+                for (int x = 0; x < dib.Width; ++x)
+                    ASSERT_EQ(plane[static_cast<size_t>(y * stride + x)], dib.At(x, y) & 0xFF) << x << "," << y;
+                for (int x = dib.Width; x < stride; ++x)
+                    ASSERT_EQ(plane[static_cast<size_t>(y * stride + x)], 0xEE); // the gap is never touched
+            }
+        }
+    }
+}
+
 namespace {
 
 bool HaveIpaFonts()

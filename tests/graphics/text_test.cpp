@@ -139,6 +139,88 @@ TEST_F(BoxText, RenderTextLeavesTheFontAsItWas)
     EXPECT_TRUE(empty.Empty());
 }
 
+namespace {
+
+// Glyphs that draw nothing, to tell fonts of an earlier source from the
+// current one.
+class TBlankSource final : public gdi::TGlyphSource {
+    class TFace final : public gdi::TGlyphFace {
+    public:
+        explicit TFace(int32_t height) { FMetrics.EmHeight = FMetrics.Ascent = height < 0 ? -height : 16; }
+        const gdi::TFaceMetrics& Metrics() const override { return FMetrics; }
+        void RenderGlyph(char32_t, gdi::TGlyphImage& out) override
+        {
+            out = gdi::TGlyphImage{};
+            out.Advance = FMetrics.EmHeight;
+        }
+        std::string FamilyName() const override { return "Blank"; }
+
+    private:
+        gdi::TFaceMetrics FMetrics;
+    };
+
+public:
+    std::unique_ptr<gdi::TGlyphFace> OpenFace(const gdi::TLogFont& lf) override
+    {
+        return std::make_unique<TFace>(lf.Height);
+    }
+};
+
+} // namespace
+
+TEST(RenderTextFonts, EveryDrawMatchesAFreshBitmapWhateverWasDrawnBefore)
+{
+    struct TDraw {
+        int32_t Height;
+        TFontStyles Style;
+        int32_t Level;
+        TColor32 Color;
+    };
+    const TDraw draws[] = {
+        {-12, {}, 1, 0xFFFFFFFF},
+        {-16, {fsBold}, 1, 0xFF3366CC},
+        {-12, {}, 0, 0x80FF0000},
+        {-12, {fsUnderline}, 1, 0xFF00FF00},
+        {-16, {fsBold}, 2, 0xC0102030},
+        {-12, {}, -1, 0xFFFFFFFF},
+        {-9, {fsStrikeOut}, 1, 0xFF808080},
+    };
+    auto draw = [](TBitmap32& b, const TDraw& d) {
+        b.Clear(0xFF000000);
+        b.Font().SetHeight(d.Height);
+        b.Font().SetStyle(d.Style);
+        b.RenderText(1, 2, "Ab", d.Level, d.Color);
+        return std::vector<TColor32>(b.Bits(), b.Bits() + b.Width() * b.Height());
+    };
+    // Each draw alone, on a new bitmap with glyphs no font was made from before.
+    std::vector<std::vector<TColor32>> expected;
+    for (const TDraw& d : draws) {
+        gdi::TGlyphSourceScope fresh{gdi::CreateBoxGlyphSource()};
+        TBitmap32 b;
+        Prepare(b, 0, 50, 30);
+        expected.push_back(draw(b, d));
+    }
+
+    TBitmap32 shared;
+    Prepare(shared, 0, 50, 30);
+    {
+        // Fonts made from other glyphs first: none of them may be drawn with
+        // once their source is gone.
+        gdi::TGlyphSourceScope blank{std::make_unique<TBlankSource>()};
+        for (const TDraw& d : draws)
+            draw(shared, d);
+    }
+    gdi::TGlyphSourceScope boxes{gdi::CreateBoxGlyphSource()};
+    for (int round = 0; round < 3; ++round)
+        for (size_t i = 0; i < std::size(draws); ++i) {
+            // Another bitmap drawing with every font in between.
+            TBitmap32 other;
+            Prepare(other, 0, 50, 30);
+            draw(other, draws[(i + 3) % std::size(draws)]);
+            ASSERT_EQ(draw(shared, draws[i]), expected[i]) << round << " " << i;
+        }
+}
+
 TEST(RealFontText, RenderTextStaysInsideItsExtentAndColour)
 {
     for (int level : {0, 1}) {
