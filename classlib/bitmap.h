@@ -40,6 +40,13 @@ constexpr bool PictureSizeAllowed(int64_t width, int64_t height)
     return width >= 0 && height >= 0 && width <= MaxPictureSide && height <= MaxPictureSide &&
            width * height <= MaxPicturePixels;
 }
+// A picture the engine wrote itself (a saved game's picture buffers) may be as
+// large as any bitmap it can hold.
+constexpr bool BitmapSizeAllowed(int64_t width, int64_t height)
+{
+    return width >= 0 && height >= 0 && width <= MaxBitmapSide && height <= MaxBitmapSide &&
+           width * height <= MaxBitmapPixels;
+}
 
 class TBitmap : public TGraphic {
 public:

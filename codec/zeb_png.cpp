@@ -148,6 +148,7 @@ void TZEBPNG::Decode(TStream& stream, bool keepInterlace)
     TZEBPNGReadStream reader;
     reader.SetMacBinary(FMacBinary);
     reader.SetDecode1516(FDecode1516);
+    reader.SetAnyBitmapSize(FAnyBitmapSize);
     reader.SetKeyString(FKeyString);
     reader.SetOnKeyRequest(OnKeyRequest);
     reader.SetOnReadRow(OnReadRow);

@@ -104,6 +104,9 @@ public:
     TPNGGIFg& GIFg() { return FGIFg; }
     bool Decode1516() const { return FDecode1516; }
     void SetDecode1516(bool value) { FDecode1516 = value; }
+    // Pictures up to the largest bitmap are read, not only up to the largest
+    // picture file (for pictures the engine wrote itself).
+    void SetAnyBitmapSize(bool value) { FAnyBitmapSize = value; }
 
     TPNGKeyRequest OnKeyRequest;
     TPNGRowHook OnReadRow;
@@ -138,5 +141,6 @@ private:
     TPNGChromaticity FChromaticity{};
     TPNGGIFg FGIFg{};
     bool FDecode1516 = false;
+    bool FAnyBitmapSize = false;
     bool FSyncing = false; // a transparency change that comes from the picture
 };

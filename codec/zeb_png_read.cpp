@@ -246,7 +246,8 @@ void TZEBPNGReadStream::ReadIHDR()
         throw EZEBPNG("Read Header(PNG): not interlace type");
     FInterlace = h[12];
     // The largest picture is the one every picture format shares.
-    if (width == 0 || height == 0 || !PictureSizeAllowed(width, height))
+    const bool allowed = FAnyBitmapSize ? BitmapSizeAllowed(width, height) : PictureSizeAllowed(width, height);
+    if (width == 0 || height == 0 || !allowed)
         throw EZEBPNG("Read Header(PNG): Error Size");
     FWidth = static_cast<int32_t>(width);
     FHeight = static_cast<int32_t>(height);

@@ -61,6 +61,7 @@ public:
     void SetAlphaBitmap(PngBitmap* alpha) { FAlphaBitmap = alpha; }
     // 8-bit RGB files whose sBIT is 5,5,5 or 5,6,5 become 16-bit bitmaps.
     void SetDecode1516(bool value) { FDecode1516 = value; }
+    void SetAnyBitmapSize(bool value) { FAnyBitmapSize = value; }
     void SetKeyString(std::string key) { FKeyString = std::move(key); }
     void SetOnKeyRequest(TPNGKeyRequest handler) { FOnKeyRequest = std::move(handler); }
     void SetOnReadRow(TPNGRowHook hook) { FOnReadRow = std::move(hook); }
@@ -167,6 +168,7 @@ private:
 
     // Options.
     bool FDecode1516 = false;
+    bool FAnyBitmapSize = false;
     std::string FKeyString;
     TPNGKeyRequest FOnKeyRequest;
     TPNGRowHook FOnReadRow;

@@ -83,6 +83,8 @@ std::unique_ptr<TBitmap32> ReadBufferPng(std::span<const uint8_t> Png, bool Tran
     if (!Png.empty()) {
         TMemoryStream stream(Png.data(), Png.size());
         TZEBPNG png;
+        // A buffer may have grown past the largest picture file.
+        png.SetAnyBitmapSize(true);
         png.LoadFromStream(stream);
         picture->Assign(&png.Image());
     }

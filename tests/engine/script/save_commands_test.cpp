@@ -11,6 +11,7 @@
 
 #include "base/sjis.h"
 #include "base/streams.h"
+#include "classlib/bitmap.h"
 #include "classlib/message_flags.h"
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"
@@ -359,6 +360,8 @@ TEST(SaveCommand, BuffersAreSavedFromCopiesAndComeBackInUse)
     };
     fill(3, {0x00000000, 0xFF0000FF, 0x80102030}, dmBlend);
     fill(5, {0xFF112233}, dmOpaque);
+    // A buffer wider than any picture file may be comes back too.
+    fill(7, std::vector<TColor32>(MaxPictureSide + 16, 0xFF010203), dmOpaque);
     grp.SetBufferUsed(4, true); // in use, never filled
     h.Engine().SubmitCommand("save");
     h.Settle();
@@ -379,6 +382,8 @@ TEST(SaveCommand, BuffersAreSavedFromCopiesAndComeBackInUse)
     EXPECT_TRUE(grp.GetBufferUsed(3));
     EXPECT_EQ(grp.GetBuffer(5).Pixel(0, 0), 0xFF112233u);
     EXPECT_EQ(grp.GetBuffer(6).Pixel(0, 0), 0xFF445566u);
+    EXPECT_EQ(grp.GetBuffer(7).Width(), MaxPictureSide + 16);
+    EXPECT_EQ(grp.GetBuffer(7).Pixel(MaxPictureSide, 0), 0xFF010203u);
 }
 
 TEST(LoadCommand, SavedItemsMeetTheItemsTheScriptNowDeclares)
