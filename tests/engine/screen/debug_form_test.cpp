@@ -65,6 +65,13 @@ TEST_F(DebugFormTest, HistoryHoldsEachExpressionOnce)
     EXPECT_EQ(Lines().size(), 3);
 }
 
+TEST_F(DebugFormTest, TheBoxEvaluatesWhatWasTypedNotAnEarlierEntryItBeginsLike)
+{
+    Enter("F(1)=7");
+    Enter("F(1)");
+    EXPECT_EQ(Lines(), (QStringList{"[F(1)=7] = 7", "[F(1)] = 7"}));
+}
+
 TEST_F(DebugFormTest, EnterOnAnEmptyBoxDoesNothing)
 {
     QTest::keyClick(Form.DebugComboBox, Qt::Key_Return);
