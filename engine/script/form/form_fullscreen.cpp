@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 
+#include "engine/script/form/frame_place.h"
 #include "engine/script/form/tideglass_form.h"
 #include "graphics/image32.h"
 #include "platform/image_widget.h"
@@ -28,8 +29,8 @@ void TTideglassForm::EnterFullScreen(int, int)
     if (!FInFullScreen) {
         // A place the window manager has not honoured yet is still the one
         // to come back to.
-        FWindowedPlace = FFramePlaceWanted.value_or(pos());
-        FFramePlaceWanted.reset();
+        FWindowedPlace = FMainPlace->Place();
+        FMainPlace->Drop();
         FInFullScreen = true;
     }
     // The window's fixed size gives way to the monitor's.
@@ -57,7 +58,7 @@ void TTideglassForm::LeaveFullScreen()
 
 QPoint TTideglassForm::WindowedPlace() const
 {
-    return FInFullScreen || FClosedFromFullScreen ? FWindowedPlace : pos();
+    return FInFullScreen || FClosedFromFullScreen ? FWindowedPlace : FMainPlace->Place();
 }
 
 void TTideglassForm::LayoutFullScreen()

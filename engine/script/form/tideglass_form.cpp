@@ -2,6 +2,7 @@
 // forms and the screen objects, the idle timer, and their destruction.
 
 #include "engine/script/form/tideglass_form.h"
+#include "engine/script/form/frame_place.h"
 
 #include <QMouseEvent>
 #include <QApplication>
@@ -72,6 +73,7 @@ TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWind
     FEngine->GameImg().OnResize = [this](TObject*) { LayoutFullScreen(); };
     ResizeGameImage();
 
+    FMainPlace = std::make_unique<TFramePlace>(*this);
     FHelpViewer = std::make_unique<THelpViewer>();
     Help1->setEnabled(FHelpViewer->Available());
     TIDEGLASSC1->setEnabled(FHelpViewer->Available());
@@ -129,6 +131,8 @@ TTideglassForm::~TTideglassForm()
     FSubLog.reset();
     // The other forms go after the main window's own objects, as the
     // application freed them after the main form.
+    FMsgPlace.reset();
+    FSubPlace.reset();
     SubForm.reset();
     DebugForm.reset();
     YesNoDlg.reset();
@@ -151,6 +155,8 @@ void TTideglassForm::CreateForms()
     DebugForm = std::make_unique<TDebugForm>(*this);
     SubForm = std::make_unique<TSubForm>();
     FSubLog = std::make_unique<TRichEditLog>(*SubForm->SubRichEdit);
+    FMsgPlace = std::make_unique<TFramePlace>(*MsgForm);
+    FSubPlace = std::make_unique<TFramePlace>(*SubForm);
 }
 
 void TTideglassForm::CreateScreenObjects()
