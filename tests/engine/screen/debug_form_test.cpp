@@ -67,6 +67,9 @@ TEST_F(DebugFormTest, HistoryHoldsEachExpressionOnce)
 
 TEST_F(DebugFormTest, TheBoxEvaluatesWhatWasTypedNotAnEarlierEntryItBeginsLike)
 {
+    Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+    Form.DebugComboBox->setFocus();
     Enter("F(1)=7");
     Enter("F(1)");
     EXPECT_EQ(Lines(), (QStringList{"[F(1)=7] = 7", "[F(1)] = 7"}));
