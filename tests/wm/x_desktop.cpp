@@ -178,6 +178,27 @@ QRect FrameOnScreen(const QWidget& window)
     return r;
 }
 
+long AskedFunctions(const QWidget& window)
+{
+    const TConnection conn;
+    if (!conn.Ok())
+        return -1;
+    const xcb_atom_t property = conn.Atom("_MOTIF_WM_HINTS");
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        conn.Get(),
+        xcb_get_property(conn.Get(), 0, static_cast<xcb_window_t>(window.winId()), property, property, 0, 5),
+        nullptr);
+    long functions = -1;
+    // flags, functions, decorations, ...; flag 1: the functions are given.
+    if (reply && xcb_get_property_value_length(reply) >= 8) {
+        const auto* fields = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+        if (fields[0] & 1)
+            functions = fields[1];
+    }
+    std::free(reply);
+    return functions;
+}
+
 bool HasInputFocus(const QWidget& window)
 {
     const TConnection conn;

@@ -83,6 +83,10 @@ bool WaitFor(F&& done, int ms = 10000)
 // the window itself without one), in screen pixels, as the X server has
 // it now.
 QRect FrameOnScreen(const QWidget& window);
+// The window functions a window asks its manager for (the Motif hints
+// functions field: minimise 8, maximise 16, close 32); -1 when it states
+// none.
+long AskedFunctions(const QWidget& window);
 // The window the X server gives the keys to now.
 bool HasInputFocus(const QWidget& window);
 

@@ -117,6 +117,7 @@ TTideglassForm::~TTideglassForm()
     if (MsgForm) {
         MsgForm->OnGetState = nullptr;
         MsgForm->OnEndKeyWait = nullptr;
+        MsgForm->OnCloseAllowed = nullptr;
     }
     centralWidget()->removeEventFilter(this);
     GameImgView->removeEventFilter(this);
@@ -148,6 +149,8 @@ void TTideglassForm::CreateForms()
     MsgForm = std::make_unique<TMsgForm>();
     MsgForm->OnGetState = [this] { return State(); };
     MsgForm->OnEndKeyWait = [this] { FEngine->EndKeyWait(); };
+    // A player has no menu to show it again.
+    MsgForm->OnCloseAllowed = [this] { return !FEngine->PlayerMode(); };
     FMessageLog = std::make_unique<TRichEditLog>(*MsgForm->MsgMemo);
     InputDlg = std::make_unique<TInputDlg>(this);
     MidiForm = std::make_unique<TMidiForm>(*this);
