@@ -128,6 +128,8 @@ void TEngine::LeaveFullScreen()
     if (FMsg)
         FMsg->SetActive(FSavedMsgInGame);
     SetMessageMode(FSavedMsgInGame);
+    // Typing goes on in the command line in use, wherever it now lies.
+    FHost.FocusInput();
 }
 
 void TEngine::KeepFullScreenMinimum()

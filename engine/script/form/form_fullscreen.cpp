@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
 
 #include "engine/script/form/frame_place.h"
 #include "engine/script/form/tideglass_form.h"
@@ -40,7 +42,14 @@ void TTideglassForm::EnterFullScreen(int, int)
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     GameImgView->SetFitMode(true);
+    // A window nobody frames has no manager to make it fill the screen
+    // (a bare X server, a kiosk): it is put over its screen here.
+    const bool managed = windowHandle() && !windowHandle()->frameMargins().isNull();
     showFullScreen();
+    if (!managed && screen()) {
+        setGeometry(screen()->geometry());
+        raise();
+    }
     LayoutFullScreen();
 }
 

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QWindow>
 
 #include "engine/screen/about_dlg.h"
 #include "engine/screen/debug_form.h"
@@ -427,8 +428,20 @@ void TTideglassForm::SetInputText(const std::string& text)
 
 void TTideglassForm::FocusInput()
 {
-    if (FInput)
-        FInput->FocusEdit();
+    if (!FInput)
+        return;
+    // A window just shown is not on the screen yet, and cannot take the
+    // keys: the command line takes them once it is.
+    QWidget* const window = FInput->Edit() ? FInput->Edit()->window() : nullptr;
+    QWindow* const handle = window ? window->windowHandle() : nullptr;
+    if (handle && window->isVisible() && !handle->isExposed()) {
+        if (FFocusWhenExposed && FFocusWhenExposed != handle)
+            FFocusWhenExposed->removeEventFilter(this);
+        FFocusWhenExposed = handle;
+        handle->installEventFilter(this);
+        return;
+    }
+    FInput->FocusEdit();
 }
 
 bool TTideglassForm::InputFocused() const

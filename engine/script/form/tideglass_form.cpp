@@ -121,6 +121,8 @@ TTideglassForm::~TTideglassForm()
     }
     centralWidget()->removeEventFilter(this);
     GameImgView->removeEventFilter(this);
+    if (FFocusWhenExposed)
+        FFocusWhenExposed->removeEventFilter(this);
     FEngine->GameImg().OnResize = nullptr;
     // The image control goes before the widget that shows it; the engine
     // before the logs and the command line it reaches.
@@ -220,6 +222,10 @@ bool TTideglassForm::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == GameImgView && event->type() == QEvent::MouseMove) {
         const auto* move = static_cast<QMouseEvent*>(event);
         FullScreenPointerAt(GameImgView->mapTo(this, move->position().toPoint()).y());
+    } else if (watched == FFocusWhenExposed && event->type() == QEvent::Expose && FFocusWhenExposed->isExposed()) {
+        FFocusWhenExposed->removeEventFilter(this);
+        FFocusWhenExposed = nullptr;
+        FocusInput();
     } else if (watched == GameImgView && event->type() == QEvent::MouseButtonRelease) {
         // A click on the game screen leaves the keys with the command line.
         FocusInput();

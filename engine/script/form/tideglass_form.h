@@ -6,6 +6,8 @@
 // requests, and shows the engine's game screen.
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QWindow>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -233,4 +235,7 @@ private:
     std::unique_ptr<TFramePlace> FMainPlace;
     std::unique_ptr<TFramePlace> FMsgPlace;
     std::unique_ptr<TFramePlace> FSubPlace;
+    // The window of the command line, shown and not yet on the screen,
+    // that takes the focus when it comes there.
+    QPointer<QWindow> FFocusWhenExposed;
 };
