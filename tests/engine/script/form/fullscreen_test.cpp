@@ -15,7 +15,9 @@
 #include <QWindow>
 
 #include "base/inifile.h"
+#include "engine/screen/tggrp.h"
 #include "engine/script/form/tideglass_form.h"
+#include "graphics/layers.h"
 #include "platform/image_widget.h"
 #include "support/app/window_harness.h"
 
@@ -149,4 +151,30 @@ TEST(FullScreenWindow, WindowPlaceDoesNotCreepFromSessionToSession)
     const TIniFile ini(h.Dir() + "tideglass.ini");
     EXPECT_EQ(ini.ReadInteger("WINDOW", "MainX", 0), 100);
     EXPECT_EQ(ini.ReadInteger("WINDOW", "MainY", 0), 100);
+}
+
+TEST(FullScreenWindow, PageUpShowsTheScrollMarksOnTheMessageFrame)
+{
+    TWindowHarness h;
+    std::string script = "*SCENE s\n";
+    for (int i = 0; i < 30; ++i)
+        script += "line " + std::to_string(i) + "\n";
+    TTideglassForm& form = h.Run(script + ">look\nlooked\n*END\n*SCENEEND\n");
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    h.Engine().SetFullScreen(true);
+    ASSERT_TRUE(WaitFor([&] { return form.isFullScreen(); }));
+    QTest::keyClick(form.CmdEdit, Qt::Key_PageUp);
+    QTest::keyClick(form.CmdEdit, Qt::Key_PageUp);
+    const TTGGrp& grp = *h.Engine().Grp();
+    const TFloatRect frame = grp.WindowLayer()->Location();
+    for (const TBitmapLayer* mark : {grp.UpMarkLayer(), grp.DownMarkLayer()}) {
+        const TFloatRect at = mark->Location();
+        EXPECT_TRUE(mark->Visible());
+        EXPECT_EQ(at.Right - at.Left, float(mark->Bitmap().Width()));
+        EXPECT_EQ(at.Right, frame.Right);
+        EXPECT_TRUE(at.Top >= frame.Top && at.Bottom <= frame.Bottom);
+    }
+    EXPECT_FALSE(form.CmdEdit->isEnabled());
 }
