@@ -178,3 +178,20 @@ TEST(FullScreenWindow, PageUpShowsTheScrollMarksOnTheMessageFrame)
     }
     EXPECT_FALSE(form.CmdEdit->isEnabled());
 }
+
+TEST(ScreenCommand, TheScreenFollowsTheClientAndThePictureStaysInSight)
+{
+    TWindowHarness h;
+    // A fresh window is larger than the game; then a game shrinks its own.
+    for (const char* script : {"*SCENE s\n*SCREEN 320 240\n*SCENEEND\n",
+                               "*SCENE s\n*SCREEN 640 480\n*SCREEN 320 240\n*SCENEEND\n"}) {
+        TTideglassForm& form = h.Run(script);
+        const TTGGrp& grp = *h.Engine().Grp();
+        EXPECT_EQ(form.ClientWidth(), 320) << script;
+        EXPECT_EQ(grp.ScreenWidth(), 320) << script;
+        EXPECT_EQ(grp.ScreenHeight(), 240) << script;
+        const TFloatRect at = grp.PictureLayer()->Location();
+        EXPECT_EQ(at.Left, 0.0f) << script;
+        EXPECT_EQ(at.Top, 0.0f) << script;
+    }
+}
