@@ -15,6 +15,8 @@
 #include <QWindow>
 
 #include "base/inifile.h"
+#include "base/streams.h"
+#include "graphics/bitmap32.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/form/tideglass_form.h"
 #include "graphics/layers.h"
@@ -193,5 +195,30 @@ TEST(ScreenCommand, TheScreenFollowsTheClientAndThePictureStaysInSight)
         const TFloatRect at = grp.PictureLayer()->Location();
         EXPECT_EQ(at.Left, 0.0f) << script;
         EXPECT_EQ(at.Top, 0.0f) << script;
+    }
+}
+
+TEST(FullScreenWindow, APictureLargerThanTheScreenSurvivesARoundTripAtTwiceTheSize)
+{
+    constexpr TColor32 Red = 0xFFFF0000;
+    for (const QSize size : {QSize(320, 240), QSize(640, 480)}) {
+        TWindowHarness h;
+        TBitmap32 picture;
+        picture.SetSize(size.width(), size.height());
+        picture.Clear(Red);
+        TMemoryStream bytes;
+        picture.SaveToStream(bytes);
+        h.WriteBytes("pic.bmp", std::string(bytes.Bytes().begin(), bytes.Bytes().end()));
+        TTideglassForm& form = h.Run("*SCENE s\n*SCREEN 320 240\n*PICTURE pic\n*SCENEEND\n");
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        h.Engine().D1Click();
+        const TBitmap32& shown = h.Engine().Grp()->PictureLayer()->Bitmap();
+        h.Engine().SetFullScreen(true);
+        ASSERT_TRUE(WaitFor([&] { return form.isFullScreen(); }));
+        EXPECT_EQ(shown.PixelS(100, 100), Red) << size.width() << " in full screen";
+        h.Engine().SetFullScreen(false);
+        ASSERT_TRUE(WaitFor([&] { return !form.isFullScreen(); }));
+        EXPECT_EQ(shown.PixelS(100, 100), Red) << size.width() << " after full screen";
     }
 }
