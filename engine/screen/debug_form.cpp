@@ -28,6 +28,9 @@ TDebugForm::TDebugForm(TInputHost& host, QWidget* parent)
     DebugComboBox->setEditable(true);
     // The list grows only through AddHistory, never by Enter on its own.
     DebugComboBox->setInsertPolicy(QComboBox::NoInsert);
+    // The box evaluates exactly what was typed: no earlier entry is
+    // completed into it; those come back through the list or the arrows.
+    DebugComboBox->setCompleter(nullptr);
     DebugComboBox->setGeometry(8, 24, 320, 20);
 
     Label2 = new QLabel(FormText(SJ("結果:")), this);

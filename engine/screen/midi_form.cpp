@@ -17,7 +17,8 @@ constexpr int Margin = 8;
 } // namespace
 
 TMidiForm::TMidiForm(TInputHost& host, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                  | Qt::WindowStaysOnTopHint),
       FHost(host)
 {
     setWindowTitle(FormText(SJ("設定")));

@@ -1,5 +1,6 @@
 #include "engine/screen/msg_form.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -21,11 +22,9 @@ constexpr int EditLeft = 8, EditRightGap = 7, EditBottomGap = 8, EditHeight = 20
 
 } // namespace
 
-// A tool window with its title and a close button only. The close button
-// must be asked for: with no button named at all, X11 window managers are
-// told every function is allowed and add minimise and maximise.
-TMsgForm::TMsgForm()
-    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+// A tool window with its title and no buttons: closed, it could strand a
+// player, who has no menu to bring it back.
+TMsgForm::TMsgForm() : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setWindowTitle("Message & Input");
     QFont font("IPAPGothic");
@@ -61,6 +60,7 @@ TMsgForm::~TMsgForm()
     FPreview.reset();
     OnGetState = nullptr;
     OnEndKeyWait = nullptr;
+    OnCloseAllowed = nullptr;
 }
 
 void TMsgForm::FormKeyDown(uint16_t& key, TShiftState)
@@ -73,6 +73,17 @@ void TMsgForm::MsgMemoKeyPress(char& key)
 {
     if (key == ' ' || key == '\r')
         key = 0;
+}
+
+void TMsgForm::closeEvent(QCloseEvent* event)
+{
+    // Some window managers offer to close any window; where nothing could
+    // bring this one back, it stays.
+    if (event->spontaneous() && OnCloseAllowed && !OnCloseAllowed()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TMsgForm::resizeEvent(QResizeEvent* event)

@@ -31,6 +31,9 @@ public:
     // sets both and clears them before it goes away.
     std::function<uint8_t()> OnGetState;
     std::function<void()> OnEndKeyWait;
+    // Whether the window manager may close the window (the player can show
+    // it again); unset, it may.
+    std::function<bool()> OnCloseAllowed;
 
     // Key preview: Space or Enter during a key wait ends it.
     void FormKeyDown(uint16_t& key, TShiftState shift);
@@ -41,6 +44,7 @@ public:
     void SetEditGrowth(int pixels);
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -1,5 +1,7 @@
 #include "engine/screen/tg_input.h"
 
+#include <optional>
+
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
@@ -81,13 +83,19 @@ void TTGInput::FillKeyNames()
 
 void TTGInput::AttachEdit(QLineEdit* edit)
 {
+    // The box that takes over takes the command line's state with it: a
+    // box put aside was disabled so that it takes no keys.
+    std::optional<bool> enabled;
     if (FEdit && FEdit != edit) {
+        enabled = FEdit->isEnabled();
         FEdit->hide();
         FEdit->setEnabled(false);
     }
     FEdit = edit;
     if (!edit)
         return;
+    if (enabled)
+        SetEnabled(*enabled);
     edit->show();
     Hook(edit);
     SetText(FHost.State() == KeyWaitState ? KeyWaitText : "");

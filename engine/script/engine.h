@@ -503,6 +503,8 @@ private:
     void LeaveFullScreen();
     // The logical screen of full screen is at least 640 x 480.
     void KeepFullScreenMinimum();
+    // The picture takes the base size unless it has it already.
+    void KeepPictureSize();
     // Scroll marks hidden, the message window at its newest lines.
     void ScrollMessageToEnd();
     // Enables the two scale items; in full screen, the state they take

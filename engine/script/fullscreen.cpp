@@ -91,7 +91,7 @@ void TEngine::EnterFullScreen()
     FHost.EnterFullScreen(FScreenWidth, FScreenHeight);
     if (FGrp) {
         FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
-        FGrp->SetPictureSize(FBaseWidth, FBaseHeight);
+        KeepPictureSize();
         FGrp->SetScale(FScale);
     }
     SetMessageMode(true);
@@ -122,12 +122,22 @@ void TEngine::LeaveFullScreen()
     }
     if (FGrp) {
         FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
-        FGrp->SetPictureSize(FBaseWidth, FBaseHeight);
+        KeepPictureSize();
         FGrp->SetScale(FScale);
     }
     if (FMsg)
         FMsg->SetActive(FSavedMsgInGame);
     SetMessageMode(FSavedMsgInGame);
+    // Typing goes on in the command line in use, wherever it now lies.
+    FHost.FocusInput();
+}
+
+void TEngine::KeepPictureSize()
+{
+    // A new size blanks the picture; one larger than the screen (drawn
+    // before, and kept by the picture) must survive the screen's change.
+    if (FGrp->PictureWidth() != FBaseWidth || FGrp->PictureHeight() != FBaseHeight)
+        FGrp->SetPictureSize(FBaseWidth, FBaseHeight);
 }
 
 void TEngine::KeepFullScreenMinimum()

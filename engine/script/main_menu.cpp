@@ -78,6 +78,9 @@ void TEngine::SetMessageMode(bool onGameScreen)
         if (onGameScreen)
             FMsg->ScrollToEnd();
     }
+    // The marks follow the message to the game screen and leave it with it.
+    if (FGrp)
+        FGrp->PlaceScrollMarks();
     FGameImg->Invalidate();
     if (FPendingInputLine != -1)
         FHost.SetQuestionMode(true);

@@ -42,9 +42,13 @@ void TEngine::CmdScreen(const std::string& line)
     FBaseWidth = ClampScreenSide(StrToInt(GetToken(line, ' ', 1)));
     FBaseHeight = ClampScreenSide(StrToInt(GetToken(line, ' ', 2)));
     const int k = FHost.MenuChecked(TMenuItem::D1) ? 2 : 1;
-    if (!FFullScreen)
+    // Outside full screen the screen is the client: a screen larger than
+    // the window would centre the picture where the window shows nothing.
+    if (!FFullScreen) {
         FHost.SetClientSize(k * FBaseWidth, k * FBaseHeight);
-    if (FScreenWidth < k * FBaseWidth || FScreenHeight < k * FBaseHeight) {
+        FScreenWidth = k * FBaseWidth;
+        FScreenHeight = k * FBaseHeight;
+    } else if (FScreenWidth < k * FBaseWidth || FScreenHeight < k * FBaseHeight) {
         FScreenWidth = k * FBaseWidth;
         FScreenHeight = k * FBaseHeight;
     }

@@ -11,7 +11,10 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
 
+#include "engine/script/form/frame_place.h"
 #include "engine/script/form/tideglass_form.h"
 #include "graphics/image32.h"
 #include "platform/image_widget.h"
@@ -28,8 +31,8 @@ void TTideglassForm::EnterFullScreen(int, int)
     if (!FInFullScreen) {
         // A place the window manager has not honoured yet is still the one
         // to come back to.
-        FWindowedPlace = FFramePlaceWanted.value_or(pos());
-        FFramePlaceWanted.reset();
+        FWindowedPlace = FMainPlace->Place();
+        FMainPlace->Drop();
         FInFullScreen = true;
     }
     // The window's fixed size gives way to the monitor's.
@@ -39,7 +42,14 @@ void TTideglassForm::EnterFullScreen(int, int)
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     GameImgView->SetFitMode(true);
+    // A window nobody frames has no manager to make it fill the screen
+    // (a bare X server, a kiosk): it is put over its screen here.
+    const bool managed = windowHandle() && !windowHandle()->frameMargins().isNull();
     showFullScreen();
+    if (!managed && screen()) {
+        setGeometry(screen()->geometry());
+        raise();
+    }
     LayoutFullScreen();
 }
 
@@ -57,7 +67,7 @@ void TTideglassForm::LeaveFullScreen()
 
 QPoint TTideglassForm::WindowedPlace() const
 {
-    return FInFullScreen || FClosedFromFullScreen ? FWindowedPlace : pos();
+    return FInFullScreen || FClosedFromFullScreen ? FWindowedPlace : FMainPlace->Place();
 }
 
 void TTideglassForm::LayoutFullScreen()

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QWindow>
 
 #include "engine/screen/about_dlg.h"
 #include "engine/screen/debug_form.h"
@@ -23,6 +24,7 @@
 #include "engine/screen/sub_form.h"
 #include "engine/screen/tg_input.h"
 #include "engine/screen/yes_no_dlg.h"
+#include "engine/script/form/frame_place.h"
 #include "engine/script/form/tideglass_form.h"
 #include "graphics/bitmap32.h"
 #include "platform/file_association.h"
@@ -321,19 +323,20 @@ void TTideglassForm::SetMessagePlace(bool onGameScreen)
 
 int TTideglassForm::WindowLeft() const
 {
-    return FFramePlaceWanted.value_or(pos()).x();
+    return FMainPlace->Place().x();
 }
 
 int TTideglassForm::WindowTop() const
 {
-    return FFramePlaceWanted.value_or(pos()).y();
+    return FMainPlace->Place().y();
 }
 
 TWindowBounds TTideglassForm::SubWindowPlace() const
 {
     if (!SubForm)
         return {};
-    return {SubForm->x(), SubForm->y(), SubForm->width(), SubForm->height()};
+    const QPoint place = FSubPlace ? FSubPlace->Place() : SubForm->pos();
+    return {place.x(), place.y(), SubForm->width(), SubForm->height()};
 }
 
 void TTideglassForm::ShowSubWindow(const TWindowBounds& place)
@@ -345,7 +348,8 @@ void TTideglassForm::ShowSubWindow(const TWindowBounds& place)
     QSize largest(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     if (const QScreen* screen = SubForm->screen() ? SubForm->screen() : QGuiApplication::primaryScreen())
         largest = screen->virtualGeometry().size();
-    SubForm->move(place.Left, place.Top);
+    if (FSubPlace)
+        FSubPlace->Set(QPoint(place.Left, place.Top));
     SubForm->resize(std::clamp(place.Width, 0, largest.width()), std::clamp(place.Height, 0, largest.height()));
     SubForm->show();
 }
@@ -424,8 +428,20 @@ void TTideglassForm::SetInputText(const std::string& text)
 
 void TTideglassForm::FocusInput()
 {
-    if (FInput)
-        FInput->FocusEdit();
+    if (!FInput)
+        return;
+    // A window just shown is not on the screen yet, and cannot take the
+    // keys: the command line takes them once it is.
+    QWidget* const window = FInput->Edit() ? FInput->Edit()->window() : nullptr;
+    QWindow* const handle = window ? window->windowHandle() : nullptr;
+    if (handle && window->isVisible() && !handle->isExposed()) {
+        if (FFocusWhenExposed && FFocusWhenExposed != handle)
+            FFocusWhenExposed->removeEventFilter(this);
+        FFocusWhenExposed = handle;
+        handle->installEventFilter(this);
+        return;
+    }
+    FInput->FocusEdit();
 }
 
 bool TTideglassForm::InputFocused() const

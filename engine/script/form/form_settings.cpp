@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMoveEvent>
 #include <QScreen>
 #include <QWindow>
 
@@ -13,6 +12,7 @@
 #include "base/inifile.h"
 #include "engine/screen/msg_form.h"
 #include "engine/screen/sub_form.h"
+#include "engine/script/form/frame_place.h"
 #include "engine/script/form/tideglass_form.h"
 #include "platform/engine_settings.h"
 #include "platform/file_association.h"
@@ -28,35 +28,25 @@ TWindowPlace PlaceOf(const QWidget* window)
     return {window->x(), window->y(), window->width(), window->height()};
 }
 
-// The frame at (x, y): a window not shown yet has no frame, and a plain
-// move would take the place for its client, which would then creep by the
-// frame's size at every start.
-void MoveFrame(QWidget* window, int x, int y)
+void ApplyPlace(QWidget* window, TFramePlace* frame, const TWindowPlace& place)
 {
-    if (QWindow* handle = window->windowHandle())
-        handle->setFramePosition(QPoint(x, y));
-    else
-        window->move(x, y);
-}
-
-void ApplyPlace(QWidget* window, const TWindowPlace& place)
-{
-    if (!window)
+    if (!window || !frame)
         return;
-    MoveFrame(window, place.Left, place.Top);
+    frame->Set(QPoint(place.Left, place.Top));
     window->resize(place.Width, place.Height);
 }
 
-void WritePlace(TIniFile& ini, const std::string& prefix, const QWidget* window)
+// The frame's place, whatever the window manager has made of it so far.
+void WritePlace(TIniFile& ini, const std::string& prefix, const QWidget* window, const TFramePlace* frame)
 {
-    if (!window)
+    if (!window || !frame)
         return;
-    ini.WriteInteger("WINDOW", prefix + "X", window->x());
-    ini.WriteInteger("WINDOW", prefix + "Y", window->y());
+    const QPoint place = frame->Place();
+    ini.WriteInteger("WINDOW", prefix + "X", place.x());
+    ini.WriteInteger("WINDOW", prefix + "Y", place.y());
     ini.WriteInteger("WINDOW", prefix + "Width", window->width());
     ini.WriteInteger("WINDOW", prefix + "Height", window->height());
 }
-
 std::vector<TWindowPlace> ScreenPlaces()
 {
     std::vector<TWindowPlace> places;
@@ -78,30 +68,15 @@ void TTideglassForm::ReadSettings()
     current.Msg = PlaceOf(MsgForm.get());
     current.Sub = PlaceOf(SubForm.get());
     const TSettingsValues values = BoundEngineSettings(ReadEngineSettings(ini, current), current, ScreenPlaces());
-    MoveFrame(this, values.Main.Left, values.Main.Top);
-    FFramePlaceWanted = QPoint(values.Main.Left, values.Main.Top);
+    FMainPlace->Set(QPoint(values.Main.Left, values.Main.Top));
     TEngineSettings settings;
     settings.FullScreen = values.FullScreen;
     settings.Scale = static_cast<float>(static_cast<double>(values.ScalePercent) / 100.0);
     settings.BaseWidth = values.BaseWidth;
     settings.BaseHeight = values.BaseHeight;
     FEngine->ApplySettings(settings);
-    ApplyPlace(MsgForm.get(), values.Msg);
-    ApplyPlace(SubForm.get(), values.Sub);
-}
-
-void TTideglassForm::moveEvent(QMoveEvent* event)
-{
-    QMainWindow::moveEvent(event);
-    // Once the frame is known, the place is the frame's, whatever the
-    // window manager made of the first request; asked once, so that a
-    // manager that places windows itself is not fought.
-    if (!FFramePlaceWanted || frameGeometry().topLeft() == geometry().topLeft())
-        return;
-    const QPoint wanted = *FFramePlaceWanted;
-    FFramePlaceWanted.reset();
-    if (!FInFullScreen && pos() != wanted)
-        move(wanted);
+    ApplyPlace(MsgForm.get(), FMsgPlace.get(), values.Msg);
+    ApplyPlace(SubForm.get(), FSubPlace.get(), values.Sub);
 }
 
 void TTideglassForm::WriteSettings()
@@ -118,8 +93,8 @@ void TTideglassForm::WriteSettings()
     ini.WriteInteger("WINDOW", "MainY", place.y());
     ini.WriteInteger("WINDOW", "Width", settings.BaseWidth);
     ini.WriteInteger("WINDOW", "Height", settings.BaseHeight);
-    WritePlace(ini, "Msg", MsgForm.get());
-    WritePlace(ini, "Sub", SubForm.get());
+    WritePlace(ini, "Msg", MsgForm.get(), FMsgPlace.get());
+    WritePlace(ini, "Sub", SubForm.get(), FSubPlace.get());
     ini.WriteInteger("MODE", "FullScreen", settings.FullScreen ? 1 : 0);
     ini.WriteInteger("MODE", "Scale", static_cast<int>(Round(static_cast<double>(settings.Scale) * 100.0)));
 }

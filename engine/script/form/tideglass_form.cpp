@@ -2,6 +2,7 @@
 // forms and the screen objects, the idle timer, and their destruction.
 
 #include "engine/script/form/tideglass_form.h"
+#include "engine/script/form/frame_place.h"
 
 #include <QMouseEvent>
 #include <QApplication>
@@ -72,6 +73,7 @@ TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWind
     FEngine->GameImg().OnResize = [this](TObject*) { LayoutFullScreen(); };
     ResizeGameImage();
 
+    FMainPlace = std::make_unique<TFramePlace>(*this);
     FHelpViewer = std::make_unique<THelpViewer>();
     Help1->setEnabled(FHelpViewer->Available());
     TIDEGLASSC1->setEnabled(FHelpViewer->Available());
@@ -115,9 +117,12 @@ TTideglassForm::~TTideglassForm()
     if (MsgForm) {
         MsgForm->OnGetState = nullptr;
         MsgForm->OnEndKeyWait = nullptr;
+        MsgForm->OnCloseAllowed = nullptr;
     }
     centralWidget()->removeEventFilter(this);
     GameImgView->removeEventFilter(this);
+    if (FFocusWhenExposed)
+        FFocusWhenExposed->removeEventFilter(this);
     FEngine->GameImg().OnResize = nullptr;
     // The image control goes before the widget that shows it; the engine
     // before the logs and the command line it reaches.
@@ -129,6 +134,8 @@ TTideglassForm::~TTideglassForm()
     FSubLog.reset();
     // The other forms go after the main window's own objects, as the
     // application freed them after the main form.
+    FMsgPlace.reset();
+    FSubPlace.reset();
     SubForm.reset();
     DebugForm.reset();
     YesNoDlg.reset();
@@ -144,6 +151,8 @@ void TTideglassForm::CreateForms()
     MsgForm = std::make_unique<TMsgForm>();
     MsgForm->OnGetState = [this] { return State(); };
     MsgForm->OnEndKeyWait = [this] { FEngine->EndKeyWait(); };
+    // A player has no menu to show it again.
+    MsgForm->OnCloseAllowed = [this] { return !FEngine->PlayerMode(); };
     FMessageLog = std::make_unique<TRichEditLog>(*MsgForm->MsgMemo);
     InputDlg = std::make_unique<TInputDlg>(this);
     MidiForm = std::make_unique<TMidiForm>(*this);
@@ -151,6 +160,8 @@ void TTideglassForm::CreateForms()
     DebugForm = std::make_unique<TDebugForm>(*this);
     SubForm = std::make_unique<TSubForm>();
     FSubLog = std::make_unique<TRichEditLog>(*SubForm->SubRichEdit);
+    FMsgPlace = std::make_unique<TFramePlace>(*MsgForm);
+    FSubPlace = std::make_unique<TFramePlace>(*SubForm);
 }
 
 void TTideglassForm::CreateScreenObjects()
@@ -211,6 +222,10 @@ bool TTideglassForm::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == GameImgView && event->type() == QEvent::MouseMove) {
         const auto* move = static_cast<QMouseEvent*>(event);
         FullScreenPointerAt(GameImgView->mapTo(this, move->position().toPoint()).y());
+    } else if (watched == FFocusWhenExposed && event->type() == QEvent::Expose && FFocusWhenExposed->isExposed()) {
+        FFocusWhenExposed->removeEventFilter(this);
+        FFocusWhenExposed = nullptr;
+        FocusInput();
     } else if (watched == GameImgView && event->type() == QEvent::MouseButtonRelease) {
         // A click on the game screen leaves the keys with the command line.
         FocusInput();

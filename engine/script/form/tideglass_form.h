@@ -6,6 +6,8 @@
 // requests, and shows the engine's game screen.
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QWindow>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -24,6 +26,7 @@ class QMenu;
 class TAboutDlg;
 class TAppKeyHook;
 class TDebugForm;
+class TFramePlace;
 class THelpViewer;
 class TImageWidget;
 class TInputDlg;
@@ -183,7 +186,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -228,7 +230,12 @@ private:
     // closed from full screen: the settings file records these.
     QPoint FWindowedPlace;
     bool FClosedFromFullScreen = false;
-    // The frame's place the settings file asked for, until the window has
-    // a frame: some window managers put the client there instead.
-    std::optional<QPoint> FFramePlaceWanted;
+    // The frames' places the settings file keeps: the main window's, the
+    // message-and-input window's and the sub window's.
+    std::unique_ptr<TFramePlace> FMainPlace;
+    std::unique_ptr<TFramePlace> FMsgPlace;
+    std::unique_ptr<TFramePlace> FSubPlace;
+    // The window of the command line, shown and not yet on the screen,
+    // that takes the focus when it comes there.
+    QPointer<QWindow> FFocusWhenExposed;
 };

@@ -65,6 +65,16 @@ TEST_F(DebugFormTest, HistoryHoldsEachExpressionOnce)
     EXPECT_EQ(Lines().size(), 3);
 }
 
+TEST_F(DebugFormTest, TheBoxEvaluatesWhatWasTypedNotAnEarlierEntryItBeginsLike)
+{
+    Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+    Form.DebugComboBox->setFocus();
+    Enter("F(1)=7");
+    Enter("F(1)");
+    EXPECT_EQ(Lines(), (QStringList{"[F(1)=7] = 7", "[F(1)] = 7"}));
+}
+
 TEST_F(DebugFormTest, EnterOnAnEmptyBoxDoesNothing)
 {
     QTest::keyClick(Form.DebugComboBox, Qt::Key_Return);

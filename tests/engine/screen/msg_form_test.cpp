@@ -54,12 +54,12 @@ TEST_F(MsgFormTest, TheLogNeverTakesSpaceOrEnter)
     EXPECT_EQ(memo->toPlainText(), "abc");
 }
 
-TEST_F(MsgFormTest, IsAToolWindowWithTitleAndCloseOnly)
+TEST_F(MsgFormTest, IsAToolWindowWithTitleOnly)
 {
     const Qt::WindowFlags flags = Form.windowFlags();
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
-    EXPECT_TRUE(flags.testFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint));
-    for (const Qt::WindowType hint :
-         {Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint, Qt::FramelessWindowHint})
+    EXPECT_TRUE(flags.testFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint));
+    for (const Qt::WindowType hint : {Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint,
+                                      Qt::WindowCloseButtonHint, Qt::FramelessWindowHint})
         EXPECT_FALSE(flags.testFlag(hint)) << hint;
 }

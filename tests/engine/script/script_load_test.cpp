@@ -165,9 +165,9 @@ TEST(ScriptLoad, ScreenAndTitleApplyAtOnce)
     EXPECT_EQ(engine.BaseHeight(), 240);
     EXPECT_EQ(h.Host.Width, 320);
     EXPECT_EQ(h.Host.Height, 240);
-    // The screen only grows: it was 640 x 480.
-    EXPECT_EQ(engine.ScreenWidth(), 640);
-    EXPECT_EQ(engine.ScreenHeight(), 480);
+    // The screen follows the client, though it was 640 x 480.
+    EXPECT_EQ(engine.ScreenWidth(), 320);
+    EXPECT_EQ(engine.ScreenHeight(), 240);
 }
 
 TEST(ScriptLoad, ScreenSizesAreKeptInRange)

@@ -15,7 +15,11 @@
 #include <QWindow>
 
 #include "base/inifile.h"
+#include "base/streams.h"
+#include "graphics/bitmap32.h"
+#include "engine/screen/tggrp.h"
 #include "engine/script/form/tideglass_form.h"
+#include "graphics/layers.h"
 #include "platform/image_widget.h"
 #include "support/app/window_harness.h"
 
@@ -149,4 +153,72 @@ TEST(FullScreenWindow, WindowPlaceDoesNotCreepFromSessionToSession)
     const TIniFile ini(h.Dir() + "tideglass.ini");
     EXPECT_EQ(ini.ReadInteger("WINDOW", "MainX", 0), 100);
     EXPECT_EQ(ini.ReadInteger("WINDOW", "MainY", 0), 100);
+}
+
+TEST(FullScreenWindow, PageUpShowsTheScrollMarksOnTheMessageFrame)
+{
+    TWindowHarness h;
+    std::string script = "*SCENE s\n";
+    for (int i = 0; i < 30; ++i)
+        script += "line " + std::to_string(i) + "\n";
+    TTideglassForm& form = h.Run(script + ">look\nlooked\n*END\n*SCENEEND\n");
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    h.Engine().SetFullScreen(true);
+    ASSERT_TRUE(WaitFor([&] { return form.isFullScreen(); }));
+    QTest::keyClick(form.CmdEdit, Qt::Key_PageUp);
+    QTest::keyClick(form.CmdEdit, Qt::Key_PageUp);
+    const TTGGrp& grp = *h.Engine().Grp();
+    const TFloatRect frame = grp.WindowLayer()->Location();
+    for (const TBitmapLayer* mark : {grp.UpMarkLayer(), grp.DownMarkLayer()}) {
+        const TFloatRect at = mark->Location();
+        EXPECT_TRUE(mark->Visible());
+        EXPECT_EQ(at.Right - at.Left, float(mark->Bitmap().Width()));
+        EXPECT_EQ(at.Right, frame.Right);
+        EXPECT_TRUE(at.Top >= frame.Top && at.Bottom <= frame.Bottom);
+    }
+    EXPECT_FALSE(form.CmdEdit->isEnabled());
+}
+
+TEST(ScreenCommand, TheScreenFollowsTheClientAndThePictureStaysInSight)
+{
+    TWindowHarness h;
+    // A fresh window is larger than the game; then a game shrinks its own.
+    for (const char* script : {"*SCENE s\n*SCREEN 320 240\n*SCENEEND\n",
+                               "*SCENE s\n*SCREEN 640 480\n*SCREEN 320 240\n*SCENEEND\n"}) {
+        TTideglassForm& form = h.Run(script);
+        const TTGGrp& grp = *h.Engine().Grp();
+        EXPECT_EQ(form.ClientWidth(), 320) << script;
+        EXPECT_EQ(grp.ScreenWidth(), 320) << script;
+        EXPECT_EQ(grp.ScreenHeight(), 240) << script;
+        const TFloatRect at = grp.PictureLayer()->Location();
+        EXPECT_EQ(at.Left, 0.0f) << script;
+        EXPECT_EQ(at.Top, 0.0f) << script;
+    }
+}
+
+TEST(FullScreenWindow, APictureLargerThanTheScreenSurvivesARoundTripAtTwiceTheSize)
+{
+    constexpr TColor32 Red = 0xFFFF0000;
+    for (const QSize size : {QSize(320, 240), QSize(640, 480)}) {
+        TWindowHarness h;
+        TBitmap32 picture;
+        picture.SetSize(size.width(), size.height());
+        picture.Clear(Red);
+        TMemoryStream bytes;
+        picture.SaveToStream(bytes);
+        h.WriteBytes("pic.bmp", std::string(bytes.Bytes().begin(), bytes.Bytes().end()));
+        TTideglassForm& form = h.Run("*SCENE s\n*SCREEN 320 240\n*PICTURE pic\n*SCENEEND\n");
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        h.Engine().D1Click();
+        const TBitmap32& shown = h.Engine().Grp()->PictureLayer()->Bitmap();
+        h.Engine().SetFullScreen(true);
+        ASSERT_TRUE(WaitFor([&] { return form.isFullScreen(); }));
+        EXPECT_EQ(shown.PixelS(100, 100), Red) << size.width() << " in full screen";
+        h.Engine().SetFullScreen(false);
+        ASSERT_TRUE(WaitFor([&] { return !form.isFullScreen(); }));
+        EXPECT_EQ(shown.PixelS(100, 100), Red) << size.width() << " after full screen";
+    }
 }

@@ -1,0 +1,38 @@
+#pragma once
+// The place of a window's frame, kept until the window manager has framed
+// the window. A window not shown yet has no frame, and a window manager that
+// puts the client where the frame was asked for would make the window creep
+// by its frame's size at every start; so the frame is put at its place once
+// the window is first on the screen, when its frame is known. Asked once,
+// so that a manager that places windows itself is not fought.
+
+#include <QObject>
+#include <QPoint>
+#include <optional>
+
+class QWidget;
+class QWindow;
+
+class TFramePlace : public QObject {
+public:
+    explicit TFramePlace(QWidget& window);
+    ~TFramePlace() override;
+
+    // The frame at `place`: at once when the window is on the screen, else
+    // when it comes there.
+    void Set(QPoint place);
+    // The place asked for and not yet honoured, else the frame's.
+    QPoint Place() const;
+    // The place is no longer to be made good (full screen takes the window).
+    void Drop() { FWanted.reset(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Apply();
+
+    QWidget& FWindow;
+    QWindow* FHandle = nullptr;
+    std::optional<QPoint> FWanted;
+};
