@@ -45,6 +45,9 @@ constexpr int BreakEvery = 8;
 
 constexpr char16_t ZeroWidthSpace = 0x200B;
 
+// Characters of a line in one block of the view, at most.
+constexpr int MaxBlockChars = 16384;
+
 // The characters of `shown` that get a zero-width space before them: every
 // BreakEvery-th of each stretch longer than MaxUnbrokenChars between two
 // places where a line may break.
@@ -101,15 +104,6 @@ size_t ByteOfChar(std::string_view text, int charIndex)
     return i;
 }
 
-// Number of characters that start before byte `offset`.
-int CharOfByte(std::string_view text, size_t offset)
-{
-    int c = 0;
-    for (size_t i = 0; i < text.size() && i < offset; i = sjis::NextChar(text, i))
-        ++c;
-    return c;
-}
-
 std::string OneLine(std::string_view text)
 {
     std::string s(text);
@@ -144,11 +138,7 @@ const std::string& TRichEdit::Line(int index) const
 
 void TRichEdit::AddLine(std::string_view text)
 {
-    TLineInfo line{OneLine(text), 0, {}};
-    line.Chars = CountChars(line.Text);
-    QString shown = ToView(line.Text, line.Chars);
-    line.Breaks = FindBreaks(shown);
-    shown = WithBreaks(shown, line.Breaks);
+    TLineInfo line{OneLine(text), 0, {}, {}};
 
     QTextCursor cursor(FWidget->document());
     cursor.movePosition(QTextCursor::End);
@@ -156,8 +146,33 @@ void TRichEdit::AddLine(std::string_view text)
         cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
     else
         cursor.setBlockCharFormat(QTextCharFormat());
-    cursor.insertText(shown, QTextCharFormat());
+    // Block by block: a block is a paragraph of its own in the view, so its
+    // breaks are found in it alone, and only one block's view is held at once.
+    const std::string_view whole = line.Text;
+    size_t at = 0;
+    do {
+        size_t end = at;
+        int chars = 0;
+        while (end < whole.size() && chars < MaxBlockChars) {
+            end = sjis::NextChar(whole, end);
+            ++chars;
+        }
+        if (at > 0) {
+            line.Cuts.push_back(line.Chars);
+            cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        }
+        const QString shown = ToView(whole.substr(at, end - at), chars);
+        std::vector<TRichEditBreak> breaks = FindBreaks(shown);
+        cursor.insertText(WithBreaks(shown, breaks), QTextCharFormat());
+        const int before =
+            line.Breaks.empty() ? 0 : line.Breaks.back().Before + line.Breaks.back().B - line.Breaks.back().A;
+        for (TRichEditBreak& range : breaks)
+            line.Breaks.push_back(TRichEditBreak{range.A + line.Chars, range.B + line.Chars, range.Before + before});
+        line.Chars += chars;
+        at = end;
+    } while (at < whole.size());
 
+    FExtraBlocks += static_cast<int64_t>(line.Cuts.size());
     FByteLength += static_cast<int64_t>(line.Text.size()) + LineBreakBytes;
     FCharLength += line.Chars + LineBreakBytes;
     FLines.push_back(std::move(line));
@@ -167,6 +182,8 @@ void TRichEdit::Clear()
 {
     FWidget->document()->clear();
     FLines.clear();
+    FExtraBlocks = 0;
+    FCharCache = TCharCache();
     FByteLength = 0;
     FCharLength = 0;
     FSelStart = 0;
@@ -246,10 +263,34 @@ TRichEdit::TPlace TRichEdit::Locate(int64_t pos) const
     const TLineInfo& line = FLines[static_cast<size_t>(index)];
     const int64_t offset = pos - start;
     // A position inside the line break stands for the end of the line.
-    const int charIndex = offset >= static_cast<int64_t>(line.Text.size())
-                              ? line.Chars
-                              : CharOfByte(line.Text, static_cast<size_t>(offset));
+    const int charIndex =
+        offset >= static_cast<int64_t>(line.Text.size()) ? line.Chars : CharAtByte(index, static_cast<size_t>(offset));
     return TPlace{index, charIndex};
+}
+
+int TRichEdit::CharAtByte(int index, size_t offset) const
+{
+    const std::string& text = FLines[static_cast<size_t>(index)].Text;
+    size_t i = 0;
+    int c = 0;
+    if (FCharCache.Line == index && FCharCache.Byte <= offset) {
+        i = FCharCache.Byte;
+        c = FCharCache.Char;
+    }
+    for (; i < text.size() && i < offset; i = sjis::NextChar(text, i))
+        ++c;
+    FCharCache = TCharCache{index, i, c};
+    return c;
+}
+
+int TRichEdit::FirstBlock(int index) const
+{
+    if (FExtraBlocks == 0)
+        return index;
+    int64_t block = FWidget->document()->blockCount();
+    for (int i = LineCount() - 1; i >= index; --i)
+        block -= static_cast<int64_t>(FLines[static_cast<size_t>(i)].Cuts.size()) + 1;
+    return static_cast<int>(block);
 }
 
 int TRichEdit::ViewOffset(const TLineInfo& line, int charIndex)
@@ -280,9 +321,14 @@ int TRichEdit::CharOfViewOffset(const TLineInfo& line, int offset)
 
 int TRichEdit::DocumentPosition(int64_t pos) const
 {
+    if (FLines.empty())
+        return 0;
     const TPlace place = Locate(pos);
-    const int offset = FLines.empty() ? 0 : ViewOffset(FLines[static_cast<size_t>(place.Line)], place.Char);
-    return FWidget->document()->findBlockByNumber(place.Line).position() + offset;
+    const TLineInfo& line = FLines[static_cast<size_t>(place.Line)];
+    // One position for each block break of the line before the place.
+    const auto blocksBefore = std::upper_bound(line.Cuts.begin(), line.Cuts.end(), place.Char) - line.Cuts.begin();
+    return FWidget->document()->findBlockByNumber(FirstBlock(place.Line)).position() + ViewOffset(line, place.Char) +
+           static_cast<int>(blocksBefore);
 }
 
 void TRichEdit::FormatSelection(bool setColor, TColor color, bool setBold, bool bold)
@@ -349,9 +395,23 @@ void TRichEdit::ClearSelection()
         keep(range.A, std::min(range.B, head.Char), 0);
     for (const TRichEditBreak& range : FLines[static_cast<size_t>(tail.Line)].Breaks)
         keep(std::max(range.A, tail.Char), range.B, head.Char - tail.Char);
+    // So do the block breaks: those before the head's place, and those after
+    // the tail's.
+    std::vector<int> cuts;
+    for (int c : FLines[static_cast<size_t>(head.Line)].Cuts)
+        if (c <= head.Char)
+            cuts.push_back(c);
+    for (int c : FLines[static_cast<size_t>(tail.Line)].Cuts)
+        if (c > tail.Char)
+            cuts.push_back(c + head.Char - tail.Char);
+    for (int i = head.Line; i <= tail.Line; ++i)
+        FExtraBlocks -= static_cast<int64_t>(FLines[static_cast<size_t>(i)].Cuts.size());
+    FExtraBlocks += static_cast<int64_t>(cuts.size());
+    FCharCache = TCharCache();
     FLines.erase(FLines.begin() + head.Line + 1, FLines.begin() + tail.Line + 1);
     TLineInfo& line = FLines[static_cast<size_t>(head.Line)];
     line.Breaks = std::move(breaks);
+    line.Cuts = std::move(cuts);
     line.Text = std::move(merged);
     line.Chars = CountChars(line.Text);
     FByteLength += LineBytes(head.Line);
@@ -388,30 +448,35 @@ std::vector<TRichEditRun> TRichEdit::LineRuns(int index) const
     std::vector<TRichEditRun> runs;
     if (index < 0 || index >= LineCount())
         return runs;
-    const QTextBlock block = FWidget->document()->findBlockByNumber(index);
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        if (!fragment.isValid() || fragment.length() == 0)
-            continue;
-        const QTextCharFormat format = fragment.charFormat();
-        TRichEditRun run;
-        const TLineInfo& line = FLines[static_cast<size_t>(index)];
-        const int offset = fragment.position() - block.position();
-        run.StartChar = CharOfViewOffset(line, offset);
-        run.Length = CharOfViewOffset(line, offset + fragment.length()) - run.StartChar;
-        if (run.Length == 0)
-            continue;
-        if (format.hasProperty(QTextFormat::ForegroundBrush)) {
-            const QColor c = format.foreground().color();
-            run.Color = RGB(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()),
-                            static_cast<uint8_t>(c.blue()));
+    const TLineInfo& line = FLines[static_cast<size_t>(index)];
+    const int first = FirstBlock(index);
+    for (size_t k = 0; k <= line.Cuts.size(); ++k) {
+        const QTextBlock block = FWidget->document()->findBlockByNumber(first + static_cast<int>(k));
+        // Where the block starts in the view of the whole line.
+        const int base = k == 0 ? 0 : ViewOffset(line, line.Cuts[k - 1]);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid() || fragment.length() == 0)
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            TRichEditRun run;
+            const int offset = base + fragment.position() - block.position();
+            run.StartChar = CharOfViewOffset(line, offset);
+            run.Length = CharOfViewOffset(line, offset + fragment.length()) - run.StartChar;
+            if (run.Length == 0)
+                continue;
+            if (format.hasProperty(QTextFormat::ForegroundBrush)) {
+                const QColor c = format.foreground().color();
+                run.Color =
+                    RGB(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue()));
+            }
+            run.Bold = format.fontWeight() >= QFont::Bold;
+            if (!runs.empty() && runs.back().Color == run.Color && runs.back().Bold == run.Bold &&
+                runs.back().StartChar + runs.back().Length == run.StartChar)
+                runs.back().Length += run.Length;
+            else
+                runs.push_back(run);
         }
-        run.Bold = format.fontWeight() >= QFont::Bold;
-        if (!runs.empty() && runs.back().Color == run.Color && runs.back().Bold == run.Bold &&
-            runs.back().StartChar + runs.back().Length == run.StartChar)
-            runs.back().Length += run.Length;
-        else
-            runs.push_back(run);
     }
     return runs;
 }

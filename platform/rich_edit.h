@@ -11,7 +11,10 @@
 // The view lays a line out as text that wraps at word boundaries. A stretch
 // with no break in it longer than any box shows would cost time growing with
 // the square of its length; the view gets a zero-width space every few of
-// its characters instead, where it may wrap at once.
+// its characters instead, where it may wrap at once. A line longer than a
+// block of the view is shown in several blocks, one after the other: the
+// view lays out and draws a block whole, so its cost and memory follow the
+// length of the block, not that of the line.
 
 #include <QPointer>
 #include <cstdint>
@@ -98,6 +101,8 @@ private:
         int Chars = 0;
         // Where the view breaks a stretch too long to be laid out as one word.
         std::vector<TRichEditBreak> Breaks;
+        // The characters that begin a further block of the view, ascending.
+        std::vector<int> Cuts;
     };
     // A line and a character in it (its character count for the line's end).
     struct TPlace {
@@ -108,6 +113,12 @@ private:
     // line break stands for the end of that line.
     TPlace Locate(int64_t pos) const;
     int DocumentPosition(int64_t pos) const;
+    // Number of the view's first block of line `index`.
+    int FirstBlock(int index) const;
+    // Character of `line` at byte `offset` (inside it), from where the last
+    // lookup in the same line ended when that lies before: runs are
+    // coloured in the order of their positions.
+    int CharAtByte(int index, size_t offset) const;
     // Offset in the view's block of the boundary before character `charIndex`
     // of line `line`, and back.
     static int ViewOffset(const TLineInfo& line, int charIndex);
@@ -124,4 +135,12 @@ private:
     int64_t FSelStart = 0;
     int64_t FSelLength = 0;
     bool FReadOnly = true;
+    // Blocks of the view beyond one per line.
+    int64_t FExtraBlocks = 0;
+    struct TCharCache {
+        int Line = -1;
+        size_t Byte = 0;
+        int Char = 0;
+    };
+    mutable TCharCache FCharCache;
 };

@@ -86,6 +86,24 @@ std::vector<TTextChar> DecodeChars(std::string_view sjisText)
     return chars;
 }
 
+bool TCharReader::ReadPiece(std::vector<TTextChar>& chars)
+{
+    // Bytes of a piece, about; it ends at a character's end.
+    constexpr size_t PieceBytes = 1 << 16;
+    if (FPos >= FText.size())
+        return false;
+    size_t end = FPos;
+    while (end < FText.size() && end - FPos < PieceBytes)
+        end = sjis::NextChar(FText, end);
+    const size_t first = chars.size();
+    const std::vector<TTextChar> piece = DecodeChars(FText.substr(FPos, end - FPos));
+    chars.insert(chars.end(), piece.begin(), piece.end());
+    for (size_t i = first; i < chars.size(); ++i)
+        chars[i].Pos += static_cast<uint32_t>(FPos);
+    FPos = end;
+    return true;
+}
+
 int WrapCapacity(int areaWidth, int lineHeight)
 {
     const int half = std::max(1, lineHeight / 2);

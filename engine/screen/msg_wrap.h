@@ -24,6 +24,20 @@ struct TTextChar {
 
 std::vector<TTextChar> DecodeChars(std::string_view sjisText);
 
+// Decodes a long text a piece at a time, so that only a piece's characters
+// are held at once.
+class TCharReader {
+public:
+    explicit TCharReader(std::string_view sjisText) : FText(sjisText) {}
+    // Appends the characters of the next piece, their positions counted from
+    // the start of the whole text; false when none are left.
+    bool ReadPiece(std::vector<TTextChar>& chars);
+
+private:
+    std::string_view FText;
+    size_t FPos = 0;
+};
+
 // Half-width units a line of the message area holds: (width - h div 2 - 1)
 // div (h div 2), with h div 2 at least 1.
 int WrapCapacity(int areaWidth, int lineHeight);

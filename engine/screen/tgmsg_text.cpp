@@ -68,15 +68,16 @@ void TTGMsg::AddOneText(std::string_view text)
     const int64_t byteBase = FLog->TextByteLength();
     FCurRuns.Clear();
     FDrawRuns = &FCurRuns;
-    std::string visible;
+    // Without tags the text is shown as it stands.
+    std::string tagged;
+    std::string_view visible = text;
     if (FTagMode) {
         std::string prefixed = "<COL " + IntToStr(FCurColor) + ">";
         if (FCurBold)
             prefixed += "<B>";
         prefixed += text;
-        SplitTags(prefixed, visible, FCurRuns, byteBase, 0, FCurColor, FCurBold);
-    } else {
-        visible.assign(text);
+        SplitTags(prefixed, tagged, FCurRuns, byteBase, 0, FCurColor, FCurBold);
+        visible = tagged;
     }
 
     FLog->AddLine(visible);
@@ -90,17 +91,28 @@ void TTGMsg::AddOneText(std::string_view text)
 
     TrimBacklog();
 
-    const std::vector<TTextChar> chars = DecodeChars(visible);
     const int capacity = WrapCapacity(FRight - FLeft, LayoutHeight());
+    // The characters are decoded a piece at a time, and those of lines
+    // already stored are let go: a line of any length holds only a piece of
+    // them at once. A line takes at most capacity + 1 of them, and the one
+    // after it is looked at.
+    TCharReader reader(visible);
+    std::vector<TTextChar> chars;
+    size_t base = 0; // index in the whole text of chars[0]
+    const size_t lookahead = static_cast<size_t>(std::max(capacity, 1)) + 2;
+    constexpr size_t DropAfter = 1 << 16;
     // Each wrapped line takes the runs that reach into it, counted from its
     // own start, so that a long text with many runs costs no more than its
     // length; the last line takes every run that is left.
     const std::vector<TTagInfo> runs = FCurRuns.Items();
     size_t firstRun = 0;
     size_t begin = 0;
-    while (begin < chars.size()) {
+    for (;;) {
+        while (base + chars.size() - begin < lookahead && reader.ReadPiece(chars)) {}
+        if (begin >= base + chars.size())
+            break;
         bool full = false;
-        const size_t end = NextLineEnd(chars, begin, capacity, full);
+        const size_t end = base + NextLineEnd(chars, begin - base, capacity, full);
         while (firstRun < runs.size() && runs[firstRun].EndChar < static_cast<int>(begin))
             ++firstRun;
         FCurRuns.Clear();
@@ -110,13 +122,17 @@ void TTGMsg::AddOneText(std::string_view text)
             info.EndChar -= static_cast<int>(begin);
             FCurRuns.Add(info);
         }
-        const size_t from = chars[begin].Pos;
-        const size_t to = end < chars.size() ? chars[end].Pos : visible.size();
-        StoreLine(visible.substr(from, to - from));
+        const size_t from = chars[begin - base].Pos;
+        const size_t to = end < base + chars.size() ? chars[end - base].Pos : visible.size();
+        StoreLine(std::string(visible.substr(from, to - from)));
         if (!full)
             break;
         TrimBacklog();
         begin = end;
+        if (begin - base >= DropAfter) {
+            chars.erase(chars.begin(), chars.begin() + static_cast<std::ptrdiff_t>(begin - base));
+            base = begin;
+        }
     }
 }
 

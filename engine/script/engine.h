@@ -22,6 +22,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/expr_value.h"
@@ -258,6 +259,7 @@ private:
     bool LoadScriptText(const std::string& path);
     bool LoadArchiveScript(const std::string& path);
     void LoadContinuationFiles();
+    void AppendScriptLines(TStringList& lines);
     void CutComments();
 
     // ---- interpreter (interpreter.cpp)
@@ -269,8 +271,8 @@ private:
     // run at its own line.
     void EndBlockAfterCommand() { FRunStep = TStep::EndBlock; }
     void StopRunAtCommand() { FRunStep = TStep::StopHere; }
-    std::string ExpandText(const std::string& line, bool topLevel);
-    void ShowMessageLine(const std::string& line);
+    std::string ExpandText(std::string_view line, bool topLevel);
+    void ShowMessageLine(std::string_view line);
     void ShowScriptError(const std::string& text);
     // Reports the exception being handled as a run of the interpreter would.
     void ReportCurrentException();

@@ -23,6 +23,19 @@ namespace {
 constexpr uint32_t RunSliceMs = 100;
 constexpr int RunClockLines = 64;
 
+// The line without blanks and control characters at either end.
+std::string_view TrimmedLine(std::string_view s)
+{
+    // A trail byte is never 20h or below.
+    size_t b = 0;
+    size_t e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
+        ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
+        --e;
+    return s.substr(b, e - b);
+}
+
 } // namespace
 
 TCommandRows TEngine::InterpreterCommands()
@@ -101,13 +114,16 @@ void TEngine::RunScript()
                     FRunYielded = true;
                     return;
                 }
-                const std::string line = sjis::Trim((*FScript)[FCtx->Line]);
-                if (line.empty() || (line[0] != '*' && line[0] != '>')) {
-                    if (!line.empty() && line[0] != '#')
-                        ShowMessageLine(line);
+                // A message line is shown from the script itself; only a
+                // command line is copied for its handler.
+                const std::string_view text = TrimmedLine((*FScript)[FCtx->Line]);
+                if (text.empty() || (text[0] != '*' && text[0] != '>')) {
+                    if (!text.empty() && text[0] != '#')
+                        ShowMessageLine(text);
                     ++FCtx->Line;
                     continue;
                 }
+                const std::string line(text);
                 const TStep step = RunCommand(LookupCommand(line), line);
                 // A game loaded under this run (an event label the command
                 // ran may have loaded one): the loaded game waits for a
@@ -145,7 +161,7 @@ void TEngine::RunScript()
     }
 }
 
-void TEngine::ShowMessageLine(const std::string& line)
+void TEngine::ShowMessageLine(std::string_view line)
 {
     // The tag flag is set for this one text and cleared whatever happens,
     // so that an error report that follows is shown as it stands.
@@ -156,10 +172,16 @@ void TEngine::ShowMessageLine(const std::string& line)
     });
     if (msg && FTagMode)
         msg->FTagMode = true;
+    // A line without braces or brackets is shown as it stands.
+    if (sjis::Find(line, '{') == sjis::npos && sjis::Find(line, '[') == sjis::npos) {
+        if (msg)
+            msg->AddText(line);
+        return;
+    }
     AddMessage(ExpandText(line, true));
 }
 
-std::string TEngine::ExpandText(const std::string& line, bool topLevel)
+std::string TEngine::ExpandText(std::string_view line, bool topLevel)
 {
     return ::ExpandText(
         line, topLevel,

@@ -152,11 +152,12 @@ bool TEngine::OpenScenario(const std::string& fileName)
 bool TEngine::LoadScriptText(const std::string& path)
 {
     try {
-        const std::vector<uint8_t> bytes = ReadFileBytes(path);
         TStringList lines;
-        lines.SetText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        for (const std::string& line : lines.Items())
-            FScript->Add(line);
+        {
+            const std::vector<uint8_t> bytes = ReadFileBytes(path);
+            lines.SetText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        }
+        AppendScriptLines(lines);
         return true;
     } catch (const EStreamError&) {
         return false;
@@ -174,8 +175,8 @@ bool TEngine::LoadArchiveScript(const std::string& path)
         if (ReadPackEntry(PackScriptName, *FArchiveStream, FArchiveIndex, script) == peFound) {
             TStringList lines;
             lines.SetText(std::string_view(reinterpret_cast<const char*>(script.Memory()), size_t(script.Size())));
-            for (const std::string& line : lines.Items())
-                FScript->Add(line);
+            script.Clear();
+            AppendScriptLines(lines);
             FArchiveFileName = path;
             return true;
         }
@@ -189,6 +190,13 @@ bool TEngine::LoadArchiveScript(const std::string& path)
     FArchiveIndex = TPackIndex();
     FArchiveMode = false;
     return false;
+}
+
+void TEngine::AppendScriptLines(TStringList& lines)
+{
+    // Moved, not copied: a script is held once, whatever the length of its lines.
+    for (int i = 0; i < lines.Count(); ++i)
+        FScript->Add(std::move(lines[i]));
 }
 
 void TEngine::LoadContinuationFiles()
@@ -206,9 +214,14 @@ void TEngine::LoadContinuationFiles()
 
 void TEngine::CutComments()
 {
+    // In place: a line is only ever shortened.
     bool quoted = false;
-    for (int i = 0; i < FScript->Count(); ++i)
-        (*FScript)[i] = CutComment((*FScript)[i], quoted);
+    for (int i = 0; i < FScript->Count(); ++i) {
+        std::string& line = (*FScript)[i];
+        const size_t cut = CommentStart(line, quoted);
+        if (cut != std::string::npos)
+            line.resize(cut);
+    }
 }
 
 void TEngine::F1Click()

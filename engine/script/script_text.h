@@ -10,6 +10,10 @@
 #include <string_view>
 #include <utility>
 
+// Where the comment of the line begins (npos when it has none): an
+// apostrophe toggles `quoted`, and a "#" while it is off starts it.
+size_t CommentStart(std::string_view line, bool& quoted);
+
 // The line with its comment cut: an apostrophe toggles `quoted`, and a "#"
 // while it is off ends the line. `quoted` carries over from one line to the
 // next for a whole load.
@@ -39,7 +43,10 @@ constexpr int ExtraBracePasses = 64;
 // off, a text without braces is evaluated as a whole. Unbalanced braces or
 // brackets give an inline error text in place of the line. Errors of the
 // evaluation pass through. A value marked verbatim is passed over by every
-// later search for braces and brackets.
+// later search for braces and brackets. Every pass costs what it looks at
+// and what its value adds, not the length of the line; words of nested
+// brackets that overlap are offered as long as all words of the line stay
+// within its length and a fixed margin.
 std::string ExpandText(std::string_view line, bool topLevel, const TEvaluateText& evaluate,
                        const TAddKeyword& addKeyword);
 

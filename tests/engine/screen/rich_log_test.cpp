@@ -117,4 +117,42 @@ TEST(RichEdit, LongUnbrokenLineKeepsItsPositionsThroughFormatAndCut)
     EXPECT_EQ(log.LineRuns(0), (TRuns{{0, 150, clRed, false}, {150, 100, clBlack, false}}));
 }
 
+TEST(RichEdit, LineLongerThanABlockKeepsItsPositionsThroughFormatAndCut)
+{
+    // 40 000 characters of words, a quarter double-byte: several blocks of the view.
+    std::string text;
+    for (int i = 0; i < 10000; ++i)
+        text += "ab " + SJ("α");
+    TRichEdit log;
+    log.AddLine(text);
+    const int64_t next = log.TextByteLength();
+    log.AddLine("tail");
+    const auto shown = [&log] { return log.Widget()->toPlainText().remove(QChar(0x200B)).remove('\n').toStdString(); };
+    EXPECT_EQ(shown(), sjis::ToUtf8(text) + "tail");
+
+    // Characters 16 000 to 17 000 (bytes 20 000 to 21 250), across a block's end, in red.
+    log.SetSelStart(20000);
+    log.SetSelLength(1250);
+    log.SetSelColor(clRed);
+    log.SetSelStart(next + 1);
+    log.SetSelLength(2);
+    log.SetSelBold(true);
+    log.SetSelLength(0);
+    EXPECT_EQ(log.LineRuns(0),
+        (TRuns{{0, 16000, clBlack, false}, {16000, 1000, clRed, false}, {17000, 23000, clBlack, false}}));
+    EXPECT_EQ(log.LineRuns(1), (TRuns{{0, 1, clBlack, false}, {1, 2, clBlack, true}, {3, 1, clBlack, false}}));
+
+    // Cutting the first 16 500 characters, into the second block.
+    log.SetReadOnly(false);
+    log.SetSelStart(0);
+    log.SetSelLength(20625);
+    log.ClearSelection();
+    log.SetReadOnly(true);
+    ASSERT_EQ(log.LineCount(), 2);
+    EXPECT_EQ(log.Line(0), text.substr(20625));
+    EXPECT_EQ(shown(), sjis::ToUtf8(text.substr(20625)) + "tail");
+    EXPECT_EQ(log.LineRuns(0), (TRuns{{0, 500, clRed, false}, {500, 23000, clBlack, false}}));
+    EXPECT_EQ(log.LineRuns(1), (TRuns{{0, 1, clBlack, false}, {1, 2, clBlack, true}, {3, 1, clBlack, false}}));
+}
+
 } // namespace

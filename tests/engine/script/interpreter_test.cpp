@@ -109,6 +109,28 @@ TEST(Interpreter, ClsEmptiesTheLogAndTheBacklog)
     EXPECT_EQ(h.Backlog(), std::vector<std::string>{"after"});
 }
 
+TEST(Interpreter, LongMessageLineIsShownWhole)
+{
+    // One line of 4000 brace pairs and bracketed words, a comment after it.
+    std::string line;
+    std::string shown;
+    for (int i = 1; i <= 4000; ++i) {
+        const std::string word = "w" + std::to_string(i % 7);
+        line += "{F(1)=F(1)+1}[" + word + "] ";
+        shown += std::to_string(i) + word + " ";
+    }
+    shown.pop_back();
+    TEngineHarness h;
+    h.Run("*SCENE s\n" + line + "# note\n*SCENEEND\n");
+    EXPECT_EQ(h.Flag(1), 4000);
+    EXPECT_EQ(h.Log(), std::vector<std::string>{shown});
+    std::string rows;
+    for (const std::string& row : h.Backlog())
+        rows += row;
+    EXPECT_EQ(rows, shown);
+    EXPECT_EQ(h.Host.Keywords, (std::vector<std::string>{"w1", "w2", "w3", "w4", "w5", "w6", "w0"}));
+}
+
 TEST(Interpreter, ConversionErrorHasItsOwnText)
 {
     TEngineHarness h;

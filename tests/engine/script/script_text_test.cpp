@@ -25,6 +25,8 @@ std::string FakeEvaluate(const std::string& expression)
         return "{loop}";
     if (expression == "braces")
         return "{1+2}";
+    if (expression == "half")
+        return "{1+";
     return "<" + expression + ">";
 }
 
@@ -44,6 +46,7 @@ TEST(ExpandText, ExpandsBracesAndBrackets)
         {"one brace pair", "値は{1+2}です", "値は3です", {}},
         {"two brace pairs", "{name}と{1+2}", "Taroと3", {}},
         {"value with braces is expanded again", "x{braces}y", "x3y", {}},
+        {"value's brace closes with the text's", "x{half}2}y", "x3y", {}},
         {"opening brace without closing", "a{1+2", "Error : カッコがつりあっていません<a{1+2>", {}},
         {"closing brace before opening one", "a}b{1+2}c", "a}b3c", {}},
         {"closing brace alone", "a}b", "a}b", {}},
@@ -51,6 +54,7 @@ TEST(ExpandText, ExpandsBracesAndBrackets)
         {"two keywords", "[a] and [b]", "a and b", {"a", "b"}},
         {"bracket without closing", "x[y", "Error : カッコ[ ]がつりあっていません<x[y>", {}},
         {"closing bracket before opening one", "]x[y]", "]xy", {"y"}},
+        {"nested brackets pair first with first", "[a[b]c]", "abc", {"a[b", "bc"}},
         {"brace value then keyword", "[{name}]", "Taro", {"Taro"}},
         {"katakana with brace trail bytes", "ボマ{1+2}ボマ", "ボマ3ボマ", {}},
         {"katakana with bracket trail bytes", "ゼゾ[ゼ]ゾ", "ゼゾゼゾ", {"ゼ"}},
