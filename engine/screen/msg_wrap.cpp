@@ -88,7 +88,7 @@ std::vector<TTextChar> DecodeChars(std::string_view sjisText)
 
 bool TCharReader::ReadPiece(std::vector<TTextChar>& chars)
 {
-    // Bytes of a piece, about; it ends at a character's end.
+    // Bytes of a chunk, about; it ends at a character's end.
     constexpr size_t PieceBytes = 1 << 16;
     if (FPos >= FText.size())
         return false;
@@ -96,8 +96,8 @@ bool TCharReader::ReadPiece(std::vector<TTextChar>& chars)
     while (end < FText.size() && end - FPos < PieceBytes)
         end = sjis::NextChar(FText, end);
     const size_t first = chars.size();
-    const std::vector<TTextChar> piece = DecodeChars(FText.substr(FPos, end - FPos));
-    chars.insert(chars.end(), piece.begin(), piece.end());
+    const std::vector<TTextChar> chunk = DecodeChars(FText.substr(FPos, end - FPos));
+    chars.insert(chars.end(), chunk.begin(), chunk.end());
     for (size_t i = first; i < chars.size(); ++i)
         chars[i].Pos += static_cast<uint32_t>(FPos);
     FPos = end;

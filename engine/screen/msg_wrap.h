@@ -24,12 +24,12 @@ struct TTextChar {
 
 std::vector<TTextChar> DecodeChars(std::string_view sjisText);
 
-// Decodes a long text a piece at a time, so that only a piece's characters
+// Decodes a long text a chunk at a time, so that only a chunk's characters
 // are held at once.
 class TCharReader {
 public:
     explicit TCharReader(std::string_view sjisText) : FText(sjisText) {}
-    // Appends the characters of the next piece, their positions counted from
+    // Appends the characters of the next chunk, their positions counted from
     // the start of the whole text; false when none are left.
     bool ReadPiece(std::vector<TTextChar>& chars);
 

@@ -92,8 +92,8 @@ void TTGMsg::AddOneText(std::string_view text)
     TrimBacklog();
 
     const int capacity = WrapCapacity(FRight - FLeft, LayoutHeight());
-    // The characters are decoded a piece at a time, and those of lines
-    // already stored are let go: a line of any length holds only a piece of
+    // The characters are decoded a chunk at a time, and those of lines
+    // already stored are let go: a line of any length holds only a chunk of
     // them at once. A line takes at most capacity + 1 of them, and the one
     // after it is looked at.
     TCharReader reader(visible);
