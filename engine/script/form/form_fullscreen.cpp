@@ -33,6 +33,7 @@ void TTideglassForm::EnterFullScreen(int, int)
         // to come back to.
         FWindowedPlace = FMainPlace->Place();
         FMainPlace->Drop();
+        FFramedBeforeFullScreen = windowHandle() && !windowHandle()->frameMargins().isNull();
         FInFullScreen = true;
     }
     // The window's fixed size gives way to the monitor's.
@@ -62,6 +63,10 @@ void TTideglassForm::LeaveFullScreen()
     showNormal();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     move(FWindowedPlace);
+    // A window manager frames the window again only after this, and may put
+    // its client where the frame was: the frame is set right then.
+    if (FFramedBeforeFullScreen)
+        FMainPlace->SetWhenFramed(FWindowedPlace);
     // The engine gives the client its size next (SetClientSize).
 }
 

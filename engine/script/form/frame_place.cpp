@@ -4,6 +4,14 @@
 #include <QWidget>
 #include <QWindow>
 
+namespace {
+
+// How long after full screen the window manager may take to frame the
+// window again.
+constexpr std::chrono::milliseconds FramedWait{1000};
+
+} // namespace
+
 TFramePlace::TFramePlace(QWidget& window) : FWindow(window)
 {
     FWindow.installEventFilter(this);
@@ -19,6 +27,7 @@ TFramePlace::~TFramePlace()
 void TFramePlace::Set(QPoint place)
 {
     FWanted = place;
+    FFramedUntil.reset();
     if (FHandle && FHandle->isExposed()) {
         Apply();
         return;
@@ -36,8 +45,27 @@ QPoint TFramePlace::Place() const
     return FWanted.value_or(FWindow.pos());
 }
 
+void TFramePlace::SetWhenFramed(QPoint place)
+{
+    FWanted = place;
+    FFramedUntil = std::chrono::steady_clock::now() + FramedWait;
+}
+
 bool TFramePlace::eventFilter(QObject* watched, QEvent* event)
 {
+    if (FFramedUntil) {
+        if (std::chrono::steady_clock::now() > *FFramedUntil) {
+            FFramedUntil.reset();
+            FWanted.reset();
+        } else if (FHandle && !FWindow.isFullScreen() && !FHandle->frameMargins().isNull() &&
+                   FWindow.frameGeometry().topLeft() != *FWanted) {
+            const QPoint wanted = *FWanted;
+            FFramedUntil.reset();
+            FWanted.reset();
+            FWindow.move(wanted);
+        }
+        return QObject::eventFilter(watched, event);
+    }
     if (watched == &FWindow && event->type() == QEvent::Show && !FHandle) {
         FHandle = FWindow.windowHandle();
         if (FHandle)

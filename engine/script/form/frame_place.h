@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <chrono>
 #include <optional>
 
 class QWidget;
@@ -25,6 +26,11 @@ public:
     QPoint Place() const;
     // The place is no longer to be made good (full screen takes the window).
     void Drop() { FWanted.reset(); }
+    // The frame at `place` once the window manager has framed the window
+    // again: a window coming back from full screen has no frame yet, and the
+    // manager puts it back where it likes a moment later. The frame is set
+    // right the first time it is seen elsewhere within a second.
+    void SetWhenFramed(QPoint place);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,4 +41,6 @@ private:
     QWidget& FWindow;
     QWindow* FHandle = nullptr;
     std::optional<QPoint> FWanted;
+    // SetWhenFramed's place is watched for until this time.
+    std::optional<std::chrono::steady_clock::time_point> FFramedUntil;
 };

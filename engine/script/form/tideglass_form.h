@@ -229,6 +229,8 @@ private:
     // The frame's place before full screen, and the window's place when it
     // closed from full screen: the settings file records these.
     QPoint FWindowedPlace;
+    // The window had a frame when full screen began: a window manager frames it.
+    bool FFramedBeforeFullScreen = false;
     bool FClosedFromFullScreen = false;
     // The frames' places the settings file keeps: the main window's, the
     // message-and-input window's and the sub window's.
