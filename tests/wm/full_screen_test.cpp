@@ -28,7 +28,7 @@ TEST(FullScreenWithoutWindowManager, TheWindowCoversItsScreenAndComesBack)
 {
     TWindowHarness h;
     TTideglassForm& form = StartShown(h);
-    const QRect windowed = FrameOnScreen(form);
+    const QRect windowed = SettledFrame(form);
     const QRect screen = form.screen()->geometry();
     ASSERT_NE(windowed, screen);
     form.Engine().SetFullScreen(true);
@@ -44,7 +44,7 @@ TEST(FullScreenUnderWindowManager, TheFrameComesBackInPlaceAndTypingGoesOnInTheC
     TWindowHarness h;
     TTideglassForm& form = StartShown(h);
     const QRect screen = form.screen()->geometry();
-    const QRect windowed = FrameOnScreen(form);
+    const QRect windowed = SettledFrame(form);
     // Twice: the window manager frames the window again each time, and the
     // frame (title bar included) comes back where it was.
     for (int round = 0; round < 2; ++round) {

@@ -31,20 +31,6 @@ TTideglassForm& StartShown(TWindowHarness& h)
     return form;
 }
 
-// The frame has stopped moving: the same place over a quiet spell.
-QRect SettledFrame(const QWidget& window)
-{
-    QRect last = FrameOnScreen(window);
-    int same = 0;
-    WaitFor([&] {
-        const QRect now = FrameOnScreen(window);
-        same = now == last ? same + 1 : 0;
-        last = now;
-        return same >= 30;
-    });
-    return last;
-}
-
 class WindowPlaces : public testing::Test {
 protected:
     void SetUp() override

@@ -178,6 +178,19 @@ QRect FrameOnScreen(const QWidget& window)
     return r;
 }
 
+QRect SettledFrame(const QWidget& window)
+{
+    QRect last = FrameOnScreen(window);
+    int same = 0;
+    WaitFor([&] {
+        const QRect now = FrameOnScreen(window);
+        same = now == last ? same + 1 : 0;
+        last = now;
+        return same >= 30;
+    });
+    return last;
+}
+
 long AskedFunctions(const QWidget& window)
 {
     const TConnection conn;

@@ -83,6 +83,9 @@ bool WaitFor(F&& done, int ms = 10000)
 // the window itself without one), in screen pixels, as the X server has
 // it now.
 QRect FrameOnScreen(const QWidget& window);
+// The frame once it has stopped moving: the same place over a quiet spell
+// (the manager frames a new window and the program may then set its place).
+QRect SettledFrame(const QWidget& window);
 // The window functions a window asks its manager for (the Motif hints
 // functions field: minimise 8, maximise 16, close 32); -1 when it states
 // none.

@@ -8,13 +8,20 @@ namespace {
 
 // How long after full screen the window manager may take to frame the
 // window again.
-constexpr std::chrono::milliseconds FramedWait{1000};
+constexpr std::chrono::milliseconds FramedWait{3000};
+// The frame at its place this long is taken as framed for good.
+constexpr std::chrono::milliseconds FramedQuiet{500};
+constexpr int FramedLook = 20; // ms between looks
+// A manager that keeps moving the window is not fought beyond this.
+constexpr int FramedMovesAllowed = 3;
 
 } // namespace
 
 TFramePlace::TFramePlace(QWidget& window) : FWindow(window)
 {
     FWindow.installEventFilter(this);
+    FFramedTimer.setInterval(FramedLook);
+    connect(&FFramedTimer, &QTimer::timeout, this, [this] { CheckFramed(); });
 }
 
 TFramePlace::~TFramePlace()
@@ -26,8 +33,8 @@ TFramePlace::~TFramePlace()
 
 void TFramePlace::Set(QPoint place)
 {
+    StopFramed();
     FWanted = place;
-    FFramedUntil.reset();
     if (FHandle && FHandle->isExposed()) {
         Apply();
         return;
@@ -45,25 +52,63 @@ QPoint TFramePlace::Place() const
     return FWanted.value_or(FWindow.pos());
 }
 
+void TFramePlace::Drop()
+{
+    StopFramed();
+    FWanted.reset();
+}
+
 void TFramePlace::SetWhenFramed(QPoint place)
 {
     FWanted = place;
     FFramedUntil = std::chrono::steady_clock::now() + FramedWait;
+    FFramedSince.reset();
+    FFramedMoves = 0;
+    FFramedTimer.start();
+}
+
+void TFramePlace::StopFramed()
+{
+    if (!FFramedUntil)
+        return;
+    FFramedUntil.reset();
+    FFramedSince.reset();
+    FFramedTimer.stop();
+    FWanted.reset();
+}
+
+void TFramePlace::CheckFramed()
+{
+    if (!FFramedUntil || !FWanted)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now > *FFramedUntil) {
+        StopFramed();
+        return;
+    }
+    // Until the manager has framed the window, where it stands says nothing.
+    if (!FHandle || FWindow.isFullScreen() || FHandle->frameMargins().isNull()) {
+        FFramedSince.reset();
+        return;
+    }
+    if (FWindow.frameGeometry().topLeft() != *FWanted) {
+        FFramedSince.reset();
+        if (FFramedMoves < FramedMovesAllowed) {
+            ++FFramedMoves;
+            FWindow.move(*FWanted);
+        }
+        return;
+    }
+    if (!FFramedSince)
+        FFramedSince = now;
+    else if (now - *FFramedSince >= FramedQuiet)
+        StopFramed();
 }
 
 bool TFramePlace::eventFilter(QObject* watched, QEvent* event)
 {
     if (FFramedUntil) {
-        if (std::chrono::steady_clock::now() > *FFramedUntil) {
-            FFramedUntil.reset();
-            FWanted.reset();
-        } else if (FHandle && !FWindow.isFullScreen() && !FHandle->frameMargins().isNull() &&
-                   FWindow.frameGeometry().topLeft() != *FWanted) {
-            const QPoint wanted = *FWanted;
-            FFramedUntil.reset();
-            FWanted.reset();
-            FWindow.move(wanted);
-        }
+        CheckFramed();
         return QObject::eventFilter(watched, event);
     }
     if (watched == &FWindow && event->type() == QEvent::Show && !FHandle) {

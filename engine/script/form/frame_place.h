@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QTimer>
 #include <chrono>
 #include <optional>
 
@@ -25,11 +26,12 @@ public:
     // The place asked for and not yet honoured, else the frame's.
     QPoint Place() const;
     // The place is no longer to be made good (full screen takes the window).
-    void Drop() { FWanted.reset(); }
+    void Drop();
     // The frame at `place` once the window manager has framed the window
     // again: a window coming back from full screen has no frame yet, and the
-    // manager puts it back where it likes a moment later. The frame is set
-    // right the first time it is seen elsewhere within a second.
+    // manager puts it back where it likes a moment later. For a few seconds
+    // the frame is looked at and set right when seen elsewhere, until it has
+    // stood at its place for a moment.
     void SetWhenFramed(QPoint place);
 
 protected:
@@ -37,10 +39,16 @@ protected:
 
 private:
     void Apply();
+    void CheckFramed();
+    void StopFramed();
 
     QWidget& FWindow;
     QWindow* FHandle = nullptr;
     std::optional<QPoint> FWanted;
     // SetWhenFramed's place is watched for until this time.
     std::optional<std::chrono::steady_clock::time_point> FFramedUntil;
+    // Since when the frame has stood at SetWhenFramed's place.
+    std::optional<std::chrono::steady_clock::time_point> FFramedSince;
+    int FFramedMoves = 0;
+    QTimer FFramedTimer;
 };
