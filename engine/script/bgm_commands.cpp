@@ -146,14 +146,14 @@ bool TEngine::PlayMidiBgm(const std::string& name, uint8_t loop)
         if (!FArchiveStream ||
             ReadPackEntry(PackEntryName(name), *FArchiveStream, FArchiveIndex, song) != peFound) {
             FBgmName.clear();
-            FHalted = true;
+            FRunner.FHalted = true;
             throw EScriptError(SJ("データ") + name + SJ("の読み込みに失敗しました"));
         }
     } else {
         const std::string path = ScriptNameToPath(FScenarioDir, name);
         if (!FileExists(path)) {
             FBgmName.clear();
-            FHalted = true;
+            FRunner.FHalted = true;
             throw EScriptError(SJ("ファイル") + sjis::FromUtf8(FScenarioDir) + name + SJ("が開けません"));
         }
         song.LoadFromFile(path);

@@ -69,7 +69,7 @@ void TEngine::CmdGetScale(const std::string& line)
 {
     const int64_t percent = Round(static_cast<double>(FScale) * 100.0);
     FExpr->Evaluate(GetToken(line, ' ', 1) + "=" + IntToStr(percent));
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::CmdFullScreen(const std::string& line)
@@ -80,7 +80,7 @@ void TEngine::CmdFullScreen(const std::string& line)
 void TEngine::CmdIsFullScreen(const std::string& line)
 {
     FExpr->Evaluate(GetToken(line, ' ', 1) + "=" + (FFullScreen ? "1" : "0"));
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::CmdGetMouse(const std::string& line)
@@ -89,7 +89,7 @@ void TEngine::CmdGetMouse(const std::string& line)
     FExpr->Evaluate(GetToken(line, ' ', 2) + "=" + IntToStr(FMouseY));
     if (CountTokens(line, ' ') > 3)
         FExpr->Evaluate(GetToken(line, ' ', 3) + "=" + IntToStr(FMouseButtons));
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::GameImgMouseMove(int32_t x, int32_t y)

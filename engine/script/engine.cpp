@@ -44,12 +44,9 @@ TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::s
     FScreenWidth = FHost.ClientWidth();
     FScreenHeight = FHost.ClientHeight();
 
-    FScript = std::make_unique<TStringList>();
-    FLabels = std::make_unique<TLabelList>();
     FItems = std::make_unique<TItemList>();
     FFlags = std::make_unique<TFlagList>();
     FCmdList = std::make_unique<TCmdList>();
-    FConnectNames = std::make_unique<TConnectNameList>();
     FSVars = std::make_unique<TSVarList>();
     FExpr = std::make_unique<TExprConv>();
     FExpr->SetLists(FItems.get(), FFlags.get(), FSVars.get());
@@ -69,9 +66,9 @@ TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::s
 
     if (!args.empty() && !args[0].empty()) {
         FOpenFileName = args[0];
-        FState = esOpenThenIdle;
+        FRunner.FState = esOpenThenIdle;
     } else {
-        FState = esStartUp;
+        FRunner.FState = esStartUp;
     }
 }
 
@@ -167,10 +164,10 @@ int32_t TEngine::Random(int32_t n)
 
 int TEngine::HaltedMessageBox(const std::string& text, const std::string& caption, int flags)
 {
-    FHalted = true;
+    FRunner.FHalted = true;
     ScheduleNextTick();
     const int result = FHost.MessageBox(text, caption, flags);
-    FHalted = false;
+    FRunner.FHalted = false;
     return result;
 }
 

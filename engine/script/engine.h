@@ -35,8 +35,10 @@
 #include "engine/script/command_table.h"
 #include "engine/script/data_file.h"
 #include "engine/script/engine_host.h"
+#include "engine/script/bg_schedule.h"
 #include "engine/script/label_list.h"
 #include "engine/script/pack_archive.h"
+#include "engine/script/script_runner.h"
 #include "engine/script/script_context.h"
 #include "sound/sndmix.h"
 
@@ -57,25 +59,6 @@ class TTGMsg;
 struct TSaveGame;
 struct TSavePlace;
 struct TStagedLoad;
-
-// The engine state byte (FState). The values are the system's own: the
-// small windows and save files see them.
-enum class TEngineState : uint8_t {
-    esIdle = 0,
-    esCommandWait = 1,  // waiting for a typed command
-    esRun = 2,
-    esWait = 3,         // *WAIT
-    esGameEnd = 4,
-    esKeyWait = 5,      // "HIT SPACE KEY!"
-    esClose = 6,
-    esOpenThenIdle = 7,
-    esOpenThenBack = 8,
-    esStartUp = 9,
-    esYesNo = 10,       // yes/no dialog up
-    esOpenDialog = 11,
-    esBgReturned = 12,  // *BGRETURN from the background script
-};
-using enum TEngineState;
 
 // What the settings file keeps of the engine.
 struct TEngineSettings {
@@ -114,7 +97,7 @@ public:
     void ScheduleNextTick();
     // The time of the pass asked for, if any (for drivers that move time by
     // hand).
-    std::optional<uint32_t> NextTickAt() const { return FNextTickAt; }
+    std::optional<uint32_t> NextTickAt() const { return FRunner.FNextTickAt; }
 
     // ---- what the desktop hands the engine
     bool OpenScenario(const std::string& fileName);
@@ -175,23 +158,23 @@ public:
     TImage32& GameImg() { return *FGameImg; }
     TTGGrp* Grp() const { return FGrp.get(); }
     TTGMsg* Msg() const { return FMsg.get(); }
-    TEngineState State() const { return FState; }
-    TEngineState PrevState() const { return FPrevState; }
-    bool Halted() const { return FHalted; }
-    int Line() const { return FCtx->Line; }
-    int Scene() const { return FCtx->Scene; }
-    const TScriptContext& MainContext() const { return FMain; }
-    const TScriptContext& BgContext() const { return FBg; }
-    bool Background() const { return FBackground; }
-    int GlobalScene() const { return FGlobalScene; }
-    uint8_t IfState() const { return FIfState; }
-    bool InEvent() const { return FInEvent; }
-    bool BgRunning() const { return FBgRunning; }
-    bool BgDue() const { return FBgDue; }
-    int BgLabelLine() const { return FBgLabelLine; }
-    int BgWaitCount() const { return FBgWaitCount; }
-    uint32_t BgTickLast() const { return FBgTickLast; }
-    int WaitCount() const { return FWaitCount; }
+    TEngineState State() const { return FRunner.FState; }
+    TEngineState PrevState() const { return FRunner.FPrevState; }
+    bool Halted() const { return FRunner.FHalted; }
+    int Line() const { return FRunner.FCtx->Line; }
+    int Scene() const { return FRunner.FCtx->Scene; }
+    const TScriptContext& MainContext() const { return FRunner.FMain; }
+    const TScriptContext& BgContext() const { return FRunner.FBg; }
+    bool Background() const { return FRunner.FBackground; }
+    int GlobalScene() const { return FRunner.FGlobalScene; }
+    uint8_t IfState() const { return FRunner.FIfState; }
+    bool InEvent() const { return FRunner.FInEvent; }
+    bool BgRunning() const { return FBgSchedule.FBgRunning; }
+    bool BgDue() const { return FBgSchedule.FBgDue; }
+    int BgLabelLine() const { return FBgSchedule.FBgLabelLine; }
+    int BgWaitCount() const { return FBgSchedule.FBgWaitCount; }
+    uint32_t BgTickLast() const { return FBgSchedule.FBgTickLast; }
+    int WaitCount() const { return FRunner.FWaitCount; }
     bool FadeActive() const { return FFadeActive; }
     bool BgmPlaying() const { return FBgmPlaying; }
     uint8_t BgmLoop() const { return FBgmLoop; }
@@ -217,9 +200,9 @@ public:
     uint8_t SubWinHolder() const { return FSubWinHolder; }
     bool PlayerMode() const { return FPlayerMode; }
     const std::string& ExeDir() const { return FExeDir; }
-    const TStringList& Script() const { return *FScript; }
-    const TLabelList& Labels() const { return *FLabels; }
-    const TConnectNameList& ConnectNames() const { return *FConnectNames; }
+    const TStringList& Script() const { return *FRunner.FScript; }
+    const TLabelList& Labels() const { return *FRunner.FLabels; }
+    const TConnectNameList& ConnectNames() const { return *FRunner.FConnectNames; }
     const TCmdList& CmdList() const { return *FCmdList; }
     const TItemList& Items() const { return *FItems; }
     const TFlagList& Flags() const { return *FFlags; }
@@ -228,7 +211,7 @@ public:
     int FirstScene() const;
 
     // Lines one run executes before it gives the event loop a turn.
-    void SetRunSliceLines(int lines) { FRunSliceLines = lines; }
+    void SetRunSliceLines(int lines) { FRunner.FRunSliceLines = lines; }
 
     // The shortest background interval in milliseconds, whether a script
     // or a loaded game asks for less.
@@ -239,15 +222,10 @@ private:
     // Tests set up states that no script reaches yet.
     friend class TEngineProbe;
 
-    // How the run goes on after one command line.
-    enum class TStep { Next, EndBlock, StopAfter, StopHere, StopFinish };
+    using TStep = TScriptRunner::TStep;
 
     // ---- tick (engine_tick.cpp, engine_wakeup.cpp)
-    void BGTimerTimer();
-    void GameTimerTimer();
     void FadeTimerTimer();
-    void SelectContext(bool background);
-    void SaveContext();
     void StartUp();
     void EnterPlayerMode();
     // Milliseconds from `now` until the next step is due, or -1 for none.
@@ -269,8 +247,8 @@ private:
     void RunHandler(const TCommandRow& row, const std::string& line);
     // A handler ends the block after its line (as *END does) / stops the
     // run at its own line.
-    void EndBlockAfterCommand() { FRunStep = TStep::EndBlock; }
-    void StopRunAtCommand() { FRunStep = TStep::StopHere; }
+    void EndBlockAfterCommand() { FRunner.FRunStep = TStep::EndBlock; }
+    void StopRunAtCommand() { FRunner.FRunStep = TStep::StopHere; }
     std::string ExpandText(std::string_view line, bool topLevel);
     void ShowMessageLine(std::string_view line);
     void ShowScriptError(const std::string& text);
@@ -369,7 +347,7 @@ private:
     bool StoreInput(const std::string& target, const std::string& text, bool asText, bool& notANumber);
     // The line of an inline question belongs to the main script: only it
     // can be answered through the command line.
-    bool AsksInline() const { return FCtx == &FMain && !FBackground; }
+    bool AsksInline() const { return FRunner.MainCurrent(); }
 
     // ---- message window (message_commands.cpp)
     static TCommandRows MessageCommands();
@@ -542,59 +520,16 @@ private:
 
     TEngineHost& FHost;
 
-    // ================= engine state =================
-    TEngineState FState = esIdle;
-    TEngineState FPrevState = esIdle;
-    bool FHalted = false;
+    // ================= the script runner =================
+    TScriptRunner FRunner;
+    TBgSchedule FBgSchedule;
 
-    // ================= script and contexts =================
-    std::unique_ptr<TStringList> FScript;
-    // The interpreter works on *FCtx: FMain or FBg (FLine, FScene and
-    // FStack of the system are FCtx->Line, FCtx->Scene and FCtx->Stack;
-    // FMainLine is FMain.Line, FBgLine FBg.Line ...). An event label runs
-    // on a context of its own.
-    TScriptContext FMain;
-    TScriptContext FBg{-1, -1, {}};
-    TScriptContext* FCtx = &FMain;
-    bool FBackground = false;
-    int FGlobalScene = -1;
-    uint8_t FIfState = 0;
-    int FBgLabelLine = -1;
-    std::string FBgLabel;
-    bool FBgRunning = false;
-    bool FBgDue = false;
-    int FBgExecInterval = 1000;
-    int FBgWaitCount = 0;
-    bool FInEvent = false;
-    std::unique_ptr<TLabelList> FLabels;
-    std::unique_ptr<TConnectNameList> FConnectNames;
-
-    // ================= timing (ms of TimeGetTime) =================
-    uint32_t FBgTickLast = 0;
-    int FBgTickInterval = 1000;
-    int FWaitCount = 0;
-    uint32_t FTickLast = 0;
-    int FTickInterval = 100;
+    // ================= music fade (ms of TimeGetTime) =================
     bool FFadeActive = false;
     int FFadeStep = 0;
     int FFadeSteps = 0;
     uint32_t FFadeTickLast = 0;
     int FFadeInterval = 100;
-    // The pass asked of the host.
-    std::optional<uint32_t> FNextTickAt;
-
-    // ================= run control =================
-    // Lines one run executes before it gives the event loop a turn (it also
-    // does after 100 ms); a script that loops without waiting then goes on in
-    // the next tick instead of holding the window.
-    int FRunSliceLines = 100000;
-    // A run of the interpreter is in progress (counts nested event runs).
-    int FRunDepth = 0;
-    // The last run stopped only to let the event loop breathe; the next tick
-    // goes on with it.
-    bool FRunYielded = false;
-    // How the current command line lets the run go on.
-    TStep FRunStep = TStep::Next;
 
     // ================= input =================
     int FPendingInputLine = -1;
@@ -705,12 +640,6 @@ private:
     std::unique_ptr<TMidiPlayV> FMidi;
     std::unique_ptr<TBass> FBass;
     int FLoadTrans = 0;
-
-    // ================= saved games =================
-    // Counts the games loaded. A run, an event label or a background run
-    // that finds it changed when its command returns keeps the loaded state
-    // instead of going on with (or restoring) its own.
-    uint32_t FLoadSerial = 0;
 
     // ================= objects =================
     std::unique_ptr<TItemList> FItems;

@@ -39,27 +39,26 @@ void TEngine::ApplicationEvents1Idle()
 
 void TEngine::MainTick()
 {
-    if (FBgRunning && IntervalPassed(FBgTickLast, FBgTickInterval)) {
-        FBgTickLast = TimeGetTime();
-        BGTimerTimer();
+    if (FBgSchedule.FBgRunning && IntervalPassed(FBgSchedule.FBgTickLast, FBgSchedule.FBgTickInterval)) {
+        FBgSchedule.FBgTickLast = TimeGetTime();
+        FBgSchedule.BGTimerTimer();
     }
     // A due mark lives for this one tick.
-    const bool bgDue = FBgDue;
-    FBgDue = false;
-    if (FHalted)
+    const bool bgDue = FBgSchedule.TakeDue();
+    if (FRunner.FHalted)
         return;
     if (FGrp)
         FGrp->UpdateWaitAnim();
 
-    if (FState == esWait && IntervalPassed(FTickLast, FTickInterval)) {
-        FTickLast = TimeGetTime();
-        GameTimerTimer();
+    if (FRunner.FState == esWait && IntervalPassed(FRunner.FTickLast, FRunner.FTickInterval)) {
+        FRunner.FTickLast = TimeGetTime();
+        FRunner.GameTimerTimer();
     }
 
     // Ticks also come from the nested loops of modal dialogs that a command
     // shows in the middle of a run; those never start another run or an open.
-    const bool runFree = FRunDepth == 0;
-    switch (FState) {
+    const bool runFree = FRunner.RunFree();
+    switch (FRunner.FState) {
     case esRun:
         if (FSubWinHolder == 2) {
             // Kept back by the background's hold on the sub window: the
@@ -67,12 +66,12 @@ void TEngine::MainTick()
             if (InputEnabled())
                 SetInputEnabled(false);
         } else if (runFree) {
-            FRunYielded = false;
-            SelectContext(false);
+            FRunner.FRunYielded = false;
+            FRunner.SelectContext(false);
             RunScript();
-            SaveContext();
-            if (FState == esRun && !FRunYielded) {
-                FState = esCommandWait;
+            FRunner.SaveContext();
+            if (FRunner.FState == esRun && !FRunner.FRunYielded) {
+                FRunner.FState = esCommandWait;
                 FHost.SetInputText("");
                 FHost.FocusInput();
                 if (!FHost.InputImeOpen() && FHost.ImeOpenAtSubmit())
@@ -95,15 +94,15 @@ void TEngine::MainTick()
     case esOpenThenIdle:
         if (runFree) {
             OpenScenario(FOpenFileName);
-            if (FState == esOpenThenIdle)
-                FState = esIdle;
+            if (FRunner.FState == esOpenThenIdle)
+                FRunner.FState = esIdle;
         }
         break;
     case esOpenThenBack:
         if (runFree) {
             OpenScenario(FOpenFileName);
-            if (FState == esOpenThenBack)
-                FState = FPrevState;
+            if (FRunner.FState == esOpenThenBack)
+                FRunner.FState = FRunner.FPrevState;
         }
         break;
     case esStartUp:
@@ -121,18 +120,18 @@ void TEngine::MainTick()
     // back by the background's hold on the sub window waits as well: the
     // background goes on to its *SUBWINEND, or neither script would ever
     // run again.
-    const bool waiting = FState == esCommandWait || FState == esWait || FState == esKeyWait || FState == esYesNo ||
-                         (FState == esRun && FSubWinHolder == 2);
-    if (waiting && bgDue && FBgRunning && FSubWinHolder != 1 && runFree) {
-        const TEngineState saved = FState;
-        const uint32_t loadSerial = FLoadSerial;
-        FState = esRun;
-        SelectContext(true);
+    const bool waiting = FRunner.FState == esCommandWait || FRunner.FState == esWait || FRunner.FState == esKeyWait || FRunner.FState == esYesNo ||
+                         (FRunner.FState == esRun && FSubWinHolder == 2);
+    if (waiting && bgDue && FBgSchedule.FBgRunning && FSubWinHolder != 1 && runFree) {
+        const TEngineState saved = FRunner.FState;
+        const uint32_t loadSerial = FRunner.FLoadSerial;
+        FRunner.FState = esRun;
+        FRunner.SelectContext(true);
         RunScript();
-        SaveContext();
+        FRunner.SaveContext();
         // A game loaded by the background script keeps the state the load gave.
-        if (FLoadSerial == loadSerial)
-            FState = FState == esBgReturned ? esRun : saved;
+        if (FRunner.FLoadSerial == loadSerial)
+            FRunner.FState = FRunner.FState == esBgReturned ? esRun : saved;
     }
 }
 
@@ -141,15 +140,15 @@ void TEngine::StartUp()
     FHost.SetMenuVisible(TMenuItem::F1, false);
     FOpenFileName = "data.tgs";
     OpenScenario(FOpenFileName);
-    if (FState == esStartUp) {
+    if (FRunner.FState == esStartUp) {
         FOpenFileName = "data.tgp";
         OpenScenario(FOpenFileName);
     }
-    if (FState == esStartUp) {
+    if (FRunner.FState == esStartUp) {
         FHost.SetMenuVisible(TMenuItem::F1, true);
-        FState = esIdle;
+        FRunner.FState = esIdle;
     }
-    if (FState == esIdle)
+    if (FRunner.FState == esIdle)
         FHost.RegisterFileTypes();
     else
         EnterPlayerMode();
@@ -182,29 +181,6 @@ void TEngine::EnterPlayerMode()
         SetFullScreen(true);
 }
 
-void TEngine::BGTimerTimer()
-{
-    if (FBgWaitCount <= 0) {
-        FBgDue = true;
-        return;
-    }
-    --FBgWaitCount;
-    // The background *WAIT is over; the script goes on one full interval
-    // later, not on this tick.
-    if (FBgWaitCount == 0)
-        FBgTickInterval = FBgExecInterval;
-}
-
-void TEngine::GameTimerTimer()
-{
-    if (FState != esWait)
-        return;
-    if (FWaitCount > 0)
-        --FWaitCount;
-    if (FWaitCount <= 0)
-        FState = esRun;
-}
-
 void TEngine::FadeTimerTimer()
 {
     // A fade of no steps has nothing to fade: it ends at once.
@@ -225,44 +201,16 @@ void TEngine::FadeTimerTimer()
         StopBgm();
 }
 
-void TEngine::SelectContext(bool background)
-{
-    FBackground = background;
-    FCtx = background ? &FBg : &FMain;
-}
-
-void TEngine::SaveContext()
-{
-    // The contexts keep their own lines; what remains is to make the main
-    // one current again after a background run, so that whatever reads the
-    // current line or scene between runs (a typed command, a save) sees the
-    // main script's and not the background's.
-    if (FBackground) {
-        FBackground = false;
-        FCtx = &FMain;
-    }
-}
-
 bool TEngine::IsGameRunning() const
 {
-    const TEngineState state = FState == esOpenThenBack ? FPrevState : FState;
-    switch (state) {
-    case esIdle:
-    case esGameEnd:
-    case esClose:
-    case esOpenThenIdle:
-    case esStartUp:
-        return false;
-    default:
-        return true;
-    }
+    return FRunner.GameRunning();
 }
 
 bool TEngine::CanOpenScenario() const
 {
     if (FHost.DialogShown())
         return false;
-    return FState != esYesNo && FState != esClose && FState != esOpenDialog;
+    return FRunner.FState != esYesNo && FRunner.FState != esClose && FRunner.FState != esOpenDialog;
 }
 
 void TEngine::WMCopyData(const std::string& fileName)
@@ -271,9 +219,7 @@ void TEngine::WMCopyData(const std::string& fileName)
         return;
     // A second request before the first was opened replaces its name but
     // keeps the state to go back to.
-    if (FState != esOpenThenBack)
-        FPrevState = FState;
-    FState = esOpenThenBack;
+    FRunner.RequestOpenThenBack();
     FOpenFileName = fileName.substr(0, std::min(fileName.size(), MaxOpenRequestBytes));
     ScheduleNextTick();
 }

@@ -36,22 +36,22 @@ int TEngine::NextStepDelay(uint32_t now)
     // These two go on while the engine is halted.
     if (FFadeActive)
         Earliest(best, DelayUntil(now, FFadeTickLast, FFadeInterval));
-    if (FBgRunning)
-        Earliest(best, DelayUntil(now, FBgTickLast, FBgTickInterval));
-    if (FHalted)
+    if (FBgSchedule.FBgRunning)
+        Earliest(best, DelayUntil(now, FBgSchedule.FBgTickLast, FBgSchedule.FBgTickInterval));
+    if (FRunner.FHalted)
         return static_cast<int>(best);
 
     // The next frame of the wait mark comes once more than one interval
     // has passed.
     if (FGrp && FGrp->WaitOn())
         Earliest(best, DelayUntil(now, FGrp->WaitTick(), std::max(1, FGrp->FWaitInterval) + 1));
-    if (FState == esWait)
-        Earliest(best, DelayUntil(now, FTickLast, FTickInterval));
+    if (FRunner.FState == esWait)
+        Earliest(best, DelayUntil(now, FRunner.FTickLast, FRunner.FTickInterval));
 
     // What a pass would act on at once. Inside a modal dialog of a run the
     // run and the opens wait for the run to end.
-    const bool runFree = FRunDepth == 0;
-    switch (FState) {
+    const bool runFree = FRunner.RunFree();
+    switch (FRunner.FState) {
     case esRun:
         // Kept back by the background's hold on the sub window, the main
         // run waits for the background's next interval (above), which may
@@ -64,7 +64,7 @@ int TEngine::NextStepDelay(uint32_t now)
     case esGameEnd:
         // The pass that takes the command line away (and, in a key wait,
         // closes the input method).
-        if (InputEnabled() || (FState == esKeyWait && FHost.ImeOpen()))
+        if (InputEnabled() || (FRunner.FState == esKeyWait && FHost.ImeOpen()))
             best = Now;
         break;
     case esClose:
@@ -87,8 +87,8 @@ void TEngine::ScheduleNextTick()
     const uint32_t now = TimeGetTime();
     const int delay = NextStepDelay(now);
     if (delay < 0)
-        FNextTickAt.reset();
+        FRunner.FNextTickAt.reset();
     else
-        FNextTickAt = now + static_cast<uint32_t>(delay);
+        FRunner.FNextTickAt = now + static_cast<uint32_t>(delay);
     FHost.ScheduleTick(delay);
 }

@@ -137,18 +137,18 @@ void TEngine::CmdInput(const std::string& line)
         } else if (notANumber) {
             AddMessage(SJ("数字のみを入力してください"));
         }
-        FState = esRun;
+        FRunner.FState = esRun;
         return;
     }
     if (inlineAsked && AsksInline()) {
-        FPendingInputLine = FCtx->Line;
+        FPendingInputLine = FRunner.FCtx->Line;
         AddMessage(prompt);
         FHost.SetQuestionMode(true);
-        FState = esRun;
+        FRunner.FState = esRun;
         return;
     }
 
-    FState = esCommandWait;
+    FRunner.FState = esCommandWait;
     for (;;) {
         std::string text;
         ScheduleNextTick();
@@ -163,7 +163,7 @@ void TEngine::CmdInput(const std::string& line)
         HaltedMessageBox(notANumber ? SJ("数字のみを入力してください") : SJ("正しく入力してください"), "TIDEGLASS",
                          MB_OK | MB_ICONEXCLAMATION);
     }
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::CmdYesNo(const std::string& line)
@@ -185,7 +185,7 @@ void TEngine::CmdYesNo(const std::string& line)
         FPendingInputLine = -1;
         FHost.SetQuestionMode(false);
     } else if (inlineMode != 0 && AsksInline()) {
-        FPendingInputLine = FCtx->Line;
+        FPendingInputLine = FRunner.FCtx->Line;
         std::string shown = prompt;
         if (inlineMode == 1)
             shown += " ( [y]es / [n]o )";
@@ -194,7 +194,7 @@ void TEngine::CmdYesNo(const std::string& line)
         AddMessage(shown);
         FHost.SetQuestionMode(true);
     } else {
-        FState = esYesNo;
+        FRunner.FState = esYesNo;
         ScheduleNextTick();
         const int result = FHost.AskYesNo(prompt);
         if (result == mrAbort) {
@@ -208,7 +208,7 @@ void TEngine::CmdYesNo(const std::string& line)
         const TLabelRec& label = FindLabel(*chosen);
         JumpTo(label.Line, label.SceneLine);
     }
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::CmdSetInput(const std::string& line)
@@ -233,7 +233,7 @@ void TEngine::CmdIsMatch(const std::string& line)
     // Found only at character starts: a trail byte is no character.
     const bool found = !sought.empty() && sjis::Find(text, sought) != sjis::npos;
     FExpr->Evaluate(GetToken(line, ' ', 3) + (found ? "=1" : "=0"));
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::CmdCheckStrict(const std::string& line)

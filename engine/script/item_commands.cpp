@@ -40,7 +40,7 @@ void TEngine::CmdIfMode(const std::string& line)
 void TEngine::CmdShowDebug(const std::string& /*line*/)
 {
     FHost.ShowDebugWindow();
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::SetItemCount(const std::string& line, int32_t count)

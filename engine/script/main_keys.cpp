@@ -31,7 +31,7 @@ void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
     // by the script (*MSGDISP 0) still lets the player end a key wait.
     if (FMsgHidden && FTabHeld)
         return;
-    if ((key == VK_SPACE || key == VK_RETURN) && FState == esKeyWait) {
+    if ((key == VK_SPACE || key == VK_RETURN) && FRunner.FState == esKeyWait) {
         EndKeyWait();
         return;
     }
@@ -56,7 +56,7 @@ void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
         key = 0;
         return;
     }
-    if (!FMsgInGame || FState != esCommandWait || !FMsg)
+    if (!FMsgInGame || FRunner.FState != esCommandWait || !FMsg)
         return;
     const std::string macro = FHost.KeyMacros().GetText(key);
     uint8_t marks = 0;
@@ -109,7 +109,7 @@ void TEngine::ShowScrollMarks(uint8_t marks)
 void TEngine::ShowMessageWindow(bool show)
 {
     if (!show) {
-        if (!FMsgInGame || FMsgHidden || FState == esWait || !FGrp || !FMsg)
+        if (!FMsgInGame || FMsgHidden || FRunner.FState == esWait || !FGrp || !FMsg)
             return;
         FWaitShownBeforeHide = FGrp->WaitLayer()->Visible();
         FGrp->WaitLayer()->SetVisible(false);

@@ -159,7 +159,7 @@ void TEngine::CmdSubWinTop(const std::string& line)
 void TEngine::CmdSubWinStart(const std::string& /*line*/)
 {
     FSubWinMode = 1;
-    FSubWinHolder = FBackground ? 2 : 1;
+    FSubWinHolder = FRunner.FBackground ? 2 : 1;
 }
 
 void TEngine::CmdSubWinEnd(const std::string& /*line*/)

@@ -38,12 +38,12 @@ TCommandRows TEngine::PatternCommands()
 void TEngine::BuildCommandList()
 {
     // The background script runs with the patterns of the main script's scene.
-    if (FBackground)
+    if (FRunner.FBackground)
         return;
     FCmdList->Clear();
-    if (FGlobalScene >= 0)
-        ScanCommandPatterns(FGlobalScene);
-    ScanCommandPatterns(FCtx->Scene);
+    if (FRunner.FGlobalScene >= 0)
+        ScanCommandPatterns(FRunner.FGlobalScene);
+    ScanCommandPatterns(FRunner.FCtx->Scene);
 }
 
 void TEngine::BuildCommandListAfterOpen()
@@ -52,7 +52,7 @@ void TEngine::BuildCommandListAfterOpen()
     // A pre-pass that stopped has reported the script's fault and halted;
     // scanning what it did not finish would only add a false report (its
     // scenes unknown, the scan would start at the first line and meet one).
-    if (FHalted)
+    if (FRunner.FHalted)
         return;
     // The scan evaluates *!IF conditions and may meet a scene that never
     // ended; outside a run nothing else would report that.
@@ -65,14 +65,14 @@ void TEngine::BuildCommandListAfterOpen()
 
 void TEngine::ScanCommandPatterns(int startLine)
 {
-    const int count = FScript->Count();
+    const int count = FRunner.FScript->Count();
     // An *!IF may send the scan back to lines it has seen; going there again
     // would only repeat them, and for good when the condition stays true.
     std::vector<bool> visited(static_cast<size_t>(std::max(count, 0)), false);
     int i = std::max(startLine, 0);
     while (i < count) {
         visited[static_cast<size_t>(i)] = true;
-        const std::string& line = (*FScript)[i];
+        const std::string& line = (*FRunner.FScript)[i];
         if (line.empty() || (line[0] != '*' && line[0] != '>')) {
             ++i;
             continue;
@@ -119,7 +119,7 @@ int TEngine::CmdScanIf(const std::string& line)
         condition = ConvertCondition(condition);
     if (FExpr->Evaluate(condition) != "1")
         return -1;
-    const TLabelRec* label = FLabels->Find(name);
+    const TLabelRec* label = FRunner.FLabels->Find(name);
     if (!label) {
         AddMessage("Error:" + SJ("ラベル") + name + SJ("が発見できませんでした"));
         return -1;
@@ -230,10 +230,10 @@ void TEngine::ContinueMainScript(int line)
 {
     // Typed commands belong to the main script, whatever a background run
     // left in the current line and scene.
-    SelectContext(false);
-    FCtx->Line = line;
-    FState = esRun;
-    SaveContext();
+    FRunner.SelectContext(false);
+    FRunner.FCtx->Line = line;
+    FRunner.FState = esRun;
+    FRunner.SaveContext();
     ScheduleNextTick();
 }
 

@@ -34,26 +34,26 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
 {
     // Whatever runs now (a background run, an event label) must not put its
     // own state back over the loaded game.
-    ++FLoadSerial;
+    ++FRunner.FLoadSerial;
     StopBgm();
     // Cleared first rather than last, so that the load's own warnings stay
     // on the screen.
     ClearMessages();
     if (staged.Screen)
         LoadScreenImage(*staged.Screen);
-    if (staged.ScriptChecksum != ScriptChecksum(FScript->Items()))
+    if (staged.ScriptChecksum != ScriptChecksum(FRunner.FScript->Items()))
         HaltedMessageBox(SJ("シナリオが更新されています！正しくゲームが進行しない可能性があります。"), "TIDEGLASS",
                          MB_OK | MB_ICONEXCLAMATION);
 
     if (staged.SceneFound)
-        FMain.Scene = staged.SceneLine;
+        FRunner.FMain.Scene = staged.SceneLine;
     else if (!staged.Scene.empty())
         ShowWarning(SJ("ラベル") + staged.Scene + SJ("が発見できませんでした"));
     // Saves from version 9 on keep no return points: a load inside a
     // subroutine must not return into the game that was left.
-    FMain.Stack.Clear();
+    FRunner.FMain.Stack.Clear();
     for (const TSaveReturnPoint& point : staged.MainStack)
-        FMain.Stack.Push(point.SceneLine, point.ReturnLine);
+        FRunner.FMain.Stack.Push(point.SceneLine, point.ReturnLine);
 
     for (size_t i = 0; i < staged.FlagValues.size(); ++i) {
         TFlagRec* flag = FFlags->GetItem(static_cast<int>(i));
@@ -101,19 +101,19 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
 
     // Nothing of the game that was left may wait for an answer, a key or the
     // end of a block.
-    FIfState = 0;
+    FRunner.FIfState = 0;
     FPendingInputLine = -1;
     FHost.SetQuestionMode(false);
-    FWaitCount = 0;
+    FRunner.FWaitCount = 0;
     if (FGrp)
         FGrp->SetWaitAnim(false);
 
     // The patterns and the load event are the main script's, whichever
     // script loaded.
-    const bool background = FBackground;
-    TScriptContext* const active = FCtx;
-    FBackground = false;
-    FCtx = &FMain;
+    const bool background = FRunner.FBackground;
+    TScriptContext* const active = FRunner.FCtx;
+    FRunner.FBackground = false;
+    FRunner.FCtx = &FRunner.FMain;
     try {
         BuildCommandList();
     } catch (...) {
@@ -121,39 +121,39 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     }
 
     FHost.SetInputText("");
-    FState = esCommandWait;
+    FRunner.FState = esCommandWait;
     if (TMsgLog* sub = FHost.SubLog())
         sub->Clear();
     // Last: a music file that has gone is reported without losing the rest.
     RestoreLoadedMusic(staged);
     CallEventLabel("OnLOADGAME");
-    FBackground = background;
-    FCtx = active;
+    FRunner.FBackground = background;
+    FRunner.FCtx = active;
 }
 
 void TEngine::ApplyLoadedBackground(const TStagedLoad& staged)
 {
     if (!staged.HasBackground)
         return;
-    FBg.Stack.Clear();
-    FBgDue = false;
-    FBgWaitCount = 0;
-    FBgLabel = staged.BgLabel;
+    FRunner.FBg.Stack.Clear();
+    FBgSchedule.FBgDue = false;
+    FBgSchedule.FBgWaitCount = 0;
+    FBgSchedule.FBgLabel = staged.BgLabel;
     // A save holds whatever its bytes say; an interval below a millisecond
     // would ask for a background tick on every pass and keep the processor
     // busy. The timers count whole milliseconds, so one is the least.
     const int32_t interval = std::max<int32_t>(staged.BgInterval, TEngine::MinBgInterval);
-    FBgExecInterval = interval;
-    FBgTickInterval = interval;
-    FBgRunning = staged.BgRunning && staged.BgLabelFound;
+    FBgSchedule.FBgExecInterval = interval;
+    FBgSchedule.FBgTickInterval = interval;
+    FBgSchedule.FBgRunning = staged.BgRunning && staged.BgLabelFound;
     if (staged.BgRunning && !staged.BgLabelFound)
         ShowWarning(SJ("ラベル") + staged.BgLabel + SJ("が発見できませんでした"));
-    if (!FBgRunning)
+    if (!FBgSchedule.FBgRunning)
         return;
-    FBgLabelLine = staged.BgLine;
-    FBg.Line = staged.BgLine;
-    FBg.Scene = staged.BgSceneLine;
-    FBgTickLast = TimeGetTime();
+    FBgSchedule.FBgLabelLine = staged.BgLine;
+    FRunner.FBg.Line = staged.BgLine;
+    FRunner.FBg.Scene = staged.BgSceneLine;
+    FBgSchedule.FBgTickLast = TimeGetTime();
 }
 
 void TEngine::RestoreLoadedMusic(const TStagedLoad& staged)

@@ -57,11 +57,11 @@ void TEngine::CmdSave(const std::string& line)
     if (!WriteSaveFileBytes(path, bytes)) {
         // The old save stays as it was; the player hears of it and the script
         // goes on.
-        const TEngineState state = FState;
-        FState = esCommandWait;
+        const TEngineState state = FRunner.FState;
+        FRunner.FState = esCommandWait;
         HaltedMessageBox(SJ("セーブデータ") + sjis::FromUtf8(path) + SJ("が作成できませんでした"), "TIDEGLASS",
                          MB_OK | MB_ICONEXCLAMATION);
-        FState = state;
+        FRunner.FState = state;
     }
 }
 
@@ -69,9 +69,9 @@ TSaveGame TEngine::CollectSaveGame() const
 {
     TSaveGame game;
     game.Screen = &FGrp->GetPicture();
-    game.ScriptChecksum = ScriptChecksum(FScript->Items());
+    game.ScriptChecksum = ScriptChecksum(FRunner.FScript->Items());
     // A load puts the scene back into the main script, whichever script saved.
-    game.Scene = FLabels->GetNameByLine(FMain.Scene);
+    game.Scene = FRunner.FLabels->GetNameByLine(FRunner.FMain.Scene);
     game.Music = {FBgmPlaying, FBgmLoop != 0, FBgmName};
 
     const int flags = std::min(FFlags->Count(), int(SaveFlagCount));
@@ -90,11 +90,11 @@ TSaveGame TEngine::CollectSaveGame() const
     }
     game.Keywords = FHost.KeywordList();
 
-    game.BgRunning = FBgRunning;
-    game.BgLabel = FBgLabel;
+    game.BgRunning = FBgSchedule.FBgRunning;
+    game.BgLabel = FBgSchedule.FBgLabel;
     // The interval of *BGEXEC, not the 100 ms steps of a background *WAIT
     // that may be counting down now.
-    game.BgInterval = FBgExecInterval;
+    game.BgInterval = FBgSchedule.FBgExecInterval;
     for (int n = 0; n < PictureBufferCount; ++n) {
         if (!FGrp->GetBufferUsed(n))
             continue;
@@ -135,7 +135,7 @@ bool TEngine::CmdLoad(const std::string& line)
     context.FlagListSize = FFlags->Count();
     context.StringListSize = FSVars->Count();
     context.FindLabel = [this](const std::string& name, int32_t& labelLine, int32_t& sceneLine) {
-        const TLabelRec* label = FLabels->Find(name);
+        const TLabelRec* label = FRunner.FLabels->Find(name);
         if (!label)
             return false;
         labelLine = label->Line;

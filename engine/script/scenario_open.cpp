@@ -70,40 +70,33 @@ bool TEngine::OpenScenario(const std::string& fileName)
     if (!FileExists(path))
         path = ResolveFileName("", fileName);
     if (!FileExists(path)) {
-        if (FState != esStartUp)
+        if (FRunner.FState != esStartUp)
             HaltedMessageBox(SJ("ファイル") + "\"" + ShownName(fileName) + "\"" + SJ("が開けません"), "TIDEGLASS",
                              MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
 
     FHost.CloseDialogs();
-    if (FState == esYesNo)
+    if (FRunner.FState == esYesNo)
         return false;
 
-    FState = esCommandWait;
+    FRunner.FState = esCommandWait;
     // Past the point of no return: a halt left by the previous game ends
     // with it, whether or not a confirmation was asked.
-    FHalted = false;
+    FRunner.FHalted = false;
     FArchiveStream.reset();
     FArchiveIndex = TPackIndex();
     FArchiveFileName.clear();
     FArchiveMode = sjis::UpperCase(ExtractFileExt(path)) == ".TGP";
 
     StopBgm();
-    FLabels->Clear();
     FFlags->Reset();
     FSVars->Reset();
     FItems->Clear();
-    FMain.Stack.Clear();
-    FBg.Stack.Clear();
-    FCtx = &FMain;
-    FScript->Clear();
-    FConnectNames->Clear();
-    FGlobalScene = -1;
-    FIfState = 0;
+    FRunner.Clear();
     FScenarioDir = WholeFolder(path);
     FScenarioName = ChangeFileExt(ExtractFileName(path), "");
-    FBgRunning = false;
+    FBgSchedule.FBgRunning = false;
     // Nothing of the previous game may wait for an answer or hold the sub
     // window in the new one.
     FPendingInputLine = -1;
@@ -119,32 +112,28 @@ bool TEngine::OpenScenario(const std::string& fileName)
                          MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    FConnectNames->Add(ExtractFileName(path), FScript->Count());
+    FRunner.FConnectNames->Add(ExtractFileName(path), FRunner.FScript->Count());
     if (!FArchiveMode)
         LoadContinuationFiles();
     CutComments();
 
-    PrepareScript(*FScript);
+    PrepareScript(*FRunner.FScript);
     // A script without any scene starts at its first line.
-    FMain.Scene = std::max(FirstScene(), 0);
-    FMain.Line = FMain.Scene;
+    FRunner.FMain.Scene = std::max(FirstScene(), 0);
+    FRunner.FMain.Line = FRunner.FMain.Scene;
 
-    FState = esRun;
+    FRunner.FState = esRun;
     FHost.ClearKeywords();
     FHost.SetInputText("");
-    if (!FHalted)
+    if (!FRunner.FHalted)
         ClearMessages();
     FSubWinMode = 0;
-    FBackground = false;
+    FRunner.FBackground = false;
     // After the window is cleared, so that what the scan reports stays.
     BuildCommandListAfterOpen();
-    FBg.Line = -1;
-    FBg.Scene = -1;
-    FBgLabelLine = -1;
-    FBgLabel.clear();
-    FBgDue = false;
-    FBgExecInterval = 1000;
-    FBgWaitCount = 0;
+    FRunner.FBg.Line = -1;
+    FRunner.FBg.Scene = -1;
+    FBgSchedule.Reset();
     ScheduleNextTick();
     return true;
 }
@@ -196,7 +185,7 @@ void TEngine::AppendScriptLines(TStringList& lines)
 {
     // Moved, not copied: a script is held once, whatever the length of its lines.
     for (int i = 0; i < lines.Count(); ++i)
-        FScript->Add(std::move(lines[i]));
+        FRunner.FScript->Add(std::move(lines[i]));
 }
 
 void TEngine::LoadContinuationFiles()
@@ -208,7 +197,7 @@ void TEngine::LoadContinuationFiles()
         const std::string path = ResolveFileName(FScenarioDir, name);
         if (!FileExists(path) || !LoadScriptText(path))
             continue;
-        FConnectNames->Add(ExtractFileName(path), FScript->Count());
+        FRunner.FConnectNames->Add(ExtractFileName(path), FRunner.FScript->Count());
     }
 }
 
@@ -216,8 +205,8 @@ void TEngine::CutComments()
 {
     // In place: a line is only ever shortened.
     bool quoted = false;
-    for (int i = 0; i < FScript->Count(); ++i) {
-        std::string& line = (*FScript)[i];
+    for (int i = 0; i < FRunner.FScript->Count(); ++i) {
+        std::string& line = (*FRunner.FScript)[i];
         const size_t cut = CommentStart(line, quoted);
         if (cut != std::string::npos)
             line.resize(cut);
@@ -226,13 +215,13 @@ void TEngine::CutComments()
 
 void TEngine::F1Click()
 {
-    FPrevState = FState;
-    FState = esOpenDialog;
+    FRunner.FPrevState = FRunner.FState;
+    FRunner.FState = esOpenDialog;
     std::string fileName;
     const bool chosen = ChooseScenario(SJ("読み込める全てのファイル(*.tgp;*.tgs)|*.tgp;*.tgs|タイドグラスシナリオ(*.tgp)|*.tgp|"
                                           "タイドグラススクリプト(*.tgs)|*.tgs"),
                                        fileName);
-    FState = FPrevState;
+    FRunner.FState = FRunner.FPrevState;
     if (!chosen)
         return;
 

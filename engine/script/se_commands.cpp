@@ -120,7 +120,7 @@ void TEngine::LoadSoundEffect(const std::string& line, TSoundSlot& slot)
     if (FArchiveMode) {
         if (!FArchiveStream || ReadPackEntry(PackEntryName(name), *FArchiveStream, FArchiveIndex, data) != peFound) {
             slot.Stream.reset();
-            FHalted = true;
+            FRunner.FHalted = true;
             throw EScriptError(SJ("データ") + name + SJ("の読み込みに失敗しました"));
         }
         return;
@@ -128,7 +128,7 @@ void TEngine::LoadSoundEffect(const std::string& line, TSoundSlot& slot)
     const std::string path = ScriptNameToPath(FScenarioDir, name);
     if (!FileExists(path)) {
         slot.Stream.reset();
-        FHalted = true;
+        FRunner.FHalted = true;
         throw EScriptError(SJ("データ") + sjis::FromUtf8(FScenarioDir) + name + SJ("の読み込みに失敗しました"));
     }
     try {

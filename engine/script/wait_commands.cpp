@@ -28,13 +28,10 @@ void TEngine::CmdWait(const std::string& line)
     // A wait of no steps (or fewer) lasts one step; the count must reach 0.
     if (steps < 1)
         steps = 1;
-    if (FBackground) {
-        FBgWaitCount = steps;
-        FBgTickInterval = 100;
+    if (FRunner.FBackground) {
+        FBgSchedule.StartWait(steps);
     } else {
-        FWaitCount = steps;
-        FState = esWait;
-        FTickLast = TimeGetTime();
+        FRunner.StartWait(steps, TimeGetTime());
     }
 }
 
@@ -44,9 +41,9 @@ void TEngine::CmdKeyWait(const std::string&)
     // after this line: the key wait is the main script's, and the command
     // line (which the player may be typing into) is no business of the
     // background's.
-    if (FBackground)
+    if (FRunner.FBackground)
         return;
-    FState = esKeyWait;
+    FRunner.FState = esKeyWait;
     FHost.SetInputText("HIT SPACE KEY!");
     if (FGrp)
         FGrp->SetWaitAnim(true);
@@ -55,7 +52,7 @@ void TEngine::CmdKeyWait(const std::string&)
 void TEngine::CmdGameEnd(const std::string&)
 {
     SetInputEnabled(false);
-    FState = esGameEnd;
+    FRunner.FState = esGameEnd;
 }
 
 void TEngine::EndKeyWait()
@@ -63,7 +60,7 @@ void TEngine::EndKeyWait()
     if (FGrp)
         FGrp->SetWaitAnim(false);
     FHost.SetInputText("");
-    FState = esRun;
+    FRunner.FState = esRun;
     ScheduleNextTick();
 }
 

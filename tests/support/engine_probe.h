@@ -16,12 +16,12 @@ public:
     TEngineProbe(const TEngineProbe&) = delete;
     TEngineProbe& operator=(const TEngineProbe&) = delete;
 
-    TEngineState& State() { return E.FState; }
-    TEngineState& PrevState() { return E.FPrevState; }
-    bool& Halted() { return E.FHalted; }
-    TScriptContext& Main() { return E.FMain; }
-    uint8_t& IfState() { return E.FIfState; }
-    bool& InEvent() { return E.FInEvent; }
+    TEngineState& State() { return E.FRunner.FState; }
+    TEngineState& PrevState() { return E.FRunner.FPrevState; }
+    bool& Halted() { return E.FRunner.FHalted; }
+    TScriptContext& Main() { return E.FRunner.FMain; }
+    uint8_t& IfState() { return E.FRunner.FIfState; }
+    bool& InEvent() { return E.FRunner.FInEvent; }
     bool& IfMode() { return E.FIfMode; }
     bool& StrictMatch() { return E.FStrictMatch; }
     int& WarningLevel() { return E.FWarningLevel; }
@@ -32,8 +32,8 @@ public:
     bool& MsgHidden() { return E.FMsgHidden; }
     bool& FuncBarShown() { return E.FFuncBarShown; }
     std::string& OpenFileName() { return E.FOpenFileName; }
-    int& RunSliceLines() { return E.FRunSliceLines; }
-    TScriptContext& Bg() { return E.FBg; }
+    int& RunSliceLines() { return E.FRunner.FRunSliceLines; }
+    TScriptContext& Bg() { return E.FRunner.FBg; }
     bool& BassUsable() { return E.FBassUsable; }
     // *SAVE and *LOAD of that line outside a run (a script that cannot hold
     // the line without changing its checksum); Load answers whether a game
