@@ -197,7 +197,7 @@ public:
     int MouseY() const { return FMouseY; }
     int MouseButtons() const { return FMouseButtons; }
     bool MsgHidden() const { return FMsgHidden; }
-    uint8_t SubWinHolder() const { return FSubWinHolder; }
+    TSubWinHolder SubWinHolder() const { return FSubWinHolder; }
     bool PlayerMode() const { return FPlayerMode; }
     const std::string& ExeDir() const { return FExeDir; }
     const TStringList& Script() const { return *FRunner.FScript; }
@@ -226,6 +226,10 @@ private:
 
     // ---- tick (engine_tick.cpp, engine_wakeup.cpp)
     void FadeTimerTimer();
+    // What a pass does in each state (engine_states.h): the one description
+    // MainTick, NextStepDelay and IsGameRunning read.
+    struct TStateTick;
+    static const TStateTick& StateTick(TEngineState state);
     void StartUp();
     void EnterPlayerMode();
     // Milliseconds from `now` until the next step is due, or -1 for none.
@@ -577,8 +581,7 @@ private:
     bool FFuncBarShifted = false;
     int FFuncKeyCount = 12;
     int FSubWinMode = 0;
-    // Context that holds the sub window: 0 none, 1 main, 2 background.
-    uint8_t FSubWinHolder = 0;
+    TSubWinHolder FSubWinHolder = TSubWinHolder::None;
     int FMouseX = 0;
     int FMouseY = 0;
     int FMouseButtons = 0;

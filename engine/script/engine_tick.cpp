@@ -7,6 +7,7 @@
 #include "base/conv.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
+#include "engine/script/engine_states.h"
 #include "sound/bass_binding.h"
 #include "sound/midi_play.h"
 
@@ -50,7 +51,7 @@ void TEngine::MainTick()
     if (FGrp)
         FGrp->UpdateWaitAnim();
 
-    if (FRunner.FState == esWait && IntervalPassed(FRunner.FTickLast, FRunner.FTickInterval)) {
+    if (StateTick(FRunner.FState).Timed && IntervalPassed(FRunner.FTickLast, FRunner.FTickInterval)) {
         FRunner.FTickLast = TimeGetTime();
         FRunner.GameTimerTimer();
     }
@@ -58,71 +59,18 @@ void TEngine::MainTick()
     // Ticks also come from the nested loops of modal dialogs that a command
     // shows in the middle of a run; those never start another run or an open.
     const bool runFree = FRunner.RunFree();
-    switch (FRunner.FState) {
-    case esRun:
-        if (FSubWinHolder == 2) {
-            // Kept back by the background's hold on the sub window: the
-            // command that waits must not be replaced by another.
-            if (InputEnabled())
-                SetInputEnabled(false);
-        } else if (runFree) {
-            FRunner.FRunYielded = false;
-            FRunner.SelectContext(false);
-            RunScript();
-            FRunner.SaveContext();
-            if (FRunner.FState == esRun && !FRunner.FRunYielded) {
-                FRunner.FState = esCommandWait;
-                FHost.SetInputText("");
-                FHost.FocusInput();
-                if (!FHost.InputImeOpen() && FHost.ImeOpenAtSubmit())
-                    FHost.SetInputImeOpen(true);
-            }
-        }
-        break;
-    case esKeyWait:
-        // Space must end the wait, not start a conversion.
-        if (FHost.ImeOpen())
-            FHost.SetImeOpen(false);
-        [[fallthrough]];
-    case esGameEnd:
-        if (InputEnabled())
-            SetInputEnabled(false);
-        break;
-    case esClose:
-        FHost.CloseWindow();
-        break;
-    case esOpenThenIdle:
-        if (runFree) {
-            OpenScenario(FOpenFileName);
-            if (FRunner.FState == esOpenThenIdle)
-                FRunner.FState = esIdle;
-        }
-        break;
-    case esOpenThenBack:
-        if (runFree) {
-            OpenScenario(FOpenFileName);
-            if (FRunner.FState == esOpenThenBack)
-                FRunner.FState = FRunner.FPrevState;
-        }
-        break;
-    case esStartUp:
-        if (runFree)
-            StartUp();
-        break;
-    default:
-        break;
-    }
+    const TStateTick& state = StateTick(FRunner.FState);
+    if (state.Due && state.Due(*this, runFree))
+        state.Step(*this);
 
     // The background script runs only while the main script waits, and
     // never inside a run that a modal dialog holds open. A run marked due
     // before this tick's main run stopped the background (*BGSTOP,
-    // *BGRETURN) is not made. A main script that is due to run but kept
-    // back by the background's hold on the sub window waits as well: the
-    // background goes on to its *SUBWINEND, or neither script would ever
-    // run again.
-    const bool waiting = FRunner.FState == esCommandWait || FRunner.FState == esWait || FRunner.FState == esKeyWait || FRunner.FState == esYesNo ||
-                         (FRunner.FState == esRun && FSubWinHolder == 2);
-    if (waiting && bgDue && FBgSchedule.FBgRunning && FSubWinHolder != 1 && runFree) {
+    // *BGRETURN) is not made.
+    const TBgTurn turn = StateTick(FRunner.FState).Background;
+    const bool waiting =
+        turn == TBgTurn::Always || (turn == TBgTurn::WhileHeld && FSubWinHolder == TSubWinHolder::Background);
+    if (waiting && bgDue && FBgSchedule.FBgRunning && FSubWinHolder != TSubWinHolder::Main && runFree) {
         const TEngineState saved = FRunner.FState;
         const uint32_t loadSerial = FRunner.FLoadSerial;
         FRunner.FState = esRun;
@@ -203,7 +151,9 @@ void TEngine::FadeTimerTimer()
 
 bool TEngine::IsGameRunning() const
 {
-    return FRunner.GameRunning();
+    // An open asked by another program goes back to the state it came from.
+    const TEngineState state = FRunner.FState == esOpenThenBack ? FRunner.FPrevState : FRunner.FState;
+    return StateTick(state).GameRunning;
 }
 
 bool TEngine::CanOpenScenario() const

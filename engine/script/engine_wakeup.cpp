@@ -9,6 +9,7 @@
 #include "base/clock.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
+#include "engine/script/engine_states.h"
 
 namespace {
 
@@ -45,40 +46,12 @@ int TEngine::NextStepDelay(uint32_t now)
     // has passed.
     if (FGrp && FGrp->WaitOn())
         Earliest(best, DelayUntil(now, FGrp->WaitTick(), std::max(1, FGrp->FWaitInterval) + 1));
-    if (FRunner.FState == esWait)
+    const TStateTick& state = StateTick(FRunner.FState);
+    if (state.Timed)
         Earliest(best, DelayUntil(now, FRunner.FTickLast, FRunner.FTickInterval));
-
-    // What a pass would act on at once. Inside a modal dialog of a run the
-    // run and the opens wait for the run to end.
-    const bool runFree = FRunner.RunFree();
-    switch (FRunner.FState) {
-    case esRun:
-        // Kept back by the background's hold on the sub window, the main
-        // run waits for the background's next interval (above), which may
-        // end the hold; only the pass that takes the command line away is
-        // due at once.
-        if (FSubWinHolder == 2 ? InputEnabled() : runFree)
-            best = Now;
-        break;
-    case esKeyWait:
-    case esGameEnd:
-        // The pass that takes the command line away (and, in a key wait,
-        // closes the input method).
-        if (InputEnabled() || (FRunner.FState == esKeyWait && FHost.ImeOpen()))
-            best = Now;
-        break;
-    case esClose:
+    // What a pass would act on at once.
+    if (state.Due && state.Due(*this, FRunner.RunFree()))
         best = Now;
-        break;
-    case esOpenThenIdle:
-    case esOpenThenBack:
-    case esStartUp:
-        if (runFree)
-            best = Now;
-        break;
-    default:
-        break;
-    }
     return static_cast<int>(std::min<int64_t>(best, INT32_MAX));
 }
 

@@ -159,7 +159,7 @@ void TEngine::CmdSubWinTop(const std::string& line)
 void TEngine::CmdSubWinStart(const std::string& /*line*/)
 {
     FSubWinMode = 1;
-    FSubWinHolder = FRunner.FBackground ? 2 : 1;
+    FSubWinHolder = FRunner.FBackground ? TSubWinHolder::Background : TSubWinHolder::Main;
 }
 
 void TEngine::CmdSubWinEnd(const std::string& /*line*/)
@@ -170,13 +170,13 @@ void TEngine::CmdSubWinEnd(const std::string& /*line*/)
 void TEngine::EndSubWindowMode()
 {
     FSubWinMode = 0;
-    FSubWinHolder = 0;
+    FSubWinHolder = TSubWinHolder::None;
     if (!FFullScreen && !FMsgInGame)
         FHost.SetMessageWindowVisible(true);
 }
 
 void TEngine::ReleaseBackgroundSubWindow()
 {
-    if (FSubWinHolder == 2)
+    if (FSubWinHolder == TSubWinHolder::Background)
         EndSubWindowMode();
 }

@@ -80,7 +80,7 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     // A save does not keep the sub-window mode: the script that held the sub
     // window now runs from its saved place and need never reach its
     // *SUBWINEND, so the hold ends with the load.
-    if (FSubWinMode != 0 || FSubWinHolder != 0)
+    if (FSubWinMode != 0 || FSubWinHolder != TSubWinHolder::None)
         EndSubWindowMode();
     for (TStagedBuffer& saved : staged.Buffers) {
         TBitmap32& buffer = FGrp->GetBuffer(saved.Number);

@@ -100,7 +100,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
     // Nothing of the previous game may wait for an answer or hold the sub
     // window in the new one.
     FPendingInputLine = -1;
-    FSubWinHolder = 0;
+    FSubWinHolder = TSubWinHolder::None;
 
     if (FArchiveMode) {
         if (!LoadArchiveScript(path)) {

@@ -60,18 +60,3 @@ void TScriptRunner::RequestOpenThenBack()
         FPrevState = FState;
     FState = esOpenThenBack;
 }
-
-bool TScriptRunner::GameRunning() const
-{
-    const TEngineState state = FState == esOpenThenBack ? FPrevState : FState;
-    switch (state) {
-    case esIdle:
-    case esGameEnd:
-    case esClose:
-    case esOpenThenIdle:
-    case esStartUp:
-        return false;
-    default:
-        return true;
-    }
-}

@@ -34,6 +34,9 @@ enum class TEngineState : uint8_t {
 };
 using enum TEngineState;
 
+// The context that holds the sub window (*SUBWINSTART).
+enum class TSubWinHolder : uint8_t { None = 0, Main = 1, Background = 2 };
+
 class TScriptRunner {
 public:
     TScriptRunner();
@@ -72,9 +75,6 @@ public:
     // Another program asks for an open: a second request before the first
     // was opened keeps the state to go back to.
     void RequestOpenThenBack();
-    // Whether a game is running (the open asks before it leaves one).
-    bool GameRunning() const;
-
     // ---- engine state
     TEngineState FState = esIdle;
     TEngineState FPrevState = esIdle;

@@ -26,7 +26,7 @@ public:
     bool& StrictMatch() { return E.FStrictMatch; }
     int& WarningLevel() { return E.FWarningLevel; }
     int& PendingInputLine() { return E.FPendingInputLine; }
-    uint8_t& SubWinHolder() { return E.FSubWinHolder; }
+    TSubWinHolder& SubWinHolder() { return E.FSubWinHolder; }
     int& SubWinMode() { return E.FSubWinMode; }
     bool& TabHideEnabled() { return E.FTabHideEnabled; }
     bool& MsgHidden() { return E.FMsgHidden; }
