@@ -24,25 +24,19 @@
 TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
     : FHost(host), FExeDir(std::move(exeDir))
 {
-    FBuiltInPictures = std::make_unique<TBitmap32List>();
-    LoadBuiltInPictures(*FBuiltInPictures);
-    FWaitFrames = std::make_unique<TBitmap32List>();
-    FGameImg = std::make_unique<TImage32>();
-    FGameImg->SetScaleMode(smScale);
-    FGameImg->Bitmap().SetResamplerClassName("TNearestResampler");
-    FGameImg->OnMouseMove = [this](TObject*, TShiftState, int32_t x, int32_t y, TCustomLayer*) {
+    FScreen.FGameImg->OnMouseMove = [this](TObject*, TShiftState, int32_t x, int32_t y, TCustomLayer*) {
         GameImgMouseMove(x, y);
     };
-    FGameImg->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
+    FScreen.FGameImg->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
         GameImgMouseDown(button);
     };
-    FGameImg->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
+    FScreen.FGameImg->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
         GameImgMouseUp(button);
     };
 
     FRandom.seed(std::random_device{}());
-    FScreenWidth = FHost.ClientWidth();
-    FScreenHeight = FHost.ClientHeight();
+    FDisplay.FScreenWidth = FHost.ClientWidth();
+    FDisplay.FScreenHeight = FHost.ClientHeight();
 
     FItems = std::make_unique<TItemList>();
     FFlags = std::make_unique<TFlagList>();
@@ -87,50 +81,37 @@ TEngine::~TEngine()
     FSVars->OnWarning = nullptr;
     FExpr->OnRandom = nullptr;
     FExpr->OnLastInput = nullptr;
-    FGameImg->OnMouseMove = nullptr;
-    FGameImg->OnMouseDown = nullptr;
-    FGameImg->OnMouseUp = nullptr;
+    FScreen.FGameImg->OnMouseMove = nullptr;
+    FScreen.FGameImg->OnMouseDown = nullptr;
+    FScreen.FGameImg->OnMouseUp = nullptr;
     // The message window draws on the screen layers, which leave the image
     // with the screen object.
-    FMsg.reset();
-    FGrp.reset();
+    FScreen.FMsg.reset();
+    FScreen.FGrp.reset();
 }
 
 void TEngine::CreateScreenObjects()
 {
     // The screen layers, then the message window, which keeps its own copy
     // of the font.
-    FGrp = std::make_unique<TTGGrp>(*this, *FGameImg, FHost.ClientWidth(), FHost.ClientHeight());
+    FScreen.FGrp = std::make_unique<TTGGrp>(*this, *FScreen.FGameImg, FHost.ClientWidth(), FHost.ClientHeight());
     TFont font;
     font.SetName(SJ("ＭＳゴシック"));
     font.SetHeight(-12);
     font.SetColor(clWhite);
     FFontColor = clWhite;
-    FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.MessageLog(), *FGrp, 26, 304, 588, 120, font,
-                                    FBuiltInPictures->Bitmap(biMsgSkin));
-}
-
-TEngineSettings TEngine::Settings() const
-{
-    return {FFullScreen, FScale, FBaseWidth, FBaseHeight};
-}
-
-void TEngine::ApplySettings(const TEngineSettings& settings)
-{
-    FIniFullScreen = settings.FullScreen;
-    FScale = settings.Scale;
-    FBaseWidth = settings.BaseWidth;
-    FBaseHeight = settings.BaseHeight;
+    FScreen.FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.MessageLog(), *FScreen.FGrp, 26, 304, 588, 120, font,
+                                    FScreen.FBuiltInPictures->Bitmap(biMsgSkin));
 }
 
 TBitmap32List& TEngine::Bitmap32List1()
 {
-    return *FBuiltInPictures;
+    return *FScreen.FBuiltInPictures;
 }
 
 TBitmap32List& TEngine::WaitGrpList()
 {
-    return *FWaitFrames;
+    return *FScreen.FWaitFrames;
 }
 
 std::string TEngine::GetKeyLabel(int index) const

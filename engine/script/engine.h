@@ -34,7 +34,9 @@
 #include "engine/script/cmd_list.h"
 #include "engine/script/command_table.h"
 #include "engine/script/data_file.h"
+#include "engine/script/display_state.h"
 #include "engine/script/engine_host.h"
+#include "engine/script/game_screen.h"
 #include "engine/script/bg_schedule.h"
 #include "engine/script/label_list.h"
 #include "engine/script/pack_archive.h"
@@ -60,14 +62,6 @@ struct TSaveGame;
 struct TSavePlace;
 struct TStagedLoad;
 
-// What the settings file keeps of the engine.
-struct TEngineSettings {
-    bool FullScreen = false;
-    float Scale = 1.0f;
-    int BaseWidth = 230;
-    int BaseHeight = 176;
-};
-
 class TEngine : public TScreenHost, public TSndMixNotify {
 public:
     // FormCreate. `args` are the program's arguments after its name (the
@@ -83,8 +77,8 @@ public:
     // The screen layers and the message window, after the settings are read
     // and the host's command line exists.
     void CreateScreenObjects();
-    TEngineSettings Settings() const;
-    void ApplySettings(const TEngineSettings& settings);
+    TEngineSettings Settings() const { return FDisplay.Settings(); }
+    void ApplySettings(const TEngineSettings& settings) { FDisplay.ApplySettings(settings); }
 
     // ---- the tick (engine_tick.cpp, engine_wakeup.cpp)
     // One pass of the idle loop: the music fade, then MainTick; then the
@@ -145,19 +139,19 @@ public:
     // ---- what the screen objects read (TScreenHost)
     TBitmap32List& Bitmap32List1() override;
     TBitmap32List& WaitGrpList() override;
-    bool MsgInGame() const override { return FMsgInGame; }
-    bool FullScreen() const override { return FFullScreen; }
-    bool FuncBarShown() const override { return FFuncBarShown; }
-    bool FuncBarShifted() const override { return FFuncBarShifted; }
-    int FuncKeyCount() const override { return FFuncKeyCount; }
+    bool MsgInGame() const override { return FDisplay.FMsgInGame; }
+    bool FullScreen() const override { return FDisplay.FFullScreen; }
+    bool FuncBarShown() const override { return FDisplay.FFuncBarShown; }
+    bool FuncBarShifted() const override { return FDisplay.FFuncBarShifted; }
+    int FuncKeyCount() const override { return FDisplay.FFuncKeyCount; }
     std::string GetKeyLabel(int index) const override;
-    int SubWinMode() const override { return FSubWinMode; }
+    int SubWinMode() const override { return FDisplay.FSubWinMode; }
     TMsgLog* SubLog() override;
 
     // ---- read access (the window, tests)
-    TImage32& GameImg() { return *FGameImg; }
-    TTGGrp* Grp() const { return FGrp.get(); }
-    TTGMsg* Msg() const { return FMsg.get(); }
+    TImage32& GameImg() { return *FScreen.FGameImg; }
+    TTGGrp* Grp() const { return FScreen.FGrp.get(); }
+    TTGMsg* Msg() const { return FScreen.FMsg.get(); }
     TEngineState State() const { return FRunner.FState; }
     TEngineState PrevState() const { return FRunner.FPrevState; }
     bool Halted() const { return FRunner.FHalted; }
@@ -188,16 +182,16 @@ public:
     bool ArchiveMode() const { return FArchiveMode; }
     bool ArchiveOpen() const { return FArchiveStream != nullptr; }
     const std::string& ArchiveFileName() const { return FArchiveFileName; }
-    int BaseWidth() const { return FBaseWidth; }
-    int BaseHeight() const { return FBaseHeight; }
-    float Scale() const { return FScale; }
-    int ScreenWidth() const { return FScreenWidth; }
-    int ScreenHeight() const { return FScreenHeight; }
-    int MouseX() const { return FMouseX; }
-    int MouseY() const { return FMouseY; }
-    int MouseButtons() const { return FMouseButtons; }
-    bool MsgHidden() const { return FMsgHidden; }
-    TSubWinHolder SubWinHolder() const { return FSubWinHolder; }
+    int BaseWidth() const { return FDisplay.FBaseWidth; }
+    int BaseHeight() const { return FDisplay.FBaseHeight; }
+    float Scale() const { return FDisplay.FScale; }
+    int ScreenWidth() const { return FDisplay.FScreenWidth; }
+    int ScreenHeight() const { return FDisplay.FScreenHeight; }
+    int MouseX() const { return FDisplay.FMouseX; }
+    int MouseY() const { return FDisplay.FMouseY; }
+    int MouseButtons() const { return FDisplay.FMouseButtons; }
+    bool MsgHidden() const { return FDisplay.FMsgHidden; }
+    TSubWinHolder SubWinHolder() const { return FDisplay.FSubWinHolder; }
     bool PlayerMode() const { return FPlayerMode; }
     const std::string& ExeDir() const { return FExeDir; }
     const TStringList& Script() const { return *FRunner.FScript; }
@@ -485,8 +479,6 @@ private:
     bool ScaleFits(float scale) const;
     void EnterFullScreen();
     void LeaveFullScreen();
-    // The logical screen of full screen is at least 640 x 480.
-    void KeepFullScreenMinimum();
     // The picture takes the base size unless it has it already.
     void KeepPictureSize();
     // Scroll marks hidden, the message window at its newest lines.
@@ -566,46 +558,7 @@ private:
     TDatFile FDatFile;
 
     // ================= display =================
-    int FBaseWidth = 230;
-    int FBaseHeight = 176;
-    float FScale = 1.0f;
-    int FScreenWidth = 0;
-    int FScreenHeight = 0;
-    bool FFullScreen = false;
-    bool FIniFullScreen = false;
-    bool FScriptScale = false;
-    bool FMsgInGame = false;
-    bool FMsgHidden = false;
-    bool FTabHideEnabled = true;
-    bool FFuncBarShown = false;
-    bool FFuncBarShifted = false;
-    int FFuncKeyCount = 12;
-    int FSubWinMode = 0;
-    TSubWinHolder FSubWinHolder = TSubWinHolder::None;
-    int FMouseX = 0;
-    int FMouseY = 0;
-    int FMouseButtons = 0;
-    // Full screen (fullscreen.cpp): what leaving it gives back. The message
-    // mode wanted after full screen: *MSGMODE in full screen writes only
-    // this, the window stays as it is.
-    bool FSavedMsgInGame = false;
-    // The scale items' enabled state to come back after full screen (set
-    // instead of the items while it is on).
-    bool FSavedN3Enabled = true;
-    bool FSavedD1Enabled = true;
-    // The window's client, the screen, base size and scale full screen was
-    // entered with.
-    int FSavedClientWidth = 0;
-    int FSavedClientHeight = 0;
-    int FSavedScreenWidth = 0;
-    int FSavedScreenHeight = 0;
-    int FSavedBaseWidth = 0;
-    int FSavedBaseHeight = 0;
-    float FSavedScale = 1.0f;
-    // Tab is held (the message hidden by it, not by *MSGDISP 0); Alt+Enter
-    // has toggled full screen and Enter is not released yet.
-    bool FTabHeld = false;
-    bool FAltEnterHeld = false;
+    TDisplayState FDisplay;
 
     // ================= messages and options =================
     bool FTagMode = false;
@@ -650,13 +603,7 @@ private:
     std::unique_ptr<TSVarList> FSVars;
     std::unique_ptr<TExprConv> FExpr;
     std::mt19937 FRandom;
-    // The game screen (GameImg) with the built-in pictures (Bitmap32List1)
-    // and the current wait frames (WaitGrpList); the window shows GameImg.
-    std::unique_ptr<TImage32> FGameImg;
-    std::unique_ptr<TBitmap32List> FBuiltInPictures;
-    std::unique_ptr<TBitmap32List> FWaitFrames;
-    std::unique_ptr<TTGGrp> FGrp;
-    std::unique_ptr<TTGMsg> FMsg;
+    TGameScreen FScreen;
 
     // Base width saved around the open dialog.
     static constexpr int BaseSizeUnset = -1;

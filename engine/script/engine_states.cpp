@@ -27,10 +27,10 @@ const TEngine::TStateTick& TEngine::StateTick(TEngineState state)
         // be replaced by another, so only the command line is taken away.
         {.Background = WhileHeld,
          .Due = [](const TEngine& e, bool runFree) {
-             return e.FSubWinHolder == TSubWinHolder::Background ? e.InputEnabled() : runFree;
+             return e.FDisplay.FSubWinHolder == TSubWinHolder::Background ? e.InputEnabled() : runFree;
          },
          .Step = [](TEngine& e) {
-             if (e.FSubWinHolder == TSubWinHolder::Background) {
+             if (e.FDisplay.FSubWinHolder == TSubWinHolder::Background) {
                  e.SetInputEnabled(false);
                  return;
              }

@@ -48,8 +48,8 @@ void TEngine::MainTick()
     const bool bgDue = FBgSchedule.TakeDue();
     if (FRunner.FHalted)
         return;
-    if (FGrp)
-        FGrp->UpdateWaitAnim();
+    if (FScreen.FGrp)
+        FScreen.FGrp->UpdateWaitAnim();
 
     if (StateTick(FRunner.FState).Timed && IntervalPassed(FRunner.FTickLast, FRunner.FTickInterval)) {
         FRunner.FTickLast = TimeGetTime();
@@ -69,8 +69,8 @@ void TEngine::MainTick()
     // *BGRETURN) is not made.
     const TBgTurn turn = StateTick(FRunner.FState).Background;
     const bool waiting =
-        turn == TBgTurn::Always || (turn == TBgTurn::WhileHeld && FSubWinHolder == TSubWinHolder::Background);
-    if (waiting && bgDue && FBgSchedule.FBgRunning && FSubWinHolder != TSubWinHolder::Main && runFree) {
+        turn == TBgTurn::Always || (turn == TBgTurn::WhileHeld && FDisplay.FSubWinHolder == TSubWinHolder::Background);
+    if (waiting && bgDue && FBgSchedule.FBgRunning && FDisplay.FSubWinHolder != TSubWinHolder::Main && runFree) {
         const TEngineState saved = FRunner.FState;
         const uint32_t loadSerial = FRunner.FLoadSerial;
         FRunner.FState = esRun;
@@ -105,19 +105,19 @@ void TEngine::StartUp()
 void TEngine::EnterPlayerMode()
 {
     FPlayerMode = true;
-    const int width = static_cast<int>(Round(static_cast<double>(FBaseWidth) * FScale));
-    const int height = static_cast<int>(Round(static_cast<double>(FBaseHeight) * FScale));
+    const int width = TDisplayState::Scaled(FDisplay.FBaseWidth, FDisplay.FScale);
+    const int height = TDisplayState::Scaled(FDisplay.FBaseHeight, FDisplay.FScale);
     FHost.SetClientSize(width, height);
-    FScreenWidth = width;
-    FScreenHeight = height;
-    if (FGrp) {
-        FGrp->SetScreenSize(width, height);
-        FGrp->SetScale(FScale);
+    FDisplay.FScreenWidth = width;
+    FDisplay.FScreenHeight = height;
+    if (FScreen.FGrp) {
+        FScreen.FGrp->SetScreenSize(width, height);
+        FScreen.FGrp->SetScale(FDisplay.FScale);
     }
-    if (FScale == 1.0f) {
+    if (FDisplay.FScale == 1.0f) {
         FHost.SetMenuChecked(TMenuItem::N3, true);
         FHost.SetMenuChecked(TMenuItem::D1, false);
-    } else if (FScale == 2.0f) {
+    } else if (FDisplay.FScale == 2.0f) {
         FHost.SetMenuChecked(TMenuItem::D1, true);
         FHost.SetMenuChecked(TMenuItem::N3, false);
     }
@@ -125,7 +125,7 @@ void TEngine::EnterPlayerMode()
         FHost.SetMenuVisible(item, false);
     // A player has no association to make.
     FHost.HideAssociationOptions();
-    if (FIniFullScreen)
+    if (FDisplay.FIniFullScreen)
         SetFullScreen(true);
 }
 

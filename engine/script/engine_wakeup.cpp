@@ -44,8 +44,8 @@ int TEngine::NextStepDelay(uint32_t now)
 
     // The next frame of the wait mark comes once more than one interval
     // has passed.
-    if (FGrp && FGrp->WaitOn())
-        Earliest(best, DelayUntil(now, FGrp->WaitTick(), std::max(1, FGrp->FWaitInterval) + 1));
+    if (FScreen.FGrp && FScreen.FGrp->WaitOn())
+        Earliest(best, DelayUntil(now, FScreen.FGrp->WaitTick(), std::max(1, FScreen.FGrp->FWaitInterval) + 1));
     const TStateTick& state = StateTick(FRunner.FState);
     if (state.Timed)
         Earliest(best, DelayUntil(now, FRunner.FTickLast, FRunner.FTickInterval));

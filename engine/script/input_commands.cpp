@@ -244,14 +244,14 @@ void TEngine::CmdCheckStrict(const std::string& line)
 void TEngine::CmdFHeightRate(const std::string& line)
 {
     const int32_t percent = EvalInteger(GetToken(line, ' ', 1));
-    if (FMsg)
-        FMsg->SetLineRate(static_cast<float>(percent) / 100.0f);
+    if (FScreen.FMsg)
+        FScreen.FMsg->SetLineRate(static_cast<float>(percent) / 100.0f);
 }
 
 void TEngine::CmdFuncDisp(const std::string& line)
 {
     const bool shown = EvalInteger(GetToken(line, ' ', 1)) != 0;
-    FFuncKeyCount = CountTokens(line, ' ') > 2 ? EvalInteger(GetToken(line, ' ', 2)) : 12;
+    FDisplay.FFuncKeyCount = CountTokens(line, ' ') > 2 ? EvalInteger(GetToken(line, ' ', 2)) : 12;
     ShowFunctionBar(shown);
 }
 
@@ -264,8 +264,8 @@ void TEngine::CmdFuncText(const std::string& line)
         return;
     }
     FHost.SetKeyLabel(key - 1, label);
-    if (FFuncBarShown && FGrp)
-        FGrp->DrawFuncBar(FFuncKeyCount);
+    if (FDisplay.FFuncBarShown && FScreen.FGrp)
+        FScreen.FGrp->DrawFuncBar(FDisplay.FFuncKeyCount);
 }
 
 void TEngine::CmdInputSize(const std::string& line)

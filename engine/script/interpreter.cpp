@@ -165,7 +165,7 @@ void TEngine::ShowMessageLine(std::string_view line)
 {
     // The tag flag is set for this one text and cleared whatever happens,
     // so that an error report that follows is shown as it stands.
-    TTGMsg* const msg = FMsg.get();
+    TTGMsg* const msg = FScreen.FMsg.get();
     const TScopeExit clearTag([msg] {
         if (msg)
             msg->FTagMode = false;
@@ -226,14 +226,14 @@ void TEngine::ReportCurrentException()
 
 void TEngine::AddMessage(const std::string& text)
 {
-    if (FMsg)
-        FMsg->AddText(text);
+    if (FScreen.FMsg)
+        FScreen.FMsg->AddText(text);
 }
 
 void TEngine::ClearMessages()
 {
-    if (FMsg)
-        FMsg->Clear();
+    if (FScreen.FMsg)
+        FScreen.FMsg->Clear();
 }
 
 void TEngine::AddKeyword(const std::string& word)

@@ -70,16 +70,16 @@ void TEngine::CmdMsgBox(const std::string& line)
     font.SetName(face == MinchoFace ? SJ("ＭＳ 明朝") : SJ("ＭＳ ゴシック"));
     font.SetHeight(-size);
     font.SetColor(FFontColor);
-    if (FMsg)
-        FMsg->SetBounds(left, top, width, height, font);
+    if (FScreen.FMsg)
+        FScreen.FMsg->SetBounds(left, top, width, height, font);
 }
 
 void TEngine::CmdMsgDisp(const std::string& line)
 {
     const bool on = EvalInteger(GetToken(line, ' ', 1)) != 0;
-    FTabHideEnabled = on;
+    FDisplay.FTabHideEnabled = on;
     ShowMessageWindow(on);
-    if (!FMsgInGame && !FFullScreen)
+    if (!FDisplay.FMsgInGame && !FDisplay.FFullScreen)
         FHost.SetMessageWindowVisible(on);
 }
 
@@ -88,8 +88,8 @@ void TEngine::CmdMsgMode(const std::string& line)
     const bool inGame = EvalInteger(GetToken(line, ' ', 1)) != 0;
     // Full screen keeps the message on the game screen; the mode wanted
     // comes when it ends.
-    if (FFullScreen)
-        FSavedMsgInGame = inGame;
+    if (FDisplay.FFullScreen)
+        FDisplay.FSavedMsgInGame = inGame;
     else
         SetMessageMode(inGame);
 }
@@ -107,8 +107,8 @@ void TEngine::CmdSetColor(const std::string& line)
     // Components outside 0..255 spill into the next one, as the sum makes
     // them; the colour wraps at 32 bits.
     const int64_t color = red + green * 256 + blue * 65536;
-    if (FMsg)
-        FMsg->SetColor(index, static_cast<TColor>(static_cast<uint32_t>(color)));
+    if (FScreen.FMsg)
+        FScreen.FMsg->SetColor(index, static_cast<TColor>(static_cast<uint32_t>(color)));
 }
 
 void TEngine::CmdTag(const std::string& line)
@@ -129,7 +129,7 @@ void TEngine::CmdSubWinShow(const std::string& line)
         int64_t left = EvalInteger(GetToken(line, ' ', 2));
         int64_t top = EvalInteger(GetToken(line, ' ', 3));
         // Outside full screen the place is taken from the main window's.
-        if (!FFullScreen) {
+        if (!FDisplay.FFullScreen) {
             left += FHost.WindowLeft();
             top += FHost.WindowTop();
         }
@@ -158,8 +158,8 @@ void TEngine::CmdSubWinTop(const std::string& line)
 
 void TEngine::CmdSubWinStart(const std::string& /*line*/)
 {
-    FSubWinMode = 1;
-    FSubWinHolder = FRunner.FBackground ? TSubWinHolder::Background : TSubWinHolder::Main;
+    FDisplay.FSubWinMode = 1;
+    FDisplay.FSubWinHolder = FRunner.FBackground ? TSubWinHolder::Background : TSubWinHolder::Main;
 }
 
 void TEngine::CmdSubWinEnd(const std::string& /*line*/)
@@ -169,14 +169,14 @@ void TEngine::CmdSubWinEnd(const std::string& /*line*/)
 
 void TEngine::EndSubWindowMode()
 {
-    FSubWinMode = 0;
-    FSubWinHolder = TSubWinHolder::None;
-    if (!FFullScreen && !FMsgInGame)
+    FDisplay.FSubWinMode = 0;
+    FDisplay.FSubWinHolder = TSubWinHolder::None;
+    if (!FDisplay.FFullScreen && !FDisplay.FMsgInGame)
         FHost.SetMessageWindowVisible(true);
 }
 
 void TEngine::ReleaseBackgroundSubWindow()
 {
-    if (FSubWinHolder == TSubWinHolder::Background)
+    if (FDisplay.FSubWinHolder == TSubWinHolder::Background)
         EndSubWindowMode();
 }

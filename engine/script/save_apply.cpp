@@ -80,18 +80,18 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     // A save does not keep the sub-window mode: the script that held the sub
     // window now runs from its saved place and need never reach its
     // *SUBWINEND, so the hold ends with the load.
-    if (FSubWinMode != 0 || FSubWinHolder != TSubWinHolder::None)
+    if (FDisplay.FSubWinMode != 0 || FDisplay.FSubWinHolder != TSubWinHolder::None)
         EndSubWindowMode();
     for (TStagedBuffer& saved : staged.Buffers) {
-        TBitmap32& buffer = FGrp->GetBuffer(saved.Number);
+        TBitmap32& buffer = FScreen.FGrp->GetBuffer(saved.Number);
         buffer.Assign(saved.Picture.get());
         buffer.SetDrawMode(saved.Transparent ? dmBlend : dmOpaque);
         // In use, or the next save would leave the loaded picture out.
-        FGrp->SetBufferUsed(saved.Number, true);
+        FScreen.FGrp->SetBufferUsed(saved.Number, true);
     }
     if (staged.HasColors)
         for (int i = 0; i < SaveColorCount; ++i)
-            FMsg->SetColor(i, static_cast<TColor>(staged.Colors[static_cast<size_t>(i)]));
+            FScreen.FMsg->SetColor(i, static_cast<TColor>(staged.Colors[static_cast<size_t>(i)]));
     if (staged.HasMacros) {
         TKeyStrList& macros = FHost.KeyMacros();
         macros.Clear();
@@ -105,8 +105,8 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     FPendingInputLine = -1;
     FHost.SetQuestionMode(false);
     FRunner.FWaitCount = 0;
-    if (FGrp)
-        FGrp->SetWaitAnim(false);
+    if (FScreen.FGrp)
+        FScreen.FGrp->SetWaitAnim(false);
 
     // The patterns and the load event are the main script's, whichever
     // script loaded.
@@ -177,7 +177,7 @@ void TEngine::RestoreLoadedMusic(const TStagedLoad& staged)
 void TEngine::LoadScreenImage(const TBitmap32& screen)
 {
     // Only the pixels: the picture layer keeps its own drawing properties.
-    TBitmap32& picture = FGrp->GetPicture();
+    TBitmap32& picture = FScreen.FGrp->GetPicture();
     picture.SetSize(screen.Width(), screen.Height());
     if (!screen.Empty())
         std::copy_n(screen.Bits(), int64_t(screen.Width()) * screen.Height(), picture.Bits());

@@ -68,7 +68,7 @@ void TEngine::CmdSave(const std::string& line)
 TSaveGame TEngine::CollectSaveGame() const
 {
     TSaveGame game;
-    game.Screen = &FGrp->GetPicture();
+    game.Screen = &FScreen.FGrp->GetPicture();
     game.ScriptChecksum = ScriptChecksum(FRunner.FScript->Items());
     // A load puts the scene back into the main script, whichever script saved.
     game.Scene = FRunner.FLabels->GetNameByLine(FRunner.FMain.Scene);
@@ -96,14 +96,14 @@ TSaveGame TEngine::CollectSaveGame() const
     // that may be counting down now.
     game.BgInterval = FBgSchedule.FBgExecInterval;
     for (int n = 0; n < PictureBufferCount; ++n) {
-        if (!FGrp->GetBufferUsed(n))
+        if (!FScreen.FGrp->GetBufferUsed(n))
             continue;
-        const TBitmap32& buffer = FGrp->GetBuffer(n);
+        const TBitmap32& buffer = FScreen.FGrp->GetBuffer(n);
         game.Buffers.push_back({n, buffer.DrawMode() == dmBlend, &buffer});
     }
 
     for (int i = 0; i < SaveColorCount; ++i)
-        game.Colors[static_cast<size_t>(i)] = static_cast<uint32_t>(FMsg->GetColor(i));
+        game.Colors[static_cast<size_t>(i)] = static_cast<uint32_t>(FScreen.FMsg->GetColor(i));
     const TKeyStrList& macros = FHost.KeyMacros();
     for (int i = 0; i < macros.Count(); ++i)
         game.Macros.push_back({macros.GetItem(i).Key, macros.GetItem(i).Text});

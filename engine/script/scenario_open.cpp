@@ -51,7 +51,7 @@ std::string WholeFolder(const std::string& path)
 
 bool TEngine::OpenScenario(const std::string& fileName)
 {
-    if (FFullScreen)
+    if (FDisplay.FFullScreen)
         FHost.SetMenuBarVisible(false);
     else
         SetMessageMode(false);
@@ -100,7 +100,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
     // Nothing of the previous game may wait for an answer or hold the sub
     // window in the new one.
     FPendingInputLine = -1;
-    FSubWinHolder = TSubWinHolder::None;
+    FDisplay.FSubWinHolder = TSubWinHolder::None;
 
     if (FArchiveMode) {
         if (!LoadArchiveScript(path)) {
@@ -127,7 +127,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
     FHost.SetInputText("");
     if (!FRunner.FHalted)
         ClearMessages();
-    FSubWinMode = 0;
+    FDisplay.FSubWinMode = 0;
     FRunner.FBackground = false;
     // After the window is cleared, so that what the scan reports stays.
     BuildCommandListAfterOpen();
@@ -225,25 +225,25 @@ void TEngine::F1Click()
     if (!chosen)
         return;
 
-    const int savedWidth = FBaseWidth;
-    const int savedHeight = FBaseHeight;
-    FBaseWidth = BaseSizeUnset;
+    const int savedWidth = FDisplay.FBaseWidth;
+    const int savedHeight = FDisplay.FBaseHeight;
+    FDisplay.FBaseWidth = BaseSizeUnset;
     if (!OpenScenario(fileName)) {
-        FBaseWidth = savedWidth;
-        FBaseHeight = savedHeight;
+        FDisplay.FBaseWidth = savedWidth;
+        FDisplay.FBaseHeight = savedHeight;
         return;
     }
-    FMsgHidden = false;
-    if (FBaseWidth == BaseSizeUnset) {
-        FBaseWidth = 320;
-        FBaseHeight = 240;
+    FDisplay.FMsgHidden = false;
+    if (FDisplay.FBaseWidth == BaseSizeUnset) {
+        FDisplay.FBaseWidth = 320;
+        FDisplay.FBaseHeight = 240;
     }
-    FScale = 1.0f;
+    FDisplay.FScale = 1.0f;
     ApplyScale(1.0f);
     SetScaleItemsEnabled(true);
-    if (FGrp) {
-        FGrp->SetWaitAnim(false);
-        FGrp->ClearScreen();
+    if (FScreen.FGrp) {
+        FScreen.FGrp->SetWaitAnim(false);
+        FScreen.FGrp->ClearScreen();
     }
     ScheduleNextTick();
 }

@@ -45,8 +45,8 @@ void TEngine::CmdKeyWait(const std::string&)
         return;
     FRunner.FState = esKeyWait;
     FHost.SetInputText("HIT SPACE KEY!");
-    if (FGrp)
-        FGrp->SetWaitAnim(true);
+    if (FScreen.FGrp)
+        FScreen.FGrp->SetWaitAnim(true);
 }
 
 void TEngine::CmdGameEnd(const std::string&)
@@ -57,8 +57,8 @@ void TEngine::CmdGameEnd(const std::string&)
 
 void TEngine::EndKeyWait()
 {
-    if (FGrp)
-        FGrp->SetWaitAnim(false);
+    if (FScreen.FGrp)
+        FScreen.FGrp->SetWaitAnim(false);
     FHost.SetInputText("");
     FRunner.FState = esRun;
     ScheduleNextTick();

@@ -26,11 +26,11 @@ public:
     bool& StrictMatch() { return E.FStrictMatch; }
     int& WarningLevel() { return E.FWarningLevel; }
     int& PendingInputLine() { return E.FPendingInputLine; }
-    TSubWinHolder& SubWinHolder() { return E.FSubWinHolder; }
-    int& SubWinMode() { return E.FSubWinMode; }
-    bool& TabHideEnabled() { return E.FTabHideEnabled; }
-    bool& MsgHidden() { return E.FMsgHidden; }
-    bool& FuncBarShown() { return E.FFuncBarShown; }
+    TSubWinHolder& SubWinHolder() { return E.FDisplay.FSubWinHolder; }
+    int& SubWinMode() { return E.FDisplay.FSubWinMode; }
+    bool& TabHideEnabled() { return E.FDisplay.FTabHideEnabled; }
+    bool& MsgHidden() { return E.FDisplay.FMsgHidden; }
+    bool& FuncBarShown() { return E.FDisplay.FFuncBarShown; }
     std::string& OpenFileName() { return E.FOpenFileName; }
     int& RunSliceLines() { return E.FRunner.FRunSliceLines; }
     TScriptContext& Bg() { return E.FRunner.FBg; }
