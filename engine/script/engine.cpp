@@ -40,12 +40,11 @@ TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::s
 
     FItems = std::make_unique<TItemList>();
     FFlags = std::make_unique<TFlagList>();
-    FCmdList = std::make_unique<TCmdList>();
     FSVars = std::make_unique<TSVarList>();
     FExpr = std::make_unique<TExprConv>();
     FExpr->SetLists(FItems.get(), FFlags.get(), FSVars.get());
     FExpr->OnRandom = [this] { return static_cast<uint32_t>(FRandom()); };
-    FExpr->OnLastInput = [this] { return FLastInput; };
+    FExpr->OnLastInput = [this] { return FCmdInput.FLastInput; };
     FFlags->OnWarning = [this](const std::string& text) { ShowWarning(text); };
     FSVars->OnWarning = [this](const std::string& text) { ShowWarning(text); };
     // A script may name variables before its first scenario is opened (the
@@ -99,7 +98,7 @@ void TEngine::CreateScreenObjects()
     font.SetName(SJ("ＭＳゴシック"));
     font.SetHeight(-12);
     font.SetColor(clWhite);
-    FFontColor = clWhite;
+    FOptions.FFontColor = clWhite;
     FScreen.FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.MessageLog(), *FScreen.FGrp, 26, 304, 588, 120, font,
                                     FScreen.FBuiltInPictures->Bitmap(biMsgSkin));
 }

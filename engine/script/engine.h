@@ -31,17 +31,19 @@
 #include "classlib/image_surface.h"
 #include "classlib/shift_state.h"
 #include "engine/screen/screen_host.h"
+#include "engine/script/bg_schedule.h"
 #include "engine/script/cmd_list.h"
+#include "engine/script/command_input.h"
 #include "engine/script/command_table.h"
 #include "engine/script/data_file.h"
 #include "engine/script/display_state.h"
 #include "engine/script/engine_host.h"
 #include "engine/script/game_screen.h"
-#include "engine/script/bg_schedule.h"
 #include "engine/script/label_list.h"
 #include "engine/script/pack_archive.h"
-#include "engine/script/script_runner.h"
 #include "engine/script/script_context.h"
+#include "engine/script/script_options.h"
+#include "engine/script/script_runner.h"
 #include "sound/sndmix.h"
 
 class TBass;
@@ -174,8 +176,8 @@ public:
     uint8_t BgmLoop() const { return FBgmLoop; }
     const std::string& BgmName() const { return FBgmName; }
     int FadeStep() const { return FFadeStep; }
-    int PendingInputLine() const { return FPendingInputLine; }
-    const std::string& LastInput() const { return FLastInput; }
+    int PendingInputLine() const { return FCmdInput.FPendingInputLine; }
+    const std::string& LastInput() const { return FCmdInput.FLastInput; }
     const std::string& ScenarioDir() const { return FScenarioDir; }
     const std::string& ScenarioName() const { return FScenarioName; }
     const std::string& OpenFileName() const { return FOpenFileName; }
@@ -197,7 +199,7 @@ public:
     const TStringList& Script() const { return *FRunner.FScript; }
     const TLabelList& Labels() const { return *FRunner.FLabels; }
     const TConnectNameList& ConnectNames() const { return *FRunner.FConnectNames; }
-    const TCmdList& CmdList() const { return *FCmdList; }
+    const TCmdList& CmdList() const { return *FCmdInput.FCmdList; }
     const TItemList& Items() const { return *FItems; }
     const TFlagList& Flags() const { return *FFlags; }
     const TSVarList& SVars() const { return *FSVars; }
@@ -528,16 +530,7 @@ private:
     int FFadeInterval = 100;
 
     // ================= input =================
-    int FPendingInputLine = -1;
-    std::string FLastInput;
-    bool FStrictMatch = false;
-    // The font-size entries (9, 12, 18 pt) of the command lines and of the
-    // message log.
-    int FCmdFontIndex = 0;
-    int FLogFontIndex = 0;
-    std::unique_ptr<TCmdList> FCmdList;
-    // The wait mark was shown when Tab hid the message.
-    bool FWaitShownBeforeHide = false;
+    TCommandInput FCmdInput;
 
     // ================= scenario =================
     std::string FScenarioDir;
@@ -561,10 +554,7 @@ private:
     TDisplayState FDisplay;
 
     // ================= messages and options =================
-    bool FTagMode = false;
-    bool FIfMode = true;
-    int FWarningLevel = 1;
-    TColor FFontColor = clWhite;
+    TScriptOptions FOptions;
 
     // ================= music =================
     bool FBgmPlaying = false;
@@ -595,7 +585,6 @@ private:
     std::unique_ptr<TSndMix> SndMix1;
     std::unique_ptr<TMidiPlayV> FMidi;
     std::unique_ptr<TBass> FBass;
-    int FLoadTrans = 0;
 
     // ================= objects =================
     std::unique_ptr<TItemList> FItems;

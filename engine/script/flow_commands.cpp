@@ -82,7 +82,7 @@ uint8_t TEngine::CmdIf(const std::string& line)
     if (jumpForm)
         label = EvalName(GetToken(line, ' ', 2));
     std::string condition = GetToken(line, ' ', 1);
-    if (FIfMode)
+    if (FOptions.FIfMode)
         condition = ConvertCondition(condition);
     const bool holds = FExpr->Evaluate(condition) == "1";
     if (jumpForm) {
@@ -172,7 +172,7 @@ void TEngine::CmdIfPicture(const std::string& line)
         pictureLine += GetToken(line, ' ', i);
     }
     std::string condition = GetToken(line, ' ', 1);
-    if (FIfMode)
+    if (FOptions.FIfMode)
         condition = ConvertCondition(condition);
     if (FExpr->Evaluate(condition) == "1")
         CmdPicture(pictureLine);

@@ -122,7 +122,7 @@ bool TEngine::StoreInput(const std::string& target, const std::string& text, boo
 void TEngine::CmdInput(const std::string& line)
 {
     const int tokens = CountTokens(line, ' ');
-    const bool pending = AsksInline() && FPendingInputLine != -1;
+    const bool pending = AsksInline() && FCmdInput.Asked();
     const std::string prompt = EvalName(GetToken(line, ' ', 1));
     const std::string target = GetToken(line, ' ', 2);
     const bool asText = tokens >= 4 && EvalInteger(GetToken(line, ' ', 3)) != 0;
@@ -130,10 +130,10 @@ void TEngine::CmdInput(const std::string& line)
     bool notANumber = false;
 
     if (pending) {
-        AddMessage("? " + FLastInput);
-        if (StoreInput(target, FLastInput, asText, notANumber)) {
+        AddMessage("? " + FCmdInput.FLastInput);
+        if (StoreInput(target, FCmdInput.FLastInput, asText, notANumber)) {
             FHost.SetQuestionMode(false);
-            FPendingInputLine = -1;
+            FCmdInput.Forget();
         } else if (notANumber) {
             AddMessage(SJ("数字のみを入力してください"));
         }
@@ -141,7 +141,7 @@ void TEngine::CmdInput(const std::string& line)
         return;
     }
     if (inlineAsked && AsksInline()) {
-        FPendingInputLine = FRunner.FCtx->Line;
+        FCmdInput.Ask(FRunner.FCtx->Line);
         AddMessage(prompt);
         FHost.SetQuestionMode(true);
         FRunner.FState = esRun;
@@ -169,7 +169,7 @@ void TEngine::CmdInput(const std::string& line)
 void TEngine::CmdYesNo(const std::string& line)
 {
     const int tokens = CountTokens(line, ' ');
-    const bool pending = AsksInline() && FPendingInputLine != -1;
+    const bool pending = AsksInline() && FCmdInput.Asked();
     const std::string prompt = EvalName(GetToken(line, ' ', 1));
     const std::string yesLabel = EvalName(GetToken(line, ' ', 2));
     const std::string noLabel = EvalName(GetToken(line, ' ', 3));
@@ -177,15 +177,15 @@ void TEngine::CmdYesNo(const std::string& line)
 
     const std::string* chosen = nullptr;
     if (pending) {
-        const std::string answer = sjis::LowerCase(FLastInput);
+        const std::string answer = sjis::LowerCase(FCmdInput.FLastInput);
         AddMessage("? " + answer);
         const bool yes = answer == "y" || answer == "yes" || answer == SJ("ｙ") || answer == SJ("ｙｅｓ") ||
                          answer == SJ("はい");
         chosen = yes ? &yesLabel : &noLabel;
-        FPendingInputLine = -1;
+        FCmdInput.Forget();
         FHost.SetQuestionMode(false);
     } else if (inlineMode != 0 && AsksInline()) {
-        FPendingInputLine = FRunner.FCtx->Line;
+        FCmdInput.Ask(FRunner.FCtx->Line);
         std::string shown = prompt;
         if (inlineMode == 1)
             shown += " ( [y]es / [n]o )";
@@ -238,7 +238,7 @@ void TEngine::CmdIsMatch(const std::string& line)
 
 void TEngine::CmdCheckStrict(const std::string& line)
 {
-    FStrictMatch = EvalInteger(GetToken(line, ' ', 1)) != 0;
+    FCmdInput.FStrictMatch = EvalInteger(GetToken(line, ' ', 1)) != 0;
 }
 
 void TEngine::CmdFHeightRate(const std::string& line)
@@ -271,15 +271,15 @@ void TEngine::CmdFuncText(const std::string& line)
 void TEngine::CmdInputSize(const std::string& line)
 {
     const int cmd = FontIndex(EvalInteger(GetToken(line, ' ', 1)));
-    const int log = CountTokens(line, ' ') >= 3 ? FontIndex(EvalInteger(GetToken(line, ' ', 2))) : FLogFontIndex;
-    if (log != FLogFontIndex) {
+    const int log = CountTokens(line, ' ') >= 3 ? FontIndex(EvalInteger(GetToken(line, ' ', 2))) : FCmdInput.FLogFontIndex;
+    if (log != FCmdInput.FLogFontIndex) {
         FHost.SetLogFontSize(FontSizes[static_cast<size_t>(log)]);
-        FLogFontIndex = log;
+        FCmdInput.FLogFontIndex = log;
     }
-    if (cmd != FCmdFontIndex) {
-        const int dy = FontSizes[static_cast<size_t>(FCmdFontIndex)] - FontSizes[static_cast<size_t>(cmd)];
+    if (cmd != FCmdInput.FCmdFontIndex) {
+        const int dy = FontSizes[static_cast<size_t>(FCmdInput.FCmdFontIndex)] - FontSizes[static_cast<size_t>(cmd)];
         FHost.SetInputFontSize(FontSizes[static_cast<size_t>(cmd)]);
         FHost.MoveInputs(dy);
-        FCmdFontIndex = cmd;
+        FCmdInput.FCmdFontIndex = cmd;
     }
 }

@@ -74,7 +74,7 @@ TEngine::TStep TEngine::RunCommand(int slot, const std::string& line)
     }
     // An inline *INPUT or *YESNO waits: the run stops at its line, leaving
     // any *GOSUB return point where it is for the answer's run.
-    if (!FRunner.FBackground && FPendingInputLine != -1)
+    if (!FRunner.FBackground && FCmdInput.Asked())
         return TStep::StopFinish;
     switch (row.Group) {
     case cgSecond:
@@ -170,7 +170,7 @@ void TEngine::ShowMessageLine(std::string_view line)
         if (msg)
             msg->FTagMode = false;
     });
-    if (msg && FTagMode)
+    if (msg && FOptions.FTagMode)
         msg->FTagMode = true;
     // A line without braces or brackets is shown as it stands.
     if (sjis::Find(line, '{') == sjis::npos && sjis::Find(line, '[') == sjis::npos) {
@@ -207,7 +207,7 @@ void TEngine::ShowScriptError(const std::string& text)
 
 void TEngine::ShowWarning(const std::string& text)
 {
-    if (FWarningLevel > 0)
+    if (FOptions.FWarningLevel > 0)
         AddMessage("Warning ! :" + text);
 }
 

@@ -34,7 +34,7 @@ TCommandRows TEngine::ItemCommands()
 void TEngine::CmdIfMode(const std::string& line)
 {
     // Nonzero turns the '=' to '==' conversion of conditions off.
-    FIfMode = EvalInteger(GetToken(line, ' ', 1)) == 0;
+    FOptions.FIfMode = EvalInteger(GetToken(line, ' ', 1)) == 0;
 }
 
 void TEngine::CmdShowDebug(const std::string& /*line*/)

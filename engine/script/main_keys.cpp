@@ -111,7 +111,7 @@ void TEngine::ShowMessageWindow(bool show)
     if (!show) {
         if (!FDisplay.FMsgInGame || FDisplay.FMsgHidden || FRunner.FState == esWait || !FScreen.FGrp || !FScreen.FMsg)
             return;
-        FWaitShownBeforeHide = FScreen.FGrp->WaitLayer()->Visible();
+        FCmdInput.FWaitShownBeforeHide = FScreen.FGrp->WaitLayer()->Visible();
         FScreen.FGrp->WaitLayer()->SetVisible(false);
         FScreen.FMsg->SetVisible(false);
         FHost.SetInputVisible(false);
@@ -134,7 +134,7 @@ void TEngine::RestoreMessageWindow()
         FScreen.FGameImg->Invalidate();
     }
     if (FScreen.FGrp)
-        FScreen.FGrp->WaitLayer()->SetVisible(FWaitShownBeforeHide);
+        FScreen.FGrp->WaitLayer()->SetVisible(FCmdInput.FWaitShownBeforeHide);
     FDisplay.FMsgHidden = false;
 }
 

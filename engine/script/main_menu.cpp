@@ -82,6 +82,6 @@ void TEngine::SetMessageMode(bool onGameScreen)
     if (FScreen.FGrp)
         FScreen.FGrp->PlaceScrollMarks();
     FScreen.FGameImg->Invalidate();
-    if (FPendingInputLine != -1)
+    if (FCmdInput.Asked())
         FHost.SetQuestionMode(true);
 }

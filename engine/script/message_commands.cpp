@@ -69,7 +69,7 @@ void TEngine::CmdMsgBox(const std::string& line)
     TFont font;
     font.SetName(face == MinchoFace ? SJ("ＭＳ 明朝") : SJ("ＭＳ ゴシック"));
     font.SetHeight(-size);
-    font.SetColor(FFontColor);
+    font.SetColor(FOptions.FFontColor);
     if (FScreen.FMsg)
         FScreen.FMsg->SetBounds(left, top, width, height, font);
 }
@@ -113,12 +113,12 @@ void TEngine::CmdSetColor(const std::string& line)
 
 void TEngine::CmdTag(const std::string& line)
 {
-    FTagMode = EvalInteger(GetToken(line, ' ', 1)) != 0;
+    FOptions.FTagMode = EvalInteger(GetToken(line, ' ', 1)) != 0;
 }
 
 void TEngine::CmdWarnDisp(const std::string& line)
 {
-    FWarningLevel = EvalInteger(GetToken(line, ' ', 1));
+    FOptions.FWarningLevel = EvalInteger(GetToken(line, ' ', 1));
 }
 
 void TEngine::CmdSubWinShow(const std::string& line)

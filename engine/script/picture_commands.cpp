@@ -68,7 +68,7 @@ bool TEngine::LoadImage(const std::string& Name, int X, TBitmap32& Target, int Y
         HaltedMessageBox(file.FailureText, "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    const bool drawn = DrawPicture(file.Data, ExtractFileExt(file.Name), FLoadTrans == 1, Target, X, Y);
+    const bool drawn = DrawPicture(file.Data, ExtractFileExt(file.Name), FOptions.FLoadTrans == 1, Target, X, Y);
     FScreen.FGrp->UpdateLayout();
     return drawn;
 }
@@ -83,10 +83,10 @@ void TEngine::CmdPicture(const std::string& line)
         x = EvalInteger(GetToken(line, ' ', 2));
         y = EvalInteger(GetToken(line, ' ', 3));
     }
-    const int savedTrans = FLoadTrans;
-    TScopeExit restore([&] { FLoadTrans = savedTrans; });
+    const int savedTrans = FOptions.FLoadTrans;
+    TScopeExit restore([&] { FOptions.FLoadTrans = savedTrans; });
     if (tokens == 5 && EvalInteger(GetToken(line, ' ', 4)) != 0)
-        FLoadTrans = 1;
+        FOptions.FLoadTrans = 1;
     LoadImage(name, x, FScreen.FGrp->GetPicture(), y);
 }
 
@@ -102,14 +102,14 @@ void TEngine::CmdGLoad(const std::string& line)
         x = EvalInteger(GetToken(line, ' ', 3));
         y = EvalInteger(GetToken(line, ' ', 4));
     }
-    const int savedTrans = FLoadTrans;
-    TScopeExit restore([&] { FLoadTrans = savedTrans; });
+    const int savedTrans = FOptions.FLoadTrans;
+    TScopeExit restore([&] { FOptions.FLoadTrans = savedTrans; });
     if (tokens >= 6 && EvalInteger(GetToken(line, ' ', 5)) != 0)
-        FLoadTrans = 1;
+        FOptions.FLoadTrans = 1;
 
     TBitmap32& buffer = FScreen.FGrp->GetBuffer(n);
     buffer.SetSize(1, 1);
-    if (FLoadTrans == 1) {
+    if (FOptions.FLoadTrans == 1) {
         buffer.SetDrawMode(dmBlend);
         if (!FScreen.FGrp->GetBufferUsed(n))
             buffer.Clear(0xFF000000);
@@ -160,7 +160,7 @@ void TEngine::CmdGTrans(const std::string& line)
     const bool on = EvalInteger(GetToken(line, ' ', 2)) != 0;
     CheckBuffer(n, ScreenPicture, SJ("GTRANSのビットマップ番号が不正です"));
     if (n == ScreenPicture) {
-        FLoadTrans = on ? 1 : 0;
+        FOptions.FLoadTrans = on ? 1 : 0;
         return;
     }
     TBitmap32& buffer = FScreen.FGrp->GetBuffer(n);

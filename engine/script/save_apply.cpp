@@ -102,7 +102,7 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     // Nothing of the game that was left may wait for an answer, a key or the
     // end of a block.
     FRunner.FIfState = 0;
-    FPendingInputLine = -1;
+    FCmdInput.Forget();
     FHost.SetQuestionMode(false);
     FRunner.FWaitCount = 0;
     if (FScreen.FGrp)

@@ -99,7 +99,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
     FBgSchedule.FBgRunning = false;
     // Nothing of the previous game may wait for an answer or hold the sub
     // window in the new one.
-    FPendingInputLine = -1;
+    FCmdInput.Forget();
     FDisplay.FSubWinHolder = TSubWinHolder::None;
 
     if (FArchiveMode) {

@@ -22,10 +22,10 @@ public:
     TScriptContext& Main() { return E.FRunner.FMain; }
     uint8_t& IfState() { return E.FRunner.FIfState; }
     bool& InEvent() { return E.FRunner.FInEvent; }
-    bool& IfMode() { return E.FIfMode; }
-    bool& StrictMatch() { return E.FStrictMatch; }
-    int& WarningLevel() { return E.FWarningLevel; }
-    int& PendingInputLine() { return E.FPendingInputLine; }
+    bool& IfMode() { return E.FOptions.FIfMode; }
+    bool& StrictMatch() { return E.FCmdInput.FStrictMatch; }
+    int& WarningLevel() { return E.FOptions.FWarningLevel; }
+    int& PendingInputLine() { return E.FCmdInput.FPendingInputLine; }
     TSubWinHolder& SubWinHolder() { return E.FDisplay.FSubWinHolder; }
     int& SubWinMode() { return E.FDisplay.FSubWinMode; }
     bool& TabHideEnabled() { return E.FDisplay.FTabHideEnabled; }
