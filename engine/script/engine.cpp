@@ -15,14 +15,11 @@
 #include "engine/script/variables.h"
 #include "graphics/bitmap32_list.h"
 #include "graphics/image32.h"
-#include "sound/bass_binding.h"
-#include "sound/midi_play.h"
-#include "sound/sndmix_component.h"
 
 #include <cstdio>
 
 TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
-    : FHost(host), FExeDir(std::move(exeDir))
+    : FHost(host), FFiles(std::move(exeDir))
 {
     FBuiltInPictures = std::make_unique<TBitmap32List>();
     LoadBuiltInPictures(*FBuiltInPictures);
@@ -64,11 +61,11 @@ TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::s
 
     // The wave mixer, the outside audio library and the MIDI sequencer; a
     // machine without sound still runs the game.
-    StartWaveMixer();
-    StartMusicDevices();
+    FSound.StartWaveMixer(FHost.WaveOutDevice());
+    FSound.StartMusicDevices(FHost.MidiOutDriver(), FHost.AudioLibraryPath());
 
     if (!args.empty() && !args[0].empty()) {
-        FOpenFileName = args[0];
+        FFiles.SetOpenFileName(args[0]);
         FState = esOpenThenIdle;
     } else {
         FState = esStartUp;
@@ -85,7 +82,7 @@ TEngine::~TEngine()
         // The old file stays as it was; the window has gone.
         std::fprintf(stderr, "tideglass: data file not written: %s\n", e.what());
     }
-    CloseSoundDevices();
+    FSound.CloseDevices();
     FFlags->OnWarning = nullptr;
     FSVars->OnWarning = nullptr;
     FExpr->OnRandom = nullptr;
