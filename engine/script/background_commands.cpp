@@ -99,7 +99,7 @@ void TEngine::CallEventLabel(const std::string& name)
     const int line = caller->Line;
     const bool yielded = FRunner.FRunYielded;
     const bool inputEnabled = InputEnabled();
-    const bool inputFocused = FHost.InputFocused();
+    const bool inputFocused = FHost.CommandLine.InputFocused();
 
     // The event runs on a context of its own, in the caller's scene, so that
     // the caller's line and *GOSUB return points survive it.
@@ -131,7 +131,7 @@ void TEngine::CallEventLabel(const std::string& name)
     // The command line is left as the interrupted run had it.
     SetInputEnabled(inputEnabled);
     if (inputFocused)
-        FHost.FocusInput();
+        FHost.CommandLine.FocusInput();
     FRunner.FState = state;
     FRunner.FRunYielded = yielded;
     FRunner.FInEvent = false;

@@ -15,14 +15,11 @@
 #include "engine/script/variables.h"
 #include "graphics/bitmap32_list.h"
 #include "graphics/image32.h"
-#include "sound/bass_binding.h"
-#include "sound/midi_play.h"
-#include "sound/sndmix_component.h"
 
 #include <cstdio>
 
-TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
-    : FHost(host), FExeDir(std::move(exeDir))
+TEngine::TEngine(const TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
+    : FHost(host), FFiles(std::move(exeDir))
 {
     FScreen.FGameImg->OnMouseMove = [this](TObject*, TShiftState, int32_t x, int32_t y, TCustomLayer*) {
         GameImgMouseMove(x, y);
@@ -35,30 +32,23 @@ TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::s
     };
 
     FRandom.seed(std::random_device{}());
-    FDisplay.FScreenWidth = FHost.ClientWidth();
-    FDisplay.FScreenHeight = FHost.ClientHeight();
+    FDisplay.FScreenWidth = FHost.Window.ClientWidth();
+    FDisplay.FScreenHeight = FHost.Window.ClientHeight();
 
-    FItems = std::make_unique<TItemList>();
-    FFlags = std::make_unique<TFlagList>();
-    FSVars = std::make_unique<TSVarList>();
     FExpr = std::make_unique<TExprConv>();
-    FExpr->SetLists(FItems.get(), FFlags.get(), FSVars.get());
+    FExpr->SetLists(&FGame.Items(), &FGame.Flags(), &FGame.SVars());
     FExpr->OnRandom = [this] { return static_cast<uint32_t>(FRandom()); };
     FExpr->OnLastInput = [this] { return FCmdInput.FLastInput; };
-    FFlags->OnWarning = [this](const std::string& text) { ShowWarning(text); };
-    FSVars->OnWarning = [this](const std::string& text) { ShowWarning(text); };
-    // A script may name variables before its first scenario is opened (the
-    // debug window); the lists have their records from the start.
-    FFlags->Reset();
-    FSVars->Reset();
+    FGame.Flags().OnWarning = [this](const std::string& text) { ShowWarning(text); };
+    FGame.SVars().OnWarning = [this](const std::string& text) { ShowWarning(text); };
 
     // The wave mixer, the outside audio library and the MIDI sequencer; a
     // machine without sound still runs the game.
-    StartWaveMixer();
-    StartMusicDevices();
+    FSound.StartWaveMixer(FHost.Sound.WaveOutDevice());
+    FSound.StartMusicDevices(FHost.Sound.MidiOutDriver(), FHost.Sound.AudioLibraryPath());
 
     if (!args.empty() && !args[0].empty()) {
-        FOpenFileName = args[0];
+        FFiles.SetOpenFileName(args[0]);
         FRunner.FState = esOpenThenIdle;
     } else {
         FRunner.FState = esStartUp;
@@ -75,9 +65,9 @@ TEngine::~TEngine()
         // The old file stays as it was; the window has gone.
         std::fprintf(stderr, "tideglass: data file not written: %s\n", e.what());
     }
-    CloseSoundDevices();
-    FFlags->OnWarning = nullptr;
-    FSVars->OnWarning = nullptr;
+    FSound.CloseDevices();
+    FGame.Flags().OnWarning = nullptr;
+    FGame.SVars().OnWarning = nullptr;
     FExpr->OnRandom = nullptr;
     FExpr->OnLastInput = nullptr;
     FScreen.FGameImg->OnMouseMove = nullptr;
@@ -93,13 +83,13 @@ void TEngine::CreateScreenObjects()
 {
     // The screen layers, then the message window, which keeps its own copy
     // of the font.
-    FScreen.FGrp = std::make_unique<TTGGrp>(*this, *FScreen.FGameImg, FHost.ClientWidth(), FHost.ClientHeight());
+    FScreen.FGrp = std::make_unique<TTGGrp>(*this, *FScreen.FGameImg, FHost.Window.ClientWidth(), FHost.Window.ClientHeight());
     TFont font;
     font.SetName(SJ("ＭＳゴシック"));
     font.SetHeight(-12);
     font.SetColor(clWhite);
     FOptions.FFontColor = clWhite;
-    FScreen.FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.MessageLog(), *FScreen.FGrp, 26, 304, 588, 120, font,
+    FScreen.FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.SmallWindows.MessageLog(), *FScreen.FGrp, 26, 304, 588, 120, font,
                                     FScreen.FBuiltInPictures->Bitmap(biMsgSkin));
 }
 
@@ -115,12 +105,12 @@ TBitmap32List& TEngine::WaitGrpList()
 
 std::string TEngine::GetKeyLabel(int index) const
 {
-    return FHost.GetKeyLabel(index);
+    return FHost.CommandLine.GetKeyLabel(index);
 }
 
 TMsgLog* TEngine::SubLog()
 {
-    return FHost.SubLog();
+    return FHost.SmallWindows.SubLog();
 }
 
 TExprValue TEngine::EvaluateExpr(const std::string& expr)
@@ -146,7 +136,7 @@ int TEngine::HaltedMessageBox(const std::string& text, const std::string& captio
 {
     FRunner.FHalted = true;
     ScheduleNextTick();
-    const int result = FHost.MessageBox(text, caption, flags);
+    const int result = FHost.Dialogs.MessageBox(text, caption, flags);
     FRunner.FHalted = false;
     return result;
 }
@@ -154,5 +144,5 @@ int TEngine::HaltedMessageBox(const std::string& text, const std::string& captio
 bool TEngine::ChooseScenario(const std::string& filter, std::string& fileName)
 {
     ScheduleNextTick();
-    return FHost.ChooseScenario(filter, fileName);
+    return FHost.Dialogs.ChooseScenario(filter, fileName);
 }

@@ -40,10 +40,10 @@ const TEngine::TStateTick& TEngine::StateTick(TEngineState state)
              e.FRunner.SaveContext();
              if (e.FRunner.FState == esRun && !e.FRunner.FRunYielded) {
                  e.FRunner.FState = esCommandWait;
-                 e.FHost.SetInputText("");
-                 e.FHost.FocusInput();
-                 if (!e.FHost.InputImeOpen() && e.FHost.ImeOpenAtSubmit())
-                     e.FHost.SetInputImeOpen(true);
+                 e.FHost.CommandLine.SetInputText("");
+                 e.FHost.CommandLine.FocusInput();
+                 if (!e.FHost.CommandLine.InputImeOpen() && e.FHost.CommandLine.ImeOpenAtSubmit())
+                     e.FHost.CommandLine.SetInputImeOpen(true);
              }
          }},
         // esWait
@@ -52,27 +52,27 @@ const TEngine::TStateTick& TEngine::StateTick(TEngineState state)
         {.GameRunning = false, .Due = inputEnabled, .Step = disableInput},
         // esKeyWait: Space must end the wait, not start a conversion.
         {.Background = Always,
-         .Due = [](const TEngine& e, bool) { return e.InputEnabled() || e.FHost.ImeOpen(); },
+         .Due = [](const TEngine& e, bool) { return e.InputEnabled() || e.FHost.Window.ImeOpen(); },
          .Step = [](TEngine& e) {
-             if (e.FHost.ImeOpen())
-                 e.FHost.SetImeOpen(false);
+             if (e.FHost.Window.ImeOpen())
+                 e.FHost.Window.SetImeOpen(false);
              if (e.InputEnabled())
                  e.SetInputEnabled(false);
          }},
         // esClose
-        {.GameRunning = false, .Due = always, .Step = [](TEngine& e) { e.FHost.CloseWindow(); }},
+        {.GameRunning = false, .Due = always, .Step = [](TEngine& e) { e.FHost.Window.CloseWindow(); }},
         // esOpenThenIdle
         {.GameRunning = false,
          .Due = whenRunFree,
          .Step = [](TEngine& e) {
-             e.OpenScenario(e.FOpenFileName);
+             e.OpenScenario(e.FFiles.OpenFileName());
              if (e.FRunner.FState == esOpenThenIdle)
                  e.FRunner.FState = esIdle;
          }},
         // esOpenThenBack: whether a game runs is the previous state's answer.
         {.Due = whenRunFree,
          .Step = [](TEngine& e) {
-             e.OpenScenario(e.FOpenFileName);
+             e.OpenScenario(e.FFiles.OpenFileName());
              if (e.FRunner.FState == esOpenThenBack)
                  e.FRunner.FState = e.FRunner.FPrevState;
          }},

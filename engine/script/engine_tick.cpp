@@ -8,8 +8,6 @@
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
 #include "engine/script/engine_states.h"
-#include "sound/bass_binding.h"
-#include "sound/midi_play.h"
 
 namespace {
 
@@ -28,12 +26,9 @@ bool IntervalPassed(uint32_t since, int interval)
 void TEngine::ApplicationEvents1Idle()
 {
     // Long MIDI messages the outputs have finished with come back here.
-    if (FMidi)
-        FMidi->ProcessMessages();
-    if (FFadeActive && IntervalPassed(FFadeTickLast, FFadeInterval)) {
-        FFadeTickLast = TimeGetTime();
-        FadeTimerTimer();
-    }
+    FSound.ProcessMidiMessages();
+    if (FSound.FadeActive() && IntervalPassed(FSound.FadeTickLast(), FSound.FadeInterval()))
+        FSound.FadeTimerTimer();
     MainTick();
     ScheduleNextTick();
 }
@@ -85,29 +80,29 @@ void TEngine::MainTick()
 
 void TEngine::StartUp()
 {
-    FHost.SetMenuVisible(TMenuItem::F1, false);
-    FOpenFileName = "data.tgs";
-    OpenScenario(FOpenFileName);
+    FHost.Window.SetMenuVisible(TMenuItem::F1, false);
+    FFiles.SetOpenFileName("data.tgs");
+    OpenScenario(FFiles.OpenFileName());
     if (FRunner.FState == esStartUp) {
-        FOpenFileName = "data.tgp";
-        OpenScenario(FOpenFileName);
+        FFiles.SetOpenFileName("data.tgp");
+        OpenScenario(FFiles.OpenFileName());
     }
     if (FRunner.FState == esStartUp) {
-        FHost.SetMenuVisible(TMenuItem::F1, true);
+        FHost.Window.SetMenuVisible(TMenuItem::F1, true);
         FRunner.FState = esIdle;
     }
     if (FRunner.FState == esIdle)
-        FHost.RegisterFileTypes();
+        FHost.Window.RegisterFileTypes();
     else
         EnterPlayerMode();
 }
 
 void TEngine::EnterPlayerMode()
 {
-    FPlayerMode = true;
+    FFiles.EnterPlayerMode();
     const int width = TDisplayState::Scaled(FDisplay.FBaseWidth, FDisplay.FScale);
     const int height = TDisplayState::Scaled(FDisplay.FBaseHeight, FDisplay.FScale);
-    FHost.SetClientSize(width, height);
+    FHost.Window.SetClientSize(width, height);
     FDisplay.FScreenWidth = width;
     FDisplay.FScreenHeight = height;
     if (FScreen.FGrp) {
@@ -115,38 +110,18 @@ void TEngine::EnterPlayerMode()
         FScreen.FGrp->SetScale(FDisplay.FScale);
     }
     if (FDisplay.FScale == 1.0f) {
-        FHost.SetMenuChecked(TMenuItem::N3, true);
-        FHost.SetMenuChecked(TMenuItem::D1, false);
+        FHost.Window.SetMenuChecked(TMenuItem::N3, true);
+        FHost.Window.SetMenuChecked(TMenuItem::D1, false);
     } else if (FDisplay.FScale == 2.0f) {
-        FHost.SetMenuChecked(TMenuItem::D1, true);
-        FHost.SetMenuChecked(TMenuItem::N3, false);
+        FHost.Window.SetMenuChecked(TMenuItem::D1, true);
+        FHost.Window.SetMenuChecked(TMenuItem::N3, false);
     }
     for (TMenuItem item : {TMenuItem::F1, TMenuItem::Help1, TMenuItem::Edit1, TMenuItem::TIDEGLASSC1})
-        FHost.SetMenuVisible(item, false);
+        FHost.Window.SetMenuVisible(item, false);
     // A player has no association to make.
-    FHost.HideAssociationOptions();
+    FHost.Window.HideAssociationOptions();
     if (FDisplay.FIniFullScreen)
         SetFullScreen(true);
-}
-
-void TEngine::FadeTimerTimer()
-{
-    // A fade of no steps has nothing to fade: it ends at once.
-    if (FFadeSteps <= 0) {
-        FFadeActive = false;
-        return;
-    }
-    // In 64 bits: a fade of millions of steps must not wrap to silence.
-    const int64_t left = int64_t(FFadeSteps) - FFadeStep;
-    if (FMidi && FMidi->Playing())
-        FMidi->SetVolume(static_cast<int>(left * 127 / FFadeSteps));
-    if (FBassUsable && FSounds.Music != 0) {
-        const int64_t volume = int64_t(FSounds.BaseVolume) * left / FFadeSteps;
-        FBass->BASS_ChannelSetAttributes(FSounds.Music, 0, static_cast<int32_t>(volume), 0);
-    }
-    ++FFadeStep;
-    if (FFadeStep >= FFadeSteps)
-        StopBgm();
 }
 
 bool TEngine::IsGameRunning() const
@@ -158,7 +133,7 @@ bool TEngine::IsGameRunning() const
 
 bool TEngine::CanOpenScenario() const
 {
-    if (FHost.DialogShown())
+    if (FHost.Dialogs.DialogShown())
         return false;
     return FRunner.FState != esYesNo && FRunner.FState != esClose && FRunner.FState != esOpenDialog;
 }
@@ -170,6 +145,6 @@ void TEngine::WMCopyData(const std::string& fileName)
     // A second request before the first was opened replaces its name but
     // keeps the state to go back to.
     FRunner.RequestOpenThenBack();
-    FOpenFileName = fileName.substr(0, std::min(fileName.size(), MaxOpenRequestBytes));
+    FFiles.SetOpenFileName(fileName.substr(0, std::min(fileName.size(), MaxOpenRequestBytes)));
     ScheduleNextTick();
 }

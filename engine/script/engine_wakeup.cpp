@@ -35,8 +35,8 @@ int TEngine::NextStepDelay(uint32_t now)
 {
     int64_t best = Never;
     // These two go on while the engine is halted.
-    if (FFadeActive)
-        Earliest(best, DelayUntil(now, FFadeTickLast, FFadeInterval));
+    if (FSound.FadeActive())
+        Earliest(best, DelayUntil(now, FSound.FadeTickLast(), FSound.FadeInterval()));
     if (FBgSchedule.FBgRunning)
         Earliest(best, DelayUntil(now, FBgSchedule.FBgTickLast, FBgSchedule.FBgTickInterval));
     if (FRunner.FHalted)
@@ -63,5 +63,5 @@ void TEngine::ScheduleNextTick()
         FRunner.FNextTickAt.reset();
     else
         FRunner.FNextTickAt = now + static_cast<uint32_t>(delay);
-    FHost.ScheduleTick(delay);
+    FHost.Window.ScheduleTick(delay);
 }

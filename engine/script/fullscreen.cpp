@@ -65,18 +65,18 @@ void TEngine::FormClose()
 
 void TEngine::EnterFullScreen()
 {
-    FHost.SetMenuChecked(TMenuItem::F3, true);
-    FDisplay.FSavedN3Enabled = FHost.MenuEnabled(TMenuItem::N3);
-    FDisplay.FSavedD1Enabled = FHost.MenuEnabled(TMenuItem::D1);
-    FHost.SetMenuEnabled(TMenuItem::N3, false);
-    FHost.SetMenuEnabled(TMenuItem::D1, false);
-    FHost.SetMenuBarVisible(false);
+    FHost.Window.SetMenuChecked(TMenuItem::F3, true);
+    FDisplay.FSavedN3Enabled = FHost.Window.MenuEnabled(TMenuItem::N3);
+    FDisplay.FSavedD1Enabled = FHost.Window.MenuEnabled(TMenuItem::D1);
+    FHost.Window.SetMenuEnabled(TMenuItem::N3, false);
+    FHost.Window.SetMenuEnabled(TMenuItem::D1, false);
+    FHost.Window.SetMenuBarVisible(false);
     ScrollMessageToEnd();
 
-    FDisplay.SaveBeforeFullScreen(FHost.ClientWidth(), FHost.ClientHeight());
+    FDisplay.SaveBeforeFullScreen(FHost.Window.ClientWidth(), FHost.Window.ClientHeight());
     FDisplay.KeepFullScreenMinimum();
     FDisplay.FFullScreen = true;
-    FHost.EnterFullScreen(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
+    FHost.Window.EnterFullScreen(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
     if (FScreen.FGrp) {
         FScreen.FGrp->SetScreenSize(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
         KeepPictureSize();
@@ -88,13 +88,13 @@ void TEngine::EnterFullScreen()
 
 void TEngine::LeaveFullScreen()
 {
-    FHost.SetMenuChecked(TMenuItem::F3, false);
-    FHost.SetMenuEnabled(TMenuItem::N3, FDisplay.FSavedN3Enabled);
-    FHost.SetMenuEnabled(TMenuItem::D1, FDisplay.FSavedD1Enabled);
+    FHost.Window.SetMenuChecked(TMenuItem::F3, false);
+    FHost.Window.SetMenuEnabled(TMenuItem::N3, FDisplay.FSavedN3Enabled);
+    FHost.Window.SetMenuEnabled(TMenuItem::D1, FDisplay.FSavedD1Enabled);
     ScrollMessageToEnd();
-    FHost.SetMenuBarVisible(true);
+    FHost.Window.SetMenuBarVisible(true);
     FDisplay.FFullScreen = false;
-    FHost.LeaveFullScreen();
+    FHost.Window.LeaveFullScreen();
 
     // A *SCREEN or *SCALE run in full screen stays: the window takes the
     // picture as it is now. Without one, the window and the screen come
@@ -102,11 +102,11 @@ void TEngine::LeaveFullScreen()
     if (FDisplay.UnchangedSinceFullScreen()) {
         FDisplay.FScreenWidth = FDisplay.FSavedScreenWidth;
         FDisplay.FScreenHeight = FDisplay.FSavedScreenHeight;
-        FHost.SetClientSize(FDisplay.FSavedClientWidth, FDisplay.FSavedClientHeight);
+        FHost.Window.SetClientSize(FDisplay.FSavedClientWidth, FDisplay.FSavedClientHeight);
     } else {
         FDisplay.FScreenWidth = TDisplayState::Scaled(FDisplay.FBaseWidth, FDisplay.FScale);
         FDisplay.FScreenHeight = TDisplayState::Scaled(FDisplay.FBaseHeight, FDisplay.FScale);
-        FHost.SetClientSize(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
+        FHost.Window.SetClientSize(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
     }
     if (FScreen.FGrp) {
         FScreen.FGrp->SetScreenSize(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
@@ -117,7 +117,7 @@ void TEngine::LeaveFullScreen()
         FScreen.FMsg->SetActive(FDisplay.FSavedMsgInGame);
     SetMessageMode(FDisplay.FSavedMsgInGame);
     // Typing goes on in the command line in use, wherever it now lies.
-    FHost.FocusInput();
+    FHost.CommandLine.FocusInput();
 }
 
 void TEngine::KeepPictureSize()
@@ -147,6 +147,6 @@ void TEngine::SetScaleItemsEnabled(bool enabled)
         FDisplay.FSavedD1Enabled = enabled;
         return;
     }
-    FHost.SetMenuEnabled(TMenuItem::N3, enabled);
-    FHost.SetMenuEnabled(TMenuItem::D1, enabled);
+    FHost.Window.SetMenuEnabled(TMenuItem::N3, enabled);
+    FHost.Window.SetMenuEnabled(TMenuItem::D1, enabled);
 }

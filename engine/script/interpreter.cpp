@@ -197,7 +197,7 @@ void TEngine::ShowScriptError(const std::string& text)
     FRunner.FHalted = true;
     std::string report;
     if (!text.empty() && text[0] == '!') {
-        report = "Error! ( " + sjis::FromUtf8(FScenarioName) + " ) " + text.substr(1);
+        report = "Error! ( " + sjis::FromUtf8(FFiles.ScenarioName()) + " ) " + text.substr(1);
     } else {
         report = "Error! ( " + sjis::FromUtf8(FRunner.FConnectNames->GetFileName(FRunner.FCtx->Line)) + " : line " +
                  IntToStr(FRunner.FConnectNames->GetFileLine(FRunner.FCtx->Line)) + " ) " + text;
@@ -238,5 +238,5 @@ void TEngine::ClearMessages()
 
 void TEngine::AddKeyword(const std::string& word)
 {
-    FHost.AddKeyword(word);
+    FGame.AddKeyword(word);
 }

@@ -16,7 +16,7 @@ constexpr int MaxDoubleScaleWidth = 512;
 
 void TEngine::SetScreenScale(int width, int height, float scale)
 {
-    FHost.SetClientSize(width, height);
+    FHost.Window.SetClientSize(width, height);
     FDisplay.FScreenWidth = width;
     FDisplay.FScreenHeight = height;
     FDisplay.FScale = scale;
@@ -31,20 +31,20 @@ void TEngine::SetScreenScale(int width, int height, float scale)
 
 void TEngine::N3Click()
 {
-    FHost.SetMenuChecked(TMenuItem::N3, true);
-    FHost.SetMenuChecked(TMenuItem::D1, false);
+    FHost.Window.SetMenuChecked(TMenuItem::N3, true);
+    FHost.Window.SetMenuChecked(TMenuItem::D1, false);
     SetScreenScale(FDisplay.FBaseWidth, FDisplay.FBaseHeight, 1.0f);
 }
 
 void TEngine::D1Click()
 {
     if (FDisplay.FBaseWidth > MaxDoubleScaleWidth) {
-        FHost.SetMenuChecked(TMenuItem::D1, false);
-        FHost.SetMenuEnabled(TMenuItem::D1, false);
+        FHost.Window.SetMenuChecked(TMenuItem::D1, false);
+        FHost.Window.SetMenuEnabled(TMenuItem::D1, false);
         return;
     }
-    FHost.SetMenuChecked(TMenuItem::D1, true);
-    FHost.SetMenuChecked(TMenuItem::N3, false);
+    FHost.Window.SetMenuChecked(TMenuItem::D1, true);
+    FHost.Window.SetMenuChecked(TMenuItem::N3, false);
     SetScreenScale(FDisplay.FBaseWidth * 2, FDisplay.FBaseHeight * 2, 2.0f);
 }
 
@@ -56,7 +56,7 @@ void TEngine::ApplyScale(float scale)
     const int width = TDisplayState::Scaled(FDisplay.FBaseWidth, scale);
     const int height = TDisplayState::Scaled(FDisplay.FBaseHeight, scale);
     if (!FDisplay.FFullScreen)
-        FHost.SetClientSize(width, height);
+        FHost.Window.SetClientSize(width, height);
     FDisplay.FScreenWidth = width;
     FDisplay.FScreenHeight = height;
     if (FDisplay.FFullScreen)
@@ -71,7 +71,7 @@ void TEngine::ApplyScale(float scale)
 
 void TEngine::SetMessageMode(bool onGameScreen)
 {
-    FHost.SetMessagePlace(onGameScreen);
+    FHost.SmallWindows.SetMessagePlace(onGameScreen);
     FDisplay.FMsgInGame = onGameScreen;
     if (FScreen.FMsg) {
         FScreen.FMsg->SetActive(onGameScreen);
@@ -83,5 +83,5 @@ void TEngine::SetMessageMode(bool onGameScreen)
         FScreen.FGrp->PlaceScrollMarks();
     FScreen.FGameImg->Invalidate();
     if (FCmdInput.Asked())
-        FHost.SetQuestionMode(true);
+        FHost.CommandLine.SetQuestionMode(true);
 }

@@ -35,7 +35,7 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     // Whatever runs now (a background run, an event label) must not put its
     // own state back over the loaded game.
     ++FRunner.FLoadSerial;
-    StopBgm();
+    FSound.StopBgm();
     // Cleared first rather than last, so that the load's own warnings stay
     // on the screen.
     ClearMessages();
@@ -55,26 +55,9 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     for (const TSaveReturnPoint& point : staged.MainStack)
         FRunner.FMain.Stack.Push(point.SceneLine, point.ReturnLine);
 
-    for (size_t i = 0; i < staged.FlagValues.size(); ++i) {
-        TFlagRec* flag = FFlags->GetItem(static_cast<int>(i));
-        flag->Value = staged.FlagValues[i];
-        if (i < staged.FlagNames.size())
-            flag->Name = staged.FlagNames[i];
-    }
+    FGame.Restore(staged);
     if (staged.ItemCountMismatch)
         ShowWarning(SJ("セーブデータのアイテム数が不一致です。"));
-    for (size_t i = 0; i < staged.ItemCounts.size(); ++i)
-        FItems->GetItem(static_cast<int>(i))->Count = staged.ItemCounts[i];
-    for (size_t i = 0; i < staged.StringValues.size(); ++i) {
-        TSVarRec* var = FSVars->GetItem(static_cast<int>(i));
-        var->Value = staged.StringValues[i];
-        if (i < staged.StringNames.size())
-            var->Name = staged.StringNames[i];
-    }
-
-    FHost.ClearKeywords();
-    for (const std::string& word : staged.Keywords)
-        FHost.AddKeyword(word);
 
     ApplyLoadedBackground(staged);
     // A save does not keep the sub-window mode: the script that held the sub
@@ -92,18 +75,12 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     if (staged.HasColors)
         for (int i = 0; i < SaveColorCount; ++i)
             FScreen.FMsg->SetColor(i, static_cast<TColor>(staged.Colors[static_cast<size_t>(i)]));
-    if (staged.HasMacros) {
-        TKeyStrList& macros = FHost.KeyMacros();
-        macros.Clear();
-        for (const TSaveKeyMacro& macro : staged.Macros)
-            macros.SetText(macro.Key, macro.Text);
-    }
 
     // Nothing of the game that was left may wait for an answer, a key or the
     // end of a block.
     FRunner.FIfState = 0;
     FCmdInput.Forget();
-    FHost.SetQuestionMode(false);
+    FHost.CommandLine.SetQuestionMode(false);
     FRunner.FWaitCount = 0;
     if (FScreen.FGrp)
         FScreen.FGrp->SetWaitAnim(false);
@@ -120,9 +97,9 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
         ReportCurrentException();
     }
 
-    FHost.SetInputText("");
+    FHost.CommandLine.SetInputText("");
     FRunner.FState = esCommandWait;
-    if (TMsgLog* sub = FHost.SubLog())
+    if (TMsgLog* sub = FHost.SmallWindows.SubLog())
         sub->Clear();
     // Last: a music file that has gone is reported without losing the rest.
     RestoreLoadedMusic(staged);
@@ -164,12 +141,12 @@ void TEngine::RestoreLoadedMusic(const TStagedLoad& staged)
     try {
         if (IsMidiName(staged.Music.Name))
             StartMidiBgm(staged.Music.Name, 1);
-        else if (FBassUsable)
+        else if (FSound.BassUsable())
             PlayBassBgm(staged.Music.Name, 1);
     } catch (const Exception& e) {
         // A file that has gone or is no song: nothing plays, and the game
         // goes on without the music it had.
-        StopBgm();
+        FSound.StopBgm();
         HaltedMessageBox(e.Message(), "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
     }
 }

@@ -44,7 +44,7 @@ void TEngine::CmdKeyWait(const std::string&)
     if (FRunner.FBackground)
         return;
     FRunner.FState = esKeyWait;
-    FHost.SetInputText("HIT SPACE KEY!");
+    FHost.CommandLine.SetInputText("HIT SPACE KEY!");
     if (FScreen.FGrp)
         FScreen.FGrp->SetWaitAnim(true);
 }
@@ -59,17 +59,17 @@ void TEngine::EndKeyWait()
 {
     if (FScreen.FGrp)
         FScreen.FGrp->SetWaitAnim(false);
-    FHost.SetInputText("");
+    FHost.CommandLine.SetInputText("");
     FRunner.FState = esRun;
     ScheduleNextTick();
 }
 
 void TEngine::SetInputEnabled(bool enabled)
 {
-    FHost.SetInputEnabled(enabled);
+    FHost.CommandLine.SetInputEnabled(enabled);
 }
 
 bool TEngine::InputEnabled() const
 {
-    return FHost.InputEnabled();
+    return FHost.CommandLine.InputEnabled();
 }
