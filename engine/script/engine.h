@@ -1,7 +1,7 @@
 #pragma once
-// TEngine: the script engine without its window. It owns the engine state
-// byte, the two script contexts, the timers' state, the variables, the
-// game screen and the message window, and every command family; it drives
+// TEngine: the script engine without its window. It owns its parts (the
+// script runner, the display, the game screen, the typed-command input, the
+// game state, sound and the game's files) and every command family; it drives
 // the game one tick at a time and asks its host (TEngineHost) for anything
 // of the desktop. The main window (form/tideglass_form.h) adapts it to Qt;
 // tests and fuzzing run it with a fake host.
