@@ -26,56 +26,61 @@ const TEngine::TStateTick& TEngine::StateTick(TEngineState state)
         // which may end the hold; meanwhile the command that waits must not
         // be replaced by another, so only the command line is taken away.
         {.Background = WhileHeld,
-         .Due = [](const TEngine& e, bool runFree) {
-             return e.FDisplay.FSubWinHolder == TSubWinHolder::Background ? e.InputEnabled() : runFree;
-         },
-         .Step = [](TEngine& e) {
-             if (e.FDisplay.FSubWinHolder == TSubWinHolder::Background) {
-                 e.SetInputEnabled(false);
-                 return;
-             }
-             e.FRunner.FRunYielded = false;
-             e.FRunner.SelectContext(false);
-             e.RunScript();
-             e.FRunner.SaveContext();
-             if (e.FRunner.FState == esRun && !e.FRunner.FRunYielded) {
-                 e.FRunner.FState = esCommandWait;
-                 e.FHost.CommandLine.SetInputText("");
-                 e.FHost.CommandLine.FocusInput();
-                 if (!e.FHost.CommandLine.InputImeOpen() && e.FHost.CommandLine.ImeOpenAtSubmit())
-                     e.FHost.CommandLine.SetInputImeOpen(true);
-             }
-         }},
+            .Due =
+                [](const TEngine& e, bool runFree) {
+                    return e.FDisplay.FSubWinHolder == TSubWinHolder::Background ? e.InputEnabled() : runFree;
+                },
+            .Step =
+                [](TEngine& e) {
+                    if (e.FDisplay.FSubWinHolder == TSubWinHolder::Background) {
+                        e.SetInputEnabled(false);
+                        return;
+                    }
+                    e.FRunner.FRunYielded = false;
+                    e.FRunner.SelectContext(false);
+                    e.RunScript();
+                    e.FRunner.SaveContext();
+                    if (e.FRunner.FState == esRun && !e.FRunner.FRunYielded) {
+                        e.FRunner.FState = esCommandWait;
+                        e.FHost.CommandLine.SetInputText("");
+                        e.FHost.CommandLine.FocusInput();
+                        if (!e.FHost.CommandLine.InputImeOpen() && e.FHost.CommandLine.ImeOpenAtSubmit())
+                            e.FHost.CommandLine.SetInputImeOpen(true);
+                    }
+                }},
         // esWait
         {.Timed = true, .Background = Always},
         // esGameEnd
         {.GameRunning = false, .Due = inputEnabled, .Step = disableInput},
         // esKeyWait: Space must end the wait, not start a conversion.
         {.Background = Always,
-         .Due = [](const TEngine& e, bool) { return e.InputEnabled() || e.FHost.Window.ImeOpen(); },
-         .Step = [](TEngine& e) {
-             if (e.FHost.Window.ImeOpen())
-                 e.FHost.Window.SetImeOpen(false);
-             if (e.InputEnabled())
-                 e.SetInputEnabled(false);
-         }},
+            .Due = [](const TEngine& e, bool) { return e.InputEnabled() || e.FHost.Window.ImeOpen(); },
+            .Step =
+                [](TEngine& e) {
+                    if (e.FHost.Window.ImeOpen())
+                        e.FHost.Window.SetImeOpen(false);
+                    if (e.InputEnabled())
+                        e.SetInputEnabled(false);
+                }},
         // esClose
         {.GameRunning = false, .Due = always, .Step = [](TEngine& e) { e.FHost.Window.CloseWindow(); }},
         // esOpenThenIdle
         {.GameRunning = false,
-         .Due = whenRunFree,
-         .Step = [](TEngine& e) {
-             e.OpenScenario(e.FFiles.OpenFileName());
-             if (e.FRunner.FState == esOpenThenIdle)
-                 e.FRunner.FState = esIdle;
-         }},
+            .Due = whenRunFree,
+            .Step =
+                [](TEngine& e) {
+                    e.OpenScenario(e.FFiles.OpenFileName());
+                    if (e.FRunner.FState == esOpenThenIdle)
+                        e.FRunner.FState = esIdle;
+                }},
         // esOpenThenBack: whether a game runs is the previous state's answer.
         {.Due = whenRunFree,
-         .Step = [](TEngine& e) {
-             e.OpenScenario(e.FFiles.OpenFileName());
-             if (e.FRunner.FState == esOpenThenBack)
-                 e.FRunner.FState = e.FRunner.FPrevState;
-         }},
+            .Step =
+                [](TEngine& e) {
+                    e.OpenScenario(e.FFiles.OpenFileName());
+                    if (e.FRunner.FState == esOpenThenBack)
+                        e.FRunner.FState = e.FRunner.FPrevState;
+                }},
         // esStartUp
         {.GameRunning = false, .Due = whenRunFree, .Step = [](TEngine& e) { e.StartUp(); }},
         // esYesNo

@@ -7,7 +7,8 @@
 #include "graphics/image32.h"
 
 TGameScreen::TGameScreen()
-    : FGameImg(std::make_unique<TImage32>()), FBuiltInPictures(std::make_unique<TBitmap32List>()),
+    : FGameImg(std::make_unique<TImage32>()),
+      FBuiltInPictures(std::make_unique<TBitmap32List>()),
       FWaitFrames(std::make_unique<TBitmap32List>())
 {
     LoadBuiltInPictures(*FBuiltInPictures);

@@ -4,7 +4,8 @@
 #include "engine/script/label_list.h"
 
 TScriptRunner::TScriptRunner()
-    : FScript(std::make_unique<TStringList>()), FLabels(std::make_unique<TLabelList>()),
+    : FScript(std::make_unique<TStringList>()),
+      FLabels(std::make_unique<TLabelList>()),
       FConnectNames(std::make_unique<TConnectNameList>())
 {
 }
