@@ -14,8 +14,8 @@
 #include "engine/screen/key_str_list.h"
 #include "engine/screen/modal_result.h"
 #include "engine/script/engine_host.h"
-#include "platform/midi_out_recorder.h"
-#include "platform/wave_out_fake.h"
+#include "platform/audio/midi_out_recorder.h"
+#include "platform/audio/wave_out_fake.h"
 #include "testkit/plain_msg_log.h"
 
 class TEngine;

@@ -11,7 +11,7 @@
 #include "engine/script/pack_archive.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_error.h"
-#include "platform/ui_mailbox.h"
+#include "platform/audio/ui_mailbox.h"
 #include "sound/bass_binding.h"
 #include "sound/midi_play.h"
 #include "sound/sndmix_component.h"
