@@ -79,7 +79,7 @@ bool TEngine::PlayMidiBgm(const std::string& name, uint8_t loop)
     TGameFile song = FFiles.Read(name, TGameFileKind::gkSong);
     if (!song.Found) {
         FSound.ForgetBgmName();
-        FHalted = true;
+        FRunner.FHalted = true;
         throw EScriptError(song.FailureText);
     }
     FSound.PlayMidi(song.Data, loop);

@@ -92,7 +92,7 @@ std::string TEngine::DatPath(const std::string& token, std::string& shownPath)
 void TEngine::DatMessage(TDatStatus status, const std::string& shownPath)
 {
     if (status != TDatStatus::dsOk)
-        AddMessage(DatErrorLine(FCtx->Line + 1, DatStatusText(status, shownPath)));
+        AddMessage(DatErrorLine(FRunner.FCtx->Line + 1, DatStatusText(status, shownPath)));
 }
 
 void TEngine::CmdDatOpen(const std::string& line)

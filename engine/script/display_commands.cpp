@@ -60,16 +60,16 @@ bool TEngine::ScaleFits(float scale) const
 {
     if (!(scale > 0.0f))
         return false;
-    const double width = std::nearbyint(static_cast<double>(FBaseWidth) * scale);
-    const double height = std::nearbyint(static_cast<double>(FBaseHeight) * scale);
+    const double width = std::nearbyint(static_cast<double>(FDisplay.FBaseWidth) * scale);
+    const double height = std::nearbyint(static_cast<double>(FDisplay.FBaseHeight) * scale);
     return width >= 1.0 && height >= 1.0 && width * height <= static_cast<double>(MaxBitmap32Pixels);
 }
 
 void TEngine::CmdGetScale(const std::string& line)
 {
-    const int64_t percent = Round(static_cast<double>(FScale) * 100.0);
+    const int64_t percent = Round(static_cast<double>(FDisplay.FScale) * 100.0);
     FExpr->Evaluate(GetToken(line, ' ', 1) + "=" + IntToStr(percent));
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::CmdFullScreen(const std::string& line)
@@ -79,31 +79,30 @@ void TEngine::CmdFullScreen(const std::string& line)
 
 void TEngine::CmdIsFullScreen(const std::string& line)
 {
-    FExpr->Evaluate(GetToken(line, ' ', 1) + "=" + (FFullScreen ? "1" : "0"));
-    FState = esRun;
+    FExpr->Evaluate(GetToken(line, ' ', 1) + "=" + (FDisplay.FFullScreen ? "1" : "0"));
+    FRunner.FState = esRun;
 }
 
 void TEngine::CmdGetMouse(const std::string& line)
 {
-    FExpr->Evaluate(GetToken(line, ' ', 1) + "=" + IntToStr(FMouseX));
-    FExpr->Evaluate(GetToken(line, ' ', 2) + "=" + IntToStr(FMouseY));
+    FExpr->Evaluate(GetToken(line, ' ', 1) + "=" + IntToStr(FDisplay.FMouseX));
+    FExpr->Evaluate(GetToken(line, ' ', 2) + "=" + IntToStr(FDisplay.FMouseY));
     if (CountTokens(line, ' ') > 3)
-        FExpr->Evaluate(GetToken(line, ' ', 3) + "=" + IntToStr(FMouseButtons));
-    FState = esRun;
+        FExpr->Evaluate(GetToken(line, ' ', 3) + "=" + IntToStr(FDisplay.FMouseButtons));
+    FRunner.FState = esRun;
 }
 
 void TEngine::GameImgMouseMove(int32_t x, int32_t y)
 {
-    FMouseX = static_cast<int>(Round(static_cast<double>(x) / static_cast<double>(FScale)));
-    FMouseY = static_cast<int>(Round(static_cast<double>(y) / static_cast<double>(FScale)));
+    FDisplay.MoveMouse(x, y);
 }
 
 void TEngine::GameImgMouseDown(TMouseButton button)
 {
-    FMouseButtons |= ButtonBit(button);
+    FDisplay.FMouseButtons |= ButtonBit(button);
 }
 
 void TEngine::GameImgMouseUp(TMouseButton button)
 {
-    FMouseButtons &= ~ButtonBit(button);
+    FDisplay.FMouseButtons &= ~ButtonBit(button);
 }

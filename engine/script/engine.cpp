@@ -21,34 +21,24 @@
 TEngine::TEngine(const TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
     : FHost(host), FFiles(std::move(exeDir))
 {
-    FBuiltInPictures = std::make_unique<TBitmap32List>();
-    LoadBuiltInPictures(*FBuiltInPictures);
-    FWaitFrames = std::make_unique<TBitmap32List>();
-    FGameImg = std::make_unique<TImage32>();
-    FGameImg->SetScaleMode(smScale);
-    FGameImg->Bitmap().SetResamplerClassName("TNearestResampler");
-    FGameImg->OnMouseMove = [this](TObject*, TShiftState, int32_t x, int32_t y, TCustomLayer*) {
+    FScreen.FGameImg->OnMouseMove = [this](TObject*, TShiftState, int32_t x, int32_t y, TCustomLayer*) {
         GameImgMouseMove(x, y);
     };
-    FGameImg->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
+    FScreen.FGameImg->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
         GameImgMouseDown(button);
     };
-    FGameImg->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
+    FScreen.FGameImg->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
         GameImgMouseUp(button);
     };
 
     FRandom.seed(std::random_device{}());
-    FScreenWidth = FHost.Window.ClientWidth();
-    FScreenHeight = FHost.Window.ClientHeight();
+    FDisplay.FScreenWidth = FHost.Window.ClientWidth();
+    FDisplay.FScreenHeight = FHost.Window.ClientHeight();
 
-    FScript = std::make_unique<TStringList>();
-    FLabels = std::make_unique<TLabelList>();
-    FCmdList = std::make_unique<TCmdList>();
-    FConnectNames = std::make_unique<TConnectNameList>();
     FExpr = std::make_unique<TExprConv>();
     FExpr->SetLists(&FGame.Items(), &FGame.Flags(), &FGame.SVars());
     FExpr->OnRandom = [this] { return static_cast<uint32_t>(FRandom()); };
-    FExpr->OnLastInput = [this] { return FLastInput; };
+    FExpr->OnLastInput = [this] { return FCmdInput.FLastInput; };
     FGame.Flags().OnWarning = [this](const std::string& text) { ShowWarning(text); };
     FGame.SVars().OnWarning = [this](const std::string& text) { ShowWarning(text); };
 
@@ -59,9 +49,9 @@ TEngine::TEngine(const TEngineHost& host, const std::vector<std::string>& args, 
 
     if (!args.empty() && !args[0].empty()) {
         FFiles.SetOpenFileName(args[0]);
-        FState = esOpenThenIdle;
+        FRunner.FState = esOpenThenIdle;
     } else {
-        FState = esStartUp;
+        FRunner.FState = esStartUp;
     }
 }
 
@@ -80,50 +70,37 @@ TEngine::~TEngine()
     FGame.SVars().OnWarning = nullptr;
     FExpr->OnRandom = nullptr;
     FExpr->OnLastInput = nullptr;
-    FGameImg->OnMouseMove = nullptr;
-    FGameImg->OnMouseDown = nullptr;
-    FGameImg->OnMouseUp = nullptr;
+    FScreen.FGameImg->OnMouseMove = nullptr;
+    FScreen.FGameImg->OnMouseDown = nullptr;
+    FScreen.FGameImg->OnMouseUp = nullptr;
     // The message window draws on the screen layers, which leave the image
     // with the screen object.
-    FMsg.reset();
-    FGrp.reset();
+    FScreen.FMsg.reset();
+    FScreen.FGrp.reset();
 }
 
 void TEngine::CreateScreenObjects()
 {
     // The screen layers, then the message window, which keeps its own copy
     // of the font.
-    FGrp = std::make_unique<TTGGrp>(*this, *FGameImg, FHost.Window.ClientWidth(), FHost.Window.ClientHeight());
+    FScreen.FGrp = std::make_unique<TTGGrp>(*this, *FScreen.FGameImg, FHost.Window.ClientWidth(), FHost.Window.ClientHeight());
     TFont font;
     font.SetName(SJ("ＭＳゴシック"));
     font.SetHeight(-12);
     font.SetColor(clWhite);
-    FFontColor = clWhite;
-    FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.SmallWindows.MessageLog(), *FGrp, 26, 304, 588, 120, font,
-                                    FBuiltInPictures->Bitmap(biMsgSkin));
-}
-
-TEngineSettings TEngine::Settings() const
-{
-    return {FFullScreen, FScale, FBaseWidth, FBaseHeight};
-}
-
-void TEngine::ApplySettings(const TEngineSettings& settings)
-{
-    FIniFullScreen = settings.FullScreen;
-    FScale = settings.Scale;
-    FBaseWidth = settings.BaseWidth;
-    FBaseHeight = settings.BaseHeight;
+    FOptions.FFontColor = clWhite;
+    FScreen.FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.SmallWindows.MessageLog(), *FScreen.FGrp, 26, 304, 588, 120, font,
+                                    FScreen.FBuiltInPictures->Bitmap(biMsgSkin));
 }
 
 TBitmap32List& TEngine::Bitmap32List1()
 {
-    return *FBuiltInPictures;
+    return *FScreen.FBuiltInPictures;
 }
 
 TBitmap32List& TEngine::WaitGrpList()
 {
-    return *FWaitFrames;
+    return *FScreen.FWaitFrames;
 }
 
 std::string TEngine::GetKeyLabel(int index) const
@@ -157,10 +134,10 @@ int32_t TEngine::Random(int32_t n)
 
 int TEngine::HaltedMessageBox(const std::string& text, const std::string& caption, int flags)
 {
-    FHalted = true;
+    FRunner.FHalted = true;
     ScheduleNextTick();
     const int result = FHost.Dialogs.MessageBox(text, caption, flags);
-    FHalted = false;
+    FRunner.FHalted = false;
     return result;
 }
 

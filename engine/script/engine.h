@@ -1,7 +1,7 @@
 #pragma once
-// TEngine: the script engine without its window. It owns the engine state
-// byte, the two script contexts, the timers' state, the variables, the
-// game screen and the message window, and every command family; it drives
+// TEngine: the script engine without its window. It owns its parts (the
+// script runner, the display, the game screen, the typed-command input, the
+// game state, sound and the game's files) and every command family; it drives
 // the game one tick at a time and asks its host (TEngineHost) for anything
 // of the desktop. The main window (engine/qt/tideglass_form.h) adapts it to Qt;
 // tests and fuzzing run it with a fake host.
@@ -31,15 +31,21 @@
 #include "classlib/image_surface.h"
 #include "classlib/shift_state.h"
 #include "engine/screen/screen_host.h"
+#include "engine/script/bg_schedule.h"
 #include "engine/script/cmd_list.h"
+#include "engine/script/command_input.h"
 #include "engine/script/command_table.h"
 #include "engine/script/data_file.h"
+#include "engine/script/display_state.h"
 #include "engine/script/engine_host.h"
 #include "engine/script/game_state.h"
 #include "engine/script/engine_sound.h"
 #include "engine/script/game_files.h"
+#include "engine/script/game_screen.h"
 #include "engine/script/label_list.h"
 #include "engine/script/script_context.h"
+#include "engine/script/script_options.h"
+#include "engine/script/script_runner.h"
 
 class TBitmap32;
 class TBitmap32List;
@@ -51,33 +57,6 @@ class TTGMsg;
 struct TSaveGame;
 struct TSavePlace;
 struct TStagedLoad;
-
-// The engine state byte (FState). The values are the system's own: the
-// small windows and save files see them.
-enum class TEngineState : uint8_t {
-    esIdle = 0,
-    esCommandWait = 1,  // waiting for a typed command
-    esRun = 2,
-    esWait = 3,         // *WAIT
-    esGameEnd = 4,
-    esKeyWait = 5,      // "HIT SPACE KEY!"
-    esClose = 6,
-    esOpenThenIdle = 7,
-    esOpenThenBack = 8,
-    esStartUp = 9,
-    esYesNo = 10,       // yes/no dialog up
-    esOpenDialog = 11,
-    esBgReturned = 12,  // *BGRETURN from the background script
-};
-using enum TEngineState;
-
-// What the settings file keeps of the engine.
-struct TEngineSettings {
-    bool FullScreen = false;
-    float Scale = 1.0f;
-    int BaseWidth = 230;
-    int BaseHeight = 176;
-};
 
 class TEngine : public TScreenHost {
 public:
@@ -94,8 +73,8 @@ public:
     // The screen layers and the message window, after the settings are read
     // and the host's command line exists.
     void CreateScreenObjects();
-    TEngineSettings Settings() const;
-    void ApplySettings(const TEngineSettings& settings);
+    TEngineSettings Settings() const { return FDisplay.Settings(); }
+    void ApplySettings(const TEngineSettings& settings) { FDisplay.ApplySettings(settings); }
 
     // ---- the tick (engine_tick.cpp, engine_wakeup.cpp)
     // One pass of the idle loop: the music fade, then MainTick; then the
@@ -108,7 +87,7 @@ public:
     void ScheduleNextTick();
     // The time of the pass asked for, if any (for drivers that move time by
     // hand).
-    std::optional<uint32_t> NextTickAt() const { return FNextTickAt; }
+    std::optional<uint32_t> NextTickAt() const { return FRunner.FNextTickAt; }
 
     // ---- what the desktop hands the engine
     bool OpenScenario(const std::string& fileName);
@@ -156,65 +135,65 @@ public:
     // ---- what the screen objects read (TScreenHost)
     TBitmap32List& Bitmap32List1() override;
     TBitmap32List& WaitGrpList() override;
-    bool MsgInGame() const override { return FMsgInGame; }
-    bool FullScreen() const override { return FFullScreen; }
-    bool FuncBarShown() const override { return FFuncBarShown; }
-    bool FuncBarShifted() const override { return FFuncBarShifted; }
-    int FuncKeyCount() const override { return FFuncKeyCount; }
+    bool MsgInGame() const override { return FDisplay.FMsgInGame; }
+    bool FullScreen() const override { return FDisplay.FFullScreen; }
+    bool FuncBarShown() const override { return FDisplay.FFuncBarShown; }
+    bool FuncBarShifted() const override { return FDisplay.FFuncBarShifted; }
+    int FuncKeyCount() const override { return FDisplay.FFuncKeyCount; }
     std::string GetKeyLabel(int index) const override;
-    int SubWinMode() const override { return FSubWinMode; }
+    int SubWinMode() const override { return FDisplay.FSubWinMode; }
     TMsgLog* SubLog() override;
 
     // ---- read access (the window, tests)
-    TImage32& GameImg() { return *FGameImg; }
-    TTGGrp* Grp() const { return FGrp.get(); }
-    TTGMsg* Msg() const { return FMsg.get(); }
-    TEngineState State() const { return FState; }
-    TEngineState PrevState() const { return FPrevState; }
-    bool Halted() const { return FHalted; }
-    int Line() const { return FCtx->Line; }
-    int Scene() const { return FCtx->Scene; }
-    const TScriptContext& MainContext() const { return FMain; }
-    const TScriptContext& BgContext() const { return FBg; }
-    bool Background() const { return FBackground; }
-    int GlobalScene() const { return FGlobalScene; }
-    uint8_t IfState() const { return FIfState; }
-    bool InEvent() const { return FInEvent; }
-    bool BgRunning() const { return FBgRunning; }
-    bool BgDue() const { return FBgDue; }
-    int BgLabelLine() const { return FBgLabelLine; }
-    int BgWaitCount() const { return FBgWaitCount; }
-    uint32_t BgTickLast() const { return FBgTickLast; }
-    int WaitCount() const { return FWaitCount; }
+    TImage32& GameImg() { return *FScreen.FGameImg; }
+    TTGGrp* Grp() const { return FScreen.FGrp.get(); }
+    TTGMsg* Msg() const { return FScreen.FMsg.get(); }
+    TEngineState State() const { return FRunner.FState; }
+    TEngineState PrevState() const { return FRunner.FPrevState; }
+    bool Halted() const { return FRunner.FHalted; }
+    int Line() const { return FRunner.FCtx->Line; }
+    int Scene() const { return FRunner.FCtx->Scene; }
+    const TScriptContext& MainContext() const { return FRunner.FMain; }
+    const TScriptContext& BgContext() const { return FRunner.FBg; }
+    bool Background() const { return FRunner.FBackground; }
+    int GlobalScene() const { return FRunner.FGlobalScene; }
+    uint8_t IfState() const { return FRunner.FIfState; }
+    bool InEvent() const { return FRunner.FInEvent; }
+    bool BgRunning() const { return FBgSchedule.FBgRunning; }
+    bool BgDue() const { return FBgSchedule.FBgDue; }
+    int BgLabelLine() const { return FBgSchedule.FBgLabelLine; }
+    int BgWaitCount() const { return FBgSchedule.FBgWaitCount; }
+    uint32_t BgTickLast() const { return FBgSchedule.FBgTickLast; }
+    int WaitCount() const { return FRunner.FWaitCount; }
     bool FadeActive() const { return FSound.FadeActive(); }
     bool BgmPlaying() const { return FSound.BgmPlaying(); }
     uint8_t BgmLoop() const { return FSound.BgmLoop(); }
     const std::string& BgmName() const { return FSound.BgmName(); }
     int FadeStep() const { return FSound.FadeStep(); }
-    int PendingInputLine() const { return FPendingInputLine; }
-    const std::string& LastInput() const { return FLastInput; }
+    int PendingInputLine() const { return FCmdInput.FPendingInputLine; }
+    const std::string& LastInput() const { return FCmdInput.FLastInput; }
     const std::string& ScenarioDir() const { return FFiles.ScenarioDir(); }
     const std::string& ScenarioName() const { return FFiles.ScenarioName(); }
     const std::string& OpenFileName() const { return FFiles.OpenFileName(); }
     bool ArchiveMode() const { return FFiles.ArchiveMode(); }
     bool ArchiveOpen() const { return FFiles.ArchiveOpen(); }
     const std::string& ArchiveFileName() const { return FFiles.ArchiveFileName(); }
-    int BaseWidth() const { return FBaseWidth; }
-    int BaseHeight() const { return FBaseHeight; }
-    float Scale() const { return FScale; }
-    int ScreenWidth() const { return FScreenWidth; }
-    int ScreenHeight() const { return FScreenHeight; }
-    int MouseX() const { return FMouseX; }
-    int MouseY() const { return FMouseY; }
-    int MouseButtons() const { return FMouseButtons; }
-    bool MsgHidden() const { return FMsgHidden; }
-    uint8_t SubWinHolder() const { return FSubWinHolder; }
+    int BaseWidth() const { return FDisplay.FBaseWidth; }
+    int BaseHeight() const { return FDisplay.FBaseHeight; }
+    float Scale() const { return FDisplay.FScale; }
+    int ScreenWidth() const { return FDisplay.FScreenWidth; }
+    int ScreenHeight() const { return FDisplay.FScreenHeight; }
+    int MouseX() const { return FDisplay.FMouseX; }
+    int MouseY() const { return FDisplay.FMouseY; }
+    int MouseButtons() const { return FDisplay.FMouseButtons; }
+    bool MsgHidden() const { return FDisplay.FMsgHidden; }
+    TSubWinHolder SubWinHolder() const { return FDisplay.FSubWinHolder; }
     bool PlayerMode() const { return FFiles.PlayerMode(); }
     const std::string& ExeDir() const { return FFiles.ExeDir(); }
-    const TStringList& Script() const { return *FScript; }
-    const TLabelList& Labels() const { return *FLabels; }
-    const TConnectNameList& ConnectNames() const { return *FConnectNames; }
-    const TCmdList& CmdList() const { return *FCmdList; }
+    const TStringList& Script() const { return *FRunner.FScript; }
+    const TLabelList& Labels() const { return *FRunner.FLabels; }
+    const TConnectNameList& ConnectNames() const { return *FRunner.FConnectNames; }
+    const TCmdList& CmdList() const { return *FCmdInput.FCmdList; }
     const TItemList& Items() const { return FGame.Items(); }
     const TFlagList& Flags() const { return FGame.Flags(); }
     const TSVarList& SVars() const { return FGame.SVars(); }
@@ -224,7 +203,7 @@ public:
     int FirstScene() const;
 
     // Lines one run executes before it gives the event loop a turn.
-    void SetRunSliceLines(int lines) { FRunSliceLines = lines; }
+    void SetRunSliceLines(int lines) { FRunner.FRunSliceLines = lines; }
 
     // The shortest background interval in milliseconds, whether a script
     // or a loaded game asks for less.
@@ -235,14 +214,13 @@ private:
     // Tests set up states that no script reaches yet.
     friend class TEngineProbe;
 
-    // How the run goes on after one command line.
-    enum class TStep { Next, EndBlock, StopAfter, StopHere, StopFinish };
+    using TStep = TScriptRunner::TStep;
 
     // ---- tick (engine_tick.cpp, engine_wakeup.cpp)
-    void BGTimerTimer();
-    void GameTimerTimer();
-    void SelectContext(bool background);
-    void SaveContext();
+    // What a pass does in each state (engine_states.h): the one description
+    // MainTick, NextStepDelay and IsGameRunning read.
+    struct TStateTick;
+    static const TStateTick& StateTick(TEngineState state);
     void StartUp();
     void EnterPlayerMode();
     // Milliseconds from `now` until the next step is due, or -1 for none.
@@ -264,8 +242,8 @@ private:
     void RunHandler(const TCommandRow& row, const std::string& line);
     // A handler ends the block after its line (as *END does) / stops the
     // run at its own line.
-    void EndBlockAfterCommand() { FRunStep = TStep::EndBlock; }
-    void StopRunAtCommand() { FRunStep = TStep::StopHere; }
+    void EndBlockAfterCommand() { FRunner.FRunStep = TStep::EndBlock; }
+    void StopRunAtCommand() { FRunner.FRunStep = TStep::StopHere; }
     std::string ExpandText(std::string_view line, bool topLevel);
     void ShowMessageLine(std::string_view line);
     void ShowScriptError(const std::string& text);
@@ -364,7 +342,7 @@ private:
     bool StoreInput(const std::string& target, const std::string& text, bool asText, bool& notANumber);
     // The line of an inline question belongs to the main script: only it
     // can be answered through the command line.
-    bool AsksInline() const { return FCtx == &FMain && !FBackground; }
+    bool AsksInline() const { return FRunner.MainCurrent(); }
 
     // ---- message window (message_commands.cpp)
     static TCommandRows MessageCommands();
@@ -481,8 +459,6 @@ private:
     bool ScaleFits(float scale) const;
     void EnterFullScreen();
     void LeaveFullScreen();
-    // The logical screen of full screen is at least 640 x 480.
-    void KeepFullScreenMinimum();
     // The picture takes the base size unless it has it already.
     void KeepPictureSize();
     // Scroll marks hidden, the message window at its newest lines.
@@ -520,66 +496,12 @@ private:
 
     TEngineHost FHost;
 
-    // ================= engine state =================
-    TEngineState FState = esIdle;
-    TEngineState FPrevState = esIdle;
-    bool FHalted = false;
-
-    // ================= script and contexts =================
-    std::unique_ptr<TStringList> FScript;
-    // The interpreter works on *FCtx: FMain or FBg (FLine, FScene and
-    // FStack of the system are FCtx->Line, FCtx->Scene and FCtx->Stack;
-    // FMainLine is FMain.Line, FBgLine FBg.Line ...). An event label runs
-    // on a context of its own.
-    TScriptContext FMain;
-    TScriptContext FBg{-1, -1, {}};
-    TScriptContext* FCtx = &FMain;
-    bool FBackground = false;
-    int FGlobalScene = -1;
-    uint8_t FIfState = 0;
-    int FBgLabelLine = -1;
-    std::string FBgLabel;
-    bool FBgRunning = false;
-    bool FBgDue = false;
-    int FBgExecInterval = 1000;
-    int FBgWaitCount = 0;
-    bool FInEvent = false;
-    std::unique_ptr<TLabelList> FLabels;
-    std::unique_ptr<TConnectNameList> FConnectNames;
-
-    // ================= timing (ms of TimeGetTime) =================
-    uint32_t FBgTickLast = 0;
-    int FBgTickInterval = 1000;
-    int FWaitCount = 0;
-    uint32_t FTickLast = 0;
-    int FTickInterval = 100;
-    // The pass asked of the host.
-    std::optional<uint32_t> FNextTickAt;
-
-    // ================= run control =================
-    // Lines one run executes before it gives the event loop a turn (it also
-    // does after 100 ms); a script that loops without waiting then goes on in
-    // the next tick instead of holding the window.
-    int FRunSliceLines = 100000;
-    // A run of the interpreter is in progress (counts nested event runs).
-    int FRunDepth = 0;
-    // The last run stopped only to let the event loop breathe; the next tick
-    // goes on with it.
-    bool FRunYielded = false;
-    // How the current command line lets the run go on.
-    TStep FRunStep = TStep::Next;
+    // ================= the script runner =================
+    TScriptRunner FRunner;
+    TBgSchedule FBgSchedule;
 
     // ================= input =================
-    int FPendingInputLine = -1;
-    std::string FLastInput;
-    bool FStrictMatch = false;
-    // The font-size entries (9, 12, 18 pt) of the command lines and of the
-    // message log.
-    int FCmdFontIndex = 0;
-    int FLogFontIndex = 0;
-    std::unique_ptr<TCmdList> FCmdList;
-    // The wait mark was shown when Tab hid the message.
-    bool FWaitShownBeforeHide = false;
+    TCommandInput FCmdInput;
 
     // ================= scenario =================
     // The scenario folder or archive, and where the game came from.
@@ -589,77 +511,19 @@ private:
     TDatFile FDatFile;
 
     // ================= display =================
-    int FBaseWidth = 230;
-    int FBaseHeight = 176;
-    float FScale = 1.0f;
-    int FScreenWidth = 0;
-    int FScreenHeight = 0;
-    bool FFullScreen = false;
-    bool FIniFullScreen = false;
-    bool FScriptScale = false;
-    bool FMsgInGame = false;
-    bool FMsgHidden = false;
-    bool FTabHideEnabled = true;
-    bool FFuncBarShown = false;
-    bool FFuncBarShifted = false;
-    int FFuncKeyCount = 12;
-    int FSubWinMode = 0;
-    // Context that holds the sub window: 0 none, 1 main, 2 background.
-    uint8_t FSubWinHolder = 0;
-    int FMouseX = 0;
-    int FMouseY = 0;
-    int FMouseButtons = 0;
-    // Full screen (fullscreen.cpp): what leaving it gives back. The message
-    // mode wanted after full screen: *MSGMODE in full screen writes only
-    // this, the window stays as it is.
-    bool FSavedMsgInGame = false;
-    // The scale items' enabled state to come back after full screen (set
-    // instead of the items while it is on).
-    bool FSavedN3Enabled = true;
-    bool FSavedD1Enabled = true;
-    // The window's client, the screen, base size and scale full screen was
-    // entered with.
-    int FSavedClientWidth = 0;
-    int FSavedClientHeight = 0;
-    int FSavedScreenWidth = 0;
-    int FSavedScreenHeight = 0;
-    int FSavedBaseWidth = 0;
-    int FSavedBaseHeight = 0;
-    float FSavedScale = 1.0f;
-    // Tab is held (the message hidden by it, not by *MSGDISP 0); Alt+Enter
-    // has toggled full screen and Enter is not released yet.
-    bool FTabHeld = false;
-    bool FAltEnterHeld = false;
+    TDisplayState FDisplay;
 
     // ================= messages and options =================
-    bool FTagMode = false;
-    bool FIfMode = true;
-    int FWarningLevel = 1;
-    TColor FFontColor = clWhite;
+    TScriptOptions FOptions;
 
     // ================= sound and music =================
     TEngineSound FSound;
-
-    // The load transparency of pictures (*PICTURE, *GLOAD).
-    int FLoadTrans = 0;
-
-    // ================= saved games =================
-    // Counts the games loaded. A run, an event label or a background run
-    // that finds it changed when its command returns keeps the loaded state
-    // instead of going on with (or restoring) its own.
-    uint32_t FLoadSerial = 0;
 
     // ================= objects =================
     TGameState FGame;
     std::unique_ptr<TExprConv> FExpr;
     std::mt19937 FRandom;
-    // The game screen (GameImg) with the built-in pictures (Bitmap32List1)
-    // and the current wait frames (WaitGrpList); the window shows GameImg.
-    std::unique_ptr<TImage32> FGameImg;
-    std::unique_ptr<TBitmap32List> FBuiltInPictures;
-    std::unique_ptr<TBitmap32List> FWaitFrames;
-    std::unique_ptr<TTGGrp> FGrp;
-    std::unique_ptr<TTGMsg> FMsg;
+    TGameScreen FScreen;
 
     // Base width saved around the open dialog.
     static constexpr int BaseSizeUnset = -1;

@@ -9,6 +9,7 @@
 #include "base/clock.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
+#include "engine/script/engine_states.h"
 
 namespace {
 
@@ -36,49 +37,21 @@ int TEngine::NextStepDelay(uint32_t now)
     // These two go on while the engine is halted.
     if (FSound.FadeActive())
         Earliest(best, DelayUntil(now, FSound.FadeTickLast(), FSound.FadeInterval()));
-    if (FBgRunning)
-        Earliest(best, DelayUntil(now, FBgTickLast, FBgTickInterval));
-    if (FHalted)
+    if (FBgSchedule.FBgRunning)
+        Earliest(best, DelayUntil(now, FBgSchedule.FBgTickLast, FBgSchedule.FBgTickInterval));
+    if (FRunner.FHalted)
         return static_cast<int>(best);
 
     // The next frame of the wait mark comes once more than one interval
     // has passed.
-    if (FGrp && FGrp->WaitOn())
-        Earliest(best, DelayUntil(now, FGrp->WaitTick(), std::max(1, FGrp->FWaitInterval) + 1));
-    if (FState == esWait)
-        Earliest(best, DelayUntil(now, FTickLast, FTickInterval));
-
-    // What a pass would act on at once. Inside a modal dialog of a run the
-    // run and the opens wait for the run to end.
-    const bool runFree = FRunDepth == 0;
-    switch (FState) {
-    case esRun:
-        // Kept back by the background's hold on the sub window, the main
-        // run waits for the background's next interval (above), which may
-        // end the hold; only the pass that takes the command line away is
-        // due at once.
-        if (FSubWinHolder == 2 ? InputEnabled() : runFree)
-            best = Now;
-        break;
-    case esKeyWait:
-    case esGameEnd:
-        // The pass that takes the command line away (and, in a key wait,
-        // closes the input method).
-        if (InputEnabled() || (FState == esKeyWait && FHost.Window.ImeOpen()))
-            best = Now;
-        break;
-    case esClose:
+    if (FScreen.FGrp && FScreen.FGrp->WaitOn())
+        Earliest(best, DelayUntil(now, FScreen.FGrp->WaitTick(), std::max(1, FScreen.FGrp->FWaitInterval) + 1));
+    const TStateTick& state = StateTick(FRunner.FState);
+    if (state.Timed)
+        Earliest(best, DelayUntil(now, FRunner.FTickLast, FRunner.FTickInterval));
+    // What a pass would act on at once.
+    if (state.Due && state.Due(*this, FRunner.RunFree()))
         best = Now;
-        break;
-    case esOpenThenIdle:
-    case esOpenThenBack:
-    case esStartUp:
-        if (runFree)
-            best = Now;
-        break;
-    default:
-        break;
-    }
     return static_cast<int>(std::min<int64_t>(best, INT32_MAX));
 }
 
@@ -87,8 +60,8 @@ void TEngine::ScheduleNextTick()
     const uint32_t now = TimeGetTime();
     const int delay = NextStepDelay(now);
     if (delay < 0)
-        FNextTickAt.reset();
+        FRunner.FNextTickAt.reset();
     else
-        FNextTickAt = now + static_cast<uint32_t>(delay);
+        FRunner.FNextTickAt = now + static_cast<uint32_t>(delay);
     FHost.Window.ScheduleTick(delay);
 }

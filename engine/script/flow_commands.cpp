@@ -37,7 +37,7 @@ std::string TEngine::EvalName(const std::string& token)
 
 const TLabelRec& TEngine::FindLabel(const std::string& name) const
 {
-    const TLabelRec* label = FLabels->Find(name);
+    const TLabelRec* label = FRunner.FLabels->Find(name);
     if (!label)
         throw EScriptError(SJ("ラベル") + name + SJ("が発見できませんでした"));
     return *label;
@@ -45,10 +45,10 @@ const TLabelRec& TEngine::FindLabel(const std::string& name) const
 
 void TEngine::JumpTo(int line, int sceneLine)
 {
-    FCtx->Line = line - 1;
-    if (line == sceneLine || (sceneLine != FCtx->Scene && sceneLine != FGlobalScene)) {
-        FCtx->Scene = sceneLine;
-        if (!FBackground)
+    FRunner.FCtx->Line = line - 1;
+    if (line == sceneLine || (sceneLine != FRunner.FCtx->Scene && sceneLine != FRunner.FGlobalScene)) {
+        FRunner.FCtx->Scene = sceneLine;
+        if (!FRunner.FBackground)
             BuildCommandList();
     }
 }
@@ -62,10 +62,10 @@ void TEngine::CmdGoto(const std::string& line)
 void TEngine::CmdGosub(const std::string& line)
 {
     const TLabelRec& label = FindLabel(EvalName(GetToken(line, ' ', 1)));
-    if (!FCtx->Stack.Push(FCtx->Scene, FCtx->Line + 1))
+    if (!FRunner.FCtx->Stack.Push(FRunner.FCtx->Scene, FRunner.FCtx->Line + 1))
         throw EScriptError(SJ("GOSUBの呼び出しが深すぎます"));
     // The subroutine runs as part of the calling scene.
-    FCtx->Line = label.Line - 1;
+    FRunner.FCtx->Line = label.Line - 1;
 }
 
 void TEngine::CmdAssign(const std::string& line)
@@ -82,7 +82,7 @@ uint8_t TEngine::CmdIf(const std::string& line)
     if (jumpForm)
         label = EvalName(GetToken(line, ' ', 2));
     std::string condition = GetToken(line, ' ', 1);
-    if (FIfMode)
+    if (FOptions.FIfMode)
         condition = ConvertCondition(condition);
     const bool holds = FExpr->Evaluate(condition) == "1";
     if (jumpForm) {
@@ -101,35 +101,35 @@ uint8_t TEngine::CmdIf(const std::string& line)
 
 void TEngine::CmdIfLine(const std::string& line)
 {
-    FIfState = CmdIf(line);
+    FRunner.FIfState = CmdIf(line);
 }
 
 void TEngine::CmdElifLine(const std::string& line)
 {
-    if (FIfState == 1)
-        FIfState = CmdIf(line);
+    if (FRunner.FIfState == 1)
+        FRunner.FIfState = CmdIf(line);
     else
         SkipIfBlock();
 }
 
 void TEngine::CmdElse(const std::string&)
 {
-    if (FIfState == 0)
+    if (FRunner.FIfState == 0)
         SkipIfBlock();
-    FIfState = 1;
+    FRunner.FIfState = 1;
 }
 
 void TEngine::CmdEndIf(const std::string&)
 {
-    FIfState = 0;
+    FRunner.FIfState = 0;
 }
 
 void TEngine::SkipIfBlock()
 {
-    const int start = FCtx->Line;
+    const int start = FRunner.FCtx->Line;
     int depth = 0;
-    for (int i = start + 1; i < FScript->Count(); ++i) {
-        const std::string line = sjis::Trim((*FScript)[i]);
+    for (int i = start + 1; i < FRunner.FScript->Count(); ++i) {
+        const std::string line = sjis::Trim((*FRunner.FScript)[i]);
         if (line.empty() || (line[0] != '*' && line[0] != '>'))
             continue;
         switch (LookupCommand(line)) {
@@ -144,13 +144,13 @@ void TEngine::SkipIfBlock()
         case cmElif:
         case cmElse:
             if (depth == 0) {
-                FCtx->Line = i - 1;
+                FRunner.FCtx->Line = i - 1;
                 return;
             }
             break;
         case cmEndIf:
             if (depth == 0) {
-                FCtx->Line = i - 1;
+                FRunner.FCtx->Line = i - 1;
                 return;
             }
             --depth;
@@ -160,7 +160,7 @@ void TEngine::SkipIfBlock()
         }
     }
     // No end of the block before the end of the script: the run ends there.
-    FCtx->Line = FScript->Count() - 1;
+    FRunner.FCtx->Line = FRunner.FScript->Count() - 1;
 }
 
 void TEngine::CmdIfPicture(const std::string& line)
@@ -172,7 +172,7 @@ void TEngine::CmdIfPicture(const std::string& line)
         pictureLine += GetToken(line, ' ', i);
     }
     std::string condition = GetToken(line, ' ', 1);
-    if (FIfMode)
+    if (FOptions.FIfMode)
         condition = ConvertCondition(condition);
     if (FExpr->Evaluate(condition) == "1")
         CmdPicture(pictureLine);

@@ -23,10 +23,6 @@ namespace {
 // mode to show it, and scripts still meet that limit.
 constexpr int FullScreenModeWidths[] = {640, 800, 1024, 1280, 1600};
 
-// Full screen never shows less than this on either side.
-constexpr int FullScreenMinWidth = 640;
-constexpr int FullScreenMinHeight = 480;
-
 bool FullScreenWidthAccepted(int width)
 {
     return std::any_of(std::begin(FullScreenModeWidths), std::end(FullScreenModeWidths),
@@ -39,10 +35,10 @@ void TEngine::SetFullScreen(bool on)
 {
     // Entering twice would overwrite what leaving gives back, and leaving
     // a windowed engine would give back nothing: both are no change.
-    if (on == FFullScreen)
+    if (on == FDisplay.FFullScreen)
         return;
     if (on) {
-        if (!FullScreenWidthAccepted(FScreenWidth)) {
+        if (!FullScreenWidthAccepted(FDisplay.FScreenWidth)) {
             HaltedMessageBox(SJ("フルスクリーン化に失敗しました。"), SJ("エラー"), MB_OK);
             return;
         }
@@ -50,8 +46,8 @@ void TEngine::SetFullScreen(bool on)
     } else {
         LeaveFullScreen();
     }
-    FGameImg->Repaint();
-    FGameImg->Repaint();
+    FScreen.FGameImg->Repaint();
+    FScreen.FGameImg->Repaint();
     RestoreMessageWindow();
     if (IsGameRunning())
         CallEventLabel("OnFULLSCREEN");
@@ -60,74 +56,66 @@ void TEngine::SetFullScreen(bool on)
 
 void TEngine::FormClose()
 {
-    if (!FFullScreen)
+    if (!FDisplay.FFullScreen)
         return;
     SetFullScreen(false);
     // The settings file records that the game was left in full screen.
-    FFullScreen = true;
+    FDisplay.FFullScreen = true;
 }
 
 void TEngine::EnterFullScreen()
 {
     FHost.Window.SetMenuChecked(TMenuItem::F3, true);
-    FSavedN3Enabled = FHost.Window.MenuEnabled(TMenuItem::N3);
-    FSavedD1Enabled = FHost.Window.MenuEnabled(TMenuItem::D1);
+    FDisplay.FSavedN3Enabled = FHost.Window.MenuEnabled(TMenuItem::N3);
+    FDisplay.FSavedD1Enabled = FHost.Window.MenuEnabled(TMenuItem::D1);
     FHost.Window.SetMenuEnabled(TMenuItem::N3, false);
     FHost.Window.SetMenuEnabled(TMenuItem::D1, false);
     FHost.Window.SetMenuBarVisible(false);
     ScrollMessageToEnd();
 
-    FSavedClientWidth = FHost.Window.ClientWidth();
-    FSavedClientHeight = FHost.Window.ClientHeight();
-    FSavedScreenWidth = FScreenWidth;
-    FSavedScreenHeight = FScreenHeight;
-    FSavedBaseWidth = FBaseWidth;
-    FSavedBaseHeight = FBaseHeight;
-    FSavedScale = FScale;
-    FSavedMsgInGame = FMsgInGame;
-
-    KeepFullScreenMinimum();
-    FFullScreen = true;
-    FHost.Window.EnterFullScreen(FScreenWidth, FScreenHeight);
-    if (FGrp) {
-        FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
+    FDisplay.SaveBeforeFullScreen(FHost.Window.ClientWidth(), FHost.Window.ClientHeight());
+    FDisplay.KeepFullScreenMinimum();
+    FDisplay.FFullScreen = true;
+    FHost.Window.EnterFullScreen(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
+    if (FScreen.FGrp) {
+        FScreen.FGrp->SetScreenSize(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
         KeepPictureSize();
-        FGrp->SetScale(FScale);
+        FScreen.FGrp->SetScale(FDisplay.FScale);
     }
     SetMessageMode(true);
-    FGameImg->Bitmap().Clear(Color32(128, 128, 128, 255));
+    FScreen.FGameImg->Bitmap().Clear(Color32(128, 128, 128, 255));
 }
 
 void TEngine::LeaveFullScreen()
 {
     FHost.Window.SetMenuChecked(TMenuItem::F3, false);
-    FHost.Window.SetMenuEnabled(TMenuItem::N3, FSavedN3Enabled);
-    FHost.Window.SetMenuEnabled(TMenuItem::D1, FSavedD1Enabled);
+    FHost.Window.SetMenuEnabled(TMenuItem::N3, FDisplay.FSavedN3Enabled);
+    FHost.Window.SetMenuEnabled(TMenuItem::D1, FDisplay.FSavedD1Enabled);
     ScrollMessageToEnd();
     FHost.Window.SetMenuBarVisible(true);
-    FFullScreen = false;
+    FDisplay.FFullScreen = false;
     FHost.Window.LeaveFullScreen();
 
     // A *SCREEN or *SCALE run in full screen stays: the window takes the
     // picture as it is now. Without one, the window and the screen come
     // back as they were (a client smaller than the screen included).
-    if (FBaseWidth == FSavedBaseWidth && FBaseHeight == FSavedBaseHeight && FScale == FSavedScale) {
-        FScreenWidth = FSavedScreenWidth;
-        FScreenHeight = FSavedScreenHeight;
-        FHost.Window.SetClientSize(FSavedClientWidth, FSavedClientHeight);
+    if (FDisplay.UnchangedSinceFullScreen()) {
+        FDisplay.FScreenWidth = FDisplay.FSavedScreenWidth;
+        FDisplay.FScreenHeight = FDisplay.FSavedScreenHeight;
+        FHost.Window.SetClientSize(FDisplay.FSavedClientWidth, FDisplay.FSavedClientHeight);
     } else {
-        FScreenWidth = static_cast<int>(Round(static_cast<double>(FBaseWidth) * FScale));
-        FScreenHeight = static_cast<int>(Round(static_cast<double>(FBaseHeight) * FScale));
-        FHost.Window.SetClientSize(FScreenWidth, FScreenHeight);
+        FDisplay.FScreenWidth = TDisplayState::Scaled(FDisplay.FBaseWidth, FDisplay.FScale);
+        FDisplay.FScreenHeight = TDisplayState::Scaled(FDisplay.FBaseHeight, FDisplay.FScale);
+        FHost.Window.SetClientSize(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
     }
-    if (FGrp) {
-        FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
+    if (FScreen.FGrp) {
+        FScreen.FGrp->SetScreenSize(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
         KeepPictureSize();
-        FGrp->SetScale(FScale);
+        FScreen.FGrp->SetScale(FDisplay.FScale);
     }
-    if (FMsg)
-        FMsg->SetActive(FSavedMsgInGame);
-    SetMessageMode(FSavedMsgInGame);
+    if (FScreen.FMsg)
+        FScreen.FMsg->SetActive(FDisplay.FSavedMsgInGame);
+    SetMessageMode(FDisplay.FSavedMsgInGame);
     // Typing goes on in the command line in use, wherever it now lies.
     FHost.CommandLine.FocusInput();
 }
@@ -136,34 +124,27 @@ void TEngine::KeepPictureSize()
 {
     // A new size blanks the picture; one larger than the screen (drawn
     // before, and kept by the picture) must survive the screen's change.
-    if (FGrp->PictureWidth() != FBaseWidth || FGrp->PictureHeight() != FBaseHeight)
-        FGrp->SetPictureSize(FBaseWidth, FBaseHeight);
-}
-
-void TEngine::KeepFullScreenMinimum()
-{
-    // Each side on its own: a wide, low picture keeps its width.
-    FScreenWidth = std::max(FScreenWidth, FullScreenMinWidth);
-    FScreenHeight = std::max(FScreenHeight, FullScreenMinHeight);
+    if (FScreen.FGrp->PictureWidth() != FDisplay.FBaseWidth || FScreen.FGrp->PictureHeight() != FDisplay.FBaseHeight)
+        FScreen.FGrp->SetPictureSize(FDisplay.FBaseWidth, FDisplay.FBaseHeight);
 }
 
 void TEngine::ScrollMessageToEnd()
 {
-    if (FGrp) {
-        FGrp->UpMarkLayer()->SetVisible(false);
-        FGrp->DownMarkLayer()->SetVisible(false);
+    if (FScreen.FGrp) {
+        FScreen.FGrp->UpMarkLayer()->SetVisible(false);
+        FScreen.FGrp->DownMarkLayer()->SetVisible(false);
     }
-    if (FMsg && FMsg->FScrolled)
-        FMsg->ScrollToEnd();
+    if (FScreen.FMsg && FScreen.FMsg->FScrolled)
+        FScreen.FMsg->ScrollToEnd();
 }
 
 void TEngine::SetScaleItemsEnabled(bool enabled)
 {
     // In full screen the items stay disabled; they take the state when it
     // ends.
-    if (FFullScreen) {
-        FSavedN3Enabled = enabled;
-        FSavedD1Enabled = enabled;
+    if (FDisplay.FFullScreen) {
+        FDisplay.FSavedN3Enabled = enabled;
+        FDisplay.FSavedD1Enabled = enabled;
         return;
     }
     FHost.Window.SetMenuEnabled(TMenuItem::N3, enabled);

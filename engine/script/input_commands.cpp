@@ -122,7 +122,7 @@ bool TEngine::StoreInput(const std::string& target, const std::string& text, boo
 void TEngine::CmdInput(const std::string& line)
 {
     const int tokens = CountTokens(line, ' ');
-    const bool pending = AsksInline() && FPendingInputLine != -1;
+    const bool pending = AsksInline() && FCmdInput.Asked();
     const std::string prompt = EvalName(GetToken(line, ' ', 1));
     const std::string target = GetToken(line, ' ', 2);
     const bool asText = tokens >= 4 && EvalInteger(GetToken(line, ' ', 3)) != 0;
@@ -130,25 +130,25 @@ void TEngine::CmdInput(const std::string& line)
     bool notANumber = false;
 
     if (pending) {
-        AddMessage("? " + FLastInput);
-        if (StoreInput(target, FLastInput, asText, notANumber)) {
+        AddMessage("? " + FCmdInput.FLastInput);
+        if (StoreInput(target, FCmdInput.FLastInput, asText, notANumber)) {
             FHost.CommandLine.SetQuestionMode(false);
-            FPendingInputLine = -1;
+            FCmdInput.Forget();
         } else if (notANumber) {
             AddMessage(SJ("数字のみを入力してください"));
         }
-        FState = esRun;
+        FRunner.FState = esRun;
         return;
     }
     if (inlineAsked && AsksInline()) {
-        FPendingInputLine = FCtx->Line;
+        FCmdInput.Ask(FRunner.FCtx->Line);
         AddMessage(prompt);
         FHost.CommandLine.SetQuestionMode(true);
-        FState = esRun;
+        FRunner.FState = esRun;
         return;
     }
 
-    FState = esCommandWait;
+    FRunner.FState = esCommandWait;
     for (;;) {
         std::string text;
         ScheduleNextTick();
@@ -163,13 +163,13 @@ void TEngine::CmdInput(const std::string& line)
         HaltedMessageBox(notANumber ? SJ("数字のみを入力してください") : SJ("正しく入力してください"), "TIDEGLASS",
                          MB_OK | MB_ICONEXCLAMATION);
     }
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::CmdYesNo(const std::string& line)
 {
     const int tokens = CountTokens(line, ' ');
-    const bool pending = AsksInline() && FPendingInputLine != -1;
+    const bool pending = AsksInline() && FCmdInput.Asked();
     const std::string prompt = EvalName(GetToken(line, ' ', 1));
     const std::string yesLabel = EvalName(GetToken(line, ' ', 2));
     const std::string noLabel = EvalName(GetToken(line, ' ', 3));
@@ -177,15 +177,15 @@ void TEngine::CmdYesNo(const std::string& line)
 
     const std::string* chosen = nullptr;
     if (pending) {
-        const std::string answer = sjis::LowerCase(FLastInput);
+        const std::string answer = sjis::LowerCase(FCmdInput.FLastInput);
         AddMessage("? " + answer);
         const bool yes = answer == "y" || answer == "yes" || answer == SJ("ｙ") || answer == SJ("ｙｅｓ") ||
                          answer == SJ("はい");
         chosen = yes ? &yesLabel : &noLabel;
-        FPendingInputLine = -1;
+        FCmdInput.Forget();
         FHost.CommandLine.SetQuestionMode(false);
     } else if (inlineMode != 0 && AsksInline()) {
-        FPendingInputLine = FCtx->Line;
+        FCmdInput.Ask(FRunner.FCtx->Line);
         std::string shown = prompt;
         if (inlineMode == 1)
             shown += " ( [y]es / [n]o )";
@@ -194,7 +194,7 @@ void TEngine::CmdYesNo(const std::string& line)
         AddMessage(shown);
         FHost.CommandLine.SetQuestionMode(true);
     } else {
-        FState = esYesNo;
+        FRunner.FState = esYesNo;
         ScheduleNextTick();
         const int result = FHost.Dialogs.AskYesNo(prompt);
         if (result == mrAbort) {
@@ -208,7 +208,7 @@ void TEngine::CmdYesNo(const std::string& line)
         const TLabelRec& label = FindLabel(*chosen);
         JumpTo(label.Line, label.SceneLine);
     }
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::CmdSetInput(const std::string& line)
@@ -233,25 +233,25 @@ void TEngine::CmdIsMatch(const std::string& line)
     // Found only at character starts: a trail byte is no character.
     const bool found = !sought.empty() && sjis::Find(text, sought) != sjis::npos;
     FExpr->Evaluate(GetToken(line, ' ', 3) + (found ? "=1" : "=0"));
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::CmdCheckStrict(const std::string& line)
 {
-    FStrictMatch = EvalInteger(GetToken(line, ' ', 1)) != 0;
+    FCmdInput.FStrictMatch = EvalInteger(GetToken(line, ' ', 1)) != 0;
 }
 
 void TEngine::CmdFHeightRate(const std::string& line)
 {
     const int32_t percent = EvalInteger(GetToken(line, ' ', 1));
-    if (FMsg)
-        FMsg->SetLineRate(static_cast<float>(percent) / 100.0f);
+    if (FScreen.FMsg)
+        FScreen.FMsg->SetLineRate(static_cast<float>(percent) / 100.0f);
 }
 
 void TEngine::CmdFuncDisp(const std::string& line)
 {
     const bool shown = EvalInteger(GetToken(line, ' ', 1)) != 0;
-    FFuncKeyCount = CountTokens(line, ' ') > 2 ? EvalInteger(GetToken(line, ' ', 2)) : 12;
+    FDisplay.FFuncKeyCount = CountTokens(line, ' ') > 2 ? EvalInteger(GetToken(line, ' ', 2)) : 12;
     ShowFunctionBar(shown);
 }
 
@@ -264,22 +264,22 @@ void TEngine::CmdFuncText(const std::string& line)
         return;
     }
     FHost.CommandLine.SetKeyLabel(key - 1, label);
-    if (FFuncBarShown && FGrp)
-        FGrp->DrawFuncBar(FFuncKeyCount);
+    if (FDisplay.FFuncBarShown && FScreen.FGrp)
+        FScreen.FGrp->DrawFuncBar(FDisplay.FFuncKeyCount);
 }
 
 void TEngine::CmdInputSize(const std::string& line)
 {
     const int cmd = FontIndex(EvalInteger(GetToken(line, ' ', 1)));
-    const int log = CountTokens(line, ' ') >= 3 ? FontIndex(EvalInteger(GetToken(line, ' ', 2))) : FLogFontIndex;
-    if (log != FLogFontIndex) {
+    const int log = CountTokens(line, ' ') >= 3 ? FontIndex(EvalInteger(GetToken(line, ' ', 2))) : FCmdInput.FLogFontIndex;
+    if (log != FCmdInput.FLogFontIndex) {
         FHost.SmallWindows.SetLogFontSize(FontSizes[static_cast<size_t>(log)]);
-        FLogFontIndex = log;
+        FCmdInput.FLogFontIndex = log;
     }
-    if (cmd != FCmdFontIndex) {
-        const int dy = FontSizes[static_cast<size_t>(FCmdFontIndex)] - FontSizes[static_cast<size_t>(cmd)];
+    if (cmd != FCmdInput.FCmdFontIndex) {
+        const int dy = FontSizes[static_cast<size_t>(FCmdInput.FCmdFontIndex)] - FontSizes[static_cast<size_t>(cmd)];
         FHost.CommandLine.SetInputFontSize(FontSizes[static_cast<size_t>(cmd)]);
         FHost.CommandLine.GrowInputs(-dy);
-        FCmdFontIndex = cmd;
+        FCmdInput.FCmdFontIndex = cmd;
     }
 }

@@ -67,14 +67,14 @@ TEngine::TStep TEngine::RunCommand(int slot, const std::string& line)
     if (row.Group == cgEndBlock)
         return TStep::EndBlock;
     if (row.Group == cgFirst) {
-        FRunStep = TStep::Next;
+        FRunner.FRunStep = TStep::Next;
         RunHandler(row, line);
-        if (FRunStep != TStep::Next)
-            return FRunStep;
+        if (FRunner.FRunStep != TStep::Next)
+            return FRunner.FRunStep;
     }
     // An inline *INPUT or *YESNO waits: the run stops at its line, leaving
     // any *GOSUB return point where it is for the answer's run.
-    if (!FBackground && FPendingInputLine != -1)
+    if (!FRunner.FBackground && FCmdInput.Asked())
         return TStep::StopFinish;
     switch (row.Group) {
     case cgSecond:
@@ -92,35 +92,35 @@ void TEngine::RunScript()
 {
     // An event label runs a nested run from inside a handler; the handler's
     // own request to stop the run must survive it.
-    ++FRunDepth;
-    const TStep outerStep = FRunStep;
+    ++FRunner.FRunDepth;
+    const TStep outerStep = FRunner.FRunStep;
     const TScopeExit leave([this, outerStep] {
-        --FRunDepth;
-        FRunStep = outerStep;
+        --FRunner.FRunDepth;
+        FRunner.FRunStep = outerStep;
     });
-    if (!FBackground)
+    if (!FRunner.FBackground)
         SetInputEnabled(false);
-    int budget = FRunSliceLines;
+    int budget = FRunner.FRunSliceLines;
     const uint32_t started = TimeGetTime();
-    const uint32_t loadSerial = FLoadSerial;
+    const uint32_t loadSerial = FRunner.FLoadSerial;
     try {
         for (;;) {
             TStep stop = TStep::EndBlock;
-            while (FCtx->Line < FScript->Count()) {
-                if (FCtx->Line < 0)
-                    FCtx->Line = 0;
+            while (FRunner.FCtx->Line < FRunner.FScript->Count()) {
+                if (FRunner.FCtx->Line < 0)
+                    FRunner.FCtx->Line = 0;
                 if (--budget < 0 ||
                     (budget % RunClockLines == 0 && IntervalElapsed(TimeGetTime(), started, RunSliceMs))) {
-                    FRunYielded = true;
+                    FRunner.FRunYielded = true;
                     return;
                 }
                 // A message line is shown from the script itself; only a
                 // command line is copied for its handler.
-                const std::string_view text = TrimmedLine((*FScript)[FCtx->Line]);
+                const std::string_view text = TrimmedLine((*FRunner.FScript)[FRunner.FCtx->Line]);
                 if (text.empty() || (text[0] != '*' && text[0] != '>')) {
                     if (!text.empty() && text[0] != '#')
                         ShowMessageLine(text);
-                    ++FCtx->Line;
+                    ++FRunner.FCtx->Line;
                     continue;
                 }
                 const std::string line(text);
@@ -128,34 +128,34 @@ void TEngine::RunScript()
                 // A game loaded under this run (an event label the command
                 // ran may have loaded one): the loaded game waits for a
                 // typed command, and this run has nothing left to go on with.
-                if (FLoadSerial != loadSerial)
+                if (FRunner.FLoadSerial != loadSerial)
                     return;
                 if (step != TStep::Next) {
                     stop = step;
                     break;
                 }
-                ++FCtx->Line;
+                ++FRunner.FCtx->Line;
             }
             if (stop == TStep::StopAfter) {
-                ++FCtx->Line;
+                ++FRunner.FCtx->Line;
                 return;
             }
             if (stop == TStep::StopHere)
                 return;
-            if (stop == TStep::StopFinish || FCtx->Stack.Empty())
+            if (stop == TStep::StopFinish || FRunner.FCtx->Stack.Empty())
                 break;
             // The end of a subroutine's block: back to its caller.
-            const TGameStackRec rec = FCtx->Stack.Pop();
-            if (rec.SceneLine != FCtx->Scene && rec.SceneLine != FGlobalScene) {
-                FCtx->Scene = rec.SceneLine;
+            const TGameStackRec rec = FRunner.FCtx->Stack.Pop();
+            if (rec.SceneLine != FRunner.FCtx->Scene && rec.SceneLine != FRunner.FGlobalScene) {
+                FRunner.FCtx->Scene = rec.SceneLine;
                 BuildCommandList();
             }
-            FCtx->Line = rec.ReturnLine;
+            FRunner.FCtx->Line = rec.ReturnLine;
         }
-        if (!FBackground)
+        if (!FRunner.FBackground)
             SetInputEnabled(true);
-        else if (FState == esRun)
-            FCtx->Line = FBgLabelLine;
+        else if (FRunner.FState == esRun)
+            FRunner.FCtx->Line = FBgSchedule.FBgLabelLine;
     } catch (...) {
         ReportCurrentException();
     }
@@ -165,12 +165,12 @@ void TEngine::ShowMessageLine(std::string_view line)
 {
     // The tag flag is set for this one text and cleared whatever happens,
     // so that an error report that follows is shown as it stands.
-    TTGMsg* const msg = FMsg.get();
+    TTGMsg* const msg = FScreen.FMsg.get();
     const TScopeExit clearTag([msg] {
         if (msg)
             msg->FTagMode = false;
     });
-    if (msg && FTagMode)
+    if (msg && FOptions.FTagMode)
         msg->FTagMode = true;
     // A line without braces or brackets is shown as it stands.
     if (sjis::Find(line, '{') == sjis::npos && sjis::Find(line, '[') == sjis::npos) {
@@ -194,20 +194,20 @@ std::string TEngine::ExpandText(std::string_view line, bool topLevel)
 
 void TEngine::ShowScriptError(const std::string& text)
 {
-    FHalted = true;
+    FRunner.FHalted = true;
     std::string report;
     if (!text.empty() && text[0] == '!') {
         report = "Error! ( " + sjis::FromUtf8(FFiles.ScenarioName()) + " ) " + text.substr(1);
     } else {
-        report = "Error! ( " + sjis::FromUtf8(FConnectNames->GetFileName(FCtx->Line)) + " : line " +
-                 IntToStr(FConnectNames->GetFileLine(FCtx->Line)) + " ) " + text;
+        report = "Error! ( " + sjis::FromUtf8(FRunner.FConnectNames->GetFileName(FRunner.FCtx->Line)) + " : line " +
+                 IntToStr(FRunner.FConnectNames->GetFileLine(FRunner.FCtx->Line)) + " ) " + text;
     }
     AddMessage(report);
 }
 
 void TEngine::ShowWarning(const std::string& text)
 {
-    if (FWarningLevel > 0)
+    if (FOptions.FWarningLevel > 0)
         AddMessage("Warning ! :" + text);
 }
 
@@ -226,14 +226,14 @@ void TEngine::ReportCurrentException()
 
 void TEngine::AddMessage(const std::string& text)
 {
-    if (FMsg)
-        FMsg->AddText(text);
+    if (FScreen.FMsg)
+        FScreen.FMsg->AddText(text);
 }
 
 void TEngine::ClearMessages()
 {
-    if (FMsg)
-        FMsg->Clear();
+    if (FScreen.FMsg)
+        FScreen.FMsg->Clear();
 }
 
 void TEngine::AddKeyword(const std::string& word)

@@ -34,13 +34,13 @@ TCommandRows TEngine::ItemCommands()
 void TEngine::CmdIfMode(const std::string& line)
 {
     // Nonzero turns the '=' to '==' conversion of conditions off.
-    FIfMode = EvalInteger(GetToken(line, ' ', 1)) == 0;
+    FOptions.FIfMode = EvalInteger(GetToken(line, ' ', 1)) == 0;
 }
 
 void TEngine::CmdShowDebug(const std::string& /*line*/)
 {
     FHost.Dialogs.ShowDebugWindow();
-    FState = esRun;
+    FRunner.FState = esRun;
 }
 
 void TEngine::SetItemCount(const std::string& line, int32_t count)

@@ -25,30 +25,30 @@ constexpr uint8_t LinesBelow = 2;
 
 void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
 {
-    if ((shift & ssShift) && FFuncBarShown && !FFuncBarShifted)
+    if ((shift & ssShift) && FDisplay.FFuncBarShown && !FDisplay.FFuncBarShifted)
         SetFuncBarShifted(true);
     // A held Tab keeps every key from the hidden message; a message hidden
     // by the script (*MSGDISP 0) still lets the player end a key wait.
-    if (FMsgHidden && FTabHeld)
+    if (FDisplay.FMsgHidden && FDisplay.FTabHeld)
         return;
-    if ((key == VK_SPACE || key == VK_RETURN) && FState == esKeyWait) {
+    if ((key == VK_SPACE || key == VK_RETURN) && FRunner.FState == esKeyWait) {
         EndKeyWait();
         return;
     }
     if (key == VK_RETURN && (shift & ssAlt)) {
         // Auto-repeat sends further key downs while Enter is held: one
         // press toggles once.
-        if (!FAltEnterHeld) {
-            FAltEnterHeld = true;
+        if (!FDisplay.FAltEnterHeld) {
+            FDisplay.FAltEnterHeld = true;
             SetFullScreen(!FHost.Window.MenuChecked(TMenuItem::F3));
         }
         key = 0;
         return;
     }
-    if (FMsgHidden)
+    if (FDisplay.FMsgHidden)
         return;
-    if (key == VK_RETURN && FMsg && FMsg->FScrolled) {
-        FMsg->ScrollToEnd();
+    if (key == VK_RETURN && FScreen.FMsg && FScreen.FMsg->FScrolled) {
+        FScreen.FMsg->ScrollToEnd();
         FHost.CommandLine.SetShownInputEnabled(true);
         FHost.CommandLine.FocusInput();
         // This Enter only brings the newest lines back; it must not reach
@@ -56,14 +56,14 @@ void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
         key = 0;
         return;
     }
-    if (!FMsgInGame || FState != esCommandWait || !FMsg)
+    if (!FDisplay.FMsgInGame || FRunner.FState != esCommandWait || !FScreen.FMsg)
         return;
     const std::string macro = FGame.KeyMacros().GetText(key);
     uint8_t marks = 0;
     if (macro == PageUpMacro)
-        marks = FMsg->ScrollUp(1);
+        marks = FScreen.FMsg->ScrollUp(1);
     else if (macro == PageDownMacro)
-        marks = FMsg->ScrollDown(1);
+        marks = FScreen.FMsg->ScrollDown(1);
     else
         return;
     ShowScrollMarks(marks);
@@ -73,8 +73,8 @@ void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
 void TEngine::FormKeyUp(uint16_t& key, TShiftState shift)
 {
     if (key == VK_RETURN)
-        FAltEnterHeld = false;
-    if (!(shift & ssShift) && FFuncBarShown && FFuncBarShifted)
+        FDisplay.FAltEnterHeld = false;
+    if (!(shift & ssShift) && FDisplay.FFuncBarShown && FDisplay.FFuncBarShifted)
         SetFuncBarShifted(false);
 }
 
@@ -82,21 +82,21 @@ void TEngine::ApplicationEvents1Message(bool keyDown, uint16_t key)
 {
     if (key != VK_TAB)
         return;
-    FTabHeld = keyDown && FTabHideEnabled;
-    if (!FTabHideEnabled)
+    FDisplay.FTabHeld = keyDown && FDisplay.FTabHideEnabled;
+    if (!FDisplay.FTabHideEnabled)
         return;
     ShowMessageWindow(!keyDown);
-    if (FFuncBarShown && FGrp) {
-        FGrp->FuncBarLayer()->SetVisible(!keyDown);
-        FGameImg->Invalidate();
+    if (FDisplay.FFuncBarShown && FScreen.FGrp) {
+        FScreen.FGrp->FuncBarLayer()->SetVisible(!keyDown);
+        FScreen.FGameImg->Invalidate();
     }
 }
 
 void TEngine::ShowScrollMarks(uint8_t marks)
 {
-    if (FGrp) {
-        FGrp->UpMarkLayer()->SetVisible((marks & LinesAbove) != 0);
-        FGrp->DownMarkLayer()->SetVisible((marks & LinesBelow) != 0);
+    if (FScreen.FGrp) {
+        FScreen.FGrp->UpMarkLayer()->SetVisible((marks & LinesAbove) != 0);
+        FScreen.FGrp->DownMarkLayer()->SetVisible((marks & LinesBelow) != 0);
     }
     if (marks != 0) {
         FHost.CommandLine.SetShownInputEnabled(false);
@@ -109,15 +109,15 @@ void TEngine::ShowScrollMarks(uint8_t marks)
 void TEngine::ShowMessageWindow(bool show)
 {
     if (!show) {
-        if (!FMsgInGame || FMsgHidden || FState == esWait || !FGrp || !FMsg)
+        if (!FDisplay.FMsgInGame || FDisplay.FMsgHidden || FRunner.FState == esWait || !FScreen.FGrp || !FScreen.FMsg)
             return;
-        FWaitShownBeforeHide = FGrp->WaitLayer()->Visible();
-        FGrp->WaitLayer()->SetVisible(false);
-        FMsg->SetVisible(false);
+        FCmdInput.FWaitShownBeforeHide = FScreen.FGrp->WaitLayer()->Visible();
+        FScreen.FGrp->WaitLayer()->SetVisible(false);
+        FScreen.FMsg->SetVisible(false);
         FHost.CommandLine.SetInputVisible(false);
-        FGameImg->Invalidate();
-        FMsgHidden = true;
-    } else if (FMsgHidden) {
+        FScreen.FGameImg->Invalidate();
+        FDisplay.FMsgHidden = true;
+    } else if (FDisplay.FMsgHidden) {
         RestoreMessageWindow();
         FHost.CommandLine.FocusInput();
     }
@@ -125,33 +125,33 @@ void TEngine::ShowMessageWindow(bool show)
 
 void TEngine::RestoreMessageWindow()
 {
-    if (!FMsgHidden)
+    if (!FDisplay.FMsgHidden)
         return;
-    if (FMsgInGame) {
-        if (FMsg)
-            FMsg->SetVisible(true);
+    if (FDisplay.FMsgInGame) {
+        if (FScreen.FMsg)
+            FScreen.FMsg->SetVisible(true);
         FHost.CommandLine.SetInputVisible(true);
-        FGameImg->Invalidate();
+        FScreen.FGameImg->Invalidate();
     }
-    if (FGrp)
-        FGrp->WaitLayer()->SetVisible(FWaitShownBeforeHide);
-    FMsgHidden = false;
+    if (FScreen.FGrp)
+        FScreen.FGrp->WaitLayer()->SetVisible(FCmdInput.FWaitShownBeforeHide);
+    FDisplay.FMsgHidden = false;
 }
 
 void TEngine::ShowFunctionBar(bool shown)
 {
     constexpr int BarRoom = 14;
-    if (shown != FFuncBarShown) {
-        FFuncBarShown = shown;
+    if (shown != FDisplay.FFuncBarShown) {
+        FDisplay.FFuncBarShown = shown;
         FHost.CommandLine.LiftMainInput(shown ? BarRoom : -BarRoom);
     }
-    if (FGrp)
-        FGrp->DrawFuncBar(FFuncKeyCount);
+    if (FScreen.FGrp)
+        FScreen.FGrp->DrawFuncBar(FDisplay.FFuncKeyCount);
 }
 
 void TEngine::SetFuncBarShifted(bool shifted)
 {
-    FFuncBarShifted = shifted;
-    if (FGrp)
-        FGrp->DrawFuncBar(FFuncKeyCount);
+    FDisplay.FFuncBarShifted = shifted;
+    if (FScreen.FGrp)
+        FScreen.FGrp->DrawFuncBar(FDisplay.FFuncKeyCount);
 }

@@ -17,12 +17,12 @@ constexpr int MaxDoubleScaleWidth = 512;
 void TEngine::SetScreenScale(int width, int height, float scale)
 {
     FHost.Window.SetClientSize(width, height);
-    FScreenWidth = width;
-    FScreenHeight = height;
-    FScale = scale;
-    if (FGrp) {
-        FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
-        FGrp->SetScale(scale);
+    FDisplay.FScreenWidth = width;
+    FDisplay.FScreenHeight = height;
+    FDisplay.FScale = scale;
+    if (FScreen.FGrp) {
+        FScreen.FGrp->SetScreenSize(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
+        FScreen.FGrp->SetScale(scale);
     }
     if (IsGameRunning())
         CallEventLabel("OnSCALECHANGE");
@@ -33,37 +33,37 @@ void TEngine::N3Click()
 {
     FHost.Window.SetMenuChecked(TMenuItem::N3, true);
     FHost.Window.SetMenuChecked(TMenuItem::D1, false);
-    SetScreenScale(FBaseWidth, FBaseHeight, 1.0f);
+    SetScreenScale(FDisplay.FBaseWidth, FDisplay.FBaseHeight, 1.0f);
 }
 
 void TEngine::D1Click()
 {
-    if (FBaseWidth > MaxDoubleScaleWidth) {
+    if (FDisplay.FBaseWidth > MaxDoubleScaleWidth) {
         FHost.Window.SetMenuChecked(TMenuItem::D1, false);
         FHost.Window.SetMenuEnabled(TMenuItem::D1, false);
         return;
     }
     FHost.Window.SetMenuChecked(TMenuItem::D1, true);
     FHost.Window.SetMenuChecked(TMenuItem::N3, false);
-    SetScreenScale(FBaseWidth * 2, FBaseHeight * 2, 2.0f);
+    SetScreenScale(FDisplay.FBaseWidth * 2, FDisplay.FBaseHeight * 2, 2.0f);
 }
 
 void TEngine::ApplyScale(float scale)
 {
-    FScriptScale = true;
+    FDisplay.FScriptScale = true;
     SetScaleItemsEnabled(false);
-    FScale = scale;
-    const int width = static_cast<int>(Round(static_cast<double>(FBaseWidth) * scale));
-    const int height = static_cast<int>(Round(static_cast<double>(FBaseHeight) * scale));
-    if (!FFullScreen)
+    FDisplay.FScale = scale;
+    const int width = TDisplayState::Scaled(FDisplay.FBaseWidth, scale);
+    const int height = TDisplayState::Scaled(FDisplay.FBaseHeight, scale);
+    if (!FDisplay.FFullScreen)
         FHost.Window.SetClientSize(width, height);
-    FScreenWidth = width;
-    FScreenHeight = height;
-    if (FFullScreen)
-        KeepFullScreenMinimum();
-    if (FGrp) {
-        FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
-        FGrp->SetScale(scale);
+    FDisplay.FScreenWidth = width;
+    FDisplay.FScreenHeight = height;
+    if (FDisplay.FFullScreen)
+        FDisplay.KeepFullScreenMinimum();
+    if (FScreen.FGrp) {
+        FScreen.FGrp->SetScreenSize(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
+        FScreen.FGrp->SetScale(scale);
     }
     if (IsGameRunning())
         CallEventLabel("OnSCALECHANGE");
@@ -72,16 +72,16 @@ void TEngine::ApplyScale(float scale)
 void TEngine::SetMessageMode(bool onGameScreen)
 {
     FHost.SmallWindows.SetMessagePlace(onGameScreen);
-    FMsgInGame = onGameScreen;
-    if (FMsg) {
-        FMsg->SetActive(onGameScreen);
+    FDisplay.FMsgInGame = onGameScreen;
+    if (FScreen.FMsg) {
+        FScreen.FMsg->SetActive(onGameScreen);
         if (onGameScreen)
-            FMsg->ScrollToEnd();
+            FScreen.FMsg->ScrollToEnd();
     }
     // The marks follow the message to the game screen and leave it with it.
-    if (FGrp)
-        FGrp->PlaceScrollMarks();
-    FGameImg->Invalidate();
-    if (FPendingInputLine != -1)
+    if (FScreen.FGrp)
+        FScreen.FGrp->PlaceScrollMarks();
+    FScreen.FGameImg->Invalidate();
+    if (FCmdInput.Asked())
         FHost.CommandLine.SetQuestionMode(true);
 }

@@ -69,17 +69,17 @@ void TEngine::CmdMsgBox(const std::string& line)
     TFont font;
     font.SetName(face == MinchoFace ? SJ("ＭＳ 明朝") : SJ("ＭＳ ゴシック"));
     font.SetHeight(-size);
-    font.SetColor(FFontColor);
-    if (FMsg)
-        FMsg->SetBounds(left, top, width, height, font);
+    font.SetColor(FOptions.FFontColor);
+    if (FScreen.FMsg)
+        FScreen.FMsg->SetBounds(left, top, width, height, font);
 }
 
 void TEngine::CmdMsgDisp(const std::string& line)
 {
     const bool on = EvalInteger(GetToken(line, ' ', 1)) != 0;
-    FTabHideEnabled = on;
+    FDisplay.FTabHideEnabled = on;
     ShowMessageWindow(on);
-    if (!FMsgInGame && !FFullScreen)
+    if (!FDisplay.FMsgInGame && !FDisplay.FFullScreen)
         FHost.SmallWindows.SetMessageWindowVisible(on);
 }
 
@@ -88,8 +88,8 @@ void TEngine::CmdMsgMode(const std::string& line)
     const bool inGame = EvalInteger(GetToken(line, ' ', 1)) != 0;
     // Full screen keeps the message on the game screen; the mode wanted
     // comes when it ends.
-    if (FFullScreen)
-        FSavedMsgInGame = inGame;
+    if (FDisplay.FFullScreen)
+        FDisplay.FSavedMsgInGame = inGame;
     else
         SetMessageMode(inGame);
 }
@@ -107,18 +107,18 @@ void TEngine::CmdSetColor(const std::string& line)
     // Components outside 0..255 spill into the next one, as the sum makes
     // them; the colour wraps at 32 bits.
     const int64_t color = red + green * 256 + blue * 65536;
-    if (FMsg)
-        FMsg->SetColor(index, static_cast<TColor>(static_cast<uint32_t>(color)));
+    if (FScreen.FMsg)
+        FScreen.FMsg->SetColor(index, static_cast<TColor>(static_cast<uint32_t>(color)));
 }
 
 void TEngine::CmdTag(const std::string& line)
 {
-    FTagMode = EvalInteger(GetToken(line, ' ', 1)) != 0;
+    FOptions.FTagMode = EvalInteger(GetToken(line, ' ', 1)) != 0;
 }
 
 void TEngine::CmdWarnDisp(const std::string& line)
 {
-    FWarningLevel = EvalInteger(GetToken(line, ' ', 1));
+    FOptions.FWarningLevel = EvalInteger(GetToken(line, ' ', 1));
 }
 
 void TEngine::CmdSubWinShow(const std::string& line)
@@ -129,7 +129,7 @@ void TEngine::CmdSubWinShow(const std::string& line)
         int64_t left = EvalInteger(GetToken(line, ' ', 2));
         int64_t top = EvalInteger(GetToken(line, ' ', 3));
         // Outside full screen the place is taken from the main window's.
-        if (!FFullScreen) {
+        if (!FDisplay.FFullScreen) {
             left += FHost.Window.WindowLeft();
             top += FHost.Window.WindowTop();
         }
@@ -158,8 +158,8 @@ void TEngine::CmdSubWinTop(const std::string& line)
 
 void TEngine::CmdSubWinStart(const std::string& /*line*/)
 {
-    FSubWinMode = 1;
-    FSubWinHolder = FBackground ? 2 : 1;
+    FDisplay.FSubWinMode = 1;
+    FDisplay.FSubWinHolder = FRunner.FBackground ? TSubWinHolder::Background : TSubWinHolder::Main;
 }
 
 void TEngine::CmdSubWinEnd(const std::string& /*line*/)
@@ -169,14 +169,14 @@ void TEngine::CmdSubWinEnd(const std::string& /*line*/)
 
 void TEngine::EndSubWindowMode()
 {
-    FSubWinMode = 0;
-    FSubWinHolder = 0;
-    if (!FFullScreen && !FMsgInGame)
+    FDisplay.FSubWinMode = 0;
+    FDisplay.FSubWinHolder = TSubWinHolder::None;
+    if (!FDisplay.FFullScreen && !FDisplay.FMsgInGame)
         FHost.SmallWindows.SetMessageWindowVisible(true);
 }
 
 void TEngine::ReleaseBackgroundSubWindow()
 {
-    if (FSubWinHolder == 2)
+    if (FDisplay.FSubWinHolder == TSubWinHolder::Background)
         EndSubWindowMode();
 }

@@ -38,21 +38,21 @@ TCommandRows TEngine::PatternCommands()
 void TEngine::BuildCommandList()
 {
     // The background script runs with the patterns of the main script's scene.
-    if (FBackground)
+    if (FRunner.FBackground)
         return;
-    FCmdList->Clear();
-    if (FGlobalScene >= 0)
-        ScanCommandPatterns(FGlobalScene);
-    ScanCommandPatterns(FCtx->Scene);
+    FCmdInput.FCmdList->Clear();
+    if (FRunner.FGlobalScene >= 0)
+        ScanCommandPatterns(FRunner.FGlobalScene);
+    ScanCommandPatterns(FRunner.FCtx->Scene);
 }
 
 void TEngine::BuildCommandListAfterOpen()
 {
-    FCmdList->Clear();
+    FCmdInput.FCmdList->Clear();
     // A pre-pass that stopped has reported the script's fault and halted;
     // scanning what it did not finish would only add a false report (its
     // scenes unknown, the scan would start at the first line and meet one).
-    if (FHalted)
+    if (FRunner.FHalted)
         return;
     // The scan evaluates *!IF conditions and may meet a scene that never
     // ended; outside a run nothing else would report that.
@@ -65,14 +65,14 @@ void TEngine::BuildCommandListAfterOpen()
 
 void TEngine::ScanCommandPatterns(int startLine)
 {
-    const int count = FScript->Count();
+    const int count = FRunner.FScript->Count();
     // An *!IF may send the scan back to lines it has seen; going there again
     // would only repeat them, and for good when the condition stays true.
     std::vector<bool> visited(static_cast<size_t>(std::max(count, 0)), false);
     int i = std::max(startLine, 0);
     while (i < count) {
         visited[static_cast<size_t>(i)] = true;
-        const std::string& line = (*FScript)[i];
+        const std::string& line = (*FRunner.FScript)[i];
         if (line.empty() || (line[0] != '*' && line[0] != '>')) {
             ++i;
             continue;
@@ -108,18 +108,18 @@ void TEngine::ScanCommandPatterns(int startLine)
 
 void TEngine::AddCommandPattern(const std::array<std::string, TCmdPatternRec::WordSlots>& words, int target)
 {
-    FCmdList->Add(words, target);
+    FCmdInput.FCmdList->Add(words, target);
 }
 
 int TEngine::CmdScanIf(const std::string& line)
 {
     const std::string name = EvalName(GetToken(line, ' ', 2));
     std::string condition = GetToken(line, ' ', 1);
-    if (FIfMode)
+    if (FOptions.FIfMode)
         condition = ConvertCondition(condition);
     if (FExpr->Evaluate(condition) != "1")
         return -1;
-    const TLabelRec* label = FLabels->Find(name);
+    const TLabelRec* label = FRunner.FLabels->Find(name);
     if (!label) {
         AddMessage("Error:" + SJ("ラベル") + name + SJ("が発見できませんでした"));
         return -1;
@@ -138,7 +138,7 @@ bool TEngine::MatchPattern(const std::string& slot, std::string& work, bool exac
         if (exact) {
             if (word != work)
                 continue;
-            if (FStrictMatch)
+            if (FCmdInput.FStrictMatch)
                 work = "*";
             return true;
         }
@@ -147,7 +147,7 @@ bool TEngine::MatchPattern(const std::string& slot, std::string& work, bool exac
             continue;
         // Strict matching spends the characters a word matched, so that no
         // later word of the pattern can match them again.
-        if (FStrictMatch)
+        if (FCmdInput.FStrictMatch)
             work.replace(at, word.size(), word.size(), '*');
         return true;
     }
@@ -158,8 +158,8 @@ bool TEngine::FindCommandPattern(const std::string& text, int& target)
 {
     const TCmdPatternRec* best = nullptr;
     int bestWords = 0;
-    for (int r = 0; r < FCmdList->Count(); ++r) {
-        const TCmdPatternRec& rec = FCmdList->GetItem(r);
+    for (int r = 0; r < FCmdInput.FCmdList->Count(); ++r) {
+        const TCmdPatternRec& rec = FCmdInput.FCmdList->GetItem(r);
         std::string work = text;
         // A pattern that fills every slot may have lost words of its line;
         // it keeps -1 and is never chosen.
@@ -202,11 +202,11 @@ bool TEngine::FindCommandPattern(const std::string& text, int& target)
 
 void TEngine::SubmitCommand(const std::string& text)
 {
-    FLastInput = text;
+    FCmdInput.FLastInput = text;
     // An inline *INPUT or *YESNO takes the text as its answer: its line runs
     // again and echoes the answer itself.
-    if (FPendingInputLine != -1) {
-        ContinueMainScript(FPendingInputLine);
+    if (FCmdInput.Asked()) {
+        ContinueMainScript(FCmdInput.FPendingInputLine);
         return;
     }
     AddMessage("> " + text);
@@ -230,10 +230,10 @@ void TEngine::ContinueMainScript(int line)
 {
     // Typed commands belong to the main script, whatever a background run
     // left in the current line and scene.
-    SelectContext(false);
-    FCtx->Line = line;
-    FState = esRun;
-    SaveContext();
+    FRunner.SelectContext(false);
+    FRunner.FCtx->Line = line;
+    FRunner.FState = esRun;
+    FRunner.SaveContext();
     ScheduleNextTick();
 }
 

@@ -59,8 +59,8 @@ bool TEngine::LoadImage(const std::string& Name, int X, TBitmap32& Target, int Y
         HaltedMessageBox(file.FailureText, "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    const bool drawn = DrawPicture(file.Data, ExtractFileExt(file.Name), FLoadTrans == 1, Target, X, Y);
-    FGrp->UpdateLayout();
+    const bool drawn = DrawPicture(file.Data, ExtractFileExt(file.Name), FOptions.FLoadTrans == 1, Target, X, Y);
+    FScreen.FGrp->UpdateLayout();
     return drawn;
 }
 
@@ -74,11 +74,11 @@ void TEngine::CmdPicture(const std::string& line)
         x = EvalInteger(GetToken(line, ' ', 2));
         y = EvalInteger(GetToken(line, ' ', 3));
     }
-    const int savedTrans = FLoadTrans;
-    TScopeExit restore([&] { FLoadTrans = savedTrans; });
+    const int savedTrans = FOptions.FLoadTrans;
+    TScopeExit restore([&] { FOptions.FLoadTrans = savedTrans; });
     if (tokens == 5 && EvalInteger(GetToken(line, ' ', 4)) != 0)
-        FLoadTrans = 1;
-    LoadImage(name, x, FGrp->GetPicture(), y);
+        FOptions.FLoadTrans = 1;
+    LoadImage(name, x, FScreen.FGrp->GetPicture(), y);
 }
 
 void TEngine::CmdGLoad(const std::string& line)
@@ -93,21 +93,21 @@ void TEngine::CmdGLoad(const std::string& line)
         x = EvalInteger(GetToken(line, ' ', 3));
         y = EvalInteger(GetToken(line, ' ', 4));
     }
-    const int savedTrans = FLoadTrans;
-    TScopeExit restore([&] { FLoadTrans = savedTrans; });
+    const int savedTrans = FOptions.FLoadTrans;
+    TScopeExit restore([&] { FOptions.FLoadTrans = savedTrans; });
     if (tokens >= 6 && EvalInteger(GetToken(line, ' ', 5)) != 0)
-        FLoadTrans = 1;
+        FOptions.FLoadTrans = 1;
 
-    TBitmap32& buffer = FGrp->GetBuffer(n);
+    TBitmap32& buffer = FScreen.FGrp->GetBuffer(n);
     buffer.SetSize(1, 1);
-    if (FLoadTrans == 1) {
+    if (FOptions.FLoadTrans == 1) {
         buffer.SetDrawMode(dmBlend);
-        if (!FGrp->GetBufferUsed(n))
+        if (!FScreen.FGrp->GetBufferUsed(n))
             buffer.Clear(0xFF000000);
     } else {
         buffer.SetDrawMode(dmOpaque);
     }
-    FGrp->SetBufferUsed(n, true);
+    FScreen.FGrp->SetBufferUsed(n, true);
     LoadImage(name, x, buffer, y);
 }
 
@@ -126,7 +126,7 @@ void TEngine::CmdGGet(const std::string& line)
     }
     // The copy does not mark its buffer: a buffer filled only by *GGET is
     // not saved, as in the original.
-    FGrp->CopyToBuffer(n, x, y, w, h, src);
+    FScreen.FGrp->CopyToBuffer(n, x, y, w, h, src);
 }
 
 void TEngine::CmdGPut(const std::string& line)
@@ -140,9 +140,9 @@ void TEngine::CmdGPut(const std::string& line)
         dst = EvalInteger(GetToken(line, ' ', 4));
         CheckBuffer(dst, ScreenPicture, SJ("GGET/GPUTのビットマップ番号が不正です"));
     }
-    FGrp->DrawBuffer(n, x, y, dst);
+    FScreen.FGrp->DrawBuffer(n, x, y, dst);
     if (dst != ScreenPicture)
-        FGrp->SetBufferUsed(dst, true);
+        FScreen.FGrp->SetBufferUsed(dst, true);
 }
 
 void TEngine::CmdGTrans(const std::string& line)
@@ -151,10 +151,10 @@ void TEngine::CmdGTrans(const std::string& line)
     const bool on = EvalInteger(GetToken(line, ' ', 2)) != 0;
     CheckBuffer(n, ScreenPicture, SJ("GTRANSのビットマップ番号が不正です"));
     if (n == ScreenPicture) {
-        FLoadTrans = on ? 1 : 0;
+        FOptions.FLoadTrans = on ? 1 : 0;
         return;
     }
-    TBitmap32& buffer = FGrp->GetBuffer(n);
+    TBitmap32& buffer = FScreen.FGrp->GetBuffer(n);
     if (on) {
         buffer.SetDrawMode(dmBlend);
         ClearKeyColor(buffer);
@@ -171,5 +171,5 @@ void TEngine::CmdGFree(const std::string& line)
     // A range reaching past the buffers frees those it covers ("*GFREE 0 99"
     // frees them all).
     for (int i = std::max(n, 0); i <= std::min(m, LastBuffer); ++i)
-        FGrp->SetBufferUsed(i, false);
+        FScreen.FGrp->SetBufferUsed(i, false);
 }

@@ -69,10 +69,10 @@ void TEngine::CmdLoadWait(const std::string& line)
         frames.Items(int(i)).SetBitmap(*cells[i]);
     }
     // Frames beyond the new count stay in the list, unused.
-    FGrp->FWaitCount = int(cells.size());
-    FGrp->FWaitInterval = WaitFrameInterval(time);
-    FGrp->ShowWaitFrame();
-    FGrp->UpdateLayout();
+    FScreen.FGrp->FWaitCount = int(cells.size());
+    FScreen.FGrp->FWaitInterval = WaitFrameInterval(time);
+    FScreen.FGrp->ShowWaitFrame();
+    FScreen.FGrp->UpdateLayout();
 }
 
 void TEngine::CmdLoadArrow(const std::string& line)
@@ -87,9 +87,9 @@ void TEngine::CmdLoadArrow(const std::string& line)
         return;
     const std::vector<std::unique_ptr<TBitmap32>> cells = CutPictureCells(*picture, size, ScrollMarkCells);
     for (size_t i = 0; i < cells.size(); ++i)
-        FGrp->GetOverlay(int(i) + 1)->SetBitmap(*cells[i]);
+        FScreen.FGrp->GetOverlay(int(i) + 1)->SetBitmap(*cells[i]);
     // The marks' boxes take the new cells' size.
-    FGrp->UpdateLayout();
+    FScreen.FGrp->UpdateLayout();
 }
 
 void TEngine::CmdLoadMsgWin(const std::string& line)
@@ -97,5 +97,5 @@ void TEngine::CmdLoadMsgWin(const std::string& line)
     const std::string file = EvalName(GetToken(line, ' ', 1));
     const std::string mask = CountTokens(line, ' ') >= 3 ? EvalName(GetToken(line, ' ', 2)) : std::string();
     if (const std::unique_ptr<TBitmap32> picture = LoadSkinPicture(file, mask))
-        FMsg->SetSkin(*picture);
+        FScreen.FMsg->SetSkin(*picture);
 }

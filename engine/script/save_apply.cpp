@@ -34,26 +34,26 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
 {
     // Whatever runs now (a background run, an event label) must not put its
     // own state back over the loaded game.
-    ++FLoadSerial;
+    ++FRunner.FLoadSerial;
     FSound.StopBgm();
     // Cleared first rather than last, so that the load's own warnings stay
     // on the screen.
     ClearMessages();
     if (staged.Screen)
         LoadScreenImage(*staged.Screen);
-    if (staged.ScriptChecksum != ScriptChecksum(FScript->Items()))
+    if (staged.ScriptChecksum != ScriptChecksum(FRunner.FScript->Items()))
         HaltedMessageBox(SJ("シナリオが更新されています！正しくゲームが進行しない可能性があります。"), "TIDEGLASS",
                          MB_OK | MB_ICONEXCLAMATION);
 
     if (staged.SceneFound)
-        FMain.Scene = staged.SceneLine;
+        FRunner.FMain.Scene = staged.SceneLine;
     else if (!staged.Scene.empty())
         ShowWarning(SJ("ラベル") + staged.Scene + SJ("が発見できませんでした"));
     // Saves from version 9 on keep no return points: a load inside a
     // subroutine must not return into the game that was left.
-    FMain.Stack.Clear();
+    FRunner.FMain.Stack.Clear();
     for (const TSaveReturnPoint& point : staged.MainStack)
-        FMain.Stack.Push(point.SceneLine, point.ReturnLine);
+        FRunner.FMain.Stack.Push(point.SceneLine, point.ReturnLine);
 
     FGame.Restore(staged);
     if (staged.ItemCountMismatch)
@@ -63,34 +63,34 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     // A save does not keep the sub-window mode: the script that held the sub
     // window now runs from its saved place and need never reach its
     // *SUBWINEND, so the hold ends with the load.
-    if (FSubWinMode != 0 || FSubWinHolder != 0)
+    if (FDisplay.FSubWinMode != 0 || FDisplay.FSubWinHolder != TSubWinHolder::None)
         EndSubWindowMode();
     for (TStagedBuffer& saved : staged.Buffers) {
-        TBitmap32& buffer = FGrp->GetBuffer(saved.Number);
+        TBitmap32& buffer = FScreen.FGrp->GetBuffer(saved.Number);
         buffer.Assign(saved.Picture.get());
         buffer.SetDrawMode(saved.Transparent ? dmBlend : dmOpaque);
         // In use, or the next save would leave the loaded picture out.
-        FGrp->SetBufferUsed(saved.Number, true);
+        FScreen.FGrp->SetBufferUsed(saved.Number, true);
     }
     if (staged.HasColors)
         for (int i = 0; i < SaveColorCount; ++i)
-            FMsg->SetColor(i, static_cast<TColor>(staged.Colors[static_cast<size_t>(i)]));
+            FScreen.FMsg->SetColor(i, static_cast<TColor>(staged.Colors[static_cast<size_t>(i)]));
 
     // Nothing of the game that was left may wait for an answer, a key or the
     // end of a block.
-    FIfState = 0;
-    FPendingInputLine = -1;
+    FRunner.FIfState = 0;
+    FCmdInput.Forget();
     FHost.CommandLine.SetQuestionMode(false);
-    FWaitCount = 0;
-    if (FGrp)
-        FGrp->SetWaitAnim(false);
+    FRunner.FWaitCount = 0;
+    if (FScreen.FGrp)
+        FScreen.FGrp->SetWaitAnim(false);
 
     // The patterns and the load event are the main script's, whichever
     // script loaded.
-    const bool background = FBackground;
-    TScriptContext* const active = FCtx;
-    FBackground = false;
-    FCtx = &FMain;
+    const bool background = FRunner.FBackground;
+    TScriptContext* const active = FRunner.FCtx;
+    FRunner.FBackground = false;
+    FRunner.FCtx = &FRunner.FMain;
     try {
         BuildCommandList();
     } catch (...) {
@@ -98,39 +98,39 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     }
 
     FHost.CommandLine.SetInputText("");
-    FState = esCommandWait;
+    FRunner.FState = esCommandWait;
     if (TMsgLog* sub = FHost.SmallWindows.SubLog())
         sub->Clear();
     // Last: a music file that has gone is reported without losing the rest.
     RestoreLoadedMusic(staged);
     CallEventLabel("OnLOADGAME");
-    FBackground = background;
-    FCtx = active;
+    FRunner.FBackground = background;
+    FRunner.FCtx = active;
 }
 
 void TEngine::ApplyLoadedBackground(const TStagedLoad& staged)
 {
     if (!staged.HasBackground)
         return;
-    FBg.Stack.Clear();
-    FBgDue = false;
-    FBgWaitCount = 0;
-    FBgLabel = staged.BgLabel;
+    FRunner.FBg.Stack.Clear();
+    FBgSchedule.FBgDue = false;
+    FBgSchedule.FBgWaitCount = 0;
+    FBgSchedule.FBgLabel = staged.BgLabel;
     // A save holds whatever its bytes say; an interval below a millisecond
     // would ask for a background tick on every pass and keep the processor
     // busy. The timers count whole milliseconds, so one is the least.
     const int32_t interval = std::max<int32_t>(staged.BgInterval, TEngine::MinBgInterval);
-    FBgExecInterval = interval;
-    FBgTickInterval = interval;
-    FBgRunning = staged.BgRunning && staged.BgLabelFound;
+    FBgSchedule.FBgExecInterval = interval;
+    FBgSchedule.FBgTickInterval = interval;
+    FBgSchedule.FBgRunning = staged.BgRunning && staged.BgLabelFound;
     if (staged.BgRunning && !staged.BgLabelFound)
         ShowWarning(SJ("ラベル") + staged.BgLabel + SJ("が発見できませんでした"));
-    if (!FBgRunning)
+    if (!FBgSchedule.FBgRunning)
         return;
-    FBgLabelLine = staged.BgLine;
-    FBg.Line = staged.BgLine;
-    FBg.Scene = staged.BgSceneLine;
-    FBgTickLast = TimeGetTime();
+    FBgSchedule.FBgLabelLine = staged.BgLine;
+    FRunner.FBg.Line = staged.BgLine;
+    FRunner.FBg.Scene = staged.BgSceneLine;
+    FBgSchedule.FBgTickLast = TimeGetTime();
 }
 
 void TEngine::RestoreLoadedMusic(const TStagedLoad& staged)
@@ -154,7 +154,7 @@ void TEngine::RestoreLoadedMusic(const TStagedLoad& staged)
 void TEngine::LoadScreenImage(const TBitmap32& screen)
 {
     // Only the pixels: the picture layer keeps its own drawing properties.
-    TBitmap32& picture = FGrp->GetPicture();
+    TBitmap32& picture = FScreen.FGrp->GetPicture();
     picture.SetSize(screen.Width(), screen.Height());
     if (!screen.Empty())
         std::copy_n(screen.Bits(), int64_t(screen.Width()) * screen.Height(), picture.Bits());

@@ -57,39 +57,39 @@ void TEngine::CmdSave(const std::string& line)
     if (!WriteSaveFileBytes(path, bytes)) {
         // The old save stays as it was; the player hears of it and the script
         // goes on.
-        const TEngineState state = FState;
-        FState = esCommandWait;
+        const TEngineState state = FRunner.FState;
+        FRunner.FState = esCommandWait;
         HaltedMessageBox(SJ("セーブデータ") + sjis::FromUtf8(path) + SJ("が作成できませんでした"), "TIDEGLASS",
                          MB_OK | MB_ICONEXCLAMATION);
-        FState = state;
+        FRunner.FState = state;
     }
 }
 
 TSaveGame TEngine::CollectSaveGame() const
 {
     TSaveGame game;
-    game.Screen = &FGrp->GetPicture();
-    game.ScriptChecksum = ScriptChecksum(FScript->Items());
+    game.Screen = &FScreen.FGrp->GetPicture();
+    game.ScriptChecksum = ScriptChecksum(FRunner.FScript->Items());
     // A load puts the scene back into the main script, whichever script saved.
-    game.Scene = FLabels->GetNameByLine(FMain.Scene);
+    game.Scene = FRunner.FLabels->GetNameByLine(FRunner.FMain.Scene);
     game.Music = {FSound.BgmPlaying(), FSound.BgmLoop() != 0, FSound.BgmName()};
 
     FGame.Store(game);
 
-    game.BgRunning = FBgRunning;
-    game.BgLabel = FBgLabel;
+    game.BgRunning = FBgSchedule.FBgRunning;
+    game.BgLabel = FBgSchedule.FBgLabel;
     // The interval of *BGEXEC, not the 100 ms steps of a background *WAIT
     // that may be counting down now.
-    game.BgInterval = FBgExecInterval;
+    game.BgInterval = FBgSchedule.FBgExecInterval;
     for (int n = 0; n < PictureBufferCount; ++n) {
-        if (!FGrp->GetBufferUsed(n))
+        if (!FScreen.FGrp->GetBufferUsed(n))
             continue;
-        const TBitmap32& buffer = FGrp->GetBuffer(n);
+        const TBitmap32& buffer = FScreen.FGrp->GetBuffer(n);
         game.Buffers.push_back({n, buffer.DrawMode() == dmBlend, &buffer});
     }
 
     for (int i = 0; i < SaveColorCount; ++i)
-        game.Colors[static_cast<size_t>(i)] = static_cast<uint32_t>(FMsg->GetColor(i));
+        game.Colors[static_cast<size_t>(i)] = static_cast<uint32_t>(FScreen.FMsg->GetColor(i));
     return game;
 }
 
@@ -118,7 +118,7 @@ bool TEngine::CmdLoad(const std::string& line)
     context.FlagListSize = FGame.Flags().Count();
     context.StringListSize = FGame.SVars().Count();
     context.FindLabel = [this](const std::string& name, int32_t& labelLine, int32_t& sceneLine) {
-        const TLabelRec* label = FLabels->Find(name);
+        const TLabelRec* label = FRunner.FLabels->Find(name);
         if (!label)
             return false;
         labelLine = label->Line;

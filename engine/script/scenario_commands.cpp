@@ -39,23 +39,23 @@ TCommandRows TEngine::ScenarioCommands()
 
 void TEngine::CmdScreen(const std::string& line)
 {
-    FBaseWidth = ClampScreenSide(StrToInt(GetToken(line, ' ', 1)));
-    FBaseHeight = ClampScreenSide(StrToInt(GetToken(line, ' ', 2)));
+    FDisplay.FBaseWidth = ClampScreenSide(StrToInt(GetToken(line, ' ', 1)));
+    FDisplay.FBaseHeight = ClampScreenSide(StrToInt(GetToken(line, ' ', 2)));
     const int k = FHost.Window.MenuChecked(TMenuItem::D1) ? 2 : 1;
     // Outside full screen the screen is the client: a screen larger than
     // the window would centre the picture where the window shows nothing.
-    if (!FFullScreen) {
-        FHost.Window.SetClientSize(k * FBaseWidth, k * FBaseHeight);
-        FScreenWidth = k * FBaseWidth;
-        FScreenHeight = k * FBaseHeight;
-    } else if (FScreenWidth < k * FBaseWidth || FScreenHeight < k * FBaseHeight) {
-        FScreenWidth = k * FBaseWidth;
-        FScreenHeight = k * FBaseHeight;
+    if (!FDisplay.FFullScreen) {
+        FHost.Window.SetClientSize(k * FDisplay.FBaseWidth, k * FDisplay.FBaseHeight);
+        FDisplay.FScreenWidth = k * FDisplay.FBaseWidth;
+        FDisplay.FScreenHeight = k * FDisplay.FBaseHeight;
+    } else if (FDisplay.FScreenWidth < k * FDisplay.FBaseWidth || FDisplay.FScreenHeight < k * FDisplay.FBaseHeight) {
+        FDisplay.FScreenWidth = k * FDisplay.FBaseWidth;
+        FDisplay.FScreenHeight = k * FDisplay.FBaseHeight;
     }
-    if (FGrp) {
-        FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
-        FGrp->SetPictureSize(FBaseWidth, FBaseHeight);
-        FGrp->SetScale(static_cast<float>(k));
+    if (FScreen.FGrp) {
+        FScreen.FGrp->SetScreenSize(FDisplay.FScreenWidth, FDisplay.FScreenHeight);
+        FScreen.FGrp->SetPictureSize(FDisplay.FBaseWidth, FDisplay.FBaseHeight);
+        FScreen.FGrp->SetScale(static_cast<float>(k));
     }
 }
 

@@ -27,7 +27,7 @@ std::string ShownName(const std::string& fileName)
 
 bool TEngine::OpenScenario(const std::string& fileName)
 {
-    if (FFullScreen)
+    if (FDisplay.FFullScreen)
         FHost.Window.SetMenuBarVisible(false);
     else
         SetMessageMode(false);
@@ -42,37 +42,30 @@ bool TEngine::OpenScenario(const std::string& fileName)
 
     const std::string path = TGameFiles::FindScenario(fileName);
     if (path.empty()) {
-        if (FState != esStartUp)
+        if (FRunner.FState != esStartUp)
             HaltedMessageBox(SJ("ファイル") + "\"" + ShownName(fileName) + "\"" + SJ("が開けません"), "TIDEGLASS",
                              MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
 
     FHost.Dialogs.CloseDialogs();
-    if (FState == esYesNo)
+    if (FRunner.FState == esYesNo)
         return false;
 
-    FState = esCommandWait;
+    FRunner.FState = esCommandWait;
     // Past the point of no return: a halt left by the previous game ends
     // with it, whether or not a confirmation was asked.
-    FHalted = false;
+    FRunner.FHalted = false;
     FFiles.SetScenario(path);
 
     FSound.StopBgm();
-    FLabels->Clear();
     FGame.ResetVariables();
-    FMain.Stack.Clear();
-    FBg.Stack.Clear();
-    FCtx = &FMain;
-    FScript->Clear();
-    FConnectNames->Clear();
-    FGlobalScene = -1;
-    FIfState = 0;
-    FBgRunning = false;
+    FRunner.Clear();
+    FBgSchedule.FBgRunning = false;
     // Nothing of the previous game may wait for an answer or hold the sub
     // window in the new one.
-    FPendingInputLine = -1;
-    FSubWinHolder = 0;
+    FCmdInput.Forget();
+    FDisplay.FSubWinHolder = TSubWinHolder::None;
 
     if (FFiles.ArchiveMode()) {
         if (!LoadArchiveScript(path)) {
@@ -84,32 +77,28 @@ bool TEngine::OpenScenario(const std::string& fileName)
                          MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
-    FConnectNames->Add(ExtractFileName(path), FScript->Count());
+    FRunner.FConnectNames->Add(ExtractFileName(path), FRunner.FScript->Count());
     if (!FFiles.ArchiveMode())
         LoadContinuationFiles();
     CutComments();
 
-    PrepareScript(*FScript);
+    PrepareScript(*FRunner.FScript);
     // A script without any scene starts at its first line.
-    FMain.Scene = std::max(FirstScene(), 0);
-    FMain.Line = FMain.Scene;
+    FRunner.FMain.Scene = std::max(FirstScene(), 0);
+    FRunner.FMain.Line = FRunner.FMain.Scene;
 
-    FState = esRun;
+    FRunner.FState = esRun;
     FGame.ClearKeywords();
     FHost.CommandLine.SetInputText("");
-    if (!FHalted)
+    if (!FRunner.FHalted)
         ClearMessages();
-    FSubWinMode = 0;
-    FBackground = false;
+    FDisplay.FSubWinMode = 0;
+    FRunner.FBackground = false;
     // After the window is cleared, so that what the scan reports stays.
     BuildCommandListAfterOpen();
-    FBg.Line = -1;
-    FBg.Scene = -1;
-    FBgLabelLine = -1;
-    FBgLabel.clear();
-    FBgDue = false;
-    FBgExecInterval = 1000;
-    FBgWaitCount = 0;
+    FRunner.FBg.Line = -1;
+    FRunner.FBg.Scene = -1;
+    FBgSchedule.Reset();
     ScheduleNextTick();
     return true;
 }
@@ -143,22 +132,22 @@ void TEngine::AppendScriptLines(TStringList& lines)
 {
     // Moved, not copied: a script is held once, whatever the length of its lines.
     for (int i = 0; i < lines.Count(); ++i)
-        FScript->Add(std::move(lines[i]));
+        FRunner.FScript->Add(std::move(lines[i]));
 }
 
 void TEngine::LoadContinuationFiles()
 {
     for (const std::string& path : FFiles.ContinuationFiles())
         if (LoadScriptText(path))
-            FConnectNames->Add(ExtractFileName(path), FScript->Count());
+            FRunner.FConnectNames->Add(ExtractFileName(path), FRunner.FScript->Count());
 }
 
 void TEngine::CutComments()
 {
     // In place: a line is only ever shortened.
     bool quoted = false;
-    for (int i = 0; i < FScript->Count(); ++i) {
-        std::string& line = (*FScript)[i];
+    for (int i = 0; i < FRunner.FScript->Count(); ++i) {
+        std::string& line = (*FRunner.FScript)[i];
         const size_t cut = CommentStart(line, quoted);
         if (cut != std::string::npos)
             line.resize(cut);
@@ -167,35 +156,35 @@ void TEngine::CutComments()
 
 void TEngine::F1Click()
 {
-    FPrevState = FState;
-    FState = esOpenDialog;
+    FRunner.FPrevState = FRunner.FState;
+    FRunner.FState = esOpenDialog;
     std::string fileName;
     const bool chosen = ChooseScenario(SJ("読み込める全てのファイル(*.tgp;*.tgs)|*.tgp;*.tgs|タイドグラスシナリオ(*.tgp)|*.tgp|"
                                           "タイドグラススクリプト(*.tgs)|*.tgs"),
                                        fileName);
-    FState = FPrevState;
+    FRunner.FState = FRunner.FPrevState;
     if (!chosen)
         return;
 
-    const int savedWidth = FBaseWidth;
-    const int savedHeight = FBaseHeight;
-    FBaseWidth = BaseSizeUnset;
+    const int savedWidth = FDisplay.FBaseWidth;
+    const int savedHeight = FDisplay.FBaseHeight;
+    FDisplay.FBaseWidth = BaseSizeUnset;
     if (!OpenScenario(fileName)) {
-        FBaseWidth = savedWidth;
-        FBaseHeight = savedHeight;
+        FDisplay.FBaseWidth = savedWidth;
+        FDisplay.FBaseHeight = savedHeight;
         return;
     }
-    FMsgHidden = false;
-    if (FBaseWidth == BaseSizeUnset) {
-        FBaseWidth = 320;
-        FBaseHeight = 240;
+    FDisplay.FMsgHidden = false;
+    if (FDisplay.FBaseWidth == BaseSizeUnset) {
+        FDisplay.FBaseWidth = 320;
+        FDisplay.FBaseHeight = 240;
     }
-    FScale = 1.0f;
+    FDisplay.FScale = 1.0f;
     ApplyScale(1.0f);
     SetScaleItemsEnabled(true);
-    if (FGrp) {
-        FGrp->SetWaitAnim(false);
-        FGrp->ClearScreen();
+    if (FScreen.FGrp) {
+        FScreen.FGrp->SetWaitAnim(false);
+        FScreen.FGrp->ClearScreen();
     }
     ScheduleNextTick();
 }

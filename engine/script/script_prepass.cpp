@@ -13,8 +13,8 @@
 
 int TEngine::FirstScene() const
 {
-    for (int i = 0; i < FLabels->Count(); ++i) {
-        const TLabelRec& rec = FLabels->GetItem(i);
+    for (int i = 0; i < FRunner.FLabels->Count(); ++i) {
+        const TLabelRec& rec = FRunner.FLabels->GetItem(i);
         if (rec.Line == rec.SceneLine)
             return rec.Line;
     }
@@ -23,9 +23,9 @@ int TEngine::FirstScene() const
 
 void TEngine::AddLabel(const std::string& name, int line, int sceneLine)
 {
-    if (FLabels->Find(name))
+    if (FRunner.FLabels->Find(name))
         throw EScriptError(SJ("!ラベル名の多重定義です ") + name);
-    FLabels->Add(name, line, sceneLine);
+    FRunner.FLabels->Add(name, line, sceneLine);
 }
 
 void TEngine::PrepareScript(TStringList& lines)
@@ -59,7 +59,7 @@ void TEngine::PrepareScript(TStringList& lines)
                 const std::string name = GetToken(line, ' ', 1);
                 AddLabel(name, scene, scene);
                 if (name == "GLOBAL")
-                    FGlobalScene = scene;
+                    FRunner.FGlobalScene = scene;
                 break;
             }
             case cmLabel:
@@ -81,10 +81,10 @@ void TEngine::PrepareScript(TStringList& lines)
     } catch (const EConvertError&) {
         // Reported at the line of the pre-pass, not wherever the last game
         // stopped.
-        FCtx->Line = index;
+        FRunner.FCtx->Line = index;
         ShowScriptError(SJ("文字列を数字に変換出来ませんでした。"));
     } catch (const Exception& e) {
-        FCtx->Line = index;
+        FRunner.FCtx->Line = index;
         ShowScriptError(e.Message());
     }
 }

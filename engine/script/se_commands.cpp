@@ -21,7 +21,7 @@ void TEngine::LoadSoundEffect(const std::string& line, TSoundSlot& slot)
     slot.Stream.reset();
     TGameFile file = FFiles.Read(name, TGameFileKind::gkSound);
     if (!file.Found) {
-        FHalted = true;
+        FRunner.FHalted = true;
         throw EScriptError(file.FailureText);
     }
     slot.Stream = std::make_unique<TMemoryStream>(std::move(file.Data));

@@ -28,13 +28,10 @@ void TEngine::CmdWait(const std::string& line)
     // A wait of no steps (or fewer) lasts one step; the count must reach 0.
     if (steps < 1)
         steps = 1;
-    if (FBackground) {
-        FBgWaitCount = steps;
-        FBgTickInterval = 100;
+    if (FRunner.FBackground) {
+        FBgSchedule.StartWait(steps);
     } else {
-        FWaitCount = steps;
-        FState = esWait;
-        FTickLast = TimeGetTime();
+        FRunner.StartWait(steps, TimeGetTime());
     }
 }
 
@@ -44,26 +41,26 @@ void TEngine::CmdKeyWait(const std::string&)
     // after this line: the key wait is the main script's, and the command
     // line (which the player may be typing into) is no business of the
     // background's.
-    if (FBackground)
+    if (FRunner.FBackground)
         return;
-    FState = esKeyWait;
+    FRunner.FState = esKeyWait;
     FHost.CommandLine.SetInputText("HIT SPACE KEY!");
-    if (FGrp)
-        FGrp->SetWaitAnim(true);
+    if (FScreen.FGrp)
+        FScreen.FGrp->SetWaitAnim(true);
 }
 
 void TEngine::CmdGameEnd(const std::string&)
 {
     SetInputEnabled(false);
-    FState = esGameEnd;
+    FRunner.FState = esGameEnd;
 }
 
 void TEngine::EndKeyWait()
 {
-    if (FGrp)
-        FGrp->SetWaitAnim(false);
+    if (FScreen.FGrp)
+        FScreen.FGrp->SetWaitAnim(false);
     FHost.CommandLine.SetInputText("");
-    FState = esRun;
+    FRunner.FState = esRun;
     ScheduleNextTick();
 }
 

@@ -16,24 +16,24 @@ public:
     TEngineProbe(const TEngineProbe&) = delete;
     TEngineProbe& operator=(const TEngineProbe&) = delete;
 
-    TEngineState& State() { return E.FState; }
-    TEngineState& PrevState() { return E.FPrevState; }
-    bool& Halted() { return E.FHalted; }
-    TScriptContext& Main() { return E.FMain; }
-    uint8_t& IfState() { return E.FIfState; }
-    bool& InEvent() { return E.FInEvent; }
-    bool& IfMode() { return E.FIfMode; }
-    bool& StrictMatch() { return E.FStrictMatch; }
-    int& WarningLevel() { return E.FWarningLevel; }
-    int& PendingInputLine() { return E.FPendingInputLine; }
-    uint8_t& SubWinHolder() { return E.FSubWinHolder; }
-    int& SubWinMode() { return E.FSubWinMode; }
-    bool& TabHideEnabled() { return E.FTabHideEnabled; }
-    bool& MsgHidden() { return E.FMsgHidden; }
-    bool& FuncBarShown() { return E.FFuncBarShown; }
+    TEngineState& State() { return E.FRunner.FState; }
+    TEngineState& PrevState() { return E.FRunner.FPrevState; }
+    bool& Halted() { return E.FRunner.FHalted; }
+    TScriptContext& Main() { return E.FRunner.FMain; }
+    uint8_t& IfState() { return E.FRunner.FIfState; }
+    bool& InEvent() { return E.FRunner.FInEvent; }
+    bool& IfMode() { return E.FOptions.FIfMode; }
+    bool& StrictMatch() { return E.FCmdInput.FStrictMatch; }
+    int& WarningLevel() { return E.FOptions.FWarningLevel; }
+    int& PendingInputLine() { return E.FCmdInput.FPendingInputLine; }
+    TSubWinHolder& SubWinHolder() { return E.FDisplay.FSubWinHolder; }
+    int& SubWinMode() { return E.FDisplay.FSubWinMode; }
+    bool& TabHideEnabled() { return E.FDisplay.FTabHideEnabled; }
+    bool& MsgHidden() { return E.FDisplay.FMsgHidden; }
+    bool& FuncBarShown() { return E.FDisplay.FFuncBarShown; }
     std::string& OpenFileName() { return E.FFiles.FOpenFileName; }
-    int& RunSliceLines() { return E.FRunSliceLines; }
-    TScriptContext& Bg() { return E.FBg; }
+    int& RunSliceLines() { return E.FRunner.FRunSliceLines; }
+    TScriptContext& Bg() { return E.FRunner.FBg; }
     bool& BassUsable() { return E.FSound.FBassUsable; }
     TGameState& Game() { return E.FGame; }
     // *SAVE and *LOAD of that line outside a run (a script that cannot hold

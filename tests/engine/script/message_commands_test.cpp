@@ -174,7 +174,7 @@ TEST(MessageCommands, StoppingTheBackgroundReleasesItsHoldOnTheSubWindow)
         h.Settle();
         EXPECT_TRUE(h.Errors().empty());
         EXPECT_FALSE(engine.BgRunning());
-        EXPECT_EQ(engine.SubWinHolder(), 0);
+        EXPECT_EQ(engine.SubWinHolder(), TSubWinHolder::None);
         EXPECT_EQ(engine.SubWinMode(), 0);
         EXPECT_EQ(h.Host.Sub.Lines().size(), subKept ? 1u : 0u);
         const std::vector<std::string> log = h.Log();
@@ -194,7 +194,7 @@ TEST(MessageCommands, LoadEndsTheHoldOfABackgroundThatGoesOnElsewhere)
     h.Settle();
     EXPECT_TRUE(h.Errors().empty());
     EXPECT_TRUE(engine.BgRunning());
-    EXPECT_EQ(engine.SubWinHolder(), 0);
+    EXPECT_EQ(engine.SubWinHolder(), TSubWinHolder::None);
     engine.SubmitCommand("go");
     h.Settle();
     EXPECT_EQ(h.LastLog(), "after");
@@ -209,7 +209,7 @@ TEST(MessageCommands, TypedCommandWaitsForTheBackgroundsHoldAndRunsWhenItEnds)
                             "*SCENE b\n*LABEL bg\n*IF F(1)=1 second\n*F(1)=1\n*SUBWINSTART\nheld\n*END\n"
                             "*LABEL second\n*SUBWINEND\nreleased\n*BGSTOP\n*END\n*SCENEEND\n");
     h.Advance(100);
-    ASSERT_EQ(engine.SubWinHolder(), 2);
+    ASSERT_EQ(engine.SubWinHolder(), TSubWinHolder::Background);
     engine.SubmitCommand("go");
     h.Advance(99);
     EXPECT_EQ(h.State(), esRun);
@@ -218,7 +218,7 @@ TEST(MessageCommands, TypedCommandWaitsForTheBackgroundsHoldAndRunsWhenItEnds)
     const std::vector<std::string> waiting = h.Log();
     EXPECT_EQ(std::count(waiting.begin(), waiting.end(), "reply"), 0);
     h.Advance(2);
-    EXPECT_EQ(engine.SubWinHolder(), 0);
+    EXPECT_EQ(engine.SubWinHolder(), TSubWinHolder::None);
     EXPECT_EQ(h.State(), esCommandWait);
     EXPECT_TRUE(engine.InputEnabled());
     EXPECT_TRUE(h.Errors().empty());

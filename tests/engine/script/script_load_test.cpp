@@ -197,7 +197,7 @@ TEST(ScriptLoad, OpenClearsTheOldGame)
     {
         TEngineProbe probe(engine);
         probe.PendingInputLine() = 3;
-        probe.SubWinHolder() = 1;
+        probe.SubWinHolder() = TSubWinHolder::Main;
         probe.Main().Stack.Push(1, 2);
     }
     h.WriteScript("next.tgs", "*SCENE s\n*SCENEEND\n");
@@ -205,7 +205,7 @@ TEST(ScriptLoad, OpenClearsTheOldGame)
     EXPECT_FALSE(engine.BgRunning());
     EXPECT_EQ(h.Flag(5), 0);
     EXPECT_EQ(engine.PendingInputLine(), -1);
-    EXPECT_EQ(engine.SubWinHolder(), 0);
+    EXPECT_EQ(engine.SubWinHolder(), TSubWinHolder::None);
     EXPECT_TRUE(engine.MainContext().Stack.Empty());
     EXPECT_EQ(engine.BgLabelLine(), -1);
     EXPECT_EQ(h.State(), esRun);
