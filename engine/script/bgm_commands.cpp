@@ -14,7 +14,7 @@
 #include "base/tokenizer.h"
 #include "classlib/message_flags.h"
 #include "engine/script/engine.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_error.h"
 #include "sound/bass_binding.h"

@@ -33,10 +33,10 @@
 #include "engine/screen/screen_host.h"
 #include "engine/script/cmd_list.h"
 #include "engine/script/command_table.h"
-#include "engine/script/data_file.h"
+#include "formats/dat/data_file.h"
 #include "engine/script/engine_host.h"
 #include "engine/script/label_list.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "engine/script/script_context.h"
 #include "sound/sndmix.h"
 

@@ -7,7 +7,7 @@
 #include "classlib/bitmap.h"
 #include "classlib/jpeg_image.h"
 #include "codec/zeb_png.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_error.h"
 #include "graphics/bitmap32.h"

@@ -13,7 +13,7 @@
 #include "classlib/message_flags.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/expr.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_text.h"
 #include "engine/script/engine.h"

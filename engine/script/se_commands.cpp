@@ -8,7 +8,7 @@
 #include "base/sjis.h"
 #include "base/tokenizer.h"
 #include "engine/script/engine.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_error.h"
 #include "platform/ui_mailbox.h"
