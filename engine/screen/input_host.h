@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/expr_value.h"
+
+class TKeyStrList;
 
 class TInputHost {
 public:
@@ -23,6 +26,11 @@ public:
     virtual bool FuncBarShifted() const = 0;
     // Switches the bar to the shifted or the plain labels and redraws it.
     virtual void SetFuncBarShifted(bool shifted) = 0;
+
+    // The game's keywords, oldest first, which the keyword menu offers, and
+    // the macro texts bound to keys; the engine keeps both.
+    virtual const std::vector<std::string>& Keywords() const = 0;
+    virtual const TKeyStrList& KeyMacros() const = 0;
 
     // Evaluates an expression the debug window was given, with the game's
     // evaluator and variables, and answers the resolved value. Raises what

@@ -63,9 +63,6 @@ TTGInput::TTGInput(TInputHost& host, QLineEdit* edit, int tag) : FHost(host)
     HookEdit(edit, tag);
     FKeywordMenu = std::make_unique<QMenu>();
     FillKeyNames();
-    FKeyMacros.Add(VK_F1, PopupMacro);
-    FKeyMacros.Add(VK_PRIOR, PageUpMacro);
-    FKeyMacros.Add(VK_NEXT, PageDownMacro);
 }
 
 TTGInput::~TTGInput()
@@ -202,32 +199,6 @@ void TTGInput::SetImeOpen(bool open)
 
 // ---- keywords and labels
 
-void TTGInput::AddKeyword(const std::string& caption)
-{
-    if (std::find(FKeywords.begin(), FKeywords.end(), caption) != FKeywords.end())
-        return;
-    QAction* action = FKeywordMenu->addAction(ToQString(caption));
-    QObject::connect(action, &QAction::triggered, [this, caption] { InsertText(caption); });
-    FKeywords.push_back(caption);
-    while (KeywordCount() > MaxKeywords) {
-        delete FKeywordMenu->actions().front();
-        FKeywords.erase(FKeywords.begin());
-    }
-}
-
-void TTGInput::ClearKeywords()
-{
-    FKeywordMenu->clear();
-    FKeywords.clear();
-}
-
-const std::string& TTGInput::GetKeyword(int index) const
-{
-    if (index < 0 || index >= KeywordCount())
-        throw EListError("List index out of bounds (" + IntToStr(index) + ")");
-    return FKeywords[static_cast<size_t>(index)];
-}
-
 std::string TTGInput::GetKeyLabel(int index) const
 {
     if (index < 0 || index >= KeyLabelCount)
@@ -257,7 +228,7 @@ void TTGInput::EditKeyDown(uint16_t& key, TShiftState shift)
         key = static_cast<uint16_t>(key + (VK_F13 - VK_F1));
 
     if (!IsTypingKey(key)) {
-        const std::string macro = FKeyMacros.GetText(key);
+        const std::string macro = FHost.KeyMacros().GetText(key);
         if (!macro.empty() && RunMacro(macro) == TMacroResult::Spent) {
             key = 0;
             FSwallowKey = true;
@@ -296,7 +267,7 @@ void TTGInput::EditKeyUp(uint16_t& key, TShiftState shift)
     FSwallowKey = false;
     if (FHost.State() == KeyWaitState || !FEdit)
         return;
-    if (!FKeyMacros.GetText(key).empty()) {
+    if (!FHost.KeyMacros().GetText(key).empty()) {
         key = 0;
     } else if ((key == VK_UP && FHistoryIndex >= 0) || (key == VK_DOWN && FHistoryIndex < FHistory.Count())) {
         FEdit->end(false);
@@ -311,7 +282,7 @@ void TTGInput::EditKeyPress(char& key)
         return;
     }
     const auto charKey = static_cast<uint16_t>(CharKeyFlag + static_cast<unsigned char>(key));
-    const std::string macro = FKeyMacros.GetText(charKey);
+    const std::string macro = FHost.KeyMacros().GetText(charKey);
     if (!macro.empty() && RunMacro(macro) == TMacroResult::Spent) {
         key = 0;
         return;
@@ -347,6 +318,11 @@ void TTGInput::PopupKeywords()
         return;
     // Opens over the edit box, wherever its window stands on the screen.
     const QPoint at = FEdit->mapToGlobal(QPoint(0, 0));
+    FKeywordMenu->clear();
+    for (const std::string& word : FHost.Keywords()) {
+        QAction* action = FKeywordMenu->addAction(ToQString(word));
+        QObject::connect(action, &QAction::triggered, [this, word] { InsertText(word); });
+    }
     FKeywordMenu->winId();
     if (QWindow* menuWindow = FKeywordMenu->windowHandle())
         menuWindow->setTransientParent(FEdit->window()->windowHandle());

@@ -2,10 +2,11 @@
 // TTGInput: the player's command line. It drives one of the two edit boxes
 // named CmdEdit (the main window's, or the message-and-input window's) and
 // hands each entered line to the main window. Around that it keeps the
-// history of entered lines (Up and Down), a popup menu of keywords, the
-// names of the keys scripts may bind and the macro texts bound to them, the
-// 25 function-key labels, and the colour that shows the engine is waiting
-// for an answer typed here.
+// history of entered lines (Up and Down), the names of the keys scripts may
+// bind, the 25 function-key labels, and the colour that shows the engine is
+// waiting for an answer typed here. It pops up a menu of the game's keywords
+// and runs the macro texts bound to keys; both are the engine's, read
+// through the host.
 
 #include <QPointer>
 #include <array>
@@ -28,8 +29,6 @@ class TTGInput {
 public:
     // Entered lines kept for Up and Down.
     static constexpr int MaxHistory = 1000;
-    // Keywords in the popup menu; older ones make way for new ones.
-    static constexpr int MaxKeywords = 10;
     // Function-key labels: 0..11 plain, 12..23 while Shift is held.
     static constexpr int KeyLabelCount = 25;
 
@@ -68,21 +67,15 @@ public:
     // The input method's state when the player last entered a line.
     bool ImeOpenAtSubmit() const { return FImeOpen; }
 
-    // Adds a keyword to the popup menu unless it holds it already.
-    void AddKeyword(const std::string& caption);
-    void ClearKeywords();
-    int KeywordCount() const { return static_cast<int>(FKeywords.size()); }
-    // Keyword `index`, oldest first, as the menu lists them.
-    const std::string& GetKeyword(int index) const;
+    // The keyword menu, filled with the host's keywords when it pops up.
     QMenu* KeywordMenu() const { return FKeywordMenu.get(); }
 
     // Function-key label 0..24; outside that range nothing is kept.
     std::string GetKeyLabel(int index) const;
     void SetKeyLabel(int index, const std::string& text);
 
-    // Key names for *SETKEY and the key macros that save files store.
+    // Key names for *SETKEY.
     TKeyStrList& KeyNames() { return FKeyNames; }
-    TKeyStrList& KeyMacros() { return FKeyMacros; }
     const TStringList& History() const { return FHistory; }
 
     // Key handlers of the hooked edit box. A key or character set to 0 is
@@ -117,12 +110,10 @@ private:
     int FHistoryIndex = -1;
     bool FQuestionMode = false;
     TKeyStrList FKeyNames;
-    TKeyStrList FKeyMacros;
     std::array<std::string, KeyLabelCount> FKeyLabels;
     // The character of the current key press is not to be typed: its key
     // has acted as a macro.
     bool FSwallowKey = false;
 
     std::unique_ptr<TKeyHook> FHook;
-    std::vector<std::string> FKeywords;
 };

@@ -106,7 +106,7 @@ void TEngine::CallEventLabel(const std::string& name)
     const int line = caller->Line;
     const bool yielded = FRunYielded;
     const bool inputEnabled = InputEnabled();
-    const bool inputFocused = FHost.InputFocused();
+    const bool inputFocused = FHost.CommandLine.InputFocused();
 
     // The event runs on a context of its own, in the caller's scene, so that
     // the caller's line and *GOSUB return points survive it.
@@ -138,7 +138,7 @@ void TEngine::CallEventLabel(const std::string& name)
     // The command line is left as the interrupted run had it.
     SetInputEnabled(inputEnabled);
     if (inputFocused)
-        FHost.FocusInput();
+        FHost.CommandLine.FocusInput();
     FState = state;
     FRunYielded = yielded;
     FInEvent = false;

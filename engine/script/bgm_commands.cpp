@@ -50,10 +50,10 @@ TCommandRows TEngine::BgmCommands()
 
 void TEngine::StartMusicDevices()
 {
-    FMidi = std::make_unique<TMidiPlayV>(FHost.MidiOutDriver());
+    FMidi = std::make_unique<TMidiPlayV>(FHost.Sound.MidiOutDriver());
     FMidi->PlayDevices.Add(MIDI_MAPPER, 0);
 
-    const std::string library = FHost.AudioLibraryPath();
+    const std::string library = FHost.Sound.AudioLibraryPath();
     if (library.empty())
         return;
     FBass = std::make_unique<TBass>(library);

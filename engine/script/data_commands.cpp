@@ -137,16 +137,17 @@ void TEngine::CmdDatWriteS(const std::string& line)
         return;
     }
     const int32_t count = EvalInteger(GetToken(line, ' ', 2));
-    const TDatVarRun run = DatVariables(*FExpr, *FFlags, *FSVars, GetToken(line, ' ', 1), TDatStatus::dsWritesTarget);
+    const TDatVarRun run =
+        DatVariables(*FExpr, FGame.Flags(), FGame.SVars(), GetToken(line, ' ', 1), TDatStatus::dsWritesTarget);
     std::vector<TDatRecord> records;
     for (int32_t i = 0; i < count; ++i) {
         // An index past the end of the list raises before anything is
         // written, so the file never gets half of the run.
         const int index = run.First + i;
         if (run.Strings)
-            records.push_back(DatString(FSVars->GetItem(index)->Value));
+            records.push_back(DatString(FGame.SVars().GetItem(index)->Value));
         else
-            records.push_back(DatInteger(FFlags->GetItem(index)->Value));
+            records.push_back(DatInteger(FGame.Flags().GetItem(index)->Value));
     }
     FDatFile.Write(records);
 }
@@ -170,13 +171,13 @@ void TEngine::CmdDatRead(const std::string& line)
         int index = -1;
         if (!target.empty() && target[0] == 'S') {
             FExpr->Evaluate(target);
-            index = DatSVarIndex(*FSVars, FExpr->RawResult);
+            index = DatSVarIndex(FGame.SVars(), FExpr->RawResult);
         }
         if (index < 0) {
             notAString = true;
             return;
         }
-        FSVars->GetItem(index)->Value = record.Text;
+        FGame.SVars().GetItem(index)->Value = record.Text;
     });
     if (status == TDatStatus::dsOk && notAString)
         status = TDatStatus::dsStringToNonString;
@@ -191,17 +192,18 @@ void TEngine::CmdDatReadS(const std::string& line)
         return;
     }
     const int32_t count = EvalInteger(GetToken(line, ' ', 2));
-    const TDatVarRun run = DatVariables(*FExpr, *FFlags, *FSVars, GetToken(line, ' ', 1), TDatStatus::dsReadsTarget);
+    const TDatVarRun run =
+        DatVariables(*FExpr, FGame.Flags(), FGame.SVars(), GetToken(line, ' ', 1), TDatStatus::dsReadsTarget);
     status = FDatFile.ReadRecords(count, [&](int32_t i, const TDatRecord& record) {
         const int index = run.First + i;
         if (run.Strings) {
             if (!record.IsString())
                 throw EScriptError(DatStatusText(TDatStatus::dsIntegerForString));
-            FSVars->GetItem(index)->Value = record.Text;
+            FGame.SVars().GetItem(index)->Value = record.Text;
         } else {
             if (record.IsString())
                 throw EScriptError(DatStatusText(TDatStatus::dsStringForInteger));
-            FFlags->GetItem(index)->Value = record.Value;
+            FGame.Flags().GetItem(index)->Value = record.Value;
         }
     });
     DatMessage(status);

@@ -21,7 +21,7 @@
 
 #include <cstdio>
 
-TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
+TEngine::TEngine(const TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
     : FHost(host), FExeDir(std::move(exeDir))
 {
     FBuiltInPictures = std::make_unique<TBitmap32List>();
@@ -41,26 +41,19 @@ TEngine::TEngine(TEngineHost& host, const std::vector<std::string>& args, std::s
     };
 
     FRandom.seed(std::random_device{}());
-    FScreenWidth = FHost.ClientWidth();
-    FScreenHeight = FHost.ClientHeight();
+    FScreenWidth = FHost.Window.ClientWidth();
+    FScreenHeight = FHost.Window.ClientHeight();
 
     FScript = std::make_unique<TStringList>();
     FLabels = std::make_unique<TLabelList>();
-    FItems = std::make_unique<TItemList>();
-    FFlags = std::make_unique<TFlagList>();
     FCmdList = std::make_unique<TCmdList>();
     FConnectNames = std::make_unique<TConnectNameList>();
-    FSVars = std::make_unique<TSVarList>();
     FExpr = std::make_unique<TExprConv>();
-    FExpr->SetLists(FItems.get(), FFlags.get(), FSVars.get());
+    FExpr->SetLists(&FGame.Items(), &FGame.Flags(), &FGame.SVars());
     FExpr->OnRandom = [this] { return static_cast<uint32_t>(FRandom()); };
     FExpr->OnLastInput = [this] { return FLastInput; };
-    FFlags->OnWarning = [this](const std::string& text) { ShowWarning(text); };
-    FSVars->OnWarning = [this](const std::string& text) { ShowWarning(text); };
-    // A script may name variables before its first scenario is opened (the
-    // debug window); the lists have their records from the start.
-    FFlags->Reset();
-    FSVars->Reset();
+    FGame.Flags().OnWarning = [this](const std::string& text) { ShowWarning(text); };
+    FGame.SVars().OnWarning = [this](const std::string& text) { ShowWarning(text); };
 
     // The wave mixer, the outside audio library and the MIDI sequencer; a
     // machine without sound still runs the game.
@@ -86,8 +79,8 @@ TEngine::~TEngine()
         std::fprintf(stderr, "tideglass: data file not written: %s\n", e.what());
     }
     CloseSoundDevices();
-    FFlags->OnWarning = nullptr;
-    FSVars->OnWarning = nullptr;
+    FGame.Flags().OnWarning = nullptr;
+    FGame.SVars().OnWarning = nullptr;
     FExpr->OnRandom = nullptr;
     FExpr->OnLastInput = nullptr;
     FGameImg->OnMouseMove = nullptr;
@@ -103,13 +96,13 @@ void TEngine::CreateScreenObjects()
 {
     // The screen layers, then the message window, which keeps its own copy
     // of the font.
-    FGrp = std::make_unique<TTGGrp>(*this, *FGameImg, FHost.ClientWidth(), FHost.ClientHeight());
+    FGrp = std::make_unique<TTGGrp>(*this, *FGameImg, FHost.Window.ClientWidth(), FHost.Window.ClientHeight());
     TFont font;
     font.SetName(SJ("ＭＳゴシック"));
     font.SetHeight(-12);
     font.SetColor(clWhite);
     FFontColor = clWhite;
-    FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.MessageLog(), *FGrp, 26, 304, 588, 120, font,
+    FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.SmallWindows.MessageLog(), *FGrp, 26, 304, 588, 120, font,
                                     FBuiltInPictures->Bitmap(biMsgSkin));
 }
 
@@ -138,12 +131,12 @@ TBitmap32List& TEngine::WaitGrpList()
 
 std::string TEngine::GetKeyLabel(int index) const
 {
-    return FHost.GetKeyLabel(index);
+    return FHost.CommandLine.GetKeyLabel(index);
 }
 
 TMsgLog* TEngine::SubLog()
 {
-    return FHost.SubLog();
+    return FHost.SmallWindows.SubLog();
 }
 
 TExprValue TEngine::EvaluateExpr(const std::string& expr)
@@ -169,7 +162,7 @@ int TEngine::HaltedMessageBox(const std::string& text, const std::string& captio
 {
     FHalted = true;
     ScheduleNextTick();
-    const int result = FHost.MessageBox(text, caption, flags);
+    const int result = FHost.Dialogs.MessageBox(text, caption, flags);
     FHalted = false;
     return result;
 }
@@ -177,5 +170,5 @@ int TEngine::HaltedMessageBox(const std::string& text, const std::string& captio
 bool TEngine::ChooseScenario(const std::string& filter, std::string& fileName)
 {
     ScheduleNextTick();
-    return FHost.ChooseScenario(filter, fileName);
+    return FHost.Dialogs.ChooseScenario(filter, fileName);
 }

@@ -35,6 +35,7 @@
 #include "engine/script/command_table.h"
 #include "formats/dat/data_file.h"
 #include "engine/script/engine_host.h"
+#include "engine/script/game_state.h"
 #include "engine/script/label_list.h"
 #include "formats/pack/pack_archive.h"
 #include "engine/script/script_context.h"
@@ -45,13 +46,10 @@ class TBitmap32;
 class TBitmap32List;
 class TExprConv;
 class TFileStream;
-class TFlagList;
 class TImage32;
-class TItemList;
 class TMidiPlayV;
 class TSndMix;
 class TStringList;
-class TSVarList;
 class TTGGrp;
 class TTGMsg;
 struct TSaveGame;
@@ -90,7 +88,7 @@ public:
     // FormCreate. `args` are the program's arguments after its name (the
     // first one names a scenario to open); `exeDir` is the folder of the
     // executable with its trailing separator.
-    TEngine(TEngineHost& host, const std::vector<std::string>& args, std::string exeDir);
+    TEngine(const TEngineHost& host, const std::vector<std::string>& args, std::string exeDir);
     // FormDestroy's engine half: a data file left open for writing gets its
     // checksum.
     ~TEngine() override;
@@ -221,9 +219,11 @@ public:
     const TLabelList& Labels() const { return *FLabels; }
     const TConnectNameList& ConnectNames() const { return *FConnectNames; }
     const TCmdList& CmdList() const { return *FCmdList; }
-    const TItemList& Items() const { return *FItems; }
-    const TFlagList& Flags() const { return *FFlags; }
-    const TSVarList& SVars() const { return *FSVars; }
+    const TItemList& Items() const { return FGame.Items(); }
+    const TFlagList& Flags() const { return FGame.Flags(); }
+    const TSVarList& SVars() const { return FGame.SVars(); }
+    // The flags, strings, items, keywords and key macros a save keeps.
+    const TGameState& GameState() const { return FGame; }
     const TDatFile& DatFile() const { return FDatFile; }
     int FirstScene() const;
 
@@ -540,7 +540,7 @@ private:
     // dialog's own event loop.
     bool ChooseScenario(const std::string& filter, std::string& fileName);
 
-    TEngineHost& FHost;
+    TEngineHost FHost;
 
     // ================= engine state =================
     TEngineState FState = esIdle;
@@ -713,9 +713,7 @@ private:
     uint32_t FLoadSerial = 0;
 
     // ================= objects =================
-    std::unique_ptr<TItemList> FItems;
-    std::unique_ptr<TFlagList> FFlags;
-    std::unique_ptr<TSVarList> FSVars;
+    TGameState FGame;
     std::unique_ptr<TExprConv> FExpr;
     std::mt19937 FRandom;
     // The game screen (GameImg) with the built-in pictures (Bitmap32List1)

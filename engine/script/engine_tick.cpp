@@ -73,24 +73,24 @@ void TEngine::MainTick()
             SaveContext();
             if (FState == esRun && !FRunYielded) {
                 FState = esCommandWait;
-                FHost.SetInputText("");
-                FHost.FocusInput();
-                if (!FHost.InputImeOpen() && FHost.ImeOpenAtSubmit())
-                    FHost.SetInputImeOpen(true);
+                FHost.CommandLine.SetInputText("");
+                FHost.CommandLine.FocusInput();
+                if (!FHost.CommandLine.InputImeOpen() && FHost.CommandLine.ImeOpenAtSubmit())
+                    FHost.CommandLine.SetInputImeOpen(true);
             }
         }
         break;
     case esKeyWait:
         // Space must end the wait, not start a conversion.
-        if (FHost.ImeOpen())
-            FHost.SetImeOpen(false);
+        if (FHost.Window.ImeOpen())
+            FHost.Window.SetImeOpen(false);
         [[fallthrough]];
     case esGameEnd:
         if (InputEnabled())
             SetInputEnabled(false);
         break;
     case esClose:
-        FHost.CloseWindow();
+        FHost.Window.CloseWindow();
         break;
     case esOpenThenIdle:
         if (runFree) {
@@ -138,7 +138,7 @@ void TEngine::MainTick()
 
 void TEngine::StartUp()
 {
-    FHost.SetMenuVisible(TMenuItem::F1, false);
+    FHost.Window.SetMenuVisible(TMenuItem::F1, false);
     FOpenFileName = "data.tgs";
     OpenScenario(FOpenFileName);
     if (FState == esStartUp) {
@@ -146,11 +146,11 @@ void TEngine::StartUp()
         OpenScenario(FOpenFileName);
     }
     if (FState == esStartUp) {
-        FHost.SetMenuVisible(TMenuItem::F1, true);
+        FHost.Window.SetMenuVisible(TMenuItem::F1, true);
         FState = esIdle;
     }
     if (FState == esIdle)
-        FHost.RegisterFileTypes();
+        FHost.Window.RegisterFileTypes();
     else
         EnterPlayerMode();
 }
@@ -160,7 +160,7 @@ void TEngine::EnterPlayerMode()
     FPlayerMode = true;
     const int width = static_cast<int>(Round(static_cast<double>(FBaseWidth) * FScale));
     const int height = static_cast<int>(Round(static_cast<double>(FBaseHeight) * FScale));
-    FHost.SetClientSize(width, height);
+    FHost.Window.SetClientSize(width, height);
     FScreenWidth = width;
     FScreenHeight = height;
     if (FGrp) {
@@ -168,16 +168,16 @@ void TEngine::EnterPlayerMode()
         FGrp->SetScale(FScale);
     }
     if (FScale == 1.0f) {
-        FHost.SetMenuChecked(TMenuItem::N3, true);
-        FHost.SetMenuChecked(TMenuItem::D1, false);
+        FHost.Window.SetMenuChecked(TMenuItem::N3, true);
+        FHost.Window.SetMenuChecked(TMenuItem::D1, false);
     } else if (FScale == 2.0f) {
-        FHost.SetMenuChecked(TMenuItem::D1, true);
-        FHost.SetMenuChecked(TMenuItem::N3, false);
+        FHost.Window.SetMenuChecked(TMenuItem::D1, true);
+        FHost.Window.SetMenuChecked(TMenuItem::N3, false);
     }
     for (TMenuItem item : {TMenuItem::F1, TMenuItem::Help1, TMenuItem::Edit1, TMenuItem::TIDEGLASSC1})
-        FHost.SetMenuVisible(item, false);
+        FHost.Window.SetMenuVisible(item, false);
     // A player has no association to make.
-    FHost.HideAssociationOptions();
+    FHost.Window.HideAssociationOptions();
     if (FIniFullScreen)
         SetFullScreen(true);
 }
@@ -260,7 +260,7 @@ bool TEngine::IsGameRunning() const
 
 bool TEngine::CanOpenScenario() const
 {
-    if (FHost.DialogShown())
+    if (FHost.Dialogs.DialogShown())
         return false;
     return FState != esYesNo && FState != esClose && FState != esOpenDialog;
 }

@@ -64,7 +64,7 @@ int TEngine::NextStepDelay(uint32_t now)
     case esGameEnd:
         // The pass that takes the command line away (and, in a key wait,
         // closes the input method).
-        if (InputEnabled() || (FState == esKeyWait && FHost.ImeOpen()))
+        if (InputEnabled() || (FState == esKeyWait && FHost.Window.ImeOpen()))
             best = Now;
         break;
     case esClose:
@@ -90,5 +90,5 @@ void TEngine::ScheduleNextTick()
         FNextTickAt.reset();
     else
         FNextTickAt = now + static_cast<uint32_t>(delay);
-    FHost.ScheduleTick(delay);
+    FHost.Window.ScheduleTick(delay);
 }

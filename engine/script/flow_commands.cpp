@@ -188,18 +188,18 @@ int32_t TEngine::EvalVarTerm(const std::string& text, bool wantIndex)
         const int32_t n = EvalVarTerm(inner, false);
         if (n < 0 || n > FlagIndexMax)
             throw EScriptError(SJ("フラグ変数のインデックスが不正です (") + IntToStr(n) + "/" + IntToStr(FlagIndexMax) + ")");
-        return wantIndex ? n : FFlags->GetItem(n)->Value;
+        return wantIndex ? n : FGame.Flags().GetItem(n)->Value;
     }
     case 'I': {
         int32_t n = EvalVarTerm(inner, false);
         if (n == -1) {
             const std::string name = inner.substr(0, inner.find(')'));
             int index = -1;
-            if (!FItems->Find(name, index))
+            if (!FGame.Items().Find(name, index))
                 throw EScriptError(SJ("アイテム") + name + SJ("がありません"));
             n = index;
         }
-        return wantIndex ? n : FItems->GetItem(n)->Count;
+        return wantIndex ? n : FGame.Items().GetItem(n)->Count;
     }
     case 'R':
         return Random(EvalVarTerm(inner, false));

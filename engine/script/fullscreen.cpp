@@ -69,16 +69,16 @@ void TEngine::FormClose()
 
 void TEngine::EnterFullScreen()
 {
-    FHost.SetMenuChecked(TMenuItem::F3, true);
-    FSavedN3Enabled = FHost.MenuEnabled(TMenuItem::N3);
-    FSavedD1Enabled = FHost.MenuEnabled(TMenuItem::D1);
-    FHost.SetMenuEnabled(TMenuItem::N3, false);
-    FHost.SetMenuEnabled(TMenuItem::D1, false);
-    FHost.SetMenuBarVisible(false);
+    FHost.Window.SetMenuChecked(TMenuItem::F3, true);
+    FSavedN3Enabled = FHost.Window.MenuEnabled(TMenuItem::N3);
+    FSavedD1Enabled = FHost.Window.MenuEnabled(TMenuItem::D1);
+    FHost.Window.SetMenuEnabled(TMenuItem::N3, false);
+    FHost.Window.SetMenuEnabled(TMenuItem::D1, false);
+    FHost.Window.SetMenuBarVisible(false);
     ScrollMessageToEnd();
 
-    FSavedClientWidth = FHost.ClientWidth();
-    FSavedClientHeight = FHost.ClientHeight();
+    FSavedClientWidth = FHost.Window.ClientWidth();
+    FSavedClientHeight = FHost.Window.ClientHeight();
     FSavedScreenWidth = FScreenWidth;
     FSavedScreenHeight = FScreenHeight;
     FSavedBaseWidth = FBaseWidth;
@@ -88,7 +88,7 @@ void TEngine::EnterFullScreen()
 
     KeepFullScreenMinimum();
     FFullScreen = true;
-    FHost.EnterFullScreen(FScreenWidth, FScreenHeight);
+    FHost.Window.EnterFullScreen(FScreenWidth, FScreenHeight);
     if (FGrp) {
         FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
         KeepPictureSize();
@@ -100,13 +100,13 @@ void TEngine::EnterFullScreen()
 
 void TEngine::LeaveFullScreen()
 {
-    FHost.SetMenuChecked(TMenuItem::F3, false);
-    FHost.SetMenuEnabled(TMenuItem::N3, FSavedN3Enabled);
-    FHost.SetMenuEnabled(TMenuItem::D1, FSavedD1Enabled);
+    FHost.Window.SetMenuChecked(TMenuItem::F3, false);
+    FHost.Window.SetMenuEnabled(TMenuItem::N3, FSavedN3Enabled);
+    FHost.Window.SetMenuEnabled(TMenuItem::D1, FSavedD1Enabled);
     ScrollMessageToEnd();
-    FHost.SetMenuBarVisible(true);
+    FHost.Window.SetMenuBarVisible(true);
     FFullScreen = false;
-    FHost.LeaveFullScreen();
+    FHost.Window.LeaveFullScreen();
 
     // A *SCREEN or *SCALE run in full screen stays: the window takes the
     // picture as it is now. Without one, the window and the screen come
@@ -114,11 +114,11 @@ void TEngine::LeaveFullScreen()
     if (FBaseWidth == FSavedBaseWidth && FBaseHeight == FSavedBaseHeight && FScale == FSavedScale) {
         FScreenWidth = FSavedScreenWidth;
         FScreenHeight = FSavedScreenHeight;
-        FHost.SetClientSize(FSavedClientWidth, FSavedClientHeight);
+        FHost.Window.SetClientSize(FSavedClientWidth, FSavedClientHeight);
     } else {
         FScreenWidth = static_cast<int>(Round(static_cast<double>(FBaseWidth) * FScale));
         FScreenHeight = static_cast<int>(Round(static_cast<double>(FBaseHeight) * FScale));
-        FHost.SetClientSize(FScreenWidth, FScreenHeight);
+        FHost.Window.SetClientSize(FScreenWidth, FScreenHeight);
     }
     if (FGrp) {
         FGrp->SetScreenSize(FScreenWidth, FScreenHeight);
@@ -129,7 +129,7 @@ void TEngine::LeaveFullScreen()
         FMsg->SetActive(FSavedMsgInGame);
     SetMessageMode(FSavedMsgInGame);
     // Typing goes on in the command line in use, wherever it now lies.
-    FHost.FocusInput();
+    FHost.CommandLine.FocusInput();
 }
 
 void TEngine::KeepPictureSize()
@@ -166,6 +166,6 @@ void TEngine::SetScaleItemsEnabled(bool enabled)
         FSavedD1Enabled = enabled;
         return;
     }
-    FHost.SetMenuEnabled(TMenuItem::N3, enabled);
-    FHost.SetMenuEnabled(TMenuItem::D1, enabled);
+    FHost.Window.SetMenuEnabled(TMenuItem::N3, enabled);
+    FHost.Window.SetMenuEnabled(TMenuItem::D1, enabled);
 }

@@ -99,8 +99,8 @@ bool TEngine::StoreInput(const std::string& target, const std::string& text, boo
         if (ref.Kind == ekSVar) {
             int index = ref.IntValue;
             if (index < 0 && !ref.StrValue.empty())
-                FSVars->IndexOfName(ref.StrValue, index);
-            FSVars->GetItem(index)->Value = text;
+                FGame.SVars().IndexOfName(ref.StrValue, index);
+            FGame.SVars().GetItem(index)->Value = text;
             return true;
         }
         // A flag or an item takes a text only when it is a number.
@@ -132,7 +132,7 @@ void TEngine::CmdInput(const std::string& line)
     if (pending) {
         AddMessage("? " + FLastInput);
         if (StoreInput(target, FLastInput, asText, notANumber)) {
-            FHost.SetQuestionMode(false);
+            FHost.CommandLine.SetQuestionMode(false);
             FPendingInputLine = -1;
         } else if (notANumber) {
             AddMessage(SJ("数字のみを入力してください"));
@@ -143,7 +143,7 @@ void TEngine::CmdInput(const std::string& line)
     if (inlineAsked && AsksInline()) {
         FPendingInputLine = FCtx->Line;
         AddMessage(prompt);
-        FHost.SetQuestionMode(true);
+        FHost.CommandLine.SetQuestionMode(true);
         FState = esRun;
         return;
     }
@@ -152,7 +152,7 @@ void TEngine::CmdInput(const std::string& line)
     for (;;) {
         std::string text;
         ScheduleNextTick();
-        if (FHost.AskInput(prompt, text) == mrAbort) {
+        if (FHost.Dialogs.AskInput(prompt, text) == mrAbort) {
             // Abandoned: a scenario was opened or the program closes. This
             // run has nothing left to go on with.
             StopRunAtCommand();
@@ -183,7 +183,7 @@ void TEngine::CmdYesNo(const std::string& line)
                          answer == SJ("はい");
         chosen = yes ? &yesLabel : &noLabel;
         FPendingInputLine = -1;
-        FHost.SetQuestionMode(false);
+        FHost.CommandLine.SetQuestionMode(false);
     } else if (inlineMode != 0 && AsksInline()) {
         FPendingInputLine = FCtx->Line;
         std::string shown = prompt;
@@ -192,11 +192,11 @@ void TEngine::CmdYesNo(const std::string& line)
         else if (inlineMode == 2)
             shown += SJ(" ( はい / いいえ )");
         AddMessage(shown);
-        FHost.SetQuestionMode(true);
+        FHost.CommandLine.SetQuestionMode(true);
     } else {
         FState = esYesNo;
         ScheduleNextTick();
-        const int result = FHost.AskYesNo(prompt);
+        const int result = FHost.Dialogs.AskYesNo(prompt);
         if (result == mrAbort) {
             // The program closes under the dialog: no answer was given.
             StopRunAtCommand();
@@ -220,10 +220,10 @@ void TEngine::CmdSetKey(const std::string& line)
 {
     const std::string name = EvalName(GetToken(line, ' ', 1));
     const std::string text = EvalName(GetToken(line, ' ', 2));
-    const uint16_t key = FHost.KeyNames().KeyOf(name);
+    const uint16_t key = FHost.CommandLine.KeyNames().KeyOf(name);
     if (key == 0)
         throw EScriptError(SJ("キー'") + name + SJ("'は定義できません。"));
-    FHost.KeyMacros().SetText(key, text);
+    FGame.KeyMacros().SetText(key, text);
 }
 
 void TEngine::CmdIsMatch(const std::string& line)
@@ -263,7 +263,7 @@ void TEngine::CmdFuncText(const std::string& line)
         ShowWarning(SJ("ファンクションキーは25番までです - ") + line);
         return;
     }
-    FHost.SetKeyLabel(key - 1, label);
+    FHost.CommandLine.SetKeyLabel(key - 1, label);
     if (FFuncBarShown && FGrp)
         FGrp->DrawFuncBar(FFuncKeyCount);
 }
@@ -273,13 +273,13 @@ void TEngine::CmdInputSize(const std::string& line)
     const int cmd = FontIndex(EvalInteger(GetToken(line, ' ', 1)));
     const int log = CountTokens(line, ' ') >= 3 ? FontIndex(EvalInteger(GetToken(line, ' ', 2))) : FLogFontIndex;
     if (log != FLogFontIndex) {
-        FHost.SetLogFontSize(FontSizes[static_cast<size_t>(log)]);
+        FHost.SmallWindows.SetLogFontSize(FontSizes[static_cast<size_t>(log)]);
         FLogFontIndex = log;
     }
     if (cmd != FCmdFontIndex) {
         const int dy = FontSizes[static_cast<size_t>(FCmdFontIndex)] - FontSizes[static_cast<size_t>(cmd)];
-        FHost.SetInputFontSize(FontSizes[static_cast<size_t>(cmd)]);
-        FHost.MoveInputs(dy);
+        FHost.CommandLine.SetInputFontSize(FontSizes[static_cast<size_t>(cmd)]);
+        FHost.CommandLine.GrowInputs(-dy);
         FCmdFontIndex = cmd;
     }
 }

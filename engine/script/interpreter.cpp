@@ -238,5 +238,5 @@ void TEngine::ClearMessages()
 
 void TEngine::AddKeyword(const std::string& word)
 {
-    FHost.AddKeyword(word);
+    FGame.AddKeyword(word);
 }

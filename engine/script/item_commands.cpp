@@ -39,15 +39,15 @@ void TEngine::CmdIfMode(const std::string& line)
 
 void TEngine::CmdShowDebug(const std::string& /*line*/)
 {
-    FHost.ShowDebugWindow();
+    FHost.Dialogs.ShowDebugWindow();
     FState = esRun;
 }
 
 void TEngine::SetItemCount(const std::string& line, int32_t count)
 {
     int index = -1;
-    if (FItems->Find(EvalName(GetToken(line, ' ', 1)), index))
-        FItems->GetItem(index)->Count = count;
+    if (FGame.Items().Find(EvalName(GetToken(line, ' ', 1)), index))
+        FGame.Items().GetItem(index)->Count = count;
 }
 
 void TEngine::CmdGetItem(const std::string& line)
@@ -67,14 +67,14 @@ void TEngine::CmdUseItem(const std::string& line)
 
 void TEngine::CmdDelItemAll(const std::string& /*line*/)
 {
-    for (int i = 0; i < FItems->Count(); ++i)
-        FItems->GetItem(i)->Count = ItemNotHeld;
+    for (int i = 0; i < FGame.Items().Count(); ++i)
+        FGame.Items().GetItem(i)->Count = ItemNotHeld;
 }
 
 void TEngine::CmdInitItemAll(const std::string& /*line*/)
 {
-    for (int i = 0; i < FItems->Count(); ++i) {
-        TItemRec* item = FItems->GetItem(i);
+    for (int i = 0; i < FGame.Items().Count(); ++i) {
+        TItemRec* item = FGame.Items().GetItem(i);
         item->Count = item->InitialCount;
     }
 }
@@ -84,8 +84,8 @@ void TEngine::CmdItemList(const std::string& /*line*/)
     // Two texts, so that the wrap sees two lines: the heading, then every
     // held item followed by a full-width space.
     std::string held;
-    for (int i = 0; i < FItems->Count(); ++i) {
-        const TItemRec* item = FItems->GetItem(i);
+    for (int i = 0; i < FGame.Items().Count(); ++i) {
+        const TItemRec* item = FGame.Items().GetItem(i);
         if (item->Count > 0)
             held += item->Name + SJ("　");
     }

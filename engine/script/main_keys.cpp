@@ -40,7 +40,7 @@ void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
         // press toggles once.
         if (!FAltEnterHeld) {
             FAltEnterHeld = true;
-            SetFullScreen(!FHost.MenuChecked(TMenuItem::F3));
+            SetFullScreen(!FHost.Window.MenuChecked(TMenuItem::F3));
         }
         key = 0;
         return;
@@ -49,8 +49,8 @@ void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
         return;
     if (key == VK_RETURN && FMsg && FMsg->FScrolled) {
         FMsg->ScrollToEnd();
-        FHost.SetShownInputEnabled(true);
-        FHost.FocusInput();
+        FHost.CommandLine.SetShownInputEnabled(true);
+        FHost.CommandLine.FocusInput();
         // This Enter only brings the newest lines back; it must not reach
         // the command line it has just enabled and enter an empty command.
         key = 0;
@@ -58,7 +58,7 @@ void TEngine::FormKeyDown(uint16_t& key, TShiftState shift)
     }
     if (!FMsgInGame || FState != esCommandWait || !FMsg)
         return;
-    const std::string macro = FHost.KeyMacros().GetText(key);
+    const std::string macro = FGame.KeyMacros().GetText(key);
     uint8_t marks = 0;
     if (macro == PageUpMacro)
         marks = FMsg->ScrollUp(1);
@@ -99,10 +99,10 @@ void TEngine::ShowScrollMarks(uint8_t marks)
         FGrp->DownMarkLayer()->SetVisible((marks & LinesBelow) != 0);
     }
     if (marks != 0) {
-        FHost.SetShownInputEnabled(false);
+        FHost.CommandLine.SetShownInputEnabled(false);
     } else {
-        FHost.SetShownInputEnabled(true);
-        FHost.FocusInput();
+        FHost.CommandLine.SetShownInputEnabled(true);
+        FHost.CommandLine.FocusInput();
     }
 }
 
@@ -114,12 +114,12 @@ void TEngine::ShowMessageWindow(bool show)
         FWaitShownBeforeHide = FGrp->WaitLayer()->Visible();
         FGrp->WaitLayer()->SetVisible(false);
         FMsg->SetVisible(false);
-        FHost.SetInputVisible(false);
+        FHost.CommandLine.SetInputVisible(false);
         FGameImg->Invalidate();
         FMsgHidden = true;
     } else if (FMsgHidden) {
         RestoreMessageWindow();
-        FHost.FocusInput();
+        FHost.CommandLine.FocusInput();
     }
 }
 
@@ -130,7 +130,7 @@ void TEngine::RestoreMessageWindow()
     if (FMsgInGame) {
         if (FMsg)
             FMsg->SetVisible(true);
-        FHost.SetInputVisible(true);
+        FHost.CommandLine.SetInputVisible(true);
         FGameImg->Invalidate();
     }
     if (FGrp)
@@ -143,7 +143,7 @@ void TEngine::ShowFunctionBar(bool shown)
     constexpr int BarRoom = 14;
     if (shown != FFuncBarShown) {
         FFuncBarShown = shown;
-        FHost.MoveMainInput(shown ? -BarRoom : BarRoom);
+        FHost.CommandLine.LiftMainInput(shown ? BarRoom : -BarRoom);
     }
     if (FGrp)
         FGrp->DrawFuncBar(FFuncKeyCount);

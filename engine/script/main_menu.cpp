@@ -16,7 +16,7 @@ constexpr int MaxDoubleScaleWidth = 512;
 
 void TEngine::SetScreenScale(int width, int height, float scale)
 {
-    FHost.SetClientSize(width, height);
+    FHost.Window.SetClientSize(width, height);
     FScreenWidth = width;
     FScreenHeight = height;
     FScale = scale;
@@ -31,20 +31,20 @@ void TEngine::SetScreenScale(int width, int height, float scale)
 
 void TEngine::N3Click()
 {
-    FHost.SetMenuChecked(TMenuItem::N3, true);
-    FHost.SetMenuChecked(TMenuItem::D1, false);
+    FHost.Window.SetMenuChecked(TMenuItem::N3, true);
+    FHost.Window.SetMenuChecked(TMenuItem::D1, false);
     SetScreenScale(FBaseWidth, FBaseHeight, 1.0f);
 }
 
 void TEngine::D1Click()
 {
     if (FBaseWidth > MaxDoubleScaleWidth) {
-        FHost.SetMenuChecked(TMenuItem::D1, false);
-        FHost.SetMenuEnabled(TMenuItem::D1, false);
+        FHost.Window.SetMenuChecked(TMenuItem::D1, false);
+        FHost.Window.SetMenuEnabled(TMenuItem::D1, false);
         return;
     }
-    FHost.SetMenuChecked(TMenuItem::D1, true);
-    FHost.SetMenuChecked(TMenuItem::N3, false);
+    FHost.Window.SetMenuChecked(TMenuItem::D1, true);
+    FHost.Window.SetMenuChecked(TMenuItem::N3, false);
     SetScreenScale(FBaseWidth * 2, FBaseHeight * 2, 2.0f);
 }
 
@@ -56,7 +56,7 @@ void TEngine::ApplyScale(float scale)
     const int width = static_cast<int>(Round(static_cast<double>(FBaseWidth) * scale));
     const int height = static_cast<int>(Round(static_cast<double>(FBaseHeight) * scale));
     if (!FFullScreen)
-        FHost.SetClientSize(width, height);
+        FHost.Window.SetClientSize(width, height);
     FScreenWidth = width;
     FScreenHeight = height;
     if (FFullScreen)
@@ -71,7 +71,7 @@ void TEngine::ApplyScale(float scale)
 
 void TEngine::SetMessageMode(bool onGameScreen)
 {
-    FHost.SetMessagePlace(onGameScreen);
+    FHost.SmallWindows.SetMessagePlace(onGameScreen);
     FMsgInGame = onGameScreen;
     if (FMsg) {
         FMsg->SetActive(onGameScreen);
@@ -83,5 +83,5 @@ void TEngine::SetMessageMode(bool onGameScreen)
         FGrp->PlaceScrollMarks();
     FGameImg->Invalidate();
     if (FPendingInputLine != -1)
-        FHost.SetQuestionMode(true);
+        FHost.CommandLine.SetQuestionMode(true);
 }

@@ -80,7 +80,7 @@ void TEngine::CmdMsgDisp(const std::string& line)
     FTabHideEnabled = on;
     ShowMessageWindow(on);
     if (!FMsgInGame && !FFullScreen)
-        FHost.SetMessageWindowVisible(on);
+        FHost.SmallWindows.SetMessageWindowVisible(on);
 }
 
 void TEngine::CmdMsgMode(const std::string& line)
@@ -124,14 +124,14 @@ void TEngine::CmdWarnDisp(const std::string& line)
 void TEngine::CmdSubWinShow(const std::string& line)
 {
     const int tokens = CountTokens(line, ' ');
-    TWindowBounds place = FHost.SubWindowPlace();
+    TWindowBounds place = FHost.SmallWindows.SubWindowPlace();
     if (tokens >= 4) {
         int64_t left = EvalInteger(GetToken(line, ' ', 2));
         int64_t top = EvalInteger(GetToken(line, ' ', 3));
         // Outside full screen the place is taken from the main window's.
         if (!FFullScreen) {
-            left += FHost.WindowLeft();
-            top += FHost.WindowTop();
+            left += FHost.Window.WindowLeft();
+            top += FHost.Window.WindowTop();
         }
         place.Left = ClampToInt(left);
         place.Top = ClampToInt(top);
@@ -141,19 +141,19 @@ void TEngine::CmdSubWinShow(const std::string& line)
         place.Height = EvalInteger(GetToken(line, ' ', 5));
     }
     if (EvalInteger(GetToken(line, ' ', 1)) != 0)
-        FHost.ShowSubWindow(place);
+        FHost.SmallWindows.ShowSubWindow(place);
     else
-        FHost.HideSubWindow();
+        FHost.SmallWindows.HideSubWindow();
 }
 
 void TEngine::CmdSubWinTitle(const std::string& line)
 {
-    FHost.SetSubWindowTitle(FExpr->Evaluate(GetToken(line, ' ', 1)));
+    FHost.SmallWindows.SetSubWindowTitle(FExpr->Evaluate(GetToken(line, ' ', 1)));
 }
 
 void TEngine::CmdSubWinTop(const std::string& line)
 {
-    FHost.SetSubWindowOnTop(EvalInteger(GetToken(line, ' ', 1)) != 0);
+    FHost.SmallWindows.SetSubWindowOnTop(EvalInteger(GetToken(line, ' ', 1)) != 0);
 }
 
 void TEngine::CmdSubWinStart(const std::string& /*line*/)
@@ -172,7 +172,7 @@ void TEngine::EndSubWindowMode()
     FSubWinMode = 0;
     FSubWinHolder = 0;
     if (!FFullScreen && !FMsgInGame)
-        FHost.SetMessageWindowVisible(true);
+        FHost.SmallWindows.SetMessageWindowVisible(true);
 }
 
 void TEngine::ReleaseBackgroundSubWindow()

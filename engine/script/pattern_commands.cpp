@@ -221,8 +221,8 @@ void TEngine::SubmitCommand(const std::string& text)
     if (found) {
         ContinueMainScript(target);
     } else {
-        FHost.SetInputText("");
-        FHost.FocusInput();
+        FHost.CommandLine.SetInputText("");
+        FHost.CommandLine.FocusInput();
     }
 }
 
@@ -239,5 +239,5 @@ void TEngine::ContinueMainScript(int line)
 
 void TEngine::CmdKeyword(const std::string& line)
 {
-    FHost.AddKeyword(EvalName(GetToken(line, ' ', 1)));
+    FGame.AddKeyword(EvalName(GetToken(line, ' ', 1)));
 }

@@ -47,7 +47,7 @@ void TEngine::CmdLoadAbout(const std::string& line)
 {
     TBitmap32 picture;
     if (LoadImage(WithPictureExt(EvalName(GetToken(line, ' ', 1))), 0, picture, 0))
-        FHost.SetAboutPicture(picture);
+        FHost.Window.SetAboutPicture(picture);
 }
 
 void TEngine::CmdLoadWait(const std::string& line)

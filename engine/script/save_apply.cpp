@@ -55,26 +55,9 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     for (const TSaveReturnPoint& point : staged.MainStack)
         FMain.Stack.Push(point.SceneLine, point.ReturnLine);
 
-    for (size_t i = 0; i < staged.FlagValues.size(); ++i) {
-        TFlagRec* flag = FFlags->GetItem(static_cast<int>(i));
-        flag->Value = staged.FlagValues[i];
-        if (i < staged.FlagNames.size())
-            flag->Name = staged.FlagNames[i];
-    }
+    FGame.Restore(staged);
     if (staged.ItemCountMismatch)
         ShowWarning(SJ("セーブデータのアイテム数が不一致です。"));
-    for (size_t i = 0; i < staged.ItemCounts.size(); ++i)
-        FItems->GetItem(static_cast<int>(i))->Count = staged.ItemCounts[i];
-    for (size_t i = 0; i < staged.StringValues.size(); ++i) {
-        TSVarRec* var = FSVars->GetItem(static_cast<int>(i));
-        var->Value = staged.StringValues[i];
-        if (i < staged.StringNames.size())
-            var->Name = staged.StringNames[i];
-    }
-
-    FHost.ClearKeywords();
-    for (const std::string& word : staged.Keywords)
-        FHost.AddKeyword(word);
 
     ApplyLoadedBackground(staged);
     // A save does not keep the sub-window mode: the script that held the sub
@@ -92,18 +75,12 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     if (staged.HasColors)
         for (int i = 0; i < SaveColorCount; ++i)
             FMsg->SetColor(i, static_cast<TColor>(staged.Colors[static_cast<size_t>(i)]));
-    if (staged.HasMacros) {
-        TKeyStrList& macros = FHost.KeyMacros();
-        macros.Clear();
-        for (const TSaveKeyMacro& macro : staged.Macros)
-            macros.SetText(macro.Key, macro.Text);
-    }
 
     // Nothing of the game that was left may wait for an answer, a key or the
     // end of a block.
     FIfState = 0;
     FPendingInputLine = -1;
-    FHost.SetQuestionMode(false);
+    FHost.CommandLine.SetQuestionMode(false);
     FWaitCount = 0;
     if (FGrp)
         FGrp->SetWaitAnim(false);
@@ -120,9 +97,9 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
         ReportCurrentException();
     }
 
-    FHost.SetInputText("");
+    FHost.CommandLine.SetInputText("");
     FState = esCommandWait;
-    if (TMsgLog* sub = FHost.SubLog())
+    if (TMsgLog* sub = FHost.SmallWindows.SubLog())
         sub->Clear();
     // Last: a music file that has gone is reported without losing the rest.
     RestoreLoadedMusic(staged);

@@ -47,8 +47,8 @@ void TEngine::CmdSave(const std::string& line)
     if (confirm && !FindSaveFile(place).empty()) {
         // The question does not halt the engine; the tick goes on inside it.
         ScheduleNextTick();
-        if (FHost.MessageBox(SJ("セーブデータが存在します。上書きしてもよろしいですか？"), SJ("選択"),
-                             MB_YESNO | MB_ICONQUESTION) != IDYES)
+        if (FHost.Dialogs.MessageBox(SJ("セーブデータが存在します。上書きしてもよろしいですか？"), SJ("選択"),
+                                     MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
     }
 
@@ -74,21 +74,7 @@ TSaveGame TEngine::CollectSaveGame() const
     game.Scene = FLabels->GetNameByLine(FMain.Scene);
     game.Music = {FBgmPlaying, FBgmLoop != 0, FBgmName};
 
-    const int flags = std::min(FFlags->Count(), int(SaveFlagCount));
-    for (int i = 0; i < flags; ++i) {
-        const TFlagRec* flag = FFlags->GetItem(i);
-        game.FlagValues.push_back(flag->Value);
-        game.FlagNames.push_back(flag->Name);
-    }
-    for (int i = 0; i < FItems->Count(); ++i)
-        game.ItemCounts.push_back(FItems->GetItem(i)->Count);
-    const int strings = std::min(FSVars->Count(), int(SaveStringCount));
-    for (int i = 0; i < strings; ++i) {
-        const TSVarRec* var = FSVars->GetItem(i);
-        game.StringValues.push_back(var->Value);
-        game.StringNames.push_back(var->Name);
-    }
-    game.Keywords = FHost.KeywordList();
+    FGame.Store(game);
 
     game.BgRunning = FBgRunning;
     game.BgLabel = FBgLabel;
@@ -104,9 +90,6 @@ TSaveGame TEngine::CollectSaveGame() const
 
     for (int i = 0; i < SaveColorCount; ++i)
         game.Colors[static_cast<size_t>(i)] = static_cast<uint32_t>(FMsg->GetColor(i));
-    const TKeyStrList& macros = FHost.KeyMacros();
-    for (int i = 0; i < macros.Count(); ++i)
-        game.Macros.push_back({macros.GetItem(i).Key, macros.GetItem(i).Text});
     return game;
 }
 
@@ -115,7 +98,7 @@ void TEngine::CmdLoadLine(const std::string& line)
     if (!CmdLoad(line))
         return;
     SetInputEnabled(true);
-    FHost.FocusInput();
+    FHost.CommandLine.FocusInput();
     StopRunAtCommand();
 }
 
@@ -131,9 +114,9 @@ bool TEngine::CmdLoad(const std::string& line)
     }
 
     TSaveReadContext context;
-    context.ItemCount = FItems->Count();
-    context.FlagListSize = FFlags->Count();
-    context.StringListSize = FSVars->Count();
+    context.ItemCount = FGame.Items().Count();
+    context.FlagListSize = FGame.Flags().Count();
+    context.StringListSize = FGame.SVars().Count();
     context.FindLabel = [this](const std::string& name, int32_t& labelLine, int32_t& sceneLine) {
         const TLabelRec* label = FLabels->Find(name);
         if (!label)

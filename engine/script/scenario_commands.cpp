@@ -41,11 +41,11 @@ void TEngine::CmdScreen(const std::string& line)
 {
     FBaseWidth = ClampScreenSide(StrToInt(GetToken(line, ' ', 1)));
     FBaseHeight = ClampScreenSide(StrToInt(GetToken(line, ' ', 2)));
-    const int k = FHost.MenuChecked(TMenuItem::D1) ? 2 : 1;
+    const int k = FHost.Window.MenuChecked(TMenuItem::D1) ? 2 : 1;
     // Outside full screen the screen is the client: a screen larger than
     // the window would centre the picture where the window shows nothing.
     if (!FFullScreen) {
-        FHost.SetClientSize(k * FBaseWidth, k * FBaseHeight);
+        FHost.Window.SetClientSize(k * FBaseWidth, k * FBaseHeight);
         FScreenWidth = k * FBaseWidth;
         FScreenHeight = k * FBaseHeight;
     } else if (FScreenWidth < k * FBaseWidth || FScreenHeight < k * FBaseHeight) {
@@ -64,7 +64,7 @@ void TEngine::CmdTitle(const std::string& line)
     // The command and one blank are skipped.
     constexpr size_t TextStart = 7;
     const std::string title = sjis::TrimLeft(line.size() > TextStart ? line.substr(TextStart) : std::string());
-    FHost.SetTitle(title);
-    if (!FHost.MenuVisible(TMenuItem::F1))
-        FHost.SetAboutTitle(title + SJ(" について"));
+    FHost.Window.SetTitle(title);
+    if (!FHost.Window.MenuVisible(TMenuItem::F1))
+        FHost.Window.SetAboutTitle(title + SJ(" について"));
 }

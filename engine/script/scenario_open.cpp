@@ -52,7 +52,7 @@ std::string WholeFolder(const std::string& path)
 bool TEngine::OpenScenario(const std::string& fileName)
 {
     if (FFullScreen)
-        FHost.SetMenuBarVisible(false);
+        FHost.Window.SetMenuBarVisible(false);
     else
         SetMessageMode(false);
 
@@ -76,7 +76,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
         return false;
     }
 
-    FHost.CloseDialogs();
+    FHost.Dialogs.CloseDialogs();
     if (FState == esYesNo)
         return false;
 
@@ -91,9 +91,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
 
     StopBgm();
     FLabels->Clear();
-    FFlags->Reset();
-    FSVars->Reset();
-    FItems->Clear();
+    FGame.ResetVariables();
     FMain.Stack.Clear();
     FBg.Stack.Clear();
     FCtx = &FMain;
@@ -130,8 +128,8 @@ bool TEngine::OpenScenario(const std::string& fileName)
     FMain.Line = FMain.Scene;
 
     FState = esRun;
-    FHost.ClearKeywords();
-    FHost.SetInputText("");
+    FGame.ClearKeywords();
+    FHost.CommandLine.SetInputText("");
     if (!FHalted)
         ClearMessages();
     FSubWinMode = 0;

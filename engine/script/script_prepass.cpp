@@ -48,7 +48,7 @@ void TEngine::PrepareScript(TStringList& lines)
                 if (CountTokens(line, ' ') > 1)
                     item->Count = StrToInt(GetToken(line, ' ', 1));
                 item->InitialCount = item->Count;
-                FItems->Add(std::move(item));
+                FGame.Items().Add(std::move(item));
                 continue;
             }
             if (!command)

@@ -27,7 +27,7 @@ TCommandRows TEngine::SeCommands()
 
 void TEngine::StartWaveMixer()
 {
-    TWaveOut* device = FHost.WaveOutDevice();
+    TWaveOut* device = FHost.Sound.WaveOutDevice();
     if (device == nullptr)
         return;
     SndMixSetDevice(device);

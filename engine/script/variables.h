@@ -1,8 +1,8 @@
 #pragma once
 // The game's variables: integer flags and string variables, reached by
 // number or by a name bound to a free number on first use, and the items
-// that the script's item block declares. The main window owns the three
-// lists; the expression evaluator reads and writes them.
+// that the script's item block declares. The game state (game_state.h)
+// owns the three lists; the expression evaluator reads and writes them.
 
 #include <cstdint>
 #include <functional>

@@ -47,7 +47,7 @@ void TEngine::CmdKeyWait(const std::string&)
     if (FBackground)
         return;
     FState = esKeyWait;
-    FHost.SetInputText("HIT SPACE KEY!");
+    FHost.CommandLine.SetInputText("HIT SPACE KEY!");
     if (FGrp)
         FGrp->SetWaitAnim(true);
 }
@@ -62,17 +62,17 @@ void TEngine::EndKeyWait()
 {
     if (FGrp)
         FGrp->SetWaitAnim(false);
-    FHost.SetInputText("");
+    FHost.CommandLine.SetInputText("");
     FState = esRun;
     ScheduleNextTick();
 }
 
 void TEngine::SetInputEnabled(bool enabled)
 {
-    FHost.SetInputEnabled(enabled);
+    FHost.CommandLine.SetInputEnabled(enabled);
 }
 
 bool TEngine::InputEnabled() const
 {
-    return FHost.InputEnabled();
+    return FHost.CommandLine.InputEnabled();
 }

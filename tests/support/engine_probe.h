@@ -35,6 +35,7 @@ public:
     int& RunSliceLines() { return E.FRunSliceLines; }
     TScriptContext& Bg() { return E.FBg; }
     bool& BassUsable() { return E.FBassUsable; }
+    TGameState& Game() { return E.FGame; }
     // *SAVE and *LOAD of that line outside a run (a script that cannot hold
     // the line without changing its checksum); Load answers whether a game
     // was loaded.

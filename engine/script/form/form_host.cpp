@@ -280,11 +280,11 @@ void TTideglassForm::SetLogFontSize(int points)
         MsgForm->MsgMemo->SetFontSize(points);
 }
 
-void TTideglassForm::MoveInputs(int dy)
+void TTideglassForm::GrowInputs(int pixels)
 {
     // Kept as growth above the bottom edge, so that every later layout of
     // either window (a new client size, full screen) keeps the height.
-    FInputGrowth -= dy;
+    FInputGrowth += pixels;
     if (MsgForm)
         MsgForm->SetEditGrowth(FInputGrowth);
     ResizeGameImage();
@@ -477,42 +477,16 @@ void TTideglassForm::SetQuestionMode(bool on)
         FInput->SetQuestionMode(on);
 }
 
-void TTideglassForm::AddKeyword(const std::string& word)
-{
-    if (FInput)
-        FInput->AddKeyword(word);
-}
-
-void TTideglassForm::ClearKeywords()
-{
-    if (FInput)
-        FInput->ClearKeywords();
-}
-
-std::vector<std::string> TTideglassForm::KeywordList() const
-{
-    std::vector<std::string> words;
-    if (FInput)
-        for (int i = 0; i < FInput->KeywordCount(); ++i)
-            words.push_back(FInput->GetKeyword(i));
-    return words;
-}
-
-TKeyStrList& TTideglassForm::KeyMacros()
-{
-    return FInput->KeyMacros();
-}
-
 std::string TTideglassForm::GetKeyLabel(int index) const
 {
     return FInput ? FInput->GetKeyLabel(index) : std::string();
 }
 
-void TTideglassForm::MoveMainInput(int dy)
+void TTideglassForm::LiftMainInput(int pixels)
 {
     // Kept as the command line's distance from the bottom, so that a new
     // client size (full screen and back) keeps it.
-    FMainInputLift -= dy;
+    FMainInputLift += pixels;
     ResizeGameImage();
 }
 
@@ -541,6 +515,16 @@ bool TTideglassForm::FuncBarShifted() const
 void TTideglassForm::SetFuncBarShifted(bool shifted)
 {
     FEngine->SetFuncBarShifted(shifted);
+}
+
+const std::vector<std::string>& TTideglassForm::Keywords() const
+{
+    return FEngine->GameState().Keywords();
+}
+
+const TKeyStrList& TTideglassForm::KeyMacros() const
+{
+    return FEngine->GameState().KeyMacros();
 }
 
 TExprValue TTideglassForm::EvaluateExpr(const std::string& expr)

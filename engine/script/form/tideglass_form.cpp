@@ -66,7 +66,8 @@ TTideglassForm::TTideglassForm(const std::vector<std::string>& args) : QMainWind
     SndMixSetIniFileName(ExtractFilePath(FIniFileName) + "SNDMIX.INI");
     FMidiDriver = std::make_unique<TFluidSynthDriver>();
     FAudioLibraryPath = TBass::LibraryPath(ExtractFilePath(exePath));
-    FEngine = std::make_unique<TEngine>(*this, args, ExtractFilePath(exePath));
+    const TEngineHost host{*this, *this, *this, *this, *this};
+    FEngine = std::make_unique<TEngine>(host, args, ExtractFilePath(exePath));
     GameImgView->SetClient(&FEngine->GameImg());
     // A new logical screen in full screen (*SCALE, *SCREEN) moves the
     // command line with it.

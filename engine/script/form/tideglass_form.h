@@ -1,6 +1,6 @@
 #pragma once
 // TTideglassForm: the engine's main window. A thin Qt adapter: it owns the
-// engine (TEngine) and the desktop it asks for (menus, dialogs, the command
+// engine (TEngine) and implements the desktop services it asks for (menus, dialogs, the command
 // line and its two edit boxes, the small windows, the settings file, the
 // idle timer), hands the engine the player's keys, menu clicks and open
 // requests, and shows the engine's game screen.
@@ -38,7 +38,13 @@ class TSubForm;
 class TTGInput;
 class TYesNoDlg;
 
-class TTideglassForm : public QMainWindow, public TEngineHost, public TInputHost {
+class TTideglassForm : public QMainWindow,
+                       public THostWindow,
+                       public THostDialogs,
+                       public THostCommandLine,
+                       public THostSmallWindows,
+                       public THostSound,
+                       public TInputHost {
     Q_OBJECT
 
 public:
@@ -64,7 +70,7 @@ public:
 
     TEngine& Engine() { return *FEngine; }
 
-    // ---- TEngineHost (form_host.cpp)
+    // ---- the engine's host services (form_host.cpp)
     int ClientWidth() const override;
     int ClientHeight() const override;
     void SetClientSize(int width, int height) override;
@@ -98,7 +104,7 @@ public:
     void SetKeyLabel(int index, const std::string& text) override;
     void SetInputFontSize(int points) override;
     void SetLogFontSize(int points) override;
-    void MoveInputs(int dy) override;
+    void GrowInputs(int pixels) override;
     TMsgLog* MessageLog() override;
     TMsgLog* SubLog() override;
     void SetMessagePlace(bool onGameScreen) override;
@@ -122,12 +128,8 @@ public:
     void SetInputImeOpen(bool open) override;
     bool ImeOpenAtSubmit() const override;
     void SetQuestionMode(bool on) override;
-    void AddKeyword(const std::string& word) override;
-    void ClearKeywords() override;
-    std::vector<std::string> KeywordList() const override;
-    TKeyStrList& KeyMacros() override;
     std::string GetKeyLabel(int index) const override;
-    void MoveMainInput(int dy) override;
+    void LiftMainInput(int pixels) override;
     void ScheduleTick(int delayMs) override;
 
     // ---- TInputHost: what the command line and the small windows ask
@@ -139,6 +141,8 @@ public:
     TExprValue EvaluateExpr(const std::string& expr) override;
     bool IsAssociated(std::string& openCommand) override;
     void UnregisterFileTypes() override;
+    const std::vector<std::string>& Keywords() const override;
+    const TKeyStrList& KeyMacros() const override;
 
     // Replace the input and yes/no dialogs (tests): same arguments and
     // answers as AskInput and AskYesNo.

@@ -2,12 +2,13 @@
 // The main window as the command line and the small windows see it: state
 // byte, function-key bar flags and association kept in fields, submitted
 // lines recorded, expressions evaluated by a real evaluator over fresh
-// variable lists.
+// variable lists, keywords and key macros kept in a game state of its own.
 
 #include <string>
 #include <vector>
 
 #include "engine/screen/input_host.h"
+#include "engine/script/game_state.h"
 #include "engine/script/expr_env.h"
 
 struct FakeInputHost : TInputHost {
@@ -17,6 +18,7 @@ struct FakeInputHost : TInputHost {
     bool BarShifted = false;
     int BarRedraws = 0;
     ExprEnv Env;
+    TGameState Game;
     bool Associated = false;
     std::string Command;
     int Registered = 0;
@@ -31,6 +33,8 @@ struct FakeInputHost : TInputHost {
         BarShifted = shifted;
         ++BarRedraws;
     }
+    const std::vector<std::string>& Keywords() const override { return Game.Keywords(); }
+    const TKeyStrList& KeyMacros() const override { return Game.KeyMacros(); }
     TExprValue EvaluateExpr(const std::string& expr) override
     {
         Env.Expr.Evaluate(expr);

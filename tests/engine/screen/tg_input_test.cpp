@@ -147,17 +147,17 @@ TEST_F(TGInputTest, MacrosDispatchByTheirText)
         Host.Submitted.clear();
         Edit->setText(c.Before);
         const uint16_t key = VirtualKeyOf(c.Key, c.Modifiers.testFlag(Qt::KeypadModifier));
-        Input->KeyMacros().SetText(key, c.Macro);
+        Host.Game.KeyMacros().SetText(key, c.Macro);
         Press(c.Key, c.Modifiers);
         EXPECT_EQ(Edit->text(), c.After);
         EXPECT_EQ(Host.Submitted, c.Submitted);
-        Input->KeyMacros().SetText(key, "");
+        Host.Game.KeyMacros().SetText(key, "");
     }
 }
 
 TEST_F(TGInputTest, TypedMacroLeavesTheNextCharacterAlone)
 {
-    Input->KeyMacros().SetText(VK_F1 + 5, "take ");
+    Host.Game.KeyMacros().SetText(VK_F1 + 5, "take ");
     Press(Qt::Key_F6);
     Type(U("key"));
     EXPECT_EQ(Edit->text(), U("take key"));
@@ -165,8 +165,8 @@ TEST_F(TGInputTest, TypedMacroLeavesTheNextCharacterAlone)
 
 TEST_F(TGInputTest, CharacterMacrosReplaceTheTypedCharacter)
 {
-    Input->KeyMacros().SetText(Input->KeyNames().KeyOf("!"), "hello");
-    Input->KeyMacros().SetText(Input->KeyNames().KeyOf("q"), "quit\\n");
+    Host.Game.KeyMacros().SetText(Input->KeyNames().KeyOf("!"), "hello");
+    Host.Game.KeyMacros().SetText(Input->KeyNames().KeyOf("q"), "quit\\n");
     Type(U("a!b"));
     EXPECT_EQ(Edit->text(), U("ahellob"));
     // An entering macro replaces the line with its own text.
@@ -185,7 +185,7 @@ TEST_F(TGInputTest, PageKeysNeverTypeTheirMacroNames)
     EXPECT_TRUE(Host.Submitted.empty());
 
     // The same names bound to a character swallow it as well.
-    Input->KeyMacros().SetText(Input->KeyNames().KeyOf("p"), "#PUP");
+    Host.Game.KeyMacros().SetText(Input->KeyNames().KeyOf("p"), "#PUP");
     Type(U("p"));
     EXPECT_EQ(Edit->text(), U("go!"));
 }
@@ -198,7 +198,7 @@ TEST_F(TGInputTest, F1PopsUpTheKeywordMenu)
     Input->KeywordMenu()->hide();
 
     // Bound to a character, the menu comes up and the character is typed.
-    Input->KeyMacros().SetText(Input->KeyNames().KeyOf("?"), "#POP");
+    Host.Game.KeyMacros().SetText(Input->KeyNames().KeyOf("?"), "#POP");
     Type(U("?"));
     EXPECT_TRUE(Input->KeywordMenu()->isVisible());
     EXPECT_EQ(Edit->text(), U("?"));
@@ -207,8 +207,8 @@ TEST_F(TGInputTest, F1PopsUpTheKeywordMenu)
 
 TEST_F(TGInputTest, ShiftMakesF1ToF12IntoF13ToF24)
 {
-    Input->KeyMacros().SetText(VK_F13 + 2, "shifted\\n");
-    Input->KeyMacros().SetText(VK_F1 + 2, "plain\\n");
+    Host.Game.KeyMacros().SetText(VK_F13 + 2, "shifted\\n");
+    Host.Game.KeyMacros().SetText(VK_F1 + 2, "plain\\n");
     Press(Qt::Key_F3, Qt::ShiftModifier);
     Press(Qt::Key_F3);
     EXPECT_EQ(Host.Submitted, (std::vector<std::string>{"shifted", "plain"}));
@@ -216,8 +216,8 @@ TEST_F(TGInputTest, ShiftMakesF1ToF12IntoF13ToF24)
 
 TEST_F(TGInputTest, LetterAndDigitKeysNeverRunMacros)
 {
-    Input->KeyMacros().SetText('A', "macro\\n");
-    Input->KeyMacros().SetText('7', "macro\\n");
+    Host.Game.KeyMacros().SetText('A', "macro\\n");
+    Host.Game.KeyMacros().SetText('7', "macro\\n");
     Type(U("a7"));
     Press(Qt::Key_A, Qt::ShiftModifier);  // the test driver types it in lower case
     EXPECT_EQ(Edit->text(), U("a7a"));
@@ -227,7 +227,7 @@ TEST_F(TGInputTest, LetterAndDigitKeysNeverRunMacros)
 TEST_F(TGInputTest, KeyWaitIgnoresEnterAndMacros)
 {
     Host.StateByte = 5;
-    Input->KeyMacros().SetText(VK_F1 + 4, "look\\n");
+    Host.Game.KeyMacros().SetText(VK_F1 + 4, "look\\n");
     Press(Qt::Key_F5);
     Press(Qt::Key_Return);
     EXPECT_TRUE(Host.Submitted.empty());
@@ -266,7 +266,7 @@ TEST_F(TGInputTest, KeyNamesCoverTheBindableKeys)
     EXPECT_EQ(names.KeyOf("x"), 0x8078);
     EXPECT_EQ(names.GetText(108), "");
 
-    TKeyStrList& macros = Input->KeyMacros();
+    const TKeyStrList& macros = Host.Game.KeyMacros();
     ASSERT_EQ(macros.Count(), 3);
     EXPECT_EQ(macros.GetText(112), "#POP");
     EXPECT_EQ(macros.GetText(33), "#PUP");
@@ -286,26 +286,32 @@ TEST_F(TGInputTest, KeyLabelsOutsideTheirRangeAreIgnored)
 TEST_F(TGInputTest, KeywordMenuKeepsTheNewestTenWithoutRepeats)
 {
     for (int i = 1; i <= 11; ++i)
-        Input->AddKeyword("word" + std::to_string(i));
-    Input->AddKeyword("word5");
-    ASSERT_EQ(Input->KeywordCount(), 10);
-    EXPECT_EQ(Input->GetKeyword(0), "word2");
-    EXPECT_EQ(Input->GetKeyword(9), "word11");
+        Host.Game.AddKeyword("word" + std::to_string(i));
+    Host.Game.AddKeyword("word5");
+    ASSERT_EQ(Host.Game.Keywords().size(), 10u);
+    EXPECT_EQ(Host.Game.Keywords().front(), "word2");
+    EXPECT_EQ(Host.Game.Keywords().back(), "word11");
+    Press(Qt::Key_F1);
     const QList<QAction*> actions = Input->KeywordMenu()->actions();
     ASSERT_EQ(actions.size(), 10);
     EXPECT_EQ(actions.front()->text(), "word2");
+    EXPECT_EQ(actions.back()->text(), "word11");
+    Input->KeywordMenu()->hide();
 
-    Input->ClearKeywords();
-    EXPECT_EQ(Input->KeywordCount(), 0);
+    Host.Game.ClearKeywords();
+    Press(Qt::Key_F1);
     EXPECT_TRUE(Input->KeywordMenu()->actions().isEmpty());
+    Input->KeywordMenu()->hide();
 }
 
 TEST_F(TGInputTest, ChosenKeywordIsTypedAtTheCaretNotThroughTheClipboard)
 {
     QGuiApplication::clipboard()->setText("player's own");
-    Input->AddKeyword(SJ("鍵"));
+    Host.Game.AddKeyword(SJ("鍵"));
     Type(U("use  on door"));
     Edit->setCursorPosition(4);
+    Press(Qt::Key_F1);
+    Input->KeywordMenu()->hide();
     Input->KeywordMenu()->actions().front()->trigger();
     EXPECT_EQ(Edit->text(), U("use 鍵 on door"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "player's own");

@@ -150,8 +150,9 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     EXPECT_FALSE(engine.BgmPlaying());
     EXPECT_FALSE(engine.BgRunning());
     EXPECT_TRUE(h.Errors().empty());
+    const std::vector<std::string>& keywords = engine.GameState().Keywords();
     for (const char* word : {"ヘルプ", "北", "north", "ガラス玉", "float"}) {
-        const bool found = std::find(h.Host.Keywords.begin(), h.Host.Keywords.end(), Sj(word)) != h.Host.Keywords.end();
+        const bool found = std::find(keywords.begin(), keywords.end(), Sj(word)) != keywords.end();
         EXPECT_TRUE(found) << word << " in the keyword menu";
     }
 }

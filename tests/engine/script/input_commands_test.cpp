@@ -212,8 +212,8 @@ TEST(InputSettings, KeysMatchingBarAndFonts)
                             "*FUNCTEXT 0 one\n*FUNCTEXT 20 twenty\n*FUNCTEXT 26 over\n*FUNCDISP 1 20\n"
                             "*INPUTSIZE 2\n*INPUTSIZE -1 5\n"
                             "*SETKEY XX 'a'\n*SCENEEND\n");
-    EXPECT_EQ(h.Host.Macros.GetText(VK_F1 + 4), "look\\n");
-    EXPECT_EQ(h.Host.Macros.GetText(static_cast<uint16_t>(CharKeyFlag + 'a')), "");
+    EXPECT_EQ(h.Engine().GameState().KeyMacros().GetText(VK_F1 + 4), "look\\n");
+    EXPECT_EQ(h.Engine().GameState().KeyMacros().GetText(static_cast<uint16_t>(CharKeyFlag + 'a')), "");
     EXPECT_EQ(h.Flag(1), 1);
     EXPECT_EQ(h.Flag(2), 0);
     EXPECT_EQ(h.Flag(3), 0);
@@ -225,7 +225,7 @@ TEST(InputSettings, KeysMatchingBarAndFonts)
     EXPECT_TRUE(engine.FuncBarShown());
     // 18 pt moved the command lines up 9 pixels, 9 pt down again.
     EXPECT_EQ(h.Host.InputFontSize, 9);
-    EXPECT_EQ(h.Host.InputsMoved, 0);
+    EXPECT_EQ(h.Host.InputGrowth, 0);
     EXPECT_EQ(h.Host.LogFontSize, 18);
     EXPECT_EQ(h.Log(), (Lines{"Warning ! :ファンクションキーは25番までです - *FUNCTEXT 26 over",
                               "Error! ( main.tgs : line 16 ) キー'XX'は定義できません。"}));

@@ -128,7 +128,7 @@ TEST(Interpreter, LongMessageLineIsShownWhole)
     for (const std::string& row : h.Backlog())
         rows += row;
     EXPECT_EQ(rows, shown);
-    EXPECT_EQ(h.Host.Keywords, (std::vector<std::string>{"w1", "w2", "w3", "w4", "w5", "w6", "w0"}));
+    EXPECT_EQ(h.Engine().GameState().Keywords(), (std::vector<std::string>{"w1", "w2", "w3", "w4", "w5", "w6", "w0"}));
 }
 
 TEST(Interpreter, ConversionErrorHasItsOwnText)

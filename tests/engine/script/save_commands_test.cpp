@@ -138,7 +138,7 @@ void ExpectCorpusGame(TEngineHarness& h, const QJsonObject& e, bool itemsSaved =
     std::vector<std::string> keywords;
     for (const auto& k : e["keywords"].toArray())
         keywords.push_back(Sj(k));
-    EXPECT_EQ(h.Host.Keywords, keywords);
+    EXPECT_EQ(h.Engine().GameState().Keywords(), keywords);
 
     if (version >= 6) {
         const QJsonArray bg = e["background"].toArray();
@@ -160,7 +160,7 @@ void ExpectCorpusGame(TEngineHarness& h, const QJsonObject& e, bool itemsSaved =
     for (int i = 0; i < colors.size(); ++i)
         EXPECT_EQ(engine.Msg()->GetColor(i), colors[i].toInteger()) << "colour " << i;
     for (const auto& m : e["macros"].toArray())
-        EXPECT_EQ(h.Host.Macros.GetText(uint16_t(m.toArray()[0].toInt())), Sj(m.toArray()[1]));
+        EXPECT_EQ(h.Engine().GameState().KeyMacros().GetText(uint16_t(m.toArray()[0].toInt())), Sj(m.toArray()[1]));
 
     // Only looping music comes back, and only MIDI without the library.
     const QJsonObject music = e["music"].toObject();

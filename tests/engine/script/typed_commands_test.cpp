@@ -282,7 +282,7 @@ TEST(TypedCommand, ThePlayersTextIsShownAsTypedAndNeverRunsAsScript)
         EXPECT_EQ(h.SVar(2), "") << typed;
         EXPECT_EQ(h.Flag(3), 1) << typed << ": a splice of it is kept as typed";
     }
-    EXPECT_EQ(h.Host.Keywords, std::vector<std::string>{"ok"});
+    EXPECT_EQ(h.Engine().GameState().Keywords(), std::vector<std::string>{"ok"});
 }
 
 TEST(TypedCommand, APendingInlineQuestionTakesTheTextWithoutEcho)
@@ -396,10 +396,21 @@ TEST(Keywords, KeywordCommandAndBracketedWordsFillTheMenuUntilTheNextOpen)
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE room\n*KEYWORD lamp\n*KEYWORD '{S(1)}box'\n"
                                  "A [brass key] lies here.\n*SCENEEND\n");
-    EXPECT_EQ(h.Host.Keywords, (Lines{"lamp", "box", "brass key"}));
+    EXPECT_EQ(h.Engine().GameState().Keywords(), (Lines{"lamp", "box", "brass key"}));
     EXPECT_EQ(h.LastLog(), "A brass key lies here.");
 
     h.WriteScript("other.tgs", "*SCENE s\n*SCENEEND\n");
     engine.OpenScenario(h.Dir() + "other.tgs");
-    EXPECT_TRUE(h.Host.Keywords.empty());
+    EXPECT_TRUE(h.Engine().GameState().Keywords().empty());
+}
+
+TEST(Keywords, TheMenuKeepsTheNewestTenWordsWithoutRepeats)
+{
+    TEngineHarness h;
+    std::string script = "*SCENE room\n";
+    for (int i = 1; i <= 11; ++i)
+        script += "*KEYWORD w" + std::to_string(i) + "\n";
+    script += "*KEYWORD w5\n*SCENEEND\n";
+    TEngine& engine = h.Run(script);
+    EXPECT_EQ(engine.GameState().Keywords(), (Lines{"w2", "w3", "w4", "w5", "w6", "w7", "w8", "w9", "w10", "w11"}));
 }

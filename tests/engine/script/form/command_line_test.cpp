@@ -101,7 +101,7 @@ TEST(CommandLine, ShiftedFunctionKeysRunTheMacrosOfF13ToF24)
     TWindowHarness h;
     TTideglassForm& form = h.Run(RoomScript);
     form.MsgForm->show();
-    form.FInput->KeyMacros().SetText(VK_F13 + 2, "look\\n");
+    TEngineProbe(form.Engine()).Game().KeyMacros().SetText(VK_F13 + 2, "look\\n");
     QTest::keyClick(form.MsgForm->CmdEdit, Qt::Key_F3);
     h.Settle();
     EXPECT_EQ(h.LastLog(), "You are in a room.") << "plain F3 has no macro";
