@@ -14,6 +14,7 @@
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
 #include "formats/pack/pack_archive.h"
+#include "engine/script/game_files.h"
 #include "engine/script/picture_load.h"
 #include "engine/script/scenario_files.h"
 #include "graphics/bitmap32.h"
@@ -108,7 +109,7 @@ TArchive& Archive()
 }
 
 // What *GLOAD does with the file it found.
-void Draw(TPictureFile& file, TBitmap32& buffer)
+void Draw(TGameFile& file, TBitmap32& buffer)
 {
     if (!file.Found)
         std::abort();
@@ -134,7 +135,7 @@ void BM_GLoadLastEntry(benchmark::State& state)
     TArchive& a = Archive();
     TBitmap32 buffer;
     for (auto _ : state) {
-        TPictureFile file = ReadArchivePicture("bg.png", *a.Stream, *a.Index);
+        TGameFile file = ReadArchivePicture("bg.png", *a.Stream, *a.Index);
         Draw(file, buffer);
         benchmark::DoNotOptimize(buffer.Bits());
     }
@@ -146,7 +147,7 @@ void BM_GLoadLastEntryWalkingTheTable(benchmark::State& state)
     TArchive& a = Archive();
     TBitmap32 buffer;
     for (auto _ : state) {
-        TPictureFile file;
+        TGameFile file;
         file.Name = "bg.png";
         file.Found = ReadPackEntry("BG.PNG", *a.Stream, file.Data) == peFound;
         Draw(file, buffer);
@@ -159,7 +160,7 @@ void BM_MissingPicture(benchmark::State& state)
 {
     TArchive& a = Archive();
     for (auto _ : state) {
-        TPictureFile file = ReadArchivePicture("none.bmp", *a.Stream, *a.Index);
+        TGameFile file = ReadArchivePicture("none.bmp", *a.Stream, *a.Index);
         benchmark::DoNotOptimize(file.FailureText.data());
     }
 }

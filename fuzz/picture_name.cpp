@@ -1,10 +1,11 @@
 // Arbitrary Shift-JIS script names through the candidate names of the
-// picture loader and the name splitting under them. The file-name part is
+// game files and the name splitting under them. The file-name part is
 // the name's tail and holds no folder separator; candidates after the first
 // are that part with the fallback extension; dropping and adding an
 // extension gives the name back.
 
 #include "base/sjis.h"
+#include "engine/script/game_files.h"
 #include "engine/script/picture_load.h"
 #include "engine/script/scenario_files.h"
 

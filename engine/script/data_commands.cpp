@@ -85,8 +85,8 @@ TCommandRows TEngine::DataCommands()
 std::string TEngine::DatPath(const std::string& token, std::string& shownPath)
 {
     const std::string name = EvalName(token) + ".dat";
-    shownPath = sjis::FromUtf8(FScenarioDir) + name;
-    return ScriptNameToPath(FScenarioDir, name);
+    shownPath = FFiles.ShownFolderPath(name);
+    return FFiles.FolderPath(name);
 }
 
 void TEngine::DatMessage(TDatStatus status, const std::string& shownPath)
@@ -105,7 +105,7 @@ void TEngine::CmdDatOpen(const std::string& line)
     const int32_t mode = CountTokens(line, ' ') >= 3 ? EvalInteger(GetToken(line, ' ', 2)) : 0;
     // The parts of the name are the game's own; the scenario folder is the
     // player's and may be reached through links.
-    DatMessage(FDatFile.Open(path, mode != 0, FScenarioDir.size()), shown);
+    DatMessage(FDatFile.Open(path, mode != 0, FFiles.ScenarioDir().size()), shown);
     // Data that cannot be read (missing or tampered with) ends the block as
     // *END does, so the game does not go on without its values.
     if (!FDatFile.IsOpen())

@@ -15,14 +15,11 @@
 #include "engine/script/variables.h"
 #include "graphics/bitmap32_list.h"
 #include "graphics/image32.h"
-#include "sound/bass_binding.h"
-#include "sound/midi_play.h"
-#include "sound/sndmix_component.h"
 
 #include <cstdio>
 
 TEngine::TEngine(const TEngineHost& host, const std::vector<std::string>& args, std::string exeDir)
-    : FHost(host), FExeDir(std::move(exeDir))
+    : FHost(host), FFiles(std::move(exeDir))
 {
     FBuiltInPictures = std::make_unique<TBitmap32List>();
     LoadBuiltInPictures(*FBuiltInPictures);
@@ -57,11 +54,11 @@ TEngine::TEngine(const TEngineHost& host, const std::vector<std::string>& args, 
 
     // The wave mixer, the outside audio library and the MIDI sequencer; a
     // machine without sound still runs the game.
-    StartWaveMixer();
-    StartMusicDevices();
+    FSound.StartWaveMixer(FHost.Sound.WaveOutDevice());
+    FSound.StartMusicDevices(FHost.Sound.MidiOutDriver(), FHost.Sound.AudioLibraryPath());
 
     if (!args.empty() && !args[0].empty()) {
-        FOpenFileName = args[0];
+        FFiles.SetOpenFileName(args[0]);
         FState = esOpenThenIdle;
     } else {
         FState = esStartUp;
@@ -78,7 +75,7 @@ TEngine::~TEngine()
         // The old file stays as it was; the window has gone.
         std::fprintf(stderr, "tideglass: data file not written: %s\n", e.what());
     }
-    CloseSoundDevices();
+    FSound.CloseDevices();
     FGame.Flags().OnWarning = nullptr;
     FGame.SVars().OnWarning = nullptr;
     FExpr->OnRandom = nullptr;

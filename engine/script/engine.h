@@ -12,9 +12,9 @@
 // (command_table.h).
 //
 // Text: script lines, messages and names are Shift-JIS byte strings.
-// FScenarioDir, FScenarioName, FExeDir, FOpenFileName and the names of the
-// file-and-line map are file-system names; they are converted to Shift-JIS
-// only where they are shown.
+// The folders and file names of the game files (game_files.h) and the names
+// of the file-and-line map are file-system names; they are converted to
+// Shift-JIS only where they are shown.
 
 #include <array>
 #include <cstdint>
@@ -36,19 +36,15 @@
 #include "formats/dat/data_file.h"
 #include "engine/script/engine_host.h"
 #include "engine/script/game_state.h"
+#include "engine/script/engine_sound.h"
+#include "engine/script/game_files.h"
 #include "engine/script/label_list.h"
-#include "formats/pack/pack_archive.h"
 #include "engine/script/script_context.h"
-#include "sound/sndmix.h"
 
-class TBass;
 class TBitmap32;
 class TBitmap32List;
 class TExprConv;
-class TFileStream;
 class TImage32;
-class TMidiPlayV;
-class TSndMix;
 class TStringList;
 class TTGGrp;
 class TTGMsg;
@@ -83,7 +79,7 @@ struct TEngineSettings {
     int BaseHeight = 176;
 };
 
-class TEngine : public TScreenHost, public TSndMixNotify {
+class TEngine : public TScreenHost {
 public:
     // FormCreate. `args` are the program's arguments after its name (the
     // first one names a scenario to open); `exeDir` is the folder of the
@@ -190,19 +186,19 @@ public:
     int BgWaitCount() const { return FBgWaitCount; }
     uint32_t BgTickLast() const { return FBgTickLast; }
     int WaitCount() const { return FWaitCount; }
-    bool FadeActive() const { return FFadeActive; }
-    bool BgmPlaying() const { return FBgmPlaying; }
-    uint8_t BgmLoop() const { return FBgmLoop; }
-    const std::string& BgmName() const { return FBgmName; }
-    int FadeStep() const { return FFadeStep; }
+    bool FadeActive() const { return FSound.FadeActive(); }
+    bool BgmPlaying() const { return FSound.BgmPlaying(); }
+    uint8_t BgmLoop() const { return FSound.BgmLoop(); }
+    const std::string& BgmName() const { return FSound.BgmName(); }
+    int FadeStep() const { return FSound.FadeStep(); }
     int PendingInputLine() const { return FPendingInputLine; }
     const std::string& LastInput() const { return FLastInput; }
-    const std::string& ScenarioDir() const { return FScenarioDir; }
-    const std::string& ScenarioName() const { return FScenarioName; }
-    const std::string& OpenFileName() const { return FOpenFileName; }
-    bool ArchiveMode() const { return FArchiveMode; }
-    bool ArchiveOpen() const { return FArchiveStream != nullptr; }
-    const std::string& ArchiveFileName() const { return FArchiveFileName; }
+    const std::string& ScenarioDir() const { return FFiles.ScenarioDir(); }
+    const std::string& ScenarioName() const { return FFiles.ScenarioName(); }
+    const std::string& OpenFileName() const { return FFiles.OpenFileName(); }
+    bool ArchiveMode() const { return FFiles.ArchiveMode(); }
+    bool ArchiveOpen() const { return FFiles.ArchiveOpen(); }
+    const std::string& ArchiveFileName() const { return FFiles.ArchiveFileName(); }
     int BaseWidth() const { return FBaseWidth; }
     int BaseHeight() const { return FBaseHeight; }
     float Scale() const { return FScale; }
@@ -213,8 +209,8 @@ public:
     int MouseButtons() const { return FMouseButtons; }
     bool MsgHidden() const { return FMsgHidden; }
     uint8_t SubWinHolder() const { return FSubWinHolder; }
-    bool PlayerMode() const { return FPlayerMode; }
-    const std::string& ExeDir() const { return FExeDir; }
+    bool PlayerMode() const { return FFiles.PlayerMode(); }
+    const std::string& ExeDir() const { return FFiles.ExeDir(); }
     const TStringList& Script() const { return *FScript; }
     const TLabelList& Labels() const { return *FLabels; }
     const TConnectNameList& ConnectNames() const { return *FConnectNames; }
@@ -245,7 +241,6 @@ private:
     // ---- tick (engine_tick.cpp, engine_wakeup.cpp)
     void BGTimerTimer();
     void GameTimerTimer();
-    void FadeTimerTimer();
     void SelectContext(bool background);
     void SaveContext();
     void StartUp();
@@ -409,9 +404,6 @@ private:
     void SetItemCount(const std::string& line, int32_t count);
 
     // ---- music (bgm_commands.cpp)
-    // Stops all music at once and forgets it (scenario open, *LOAD and the
-    // end of a fade call it too).
-    void StopBgm();
     // Start music of either kind: a MIDI file through the sequencer, other
     // music through the outside audio library. True means the same looping
     // music already plays and nothing was done.
@@ -423,27 +415,13 @@ private:
     static TCommandRows BgmCommands();
     void CmdBgm(const std::string& line);
     void CmdBgmStop(const std::string& line);
-    // The music devices at start-up: the sequencer on the host's MIDI
-    // outputs, and the outside audio library when it is usable.
-    void StartMusicDevices();
 
     // ---- sound effects (se_commands.cpp)
     static TCommandRows SeCommands();
     void CmdSe(const std::string& line);
-    // The lowest wave-mixer channel that plays nothing, or -1.
-    int FindFreeWaveChannel() const;
-    // The mixer has finished `wave` on `channel`: it is freed unless the
-    // channel has been given another wave since.
-    void MMWomDone(int channel, TWaveRecord* wave) override;
-    // The wave mixer at start-up; none when there is no wave-out device.
-    void StartWaveMixer();
-    // Every sound effect and the music freed, the devices closed.
-    void CloseSoundDevices();
-    // The bytes of the sound effect a *SE line names (".wav" when it has no
-    // extension), from the archive or the scenario folder, into a new stream
-    // of the slot. Raises EScriptError when they cannot be read; the slot's
-    // stream is then empty.
-    struct TSoundSlot;
+    // The bytes of the sound effect a *SE line names, read through the game
+    // files into a new stream of the slot. Raises EScriptError when they
+    // cannot be read; the slot's stream is then empty.
     void LoadSoundEffect(const std::string& line, TSoundSlot& slot);
 
     // ---- saved games (save_commands.cpp, save_apply.cpp)
@@ -575,11 +553,6 @@ private:
     int FWaitCount = 0;
     uint32_t FTickLast = 0;
     int FTickInterval = 100;
-    bool FFadeActive = false;
-    int FFadeStep = 0;
-    int FFadeSteps = 0;
-    uint32_t FFadeTickLast = 0;
-    int FFadeInterval = 100;
     // The pass asked of the host.
     std::optional<uint32_t> FNextTickAt;
 
@@ -609,19 +582,8 @@ private:
     bool FWaitShownBeforeHide = false;
 
     // ================= scenario =================
-    std::string FScenarioDir;
-    std::string FScenarioName;
-    std::string FExeDir;
-    std::string FOpenFileName;
-    bool FArchiveMode = false;
-    std::unique_ptr<TFileStream> FArchiveStream;
-    // The entry table of FArchiveStream, read when the archive opens.
-    TPackIndex FArchiveIndex;
-    // The archive's path as it was opened: music streamed out of the archive
-    // opens this file again (its name need not be the scenario name + ".tgp").
-    std::string FArchiveFileName;
-    // The open came from the default data files: player mode.
-    bool FPlayerMode = false;
+    // The scenario folder or archive, and where the game came from.
+    TGameFiles FFiles;
 
     // ================= data files =================
     TDatFile FDatFile;
@@ -675,35 +637,10 @@ private:
     int FWarningLevel = 1;
     TColor FFontColor = clWhite;
 
-    // ================= music =================
-    bool FBgmPlaying = false;
-    // Nonzero loops.
-    uint8_t FBgmLoop = 1;
-    // The music as the script named it; empty for a MIDI file that does not
-    // loop.
-    std::string FBgmName;
-    // The outside audio library was found, is of version 2 and started.
-    bool FBassUsable = false;
-    // Sound slots: a sound effect's bytes and, with the library, its sample.
-    struct TSoundSlot {
-        std::unique_ptr<TMemoryStream> Stream;
-        uint32_t Sample = 0;
-    };
-    static constexpr int SoundSlotCount = 129;
-    static constexpr int WaveChannelCount = 8;
-    struct TSounds {
-        std::array<TSoundSlot, SoundSlotCount> Slots;
-        // Slots ever used, from slot 0 upward.
-        int Used = 0;
-        // The library's music stream, and its volume when a fade started.
-        uint32_t Music = 0;
-        uint32_t BaseVolume = 0;
-    } FSounds;
-    // The wave mixer's wave on each channel (with no library); nullptr when none.
-    std::array<TWaveRecord*, WaveChannelCount> FWaves{};
-    std::unique_ptr<TSndMix> SndMix1;
-    std::unique_ptr<TMidiPlayV> FMidi;
-    std::unique_ptr<TBass> FBass;
+    // ================= sound and music =================
+    TEngineSound FSound;
+
+    // The load transparency of pictures (*PICTURE, *GLOAD).
     int FLoadTrans = 0;
 
     // ================= saved games =================

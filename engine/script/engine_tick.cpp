@@ -7,8 +7,6 @@
 #include "base/conv.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
-#include "sound/bass_binding.h"
-#include "sound/midi_play.h"
 
 namespace {
 
@@ -27,12 +25,9 @@ bool IntervalPassed(uint32_t since, int interval)
 void TEngine::ApplicationEvents1Idle()
 {
     // Long MIDI messages the outputs have finished with come back here.
-    if (FMidi)
-        FMidi->ProcessMessages();
-    if (FFadeActive && IntervalPassed(FFadeTickLast, FFadeInterval)) {
-        FFadeTickLast = TimeGetTime();
-        FadeTimerTimer();
-    }
+    FSound.ProcessMidiMessages();
+    if (FSound.FadeActive() && IntervalPassed(FSound.FadeTickLast(), FSound.FadeInterval()))
+        FSound.FadeTimerTimer();
     MainTick();
     ScheduleNextTick();
 }
@@ -94,14 +89,14 @@ void TEngine::MainTick()
         break;
     case esOpenThenIdle:
         if (runFree) {
-            OpenScenario(FOpenFileName);
+            OpenScenario(FFiles.OpenFileName());
             if (FState == esOpenThenIdle)
                 FState = esIdle;
         }
         break;
     case esOpenThenBack:
         if (runFree) {
-            OpenScenario(FOpenFileName);
+            OpenScenario(FFiles.OpenFileName());
             if (FState == esOpenThenBack)
                 FState = FPrevState;
         }
@@ -139,11 +134,11 @@ void TEngine::MainTick()
 void TEngine::StartUp()
 {
     FHost.Window.SetMenuVisible(TMenuItem::F1, false);
-    FOpenFileName = "data.tgs";
-    OpenScenario(FOpenFileName);
+    FFiles.SetOpenFileName("data.tgs");
+    OpenScenario(FFiles.OpenFileName());
     if (FState == esStartUp) {
-        FOpenFileName = "data.tgp";
-        OpenScenario(FOpenFileName);
+        FFiles.SetOpenFileName("data.tgp");
+        OpenScenario(FFiles.OpenFileName());
     }
     if (FState == esStartUp) {
         FHost.Window.SetMenuVisible(TMenuItem::F1, true);
@@ -157,7 +152,7 @@ void TEngine::StartUp()
 
 void TEngine::EnterPlayerMode()
 {
-    FPlayerMode = true;
+    FFiles.EnterPlayerMode();
     const int width = static_cast<int>(Round(static_cast<double>(FBaseWidth) * FScale));
     const int height = static_cast<int>(Round(static_cast<double>(FBaseHeight) * FScale));
     FHost.Window.SetClientSize(width, height);
@@ -203,26 +198,6 @@ void TEngine::GameTimerTimer()
         --FWaitCount;
     if (FWaitCount <= 0)
         FState = esRun;
-}
-
-void TEngine::FadeTimerTimer()
-{
-    // A fade of no steps has nothing to fade: it ends at once.
-    if (FFadeSteps <= 0) {
-        FFadeActive = false;
-        return;
-    }
-    // In 64 bits: a fade of millions of steps must not wrap to silence.
-    const int64_t left = int64_t(FFadeSteps) - FFadeStep;
-    if (FMidi && FMidi->Playing())
-        FMidi->SetVolume(static_cast<int>(left * 127 / FFadeSteps));
-    if (FBassUsable && FSounds.Music != 0) {
-        const int64_t volume = int64_t(FSounds.BaseVolume) * left / FFadeSteps;
-        FBass->BASS_ChannelSetAttributes(FSounds.Music, 0, static_cast<int32_t>(volume), 0);
-    }
-    ++FFadeStep;
-    if (FFadeStep >= FFadeSteps)
-        StopBgm();
 }
 
 void TEngine::SelectContext(bool background)
@@ -274,6 +249,6 @@ void TEngine::WMCopyData(const std::string& fileName)
     if (FState != esOpenThenBack)
         FPrevState = FState;
     FState = esOpenThenBack;
-    FOpenFileName = fileName.substr(0, std::min(fileName.size(), MaxOpenRequestBytes));
+    FFiles.SetOpenFileName(fileName.substr(0, std::min(fileName.size(), MaxOpenRequestBytes)));
     ScheduleNextTick();
 }

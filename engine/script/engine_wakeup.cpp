@@ -34,8 +34,8 @@ int TEngine::NextStepDelay(uint32_t now)
 {
     int64_t best = Never;
     // These two go on while the engine is halted.
-    if (FFadeActive)
-        Earliest(best, DelayUntil(now, FFadeTickLast, FFadeInterval));
+    if (FSound.FadeActive())
+        Earliest(best, DelayUntil(now, FSound.FadeTickLast(), FSound.FadeInterval()));
     if (FBgRunning)
         Earliest(best, DelayUntil(now, FBgTickLast, FBgTickInterval));
     if (FHalted)

@@ -197,7 +197,7 @@ void TEngine::ShowScriptError(const std::string& text)
     FHalted = true;
     std::string report;
     if (!text.empty() && text[0] == '!') {
-        report = "Error! ( " + sjis::FromUtf8(FScenarioName) + " ) " + text.substr(1);
+        report = "Error! ( " + sjis::FromUtf8(FFiles.ScenarioName()) + " ) " + text.substr(1);
     } else {
         report = "Error! ( " + sjis::FromUtf8(FConnectNames->GetFileName(FCtx->Line)) + " : line " +
                  IntToStr(FConnectNames->GetFileLine(FCtx->Line)) + " ) " + text;

@@ -54,16 +54,7 @@ TCommandRows TEngine::PictureCommands()
 
 bool TEngine::LoadImage(const std::string& Name, int X, TBitmap32& Target, int Y)
 {
-    const auto find = [&] {
-        if (!FArchiveMode)
-            return ReadDiskPicture(Name, FScenarioDir);
-        if (FArchiveStream)
-            return ReadArchivePicture(Name, *FArchiveStream, FArchiveIndex);
-        // An archive that did not open holds nothing.
-        TMemoryStream none;
-        return ReadArchivePicture(Name, none, TPackIndex());
-    };
-    TPictureFile file = find();
+    TGameFile file = FFiles.Read(Name, TGameFileKind::gkPicture);
     if (!file.Found) {
         HaltedMessageBox(file.FailureText, "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
         return false;

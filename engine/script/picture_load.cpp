@@ -7,64 +7,9 @@
 #include "classlib/bitmap.h"
 #include "classlib/jpeg_image.h"
 #include "codec/zeb_png.h"
-#include "formats/pack/pack_archive.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_error.h"
 #include "graphics/bitmap32.h"
-
-std::array<std::string, 4> ArchivePictureNames(std::string_view Name)
-{
-    const std::string file = ExtractFileName(Name);
-    return {std::string(Name), ChangeFileExt(file, ".jpg"), ChangeFileExt(file, ".png"), ChangeFileExt(file, ".bmp")};
-}
-
-std::array<std::string, 4> DiskPictureNames(std::string_view Name)
-{
-    const std::string file = ExtractFileName(Name);
-    return {file, ChangeFileExt(file, ".png"), ChangeFileExt(file, ".jpg"), ChangeFileExt(file, ".bmp")};
-}
-
-TPictureFile ReadArchivePicture(std::string_view Name, TStream& Archive, const TPackIndex& Index)
-{
-    TPictureFile result;
-    const std::array<std::string, 4> names = ArchivePictureNames(Name);
-    for (const std::string& name : names) {
-        if (ReadPackEntry(sjis::UpperCase(name), Archive, Index, result.Data) == peFound) {
-            result.Found = true;
-            result.Name = name;
-            return result;
-        }
-    }
-    result.FailureText = SJ("データ") + names.back() + SJ("の読み込みに失敗しました");
-    return result;
-}
-
-TPictureFile ReadDiskPicture(std::string_view Name, const std::string& ScenarioDir)
-{
-    TPictureFile result;
-    const std::array<std::string, 4> names = DiskPictureNames(Name);
-    for (size_t i = 0; i < names.size(); ++i) {
-        const std::string path = ScriptNameToPath(ScenarioDir, names[i]);
-        const bool last = i + 1 == names.size();
-        if (!FileExists(path)) {
-            if (!last)
-                continue;
-        } else {
-            try {
-                result.Data.LoadFromFile(path);
-                result.Data.SetPosition(0);
-                result.Found = true;
-                result.Name = names[i];
-                return result;
-            } catch (const EFOpenError&) {
-                // Shown below with the path that was tried.
-            }
-        }
-        result.FailureText = SJ("ファイル") + sjis::FromUtf8(ScenarioDir) + names[i] + SJ("が開けません");
-        return result;
-    }
-    return result;
-}
 
 void ClearKeyColor(TBitmap32& Bitmap)
 {

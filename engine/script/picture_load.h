@@ -1,10 +1,10 @@
 #pragma once
-// Script pictures below the engine: which file a picture name stands for (in
-// the open archive or in the scenario folder, with the fallback extensions),
-// decoding it by its extension with the load-transparency rule, drawing it
-// into a target bitmap, and cutting a picture into the cells of the wait and
-// scroll marks. The engine's LoadImage and the picture commands are thin
-// layers over these; nothing here shows a message or touches the screen.
+// Script pictures below the engine: decoding a picture file by its extension
+// with the load-transparency rule, drawing it into a target bitmap, and
+// cutting a picture into the cells of the wait and scroll marks. Which file a
+// picture name stands for is the game files' (game_files.h). The engine's
+// LoadImage and the picture commands are thin layers over these; nothing
+// here shows a message or touches the screen.
 //
 // Names are Shift-JIS script names; folders are separated by "\" or "/".
 
@@ -19,38 +19,9 @@
 #include "base/streams.h"
 
 class TBitmap32;
-class TPackIndex;
 
 // The transparent key of loaded pictures and of *GTRANS: opaque pure blue.
 constexpr uint32_t PictureKeyColor = 0xFF0000FF;
-
-// The names an archive lookup tries for a script picture name, in order: the
-// name itself (folder and all), then its file-name part with ".jpg", ".png"
-// and ".bmp". Lookups upper-case them as the archive's names are.
-std::array<std::string, 4> ArchivePictureNames(std::string_view Name);
-// The names tried in the scenario folder, in order: the file-name part, then
-// with ".png", ".jpg" and ".bmp" (".png" before ".jpg", unlike the archive).
-std::array<std::string, 4> DiskPictureNames(std::string_view Name);
-
-// A picture file found for a script name, or the failure text to show.
-struct TPictureFile {
-    bool Found = false;
-    // The candidate that was found; its extension chooses the decoder.
-    std::string Name;
-    // The file's bytes, at position 0.
-    TMemoryStream Data;
-    // When not found: the message box text (Shift-JIS), "データ…の読み込みに
-    // 失敗しました" or "ファイル…が開けません" with the last name tried.
-    std::string FailureText;
-};
-
-// Looks the candidates up in the archive through its index. An archive with
-// a wrong magic holds nothing. Raises the archive's read and decode errors.
-TPictureFile ReadArchivePicture(std::string_view Name, TStream& Archive, const TPackIndex& Index);
-// Looks the candidates up in ScenarioDir (a file-system folder with its
-// trailing "/") without regard to case; a folder bearing the name counts as
-// missing. A file that exists but cannot be opened fails with its path.
-TPictureFile ReadDiskPicture(std::string_view Name, const std::string& ScenarioDir);
 
 // The picture file in Data decoded by its extension (".bmp", ".jpg",
 // ".jpeg", ".png", any letter case). With LoadTrans, a BMP's opaque pure blue

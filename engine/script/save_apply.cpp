@@ -35,7 +35,7 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
     // Whatever runs now (a background run, an event label) must not put its
     // own state back over the loaded game.
     ++FLoadSerial;
-    StopBgm();
+    FSound.StopBgm();
     // Cleared first rather than last, so that the load's own warnings stay
     // on the screen.
     ClearMessages();
@@ -141,12 +141,12 @@ void TEngine::RestoreLoadedMusic(const TStagedLoad& staged)
     try {
         if (IsMidiName(staged.Music.Name))
             StartMidiBgm(staged.Music.Name, 1);
-        else if (FBassUsable)
+        else if (FSound.BassUsable())
             PlayBassBgm(staged.Music.Name, 1);
     } catch (const Exception& e) {
         // A file that has gone or is no song: nothing plays, and the game
         // goes on without the music it had.
-        StopBgm();
+        FSound.StopBgm();
         HaltedMessageBox(e.Message(), "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
     }
 }

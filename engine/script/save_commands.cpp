@@ -31,9 +31,9 @@ TCommandRows TEngine::SaveCommands()
 TSavePlace TEngine::SavePlace(const std::string& line)
 {
     TSavePlace place;
-    place.ScenarioDir = FScenarioDir;
-    place.BaseName = FScenarioName;
-    place.ProgramDir = FExeDir;
+    place.ScenarioDir = FFiles.ScenarioDir();
+    place.BaseName = FFiles.ScenarioName();
+    place.ProgramDir = FFiles.ExeDir();
     place.Number = EvalVarTerm(GetToken(line, ' ', 1), false);
     if (CountTokens(line, ' ') > 2)
         place.Where = EvalVarTerm(GetToken(line, ' ', 2), false);
@@ -72,7 +72,7 @@ TSaveGame TEngine::CollectSaveGame() const
     game.ScriptChecksum = ScriptChecksum(FScript->Items());
     // A load puts the scene back into the main script, whichever script saved.
     game.Scene = FLabels->GetNameByLine(FMain.Scene);
-    game.Music = {FBgmPlaying, FBgmLoop != 0, FBgmName};
+    game.Music = {FSound.BgmPlaying(), FSound.BgmLoop() != 0, FSound.BgmName()};
 
     FGame.Store(game);
 

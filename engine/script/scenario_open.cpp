@@ -3,17 +3,13 @@
 // pre-pass, and the open menu.
 
 #include <algorithm>
-#include <filesystem>
 
-#include "base/conv.h"
-#include "base/exceptions.h"
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "base/stringlist.h"
 #include "classlib/message_flags.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/expr.h"
-#include "formats/pack/pack_archive.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_text.h"
 #include "engine/script/engine.h"
@@ -21,30 +17,10 @@
 
 namespace {
 
-// Continuation files are numbered 1 to this.
-constexpr int MaxContinuationFiles = 100;
-
 // A file-system name as the message window shows it.
 std::string ShownName(const std::string& fileName)
 {
     return sjis::FromUtf8(fileName);
-}
-
-// The folder of `path` as a whole path with its trailing "/", so that every
-// message that names a file of the game names it whole, however the game was
-// started. Only "." parts are dropped: ".." stays, as a folder reached
-// through a link has its own parent.
-std::string WholeFolder(const std::string& path)
-{
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error)
-        return ExtractFilePath(path);
-    std::filesystem::path whole;
-    for (const std::filesystem::path& part : absolute)
-        if (part != ".")
-            whole /= part;
-    return ExtractFilePath(whole.string());
 }
 
 } // namespace
@@ -64,12 +40,8 @@ bool TEngine::OpenScenario(const std::string& fileName)
             return false;
     }
 
-    // Names given on a command line, by another program or as the default
-    // data files may differ in case from the file on disk.
-    std::string path = fileName;
-    if (!FileExists(path))
-        path = ResolveFileName("", fileName);
-    if (!FileExists(path)) {
+    const std::string path = TGameFiles::FindScenario(fileName);
+    if (path.empty()) {
         if (FState != esStartUp)
             HaltedMessageBox(SJ("ファイル") + "\"" + ShownName(fileName) + "\"" + SJ("が開けません"), "TIDEGLASS",
                              MB_OK | MB_ICONEXCLAMATION);
@@ -84,12 +56,9 @@ bool TEngine::OpenScenario(const std::string& fileName)
     // Past the point of no return: a halt left by the previous game ends
     // with it, whether or not a confirmation was asked.
     FHalted = false;
-    FArchiveStream.reset();
-    FArchiveIndex = TPackIndex();
-    FArchiveFileName.clear();
-    FArchiveMode = sjis::UpperCase(ExtractFileExt(path)) == ".TGP";
+    FFiles.SetScenario(path);
 
-    StopBgm();
+    FSound.StopBgm();
     FLabels->Clear();
     FGame.ResetVariables();
     FMain.Stack.Clear();
@@ -99,15 +68,13 @@ bool TEngine::OpenScenario(const std::string& fileName)
     FConnectNames->Clear();
     FGlobalScene = -1;
     FIfState = 0;
-    FScenarioDir = WholeFolder(path);
-    FScenarioName = ChangeFileExt(ExtractFileName(path), "");
     FBgRunning = false;
     // Nothing of the previous game may wait for an answer or hold the sub
     // window in the new one.
     FPendingInputLine = -1;
     FSubWinHolder = 0;
 
-    if (FArchiveMode) {
+    if (FFiles.ArchiveMode()) {
         if (!LoadArchiveScript(path)) {
             HaltedMessageBox(SJ("スクリプトの読み込みに失敗しました"), "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
             return false;
@@ -118,7 +85,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
         return false;
     }
     FConnectNames->Add(ExtractFileName(path), FScript->Count());
-    if (!FArchiveMode)
+    if (!FFiles.ArchiveMode())
         LoadContinuationFiles();
     CutComments();
 
@@ -149,45 +116,27 @@ bool TEngine::OpenScenario(const std::string& fileName)
 
 bool TEngine::LoadScriptText(const std::string& path)
 {
-    try {
-        TStringList lines;
-        {
-            const std::vector<uint8_t> bytes = ReadFileBytes(path);
-            lines.SetText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        }
-        AppendScriptLines(lines);
-        return true;
-    } catch (const EStreamError&) {
+    const std::optional<std::vector<uint8_t>> bytes = TGameFiles::ReadScriptFile(path);
+    if (!bytes)
         return false;
-    }
+    TStringList lines;
+    lines.SetText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    AppendScriptLines(lines);
+    return true;
 }
 
 bool TEngine::LoadArchiveScript(const std::string& path)
 {
-    try {
-        // The archive stays open with the scenario: pictures and sounds are
-        // read out of it while the game runs.
-        FArchiveStream = std::make_unique<TFileStream>(path, fmOpenRead | fmShareDenyWrite);
-        FArchiveIndex = TPackIndex(*FArchiveStream);
-        TMemoryStream script;
-        if (ReadPackEntry(PackScriptName, *FArchiveStream, FArchiveIndex, script) == peFound) {
-            TStringList lines;
-            lines.SetText(std::string_view(reinterpret_cast<const char*>(script.Memory()), size_t(script.Size())));
-            script.Clear();
-            AppendScriptLines(lines);
-            FArchiveFileName = path;
-            return true;
-        }
-    } catch (const std::exception&) {
-        // A file that cannot be read, a table cut short or corrupt, a script
-        // that does not decode: all of them are a script that cannot be read.
-    }
-    // Nothing is read out of an archive without a script; the file is not
-    // held either, so it can be replaced before the next open.
-    FArchiveStream.reset();
-    FArchiveIndex = TPackIndex();
-    FArchiveMode = false;
-    return false;
+    // The archive stays open with the scenario: pictures and sounds are
+    // read out of it while the game runs.
+    TMemoryStream script;
+    if (!FFiles.OpenArchive(path, script))
+        return false;
+    TStringList lines;
+    lines.SetText(std::string_view(reinterpret_cast<const char*>(script.Memory()), size_t(script.Size())));
+    script.Clear();
+    AppendScriptLines(lines);
+    return true;
 }
 
 void TEngine::AppendScriptLines(TStringList& lines)
@@ -199,15 +148,9 @@ void TEngine::AppendScriptLines(TStringList& lines)
 
 void TEngine::LoadContinuationFiles()
 {
-    if (!FileExists(ResolveFileName(FScenarioDir, FScenarioName + "1.tgs")))
-        return;
-    for (int n = 1; n <= MaxContinuationFiles; ++n) {
-        const std::string name = FScenarioName + IntToStr(n) + ".tgs";
-        const std::string path = ResolveFileName(FScenarioDir, name);
-        if (!FileExists(path) || !LoadScriptText(path))
-            continue;
-        FConnectNames->Add(ExtractFileName(path), FScript->Count());
-    }
+    for (const std::string& path : FFiles.ContinuationFiles())
+        if (LoadScriptText(path))
+            FConnectNames->Add(ExtractFileName(path), FScript->Count());
 }
 
 void TEngine::CutComments()

@@ -31,10 +31,10 @@ public:
     bool& TabHideEnabled() { return E.FTabHideEnabled; }
     bool& MsgHidden() { return E.FMsgHidden; }
     bool& FuncBarShown() { return E.FFuncBarShown; }
-    std::string& OpenFileName() { return E.FOpenFileName; }
+    std::string& OpenFileName() { return E.FFiles.FOpenFileName; }
     int& RunSliceLines() { return E.FRunSliceLines; }
     TScriptContext& Bg() { return E.FBg; }
-    bool& BassUsable() { return E.FBassUsable; }
+    bool& BassUsable() { return E.FSound.FBassUsable; }
     TGameState& Game() { return E.FGame; }
     // *SAVE and *LOAD of that line outside a run (a script that cannot hold
     // the line without changing its checksum); Load answers whether a game
@@ -47,15 +47,16 @@ public:
     bool PlayMidiBgm(const std::string& name, uint8_t loop) { return E.PlayMidiBgm(name, loop); }
     bool PlayBassBgm(const std::string& name, uint8_t loop) { return E.PlayBassBgm(name, loop); }
     // The sound devices: the sequencer, and the wave mixer's wave on a channel.
-    TMidiPlayV& Midi() { return *E.FMidi; }
-    TWaveRecord* Wave(int channel) { return E.FWaves[static_cast<size_t>(channel)]; }
+    TMidiPlayV& Midi() { return *E.FSound.FMidi; }
+    TWaveRecord* Wave(int channel) { return E.FSound.FWaves[static_cast<size_t>(channel)]; }
     // A music fade of `steps` steps, its last step now.
     void StartFade(int steps)
     {
-        E.FFadeActive = true;
-        E.FFadeSteps = steps;
-        E.FFadeStep = 0;
-        E.FFadeTickLast = TimeGetTime();
+        TEngineSound& sound = E.FSound;
+        sound.FFadeActive = true;
+        sound.FFadeSteps = steps;
+        sound.FFadeStep = 0;
+        sound.FFadeTickLast = TimeGetTime();
     }
 
 private:

@@ -14,6 +14,7 @@
 #include "classlib/bitmap.h"
 #include "codec/zeb_png.h"
 #include "formats/pack/pack_archive.h"
+#include "engine/script/game_files.h"
 #include "engine/script/picture_load.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_error.h"
@@ -107,7 +108,7 @@ private:
 };
 
 // The first pixel of the picture the name finds, or the failure text.
-std::string Found(TPictureFile file)
+std::string Found(TGameFile file)
 {
     if (!file.Found)
         return sjis::ToUtf8(file.FailureText);
