@@ -6,7 +6,7 @@
 
 #include "base/streams.h"
 #include "base/stringlist.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "tools/pack/pack_builder.h"
 #include "base/safe_file_stream.h"
 

@@ -13,7 +13,7 @@
 #include "codec/zeb_png.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "engine/script/game_files.h"
 #include "engine/script/picture_load.h"
 #include "engine/script/scenario_files.h"

@@ -21,8 +21,8 @@
 #include "codec/png_codec.h"
 #include "engine/screen/tggrp.h"
 #include "engine/script/engine.h"
-#include "engine/script/save/save_file.h"
-#include "engine/script/save/save_streams.h"
+#include "formats/save/save_file.h"
+#include "formats/save/save_streams.h"
 #include "engine/script/variables.h"
 #include "testkit/fake_engine_host.h"
 

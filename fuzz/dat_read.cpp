@@ -4,7 +4,7 @@
 // reads the bytes from a file.
 
 #include "base/streams.h"
-#include "engine/script/data_file.h"
+#include "formats/dat/data_file.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // items, three labels): every input ends staged or refused with the save
 // format error; nothing is read outside the bytes, nothing hangs.
 
-#include "engine/script/save/save_error.h"
-#include "engine/script/save/save_file.h"
+#include "formats/save/save_error.h"
+#include "formats/save/save_file.h"
 
 #include <cstddef>
 #include <cstdint>

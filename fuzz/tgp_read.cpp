@@ -8,7 +8,7 @@
 
 #include "base/streams.h"
 #include "codec/kv_error.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -6,7 +6,7 @@
 
 #include "base/conv.h"
 #include "base/sjis.h"
-#include "engine/script/data_file.h"
+#include "engine/script/data_messages.h"
 #include "engine/script/expr.h"
 #include "engine/script/scenario_files.h"
 #include "engine/script/script_error.h"

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "base/streams.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 
 class TFileStream;
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "classlib/virtual_keys.h"
-#include "engine/script/save/save_record.h"
+#include "formats/save/save_record.h"
 
 TGameState::TGameState()
 {

@@ -16,7 +16,7 @@
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"
 #include "engine/script/engine.h"
-#include "engine/script/save/save_file.h"
+#include "formats/save/save_file.h"
 #include "engine/script/script_error.h"
 #include "engine/script/variables.h"
 

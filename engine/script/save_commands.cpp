@@ -13,8 +13,8 @@
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"
 #include "engine/script/engine.h"
-#include "engine/script/save/save_error.h"
-#include "engine/script/save/save_file.h"
+#include "formats/save/save_error.h"
+#include "formats/save/save_file.h"
 #include "engine/script/save/save_location.h"
 #include "engine/script/variables.h"
 

@@ -6,7 +6,7 @@
 
 #include "base/clock.h"
 #include "engine/script/engine.h"
-#include "engine/script/save/save_record.h"
+#include "formats/save/save_record.h"
 #include "sound/midi_play.h"
 
 class TEngineProbe {

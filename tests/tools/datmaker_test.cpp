@@ -3,7 +3,7 @@
 
 #include "base/exceptions.h"
 #include "base/sjis.h"
-#include "engine/script/data_file.h"
+#include "formats/dat/data_file.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>

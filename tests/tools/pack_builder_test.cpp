@@ -3,7 +3,7 @@
 #include "base/sjis.h"
 #include "base/streams.h"
 #include "codec/kv_compress.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tools/pack/pack_form.h"
 
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "temp_folder.h"
 #include "tools/pack/pack_dialogs.h"
 

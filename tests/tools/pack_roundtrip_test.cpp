@@ -1,7 +1,7 @@
 // Archives written by the packer, read back through the engine's reader.
 
 #include "base/streams.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "temp_folder.h"
 #include "tools/pack/pack_builder.h"
 

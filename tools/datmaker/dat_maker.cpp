@@ -2,29 +2,23 @@
 
 #include "base/sjis.h"
 #include "base/streams.h"
-#include "codec/crc32.h"
+#include "formats/dat/data_file.h"
 
-#include <algorithm>
+#include <utility>
 
 std::vector<uint8_t> MakeDatBytes(const uint8_t* Data, size_t Size)
 {
     const size_t words = Size / 4;
-    std::vector<uint8_t> out;
-    out.reserve(words * 5 + 4);
+    TMemoryStream out;
+    out.Bytes().reserve(words * 5 + 4);
     for (size_t i = 0; i < words; ++i) {
-        out.push_back(0);
-        out.insert(out.end(), Data + 4 * i, Data + 4 * i + 4);
+        // The word's four bytes as they stand: a little-endian integer.
+        const uint8_t* w = Data + 4 * i;
+        const uint32_t word = uint32_t(w[0]) | uint32_t(w[1]) << 8 | uint32_t(w[2]) << 16 | uint32_t(w[3]) << 24;
+        WriteDatRecord(out, DatInteger(int32_t(word)));
     }
-    uint32_t crc = 0;
-    // UpdateCRC32 takes a 32-bit length.
-    for (size_t done = 0; done < out.size();) {
-        const uint32_t n = uint32_t(std::min<size_t>(out.size() - done, 0x40000000));
-        UpdateCRC32(out.data() + done, n, crc);
-        done += n;
-    }
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(uint8_t(crc >> shift));
-    return out;
+    WriteDatChecksum(out, DatChecksum(out.Memory(), out.Bytes().size()));
+    return std::move(out.Bytes());
 }
 
 TMakeDatResult MakeDatFile(const std::string& Path)

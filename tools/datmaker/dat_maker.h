@@ -1,8 +1,9 @@
 #pragma once
-// Turning a file of 32-bit words into a data file of integer records: each
-// word becomes a record (type byte 00h and the word's four bytes as they
-// stand), followed by the CRC-32 (start 0, no inversion) of all the records.
-// The data file is written beside the input under its full name + ".dat".
+// Turning a file of 32-bit words into a data file (formats/dat/data_file.h)
+// of integer records: each word becomes a record (type byte 00h and the
+// word's four bytes as they stand), followed by the checksum of all the
+// records. The data file is written beside the input under its full name +
+// ".dat".
 
 #include <cstddef>
 #include <cstdint>

@@ -7,14 +7,10 @@
 #include "base/stringlist.h"
 #include "tools/pack/entry_pipeline.h"
 #include "base/safe_file_stream.h"
-
-#include <limits>
+#include "formats/pack/pack_archive.h"
 
 namespace {
 
-constexpr uint8_t Magic[4] = {0x54, 0x47, 0x00, 0x01};
-constexpr int64_t CountOffset = 4;
-constexpr std::string_view ScriptEntryName = "*SCRIPT*";
 constexpr int MaxContinuationFiles = 100;
 
 char AsciiUpper(char c)
@@ -48,7 +44,7 @@ std::string FindScriptFile(const std::string& Folder, const std::string& Name)
 
 void CheckEntrySize(int64_t Size, std::string_view Before, const std::string& Path)
 {
-    if (Size > std::numeric_limits<int32_t>::max())
+    if (Size > PackEntryMaxSize)
         throw EPackFileError(Before, Path, SJ("は大きすぎるため、アーカイブに格納できません。"));
 }
 
@@ -130,21 +126,6 @@ std::string AssembleScript(const std::string& ScriptFile)
     return lines.Text();
 }
 
-std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, TStream& Source, int64_t Size, bool Compressed,
-                                             TkvCompress& Coder)
-{
-    auto entry = std::make_unique<TMemoryStream>();
-    entry->WriteI32(int32_t(Size));
-    entry->WriteI32(Compressed ? 1 : 0);
-    entry->WriteI32(int32_t(Name.size()));
-    entry->WriteBuffer(Name.data(), int64_t(Name.size()));
-    if (Compressed)
-        Coder.Compress(Source, *entry, int32_t(Size));
-    else if (Size > 0) // CopyFrom takes a count of 0 as "the whole stream"
-        entry->CopyFrom(Source, Size);
-    return entry;
-}
-
 std::unique_ptr<TMemoryStream> MakeDataEntry(const std::string& FileName, TkvCompress& Coder)
 {
     std::string name;
@@ -159,19 +140,12 @@ std::unique_ptr<TMemoryStream> MakeDataEntry(const std::string& FileName, TkvCom
     return entry;
 }
 
-void WritePackEntry(TStream& Target, TMemoryStream& Entry)
-{
-    Target.WriteI32(int32_t(Entry.Size()));
-    Entry.SaveToStream(Target);
-}
-
 // ---------------------------------------------------------------------------
 
 TPackBuilder::TPackBuilder(const std::string& Target, TkvCompressClass CompressClass)
-    : FTarget(std::make_unique<TSafeFileStream>(Target)), FCompressClass(CompressClass), FCoder(CompressClass())
+    : FTarget(std::make_unique<TSafeFileStream>(Target)), FWriter(std::make_unique<TPackWriter>(*FTarget)),
+      FCompressClass(CompressClass), FCoder(CompressClass())
 {
-    FTarget->WriteBuffer(Magic, 4);
-    FTarget->WriteI32(0);
 }
 
 TPackBuilder::~TPackBuilder() = default;
@@ -189,16 +163,14 @@ void TPackBuilder::AddScript(const std::string& ScriptFile)
     const std::string text = AssembleScript(ScriptFile);
     CheckEntrySize(int64_t(text.size()), SJ("スクリプトファイル"), ScriptFile);
     TMemoryStream source(text.data(), text.size());
-    auto entry = MakePackEntry(ScriptEntryName, source, source.Size(), true, *FCoder);
+    auto entry = MakePackEntry(PackScriptName, source, source.Size(), true, *FCoder);
     CheckEntrySize(entry->Size(), SJ("スクリプトファイル"), ScriptFile);
-    WritePackEntry(*FTarget, *entry);
-    ++FCount;
+    FWriter->Add(*entry);
 }
 
 void TPackBuilder::AddDataFile(const std::string& FileName)
 {
-    WritePackEntry(*FTarget, *MakeDataEntry(FileName, *FCoder));
-    ++FCount;
+    FWriter->Add(*MakeDataEntry(FileName, *FCoder));
 }
 
 void TPackBuilder::AddDataFiles(const std::vector<std::string>& FileNames,
@@ -208,8 +180,7 @@ void TPackBuilder::AddDataFiles(const std::vector<std::string>& FileNames,
         FileNames.size(), FCompressClass,
         [&](size_t i, TkvCompress& Coder) { return MakeDataEntry(FileNames[i], Coder); },
         [&](size_t i, std::unique_ptr<TMemoryStream> Entry) {
-            WritePackEntry(*FTarget, *Entry);
-            ++FCount;
+            FWriter->Add(*Entry);
             Entry.reset();
             if (Progress)
                 Progress(i + 1);
@@ -218,8 +189,7 @@ void TPackBuilder::AddDataFiles(const std::vector<std::string>& FileNames,
 
 void TPackBuilder::Commit()
 {
-    FTarget->SetPosition(CountOffset);
-    FTarget->WriteI32(FCount);
+    FWriter->Finish();
     FTarget->Commit();
 }
 

@@ -3,14 +3,15 @@
 // without a window: entry 0 "*SCRIPT*" holds the script with its numbered
 // continuation files, always LZSS-coded; one entry per data file follows, in
 // list order, named after the file (folder cut off, letters a-z upper-cased)
-// and coded or stored by its extension. The engine's reader is
-// engine/script/pack_archive.h.
+// and coded or stored by its extension. The archive's layout, its reader and
+// its writer are in formats/pack/.
 //
 // Paths are file-system paths (UTF-8). Entry names are Shift-JIS: a file
 // whose name has no Shift-JIS form cannot be packed.
 
 #include "base/exceptions.h"
 #include "codec/kv_compress.h"
+#include "formats/pack/pack_writer.h"
 
 #include <array>
 #include <cstdint>
@@ -22,7 +23,6 @@
 
 class TMemoryStream;
 class TSafeFileStream;
-class TStream;
 
 // The extensions the packer knows and whether entries of each are coded.
 inline constexpr std::array<std::string_view, 7> DatExtTable = {".BMP", ".JPG", ".PNG", ".WAV",
@@ -64,16 +64,9 @@ bool PackNameFromPath(std::string_view Path, std::string& Name);
 // file differing from that name only in letter case is found too.
 std::string AssembleScript(const std::string& ScriptFile);
 
-// One entry without its size field: data size, coded flag, name length,
-// name, and the payload: the LZSS stream of Size bytes from Source's
-// position, or those bytes as they are.
-std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, TStream& Source, int64_t Size, bool Compressed,
-                                             TkvCompress& Coder);
 // The entry of a data file, read whole and coded by its extension. Raises
 // as TPackBuilder::AddDataFile does.
 std::unique_ptr<TMemoryStream> MakeDataEntry(const std::string& FileName, TkvCompress& Coder);
-// The entry's size field and the entry.
-void WritePackEntry(TStream& Target, TMemoryStream& Entry);
 
 // Writes an archive entry by entry into a temporary file beside Target,
 // which takes Target's place at Commit. Destroyed without Commit, it leaves
@@ -106,13 +99,13 @@ public:
     // The entry count, then the file into place.
     void Commit();
 
-    int32_t EntryCount() const { return FCount; }
+    int32_t EntryCount() const { return FWriter->Count(); }
 
 private:
     std::unique_ptr<TSafeFileStream> FTarget;
+    std::unique_ptr<TPackWriter> FWriter;
     TkvCompressClass FCompressClass;
     std::unique_ptr<TkvCompress> FCoder;
-    int32_t FCount = 0;
 };
 
 // The whole run: script, data files in order, Target written in one go.

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/streams.h"
-#include "engine/script/data_file.h"
+#include "formats/dat/data_file.h"
 #include "engine/script/file_size_limit.h"
 #include "engine/script/read_only_path.h"
 #include "engine/script/engine.h"

@@ -13,7 +13,7 @@
 #include "base/streams.h"
 #include "classlib/bitmap.h"
 #include "codec/zeb_png.h"
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 #include "engine/script/game_files.h"
 #include "engine/script/picture_load.h"
 #include "engine/script/scenario_files.h"

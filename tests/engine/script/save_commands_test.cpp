@@ -16,9 +16,9 @@
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"
 #include "engine/script/engine.h"
-#include "engine/script/save/save_file.h"
+#include "formats/save/save_file.h"
 #include "engine/script/variables.h"
-#include "save/save_corpus.h"
+#include "formats/save/save_corpus.h"
 #include "support/engine_harness.h"
 #include "support/engine_probe.h"
 

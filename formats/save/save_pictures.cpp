@@ -1,12 +1,12 @@
-#include "engine/script/save/save_pictures.h"
+#include "formats/save/save_pictures.h"
 
 #include "classlib/jpeg_image.h"
 #include "codec/png_bitmap.h"
 #include "codec/zeb_png.h"
 #include "codec/zeb_png_error.h"
 #include "codec/zeb_png_write.h"
-#include "engine/script/save/save_error.h"
-#include "engine/script/save/save_streams.h"
+#include "formats/save/save_error.h"
+#include "formats/save/save_streams.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "engine/script/data_file.h"
+#include "formats/dat/data_file.h"
 
 #include "base/exceptions.h"
 #include "base/file_lookup.h"
@@ -49,11 +49,6 @@ protected:
         return got;
     }
 };
-
-std::string Utf8(const std::string& sjis)
-{
-    return sjis::ToUtf8(sjis);
-}
 
 } // namespace
 
@@ -214,7 +209,7 @@ TEST_F(DataFile, AssignErrorKeepsTheReadPosition)
     EXPECT_THROW(file.ReadRecords(2,
                                   [&](int32_t, const TDatRecord& r) {
                                       if (r.IsString())
-                                          throw Exception(DatStatusText(TDatStatus::dsStringForInteger));
+                                          throw Exception("a string for a flag");
                                       ++assigned;
                                   }),
                  Exception);
@@ -255,28 +250,4 @@ TEST_F(DataFile, CreateFailureLeavesNothingOpen)
     TDatFile file;
     EXPECT_THROW(file.Open(Path("no/such/folder.dat"), true), EFCreateError);
     EXPECT_FALSE(file.IsOpen());
-}
-
-TEST_F(DataFile, MessagesCarryTheLineNumberAndFixedTexts)
-{
-    EXPECT_EQ(Utf8(DatErrorLine(12, DatStatusText(TDatStatus::dsNoData))), "Error12:読みこむデータがありません。");
-    EXPECT_EQ(Utf8(DatErrorLine(3, DatStatusText(TDatStatus::dsMissing, SJ("/ゲーム/x.dat")))),
-              "Error3:ファイル/ゲーム/x.datが存在しません。");
-    const struct {
-        TDatStatus Status;
-        const char* Text;
-    } texts[] = {
-        {TDatStatus::dsNotOpenForWrite, ":データファイルが開かれていないのに書き込む事は出来ません。"},
-        {TDatStatus::dsWriteInReadMode, ":読み込みモードでデータが開かれているので、書き込む事は出来ません。"},
-        {TDatStatus::dsNotOpenForRead, ":データファイルが開かれていないので読み込む事は出来ません。"},
-        {TDatStatus::dsReadInWriteMode, ":書き込みモードでデータが開かれているので、読み込む事は出来ません。"},
-        {TDatStatus::dsTampered, ":データファイルが不正に書き替えられています！"},
-        {TDatStatus::dsStringToNonString, ":文字列を文字列変数以外に代入する事は出来ません。"},
-        {TDatStatus::dsIntegerForString, "DATREADSで文字列ではなく整数を読もうとしました"},
-        {TDatStatus::dsStringForInteger, "DATREADSで整数ではなく文字列を読もうとしました"},
-        {TDatStatus::dsWritesTarget, "DATWRITESで書き出せるのはフラグ変数か文字列変数だけです。"},
-        {TDatStatus::dsReadsTarget, "DATREADSで読み出せるのはフラグ変数か文字列変数だけです。"},
-    };
-    for (const auto& t : texts)
-        EXPECT_EQ(Utf8(DatStatusText(t.Status)), t.Text);
 }

@@ -1,8 +1,8 @@
-#include "engine/script/save/save_streams.h"
+#include "formats/save/save_streams.h"
 
 #include "base/sjis.h"
 #include "codec/kv_compress.h"
-#include "engine/script/save/save_error.h"
+#include "formats/save/save_error.h"
 
 #include <cstring>
 #include <memory>

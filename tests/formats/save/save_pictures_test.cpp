@@ -3,9 +3,9 @@
 
 #include "classlib/bitmap.h"
 #include "codec/zeb_png.h"
-#include "engine/script/save/save_file.h"
-#include "engine/script/save/save_pictures.h"
-#include "engine/script/save/save_streams.h"
+#include "formats/save/save_file.h"
+#include "formats/save/save_pictures.h"
+#include "formats/save/save_streams.h"
 
 #include <gtest/gtest.h>
 

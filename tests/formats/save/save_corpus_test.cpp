@@ -4,9 +4,9 @@
 #include "save_corpus.h"
 
 #include "base/sjis.h"
-#include "engine/script/save/save_error.h"
-#include "engine/script/save/save_file.h"
-#include "engine/script/save/save_streams.h"
+#include "formats/save/save_error.h"
+#include "formats/save/save_file.h"
+#include "formats/save/save_streams.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The container's stream list and the string form, byte for byte.
 
 #include "base/sjis.h"
-#include "engine/script/save/save_streams.h"
+#include "formats/save/save_streams.h"
 
 #include <gtest/gtest.h>
 

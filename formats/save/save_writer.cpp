@@ -1,10 +1,10 @@
-#include "engine/script/save/save_file.h"
+#include "formats/save/save_file.h"
 
 #include "codec/crc32.h"
 #include "codec/zeb_png_error.h"
-#include "engine/script/save/save_error.h"
-#include "engine/script/save/save_pictures.h"
-#include "engine/script/save/save_streams.h"
+#include "formats/save/save_error.h"
+#include "formats/save/save_pictures.h"
+#include "formats/save/save_streams.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
-// The packed scenario archive (.tgp), reader side. All integers are 32-bit
-// little-endian:
+// The packed scenario archive (.tgp) and its reader; pack_writer.h writes
+// it. All integers are 32-bit little-endian:
 //
 //   'T' 'G' 00h 01h            magic
 //   entry count                signed; 0 or below means no entries

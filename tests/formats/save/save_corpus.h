@@ -3,7 +3,7 @@
 // one holds (JSON) and the script they were taken from.
 
 #include "base/streams.h"
-#include "engine/script/save/save_record.h"
+#include "formats/save/save_record.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,4 +1,4 @@
-#include "engine/script/pack_archive.h"
+#include "formats/pack/pack_archive.h"
 
 #include "base/sjis.h"
 #include "base/streams.h"

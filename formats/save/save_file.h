@@ -1,10 +1,10 @@
 #pragma once
 // Writing a whole save file from the engine's state and staging a whole file
 // for a load. Both work on bytes in memory; where the file lives and how it
-// reaches the disk is save_location.h.
+// reaches the disk is the engine's (engine/script/save/save_location.h).
 
 #include "codec/zeb_png_types.h"
-#include "engine/script/save/save_record.h"
+#include "formats/save/save_record.h"
 
 #include <cstdint>
 #include <span>

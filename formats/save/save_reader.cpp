@@ -1,7 +1,7 @@
-#include "engine/script/save/save_error.h"
-#include "engine/script/save/save_file.h"
-#include "engine/script/save/save_pictures.h"
-#include "engine/script/save/save_streams.h"
+#include "formats/save/save_error.h"
+#include "formats/save/save_file.h"
+#include "formats/save/save_pictures.h"
+#include "formats/save/save_streams.h"
 
 #include <algorithm>
 #include <array>

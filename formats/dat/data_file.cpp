@@ -1,10 +1,8 @@
-#include "engine/script/data_file.h"
+#include "formats/dat/data_file.h"
 
-#include "base/conv.h"
 #include "base/exceptions.h"
 #include "base/file_lookup.h"
 #include "base/safe_file_stream.h"
-#include "base/sjis.h"
 #include "base/streams.h"
 #include "codec/crc32.h"
 
@@ -21,18 +19,6 @@ namespace {
 constexpr bool NoLinks = false;
 constexpr int64_t ChecksumSize = 4;
 constexpr int64_t RecordHeadSize = 5; // type byte and value or length
-
-void AddToChecksum(uint32_t& Crc, const void* Data, size_t Size)
-{
-    const auto* p = static_cast<const uint8_t*>(Data);
-    // UpdateCRC32 takes a 32-bit length.
-    while (Size > 0) {
-        const uint32_t n = uint32_t(std::min<size_t>(Size, 0x40000000));
-        UpdateCRC32(p, n, Crc);
-        p += n;
-        Size -= n;
-    }
-}
 
 // True when a part of Path that ends after From is a symbolic link. The
 // parts are looked at up to the first that does not exist.
@@ -96,8 +82,25 @@ TDatRecord DatString(std::string Text)
 uint32_t DatChecksum(const void* Data, size_t Size)
 {
     uint32_t crc = 0;
-    AddToChecksum(crc, Data, Size);
+    AddDatChecksum(crc, Data, Size);
     return crc;
+}
+
+void AddDatChecksum(uint32_t& Crc, const void* Data, size_t Size)
+{
+    const auto* p = static_cast<const uint8_t*>(Data);
+    // UpdateCRC32 takes a 32-bit length.
+    while (Size > 0) {
+        const uint32_t n = uint32_t(std::min<size_t>(Size, 0x40000000));
+        UpdateCRC32(p, n, Crc);
+        p += n;
+        Size -= n;
+    }
+}
+
+void WriteDatChecksum(TStream& Target, uint32_t Crc)
+{
+    Target.WriteU32(Crc);
 }
 
 void WriteDatRecord(TStream& Target, const TDatRecord& Record)
@@ -143,44 +146,6 @@ bool DatChecksumMatches(TStream& Data)
         stored = Data.ReadU32();
     }
     return crc == stored;
-}
-
-std::string DatStatusText(TDatStatus Status, std::string_view Path)
-{
-    switch (Status) {
-    case TDatStatus::dsOk:
-        return {};
-    case TDatStatus::dsNotOpenForWrite:
-        return SJ(":データファイルが開かれていないのに書き込む事は出来ません。");
-    case TDatStatus::dsWriteInReadMode:
-        return SJ(":読み込みモードでデータが開かれているので、書き込む事は出来ません。");
-    case TDatStatus::dsNotOpenForRead:
-        return SJ(":データファイルが開かれていないので読み込む事は出来ません。");
-    case TDatStatus::dsReadInWriteMode:
-        return SJ(":書き込みモードでデータが開かれているので、読み込む事は出来ません。");
-    case TDatStatus::dsNoData:
-        return SJ(":読みこむデータがありません。");
-    case TDatStatus::dsTampered:
-        return SJ(":データファイルが不正に書き替えられています！");
-    case TDatStatus::dsMissing:
-        return SJ(":ファイル") + std::string(Path) + SJ("が存在しません。");
-    case TDatStatus::dsStringToNonString:
-        return SJ(":文字列を文字列変数以外に代入する事は出来ません。");
-    case TDatStatus::dsIntegerForString:
-        return SJ("DATREADSで文字列ではなく整数を読もうとしました");
-    case TDatStatus::dsStringForInteger:
-        return SJ("DATREADSで整数ではなく文字列を読もうとしました");
-    case TDatStatus::dsWritesTarget:
-        return SJ("DATWRITESで書き出せるのはフラグ変数か文字列変数だけです。");
-    case TDatStatus::dsReadsTarget:
-        return SJ("DATREADSで読み出せるのはフラグ変数か文字列変数だけです。");
-    }
-    return {};
-}
-
-std::string DatErrorLine(int32_t LineNumber, std::string_view Text)
-{
-    return "Error" + IntToStr(LineNumber) + std::string(Text);
 }
 
 // ---------------------------------------------------------------------------
@@ -244,7 +209,7 @@ void TDatFile::Close()
     const std::unique_ptr<TSafeFileStream> file = std::move(FWriting);
     if (!file)
         return;
-    file->WriteU32(FWriteCrc);
+    WriteDatChecksum(*file, FWriteCrc);
     file->Commit();
 }
 
@@ -283,7 +248,7 @@ TDatStatus TDatFile::Write(const std::vector<TDatRecord>& Records)
         FDatFileName.clear();
         throw;
     }
-    AddToChecksum(FWriteCrc, coded.Memory(), coded.Bytes().size());
+    AddDatChecksum(FWriteCrc, coded.Memory(), coded.Bytes().size());
     return TDatStatus::dsOk;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// Data files (.dat): the values a game keeps across games. No header, no
-// magic, no record count: records back to back, then the CRC-32 (start 0, no
+// Data files (.dat): the values a game keeps across games, as the engine's
+// data-file commands and the data maker write them. No header, no magic, no
+// record count: records back to back, then the CRC-32 (start 0, no
 // inversion) of every byte before it, little-endian. The last 4 bytes are
 // always the checksum; a file without records is 4 zero bytes.
 //
@@ -38,6 +39,10 @@ TDatRecord DatString(std::string Text);
 
 // The checksum of Size bytes.
 uint32_t DatChecksum(const void* Data, size_t Size);
+// Crc carried on over Size more bytes, for a file written piece by piece.
+void AddDatChecksum(uint32_t& Crc, const void* Data, size_t Size);
+// Ends a data file: the checksum of all its records, after the last one.
+void WriteDatChecksum(TStream& Target, uint32_t Crc);
 
 // Appends one record at Target's position.
 void WriteDatRecord(TStream& Target, const TDatRecord& Record);
@@ -53,9 +58,8 @@ bool ReadDatRecord(TStream& Data, int64_t DataEnd, TDatRecord& Record);
 bool DatChecksumMatches(TStream& Data);
 
 // What a data-file operation came to. Every value but dsOk has a fixed text
-// (DatStatusText). The commands write the message-window ones (they begin
-// with a colon) as DatErrorLine; dsIntegerForString and dsStringForInteger,
-// and the two target errors, are the texts of script errors instead.
+// the engine shows the player (engine/script/data_messages.h); the last four
+// are the commands' own refusals, never results of TDatFile.
 enum class TDatStatus {
     dsOk,
     dsNotOpenForWrite,
@@ -71,12 +75,6 @@ enum class TDatStatus {
     dsWritesTarget,      // *DATWRITES given something other than F or S
     dsReadsTarget,       // *DATREADS given something other than F or S
 };
-
-// The fixed text of a status (Shift-JIS). dsMissing puts Path (Shift-JIS,
-// the full path) inside its text.
-std::string DatStatusText(TDatStatus Status, std::string_view Path = {});
-// "Error", the line number (1-based over the whole script) and the text.
-std::string DatErrorLine(int32_t LineNumber, std::string_view Text);
 
 class TDatFile {
 public:
