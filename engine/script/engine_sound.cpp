@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "base/clock.h"
-#include "platform/ui_mailbox.h"
+#include "platform/audio/ui_mailbox.h"
 #include "sound/bass_binding.h"
 #include "sound/midi_play.h"
 #include "sound/sndmix_component.h"
