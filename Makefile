@@ -1,6 +1,7 @@
 # make run   - install dependencies, build (Release), start the engine on the demo game
 # make test  - install dependencies, build with sanitizers, run every test
-# make bench - build (Release) and run the benchmarks
+# make bench - build (Release) and run the benchmarks, then the whole-program
+#              ones under bench/whole/ (they need Xvfb; the music one fluidsynth)
 # make fuzz  - build the fuzz targets with clang/libFuzzer and run each for a bounded time
 # make install - build (Release) and install to $(PREFIX) (default /usr/local; DESTDIR honoured)
 # make release-test - build every target in Release (tests, benchmarks, the
@@ -56,12 +57,18 @@ release-test: deps
 	cmake --build $(RELEASE_TEST_DIR) -j $(JOBS) --target all demo_pictures make_sounds
 	$(call run_tests,$(RELEASE_TEST_DIR))
 
-bench: deps
+bench:
+	@scripts/install-deps --bench
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTG_TESTS=OFF
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
 	@for b in $(RELEASE_DIR)/bench/bench_*; do \
 	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; \
 	  QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$$b" || exit 1; done
+	@if command -v Xvfb >/dev/null; then bench/whole/idle_cpu.sh $(RELEASE_DIR) || exit 1; \
+	  else echo "== bench/whole/idle_cpu.sh skipped: no Xvfb"; fi
+	@if command -v Xvfb >/dev/null && command -v fluidsynth >/dev/null; then \
+	  bench/whole/music_cpu.sh $(RELEASE_DIR) || exit 1; \
+	  else echo "== bench/whole/music_cpu.sh skipped: needs Xvfb and fluidsynth"; fi
 
 fuzz:
 	@scripts/install-deps --fuzz

@@ -2,13 +2,17 @@
 // spinning, against a bare loop sleeping to the same absolute deadlines in
 // the same run. Both follow one rule: a call is due one period after the
 // previous one was due, or at the first period boundary after it when that
-// has passed already (missed periods are skipped).
+// has passed already (missed periods are skipped). `wakes_per_call` counts
+// the times the calling thread went to sleep per call (its voluntary
+// context switches): one is the least a periodic timer can do.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -32,6 +36,17 @@ std::vector<double> Lateness(Clock::time_point start, const std::vector<Clock::t
             due += ((calls[i] - due) / Period + 1) * Period;
     }
     return late;
+}
+
+// Voluntary context switches of the calling thread so far.
+long Sleeps()
+{
+    std::ifstream status("/proc/thread-self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+            return std::stol(line.substr(line.find(':') + 1));
+    return 0;
 }
 
 void Report(benchmark::State& state, std::vector<double> late)
@@ -72,14 +87,19 @@ void BM_TimerLateness(benchmark::State& state)
         std::vector<Clock::time_point> calls;
         calls.reserve(Calls);
         std::atomic<bool> done{false};
+        long firstSleeps = 0, lastSleeps = 0;
         TMMTimer timer;
         timer.SetEnabled(false);
         timer.SetInterval(uint32_t(Period.count()));
         timer.OnTimer = [&](TObject*) {
-            if (calls.size() < Calls)
+            if (calls.empty())
+                firstSleeps = Sleeps();
+            if (calls.size() < Calls) {
                 calls.push_back(Clock::now());
-            else
+            } else if (!done) {
+                lastSleeps = Sleeps();
                 done = true;
+            }
         };
         const Clock::time_point start = Clock::now();
         timer.SetEnabled(true);
@@ -87,6 +107,7 @@ void BM_TimerLateness(benchmark::State& state)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         timer.SetEnabled(false);
         late = Lateness(start, calls);
+        state.counters["wakes_per_call"] = double(lastSleeps - firstSleeps) / Calls;
     }
     Report(state, late);
 }
@@ -100,6 +121,7 @@ void BM_BareSleepLoopLateness(benchmark::State& state)
         std::vector<Clock::time_point> calls;
         const Clock::time_point start = Clock::now();
         Clock::time_point next = start + Period;
+        const long firstSleeps = Sleeps();
         while (calls.size() < Calls) {
             std::this_thread::sleep_until(next);
             calls.push_back(Clock::now());
@@ -108,6 +130,7 @@ void BM_BareSleepLoopLateness(benchmark::State& state)
             if (next <= now)
                 next += ((now - next) / Period + 1) * Period;
         }
+        state.counters["wakes_per_call"] = double(Sleeps() - firstSleeps) / Calls;
         late = Lateness(start, calls);
     }
     Report(state, late);

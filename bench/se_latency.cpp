@@ -34,9 +34,11 @@ namespace {
 using TClock = std::chrono::steady_clock;
 
 // Registered last, so it sees the sum of every other source. With `Loud`
-// set it also makes sound itself (the reference).
+// set it also makes sound itself (the reference); otherwise it only
+// listens, and lets the output sleep while nothing else plays.
 class TProbe : public TAudioSource {
 public:
+    bool Active() override { return Loud; }
     void MixInto(float* out, int frames) override
     {
         if (Loud)
@@ -86,6 +88,7 @@ void BM_NextCallback(benchmark::State& state)
         probe.Armed = true;
         const auto start = TClock::now();
         probe.Loud = true;
+        TAudioOutput::Instance().Wake();
         Record(state, probe.WaitHeard(start));
         probe.Loud = false;
         std::this_thread::sleep_for(std::chrono::milliseconds(3));

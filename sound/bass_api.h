@@ -26,6 +26,13 @@ using TBassChannelSetAttributes = int32_t (*)(uint32_t handle, int32_t freq, int
 // float stereo, interleaved) into `out`. The binding feeds it to the shared
 // audio output, so the library opens no device of its own.
 using TBassMixInto = void (*)(float* out, int32_t frames);
+// Whether anything still plays (non-zero) or the library is silent until a
+// channel starts.
+using TBassIsPlaying = int32_t (*)();
+// Registers the call the library makes when a channel starts to play, so
+// that a sleeping output wakes up; null for none.
+using TBassWake = void (*)();
+using TBassSetWake = void (*)(TBassWake wake);
 }
 
 constexpr uint32_t BASS_VERSION_2_0 = 2;

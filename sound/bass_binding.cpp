@@ -9,15 +9,23 @@
 
 namespace {
 
-// Feeds the library's mixing call to the shared output.
+// Feeds the library's mixing call to the shared output. A library that
+// cannot say whether it plays counts as always playing.
 class TBassSource : public TAudioSource {
 public:
-    explicit TBassSource(TBassMixInto mix) : FMix(mix) {}
+    TBassSource(TBassMixInto mix, TBassIsPlaying playing) : FMix(mix), FPlaying(playing) {}
     void MixInto(float* out, int frames) override { FMix(out, frames); }
+    bool Active() override { return FPlaying == nullptr || FPlaying() != 0; }
 
 private:
     TBassMixInto FMix;
+    TBassIsPlaying FPlaying;
 };
+
+void WakeOutput()
+{
+    TAudioOutput::Instance().Wake();
+}
 
 template <typename T>
 T Bind(void* entry)
@@ -90,8 +98,11 @@ TBass::~TBass()
 {
     Stop();
     // No callback may run library code once it is unloaded.
-    if (FSource)
+    if (FSource) {
+        if (FSetWake != nullptr)
+            FSetWake(nullptr);
         TAudioOutput::Instance().RemoveSource(FSource.get());
+    }
     if (FHandle != nullptr)
         dlclose(FHandle);
 }
@@ -122,6 +133,12 @@ void TBass::Load(const std::string& path)
     BASS_ChannelGetAttributes = Bind<TBassChannelGetAttributes>(entry("BASS_ChannelGetAttributes"));
     BASS_ChannelSetAttributes = Bind<TBassChannelSetAttributes>(entry("BASS_ChannelSetAttributes"));
     FMixInto = Bind<TBassMixInto>(dlsym(FHandle, "TGBASS_MixInto"));
+    // Both or neither: a library that could sleep but not wake the output
+    // would leave it asleep.
+    FIsPlaying = Bind<TBassIsPlaying>(dlsym(FHandle, "TGBASS_IsPlaying"));
+    FSetWake = Bind<TBassSetWake>(dlsym(FHandle, "TGBASS_SetWake"));
+    if (FIsPlaying == nullptr || FSetWake == nullptr)
+        FIsPlaying = nullptr, FSetWake = nullptr;
 }
 
 bool TBass::HasEngineCalls() const
@@ -143,7 +160,9 @@ bool TBass::Start(void* window)
         return false;
     FStarted = true;
     if (FMixInto != nullptr && !FSource) {
-        FSource = std::make_unique<TBassSource>(FMixInto);
+        FSource = std::make_unique<TBassSource>(FMixInto, FIsPlaying);
+        if (FSetWake != nullptr)
+            FSetWake(&WakeOutput);
         TAudioOutput::Instance().AddSource(FSource.get());
     }
     return true;

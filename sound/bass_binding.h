@@ -72,6 +72,8 @@ private:
     void* FHandle = nullptr;
     std::array<void*, EntryCount> FEntries{};
     TBassMixInto FMixInto = nullptr;
+    TBassIsPlaying FIsPlaying = nullptr;
+    TBassSetWake FSetWake = nullptr;
     std::unique_ptr<TAudioSource> FSource;
     bool FStarted = false;
 };

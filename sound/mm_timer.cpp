@@ -1,7 +1,9 @@
 #include "sound/mm_timer.h"
 
+#include <semaphore.h>
+
+#include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <exception>
 #include <system_error>
@@ -12,12 +14,20 @@
 struct TMMTimer::TRun {
     TMMTimer* Owner = nullptr;
     std::thread Thread;
-    std::mutex Lock;
-    std::condition_variable Wake;
+    std::mutex Lock;        // guards the fields below; never held across a sleep
     bool Killed = false;    // told to stop by another thread, which joins it
     bool SelfStop = false;  // disabled from inside its own callback
     bool Done() const { return Killed || SelfStop; }
     std::chrono::milliseconds Period{0};
+    // Posted once to cut the sleep short when the run is killed. A timed
+    // wait on a semaphore is one system call per period; a condition
+    // variable's also takes its mutex back contended, and so makes a second
+    // call at every unlock.
+    sem_t Wake;
+    TRun() { sem_init(&Wake, 0, 0); }
+    ~TRun() { sem_destroy(&Wake); }
+    TRun(const TRun&) = delete;
+    TRun& operator=(const TRun&) = delete;
 };
 
 namespace {
@@ -96,32 +106,71 @@ void TMMTimer::KillTimer()
         std::lock_guard<std::mutex> lock(FRun->Lock);
         FRun->Killed = true;
     }
-    FRun->Wake.notify_all();
+    sem_post(&FRun->Wake);
     FRun->Thread.join();
     FRun.reset();
     FId = 0;
 }
 
+namespace {
+
+using TTimerClock = std::chrono::steady_clock;
+
+// Sleeps until `deadline` on the monotonic clock (steady_clock's own);
+// true when the semaphore was posted first.
+bool SleepUntil(sem_t& wake, TTimerClock::time_point deadline)
+{
+    const auto since = deadline.time_since_epoch();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+    timespec at{};
+    at.tv_sec = static_cast<time_t>(seconds.count());
+    at.tv_nsec = static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count());
+    for (;;) {
+        if (sem_clockwait(&wake, CLOCK_MONOTONIC, &at) == 0)
+            return true;
+        if (errno != EINTR)
+            return false;
+    }
+}
+
+} // namespace
+
 void TMMTimer::ThreadProc(TMMTimer* self, TRun* run)
 {
-    using Clock = std::chrono::steady_clock;
     CurrentRun = run;
-    Clock::time_point next = Clock::now() + run->Period;
-    std::unique_lock<std::mutex> lock(run->Lock);
-    while (!run->Done()) {
-        if (run->Wake.wait_until(lock, next, [run] { return run->Done(); }))
-            break;
-        lock.unlock();
+    // Call k is due at start + k periods: the deadlines are absolute, so
+    // the time a call takes and the lateness of a wake-up never add up.
+    TTimerClock::duration period;
+    {
+        std::lock_guard<std::mutex> lock(run->Lock);
+        period = run->Period;
+    }
+    TTimerClock::time_point next = TTimerClock::now() + period;
+    for (;;) {
+        if (SleepUntil(run->Wake, next))
+            break;  // killed
+        {
+            std::lock_guard<std::mutex> lock(run->Lock);
+            if (run->Done())
+                break;
+        }
         try {
             self->Timer();
         } catch (const std::exception& e) {
             std::fprintf(stderr, "tideglass: timer callback failed: %s\n", e.what());
         }
-        lock.lock();
-        next += run->Period;
-        const Clock::time_point now = Clock::now();
+        {
+            std::lock_guard<std::mutex> lock(run->Lock);
+            if (run->Done())
+                break;
+            period = run->Period;
+        }
+        // Periods already over are skipped, not made up in a burst: the
+        // next call comes at the first deadline still ahead.
+        next += period;
+        const TTimerClock::time_point now = TTimerClock::now();
         if (next <= now)
-            next += ((now - next) / run->Period + 1) * run->Period;
+            next += ((now - next) / period + 1) * period;
     }
     CurrentRun = nullptr;
 }

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -11,6 +12,9 @@ namespace {
 // About 12 ms per callback: small enough that a sound effect starts with
 // little delay, large enough for the synth to render in one go.
 constexpr int RequestedFrames = 512;
+// Below this a sample counts as silence (about -120 dB): a synth's reverb
+// dies away towards zero without ever quite reaching it.
+constexpr float SilenceLevel = 1.0e-6f;
 
 } // namespace
 
@@ -35,6 +39,9 @@ TAudioOutput::TAudioOutput()
 
 TAudioOutput::~TAudioOutput()
 {
+    // Closing the device waits for the audio thread, which must not sleep.
+    FClosing = true;
+    Wake();
     if (FDevice != 0)
         SDL_CloseAudioDevice(FDevice);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -64,9 +71,32 @@ bool TAudioOutput::OpenDevice()
 
 void TAudioOutput::AddSource(TAudioSource* source)
 {
-    std::lock_guard<std::mutex> lock(FLock);
-    if (std::find(FSources.begin(), FSources.end(), source) == FSources.end())
-        FSources.push_back(source);
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (std::find(FSources.begin(), FSources.end(), source) == FSources.end())
+            FSources.push_back(source);
+    }
+    Wake();
+}
+
+void TAudioOutput::Wake()
+{
+    // Either this sees the audio thread asleep, or the thread, about to
+    // sleep, sees the new count and does not: both sides use sequentially
+    // consistent order.
+    FWakes.fetch_add(1);
+    if (FAsleep.load()) {
+        std::lock_guard<std::mutex> lock(FSleepLock);
+        FWoken.notify_one();
+    }
+}
+
+void TAudioOutput::SleepUntilWoken(uint64_t wakes)
+{
+    std::unique_lock<std::mutex> lock(FSleepLock);
+    FAsleep = true;
+    FWoken.wait(lock, [&] { return FWakes.load() != wakes || FClosing.load(); });
+    FAsleep = false;
 }
 
 void TAudioOutput::RemoveSource(TAudioSource* source)
@@ -84,12 +114,26 @@ void TAudioOutput::Callback(void* self, uint8_t* stream, int len)
 
 void TAudioOutput::Fill(float* out, int frames)
 {
-    std::fill(out, out + static_cast<size_t>(frames) * Channels, 0.0f);
+    // The previous block was silence and nothing was left to play: sleep
+    // until a source may sound again. A Wake() since that block's start
+    // means one may have started meanwhile, so no sleep then.
+    if (FQuiet && !FClosing)
+        SleepUntilWoken(FWakesSeen);
+    FWakesSeen = FWakes.load();
+    const size_t n = static_cast<size_t>(frames) * Channels;
+    std::fill(out, out + n, 0.0f);
+    bool active = false;
     {
         std::lock_guard<std::mutex> lock(FLock);
-        for (TAudioSource* source : FSources)
+        for (TAudioSource* source : FSources) {
             source->MixInto(out, frames);
+            active = source->Active() || active;
+        }
     }
-    for (size_t i = 0, n = static_cast<size_t>(frames) * Channels; i < n; ++i)
+    bool silent = true;
+    for (size_t i = 0; i < n; ++i) {
         out[i] = std::clamp(out[i], -1.0f, 1.0f);
+        silent = silent && std::abs(out[i]) < SilenceLevel;
+    }
+    FQuiet = silent && !active;
 }

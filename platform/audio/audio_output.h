@@ -8,7 +8,16 @@
 //
 // When no real device opens, the output falls back to the dummy driver with
 // one warning line on stderr; it never fails the program.
+//
+// While nothing plays, the output sleeps: after a callback that produced
+// silence with every source idle, the audio thread waits inside the next
+// callback until a source calls Wake() (SDL's own pause would still wake
+// the thread every period to play silence). The device keeps the silence
+// it was given last. Wake() is cheap when the output is not asleep, so a
+// source calls it whenever it may have started to sound.
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -21,6 +30,10 @@ public:
     // rate into `out`. Runs on the audio thread: no blocking, no allocation
     // that can wait on a lock the UI thread holds for long.
     virtual void MixInto(float* out, int frames) = 0;
+    // Whether the source may still sound in the next callbacks; asked on
+    // the audio thread after MixInto. A source that answers false calls
+    // TAudioOutput::Wake() when it starts again.
+    virtual bool Active() { return true; }
 };
 
 class TAudioOutput {
@@ -35,6 +48,13 @@ public:
     void AddSource(TAudioSource* source);
     // Stops feeding it; when this returns, no callback runs it any more.
     void RemoveSource(TAudioSource* source);
+
+    // Makes a sleeping output play again from its next callback: call it
+    // after anything that may make a source sound (any thread, no lock held
+    // that the audio thread takes).
+    void Wake();
+    // Whether the audio thread is waiting for Wake().
+    bool Asleep() const { return FAsleep; }
 
     // Frames the device asks for per callback (0 when no device opened).
     int PeriodFrames() const { return FPeriodFrames; }
@@ -51,10 +71,23 @@ private:
     bool OpenDevice();
     static void Callback(void* self, uint8_t* stream, int len);
     void Fill(float* out, int frames);
+    void SleepUntilWoken(uint64_t wakes);
 
     uint32_t FDevice = 0;
     int FPeriodFrames = 0;
     std::string FDriverName;
     std::mutex FLock;  // guards FSources against the callback
     std::vector<TAudioSource*> FSources;
+
+    // The audio thread's own: the count of Wake() calls read at the start of
+    // the previous callback, and whether that callback ended silent with
+    // every source idle.
+    uint64_t FWakesSeen = 0;
+    bool FQuiet = false;
+
+    std::atomic<uint64_t> FWakes{0};
+    std::atomic<bool> FAsleep{false};
+    std::atomic<bool> FClosing{false};
+    std::mutex FSleepLock;
+    std::condition_variable FWoken;
 };

@@ -112,13 +112,21 @@ public:
 
     void Post(TSynthMessage message)
     {
-        std::lock_guard<std::mutex> lock(FQueueLock);
-        if (FQueue.size() >= QueueLimit)
-            return;
-        FQueue.push_back(std::move(message));
-        FQueued = FQueue.size();
+        {
+            std::lock_guard<std::mutex> lock(FQueueLock);
+            if (FQueue.size() >= QueueLimit)
+                return;
+            FQueue.push_back(std::move(message));
+            FQueued = FQueue.size();
+        }
+        if (FAttached > 0)
+            TAudioOutput::Instance().Wake();
     }
     bool Ready() const { return FQueued < QueueHighWater; }
+
+    // Messages to apply or voices sounding; the reverb's tail after the
+    // last voice keeps the output awake by the sound it makes.
+    bool Active() override { return FQueued > 0 || fluid_synth_get_active_voice_count(FSynth) > 0; }
 
     void MixInto(float* out, int frames) override
     {
@@ -201,7 +209,7 @@ private:
     fluid_synth_t* FSynth = nullptr;
     std::string FSoundFont;
     std::mutex FLock;        // attach count
-    int FAttached = 0;
+    std::atomic<int> FAttached{0};
     std::mutex FRenderLock;  // one scratch buffer
     std::array<float, BlockFrames * 2> FScratch{};
     std::array<TSynthMessage, MessagesPerBlock> FApplying;

@@ -95,11 +95,15 @@ int TSdlWaveOut::Open(int deviceId, uint32_t samplesPerSec, std::function<void()
 
 int TSdlWaveOut::Write(TWaveHeader* header)
 {
-    std::lock_guard<std::mutex> guard(FLock);
-    if (!FOpen)
-        return MMSYSERR_INVALHANDLE;
-    header->Done = false;
-    FQueue.push_back(header);
+    {
+        std::lock_guard<std::mutex> guard(FLock);
+        if (!FOpen)
+            return MMSYSERR_INVALHANDLE;
+        header->Done = false;
+        FQueue.push_back(header);
+    }
+    if (FAttach)
+        TAudioOutput::Instance().Wake();
     return MMSYSERR_NOERROR;
 }
 
@@ -132,9 +136,21 @@ int TSdlWaveOut::Pause()
 
 int TSdlWaveOut::Restart()
 {
+    bool open = false;
+    {
+        std::lock_guard<std::mutex> guard(FLock);
+        FPaused = false;
+        open = FOpen;
+    }
+    if (FAttach && open)
+        TAudioOutput::Instance().Wake();
+    return open ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+}
+
+bool TSdlWaveOut::Active()
+{
     std::lock_guard<std::mutex> guard(FLock);
-    FPaused = false;
-    return FOpen ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
+    return FOpen && !FPaused && !FQueue.empty();
 }
 
 uint64_t TSdlWaveOut::GetPosition()

@@ -28,6 +28,7 @@ public:
     int Close() override;
 
     void MixInto(float* out, int frames) override;
+    bool Active() override;
 
 private:
     void PostDone(int blocks);

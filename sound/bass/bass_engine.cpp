@@ -293,6 +293,21 @@ void TBassEngine::AddFrames(float* out, const float* in, int frames, float volum
     }
 }
 
+bool TBassEngine::IsPlaying()
+{
+    std::lock_guard<std::mutex> guard(FLock);
+    if (!FInit)
+        return false;
+    for (const auto& [id, sample] : FSamples)
+        for (const TVoice& v : sample.Voices)
+            if (v.Active)
+                return true;
+    for (const auto& [id, stream] : FStreams)
+        if (stream.Playing)
+            return true;
+    return false;
+}
+
 void TBassEngine::MixInto(float* out, int frames)
 {
     std::lock_guard<std::mutex> guard(FLock);

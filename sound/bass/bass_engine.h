@@ -7,6 +7,7 @@
 #include "sound/bass/bass_decoder.h"
 #include "sound/bass_api.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -45,6 +46,15 @@ public:
     bool GetAttributes(uint32_t handle, uint32_t* freq, uint32_t* volume, int32_t* pan);
     bool SetAttributes(uint32_t handle, int32_t freq, int32_t volume, int32_t pan);
     void MixInto(float* out, int frames);
+    // Whether a sample voice or a stream plays.
+    bool IsPlaying();
+    // The output's wake-up call, made when a channel starts.
+    void SetWake(TBassWake wake) { FWake = wake; }
+    void WakeOutput()
+    {
+        if (TBassWake wake = FWake)
+            wake();
+    }
 
 private:
     struct TVoice {
@@ -79,4 +89,5 @@ private:
     std::map<uint32_t, TSample> FSamples;
     std::map<uint32_t, TStream> FStreams;
     std::vector<float> FScratch;
+    std::atomic<TBassWake> FWake{nullptr};
 };

@@ -52,7 +52,10 @@ BASS_EXPORT uint32_t BASS_SampleLoad(int32_t mem, const void* file, uint32_t off
 BASS_EXPORT uint32_t BASS_SamplePlayEx(uint32_t handle, uint32_t, int32_t, int32_t volume, int32_t pan,
                                        int32_t loop)
 {
-    return Engine().SamplePlayEx(handle, volume, pan, loop > 0);
+    const uint32_t channel = Engine().SamplePlayEx(handle, volume, pan, loop > 0);
+    if (channel != 0)
+        Engine().WakeOutput();
+    return channel;
 }
 
 BASS_EXPORT int32_t BASS_SampleFree(uint32_t handle)
@@ -78,7 +81,10 @@ BASS_EXPORT uint32_t BASS_StreamCreateFile(int32_t mem, const void* file, uint32
 
 BASS_EXPORT int32_t BASS_StreamPlay(uint32_t handle, int32_t flush, uint32_t flags)
 {
-    return Bool(Engine().StreamPlay(handle, flush != 0, flags));
+    const bool playing = Engine().StreamPlay(handle, flush != 0, flags);
+    if (playing)
+        Engine().WakeOutput();
+    return Bool(playing);
 }
 
 BASS_EXPORT int32_t BASS_StreamFree(uint32_t handle)
@@ -99,6 +105,16 @@ BASS_EXPORT int32_t BASS_ChannelSetAttributes(uint32_t handle, int32_t freq, int
 BASS_EXPORT void TGBASS_MixInto(float* out, int32_t frames)
 {
     Engine().MixInto(out, frames);
+}
+
+BASS_EXPORT int32_t TGBASS_IsPlaying()
+{
+    return Bool(Engine().IsPlaying());
+}
+
+BASS_EXPORT void TGBASS_SetWake(TBassWake wake)
+{
+    Engine().SetWake(wake);
 }
 
 #define BASS_UNAVAILABLE(name)                                                                                 \

@@ -1,15 +1,20 @@
 // The wave-out devices: the SDL one's exact expansion into the shared
 // output's format, what both do when starved, paused or reset, and the
-// audio output's fallback when no sound device opens.
+// audio output's fallback when no sound device opens and its sleep while
+// nothing plays.
 
 #include "platform/audio/audio_output.h"
+#include "platform/audio/midi_out_fluid.h"
 #include "platform/audio/ui_mailbox.h"
 #include "platform/audio/wave_out_fake.h"
 #include "platform/audio/wave_out_sdl.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -121,6 +126,65 @@ TEST(AudioOutput, NoSoundDeviceFallsBackToTheDummyDriverWithOneWarning)
             std::exit(ok ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "tideglass: no sound device \\(.*\\); playing silently\n");
+}
+
+// Waits up to a generous limit for a condition; the suite runs loaded.
+template <class F> bool WaitFor(F done)
+{
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Counts the output's callbacks without ever asking it to stay awake.
+class TCallbackCounter : public TAudioSource {
+public:
+    void MixInto(float*, int) override { ++Calls; }
+    bool Active() override { return false; }
+    std::atomic<int> Calls{0};
+};
+
+TEST(AudioOutput, SleepsWhileNothingPlaysAndWakesForAnEffectOrANote)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    TAudioOutput& output = TAudioOutput::Instance();
+    TCallbackCounter counter;
+    output.AddSource(&counter);
+    std::vector<uint8_t> loud(4410, 200);
+    TWaveHeader header;
+    header.Data = loud.data();
+    header.BufferLength = static_cast<uint32_t>(loud.size());
+    // Opened first: only what plays is to wake the output.
+    TSdlWaveOut device;
+    ASSERT_EQ(device.Open(WAVE_MAPPER, 44100, [] {}), MMSYSERR_NOERROR);
+    TFluidSynthDriver synth;
+    std::unique_ptr<TMidiOut> midi = synth.CreateOut();
+    ASSERT_TRUE(midi->Open(MIDI_MAPPER, nullptr));
+    struct Case {
+        const char* Name;
+        std::function<void()> Start;
+        std::function<bool()> Over;
+    };
+    const Case cases[] = {
+        {"effect", [&] { device.Write(&header); }, [&] { return header.Done.load(); }},
+        {"note", [&] { midi->ShortMsg(0x7F3C90); }, [] { return true; }},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WaitFor([&] { return output.Asleep(); })) << c.Name;
+        const int before = counter.Calls;
+        c.Start();
+        EXPECT_TRUE(WaitFor([&] { return counter.Calls > before + 1 && c.Over(); })) << c.Name;
+    }
+    // Once every sound is over, it sleeps again.
+    device.Close();
+    midi->Close();
+    EXPECT_TRUE(WaitFor([&] { return output.Asleep(); }));
+    output.RemoveSource(&counter);
+    UiMailbox::Drain();
 }
 
 } // namespace
