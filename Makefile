@@ -2,6 +2,8 @@
 # make test  - install dependencies, build with sanitizers, run every test
 # make bench - build (Release) and run the benchmarks, then the whole-program
 #              ones under bench/whole/ (they need Xvfb; the music one fluidsynth)
+# make format-check - check that the C++ files changed since the tree was
+#              last formatted as a whole follow .clang-format
 # make fuzz  - build the fuzz targets with clang/libFuzzer and run each for a bounded time
 # make install - build (Release) and install to $(PREFIX) (default /usr/local; DESTDIR honoured)
 # make release-test - build every target in Release (tests, benchmarks, the
@@ -29,7 +31,7 @@ define run_tests
 	  ctest --output-on-failure -j $(JOBS); rc=$$?; rm -rf $$tmp; exit $$rc
 endef
 
-.PHONY: all deps build run install test release-test bench fuzz clean
+.PHONY: all deps build run install test release-test bench fuzz format-check clean
 
 all: build
 
@@ -69,6 +71,10 @@ bench:
 	@if command -v Xvfb >/dev/null && command -v fluidsynth >/dev/null; then \
 	  bench/whole/music_cpu.sh $(RELEASE_DIR) || exit 1; \
 	  else echo "== bench/whole/music_cpu.sh skipped: needs Xvfb and fluidsynth"; fi
+
+format-check:
+	@scripts/install-deps --format
+	scripts/check-format
 
 fuzz:
 	@scripts/install-deps --fuzz
