@@ -187,11 +187,6 @@ TTGPackForm::~TTGPackForm()
     DATListBox->removeEventFilter(this);
 }
 
-std::string TTGPackForm::ScriptFile() const
-{
-    return FsPath(TGSEdit->text());
-}
-
 std::vector<std::string> TTGPackForm::DataFiles() const
 {
     std::vector<std::string> files;

@@ -61,8 +61,7 @@ public:
 
     // 1 while an archive is being written.
     uint8_t Busy() const { return FBusy; }
-    // The script path and the listed data files, as file-system paths.
-    std::string ScriptFile() const;
+    // The listed data files, as file-system paths.
     std::vector<std::string> DataFiles() const;
     // Appends Path to the data list unless exactly that text is listed.
     bool AddDataFile(const std::string& Path);
