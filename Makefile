@@ -62,6 +62,9 @@ bench: deps
 	@for b in $(RELEASE_DIR)/bench/bench_*; do \
 	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; \
 	  QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$$b" || exit 1; done
+	@if command -v Xvfb >/dev/null && [ -x $(RELEASE_DIR)/bench/whole/startup_map_timer ]; then \
+	  echo "== bench/whole/startup.sh"; bench/whole/startup.sh $(RELEASE_DIR) || exit 1; \
+	else echo "== bench/whole/startup.sh skipped (needs Xvfb and the xcb headers)"; fi
 
 fuzz:
 	@scripts/install-deps --fuzz
