@@ -1,4 +1,4 @@
-#include "engine/script/form/program_start.h"
+#include "engine/qt/program_start.h"
 #include "platform/qt_translations.h"
 
 #include <QCoreApplication>

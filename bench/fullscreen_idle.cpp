@@ -15,7 +15,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/script/form/tideglass_form.h"
+#include "engine/qt/tideglass_form.h"
+#include "platform/ui_mailbox_wakeup.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ QApplication& App()
         qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).c_str());
     }
     static QApplication* app = new QApplication(argc, argv);
+    InstallUiMailboxWakeUp();
     return *app;
 }
 

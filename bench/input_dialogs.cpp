@@ -16,11 +16,12 @@
 #include <string>
 
 #include "bench/bench_folder.h"
-#include "engine/screen/input_dlg.h"
+#include "engine/qt/input_dlg.h"
 #include "engine/screen/modal_result.h"
-#include "engine/screen/yes_no_dlg.h"
+#include "engine/qt/yes_no_dlg.h"
 #include "engine/script/engine.h"
-#include "engine/script/form/tideglass_form.h"
+#include "engine/qt/tideglass_form.h"
+#include "platform/ui_mailbox_wakeup.h"
 
 namespace {
 
@@ -31,7 +32,9 @@ QApplication& App()
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        return new QApplication(argc, argv);
+        auto* made = new QApplication(argc, argv);
+        InstallUiMailboxWakeUp();
+        return made;
     }();
     return *app;
 }

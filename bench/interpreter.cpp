@@ -18,7 +18,8 @@
 #include "base/sjis.h"
 #include "bench/bench_folder.h"
 #include "engine/script/engine.h"
-#include "engine/script/form/tideglass_form.h"
+#include "engine/qt/tideglass_form.h"
+#include "platform/ui_mailbox_wakeup.h"
 #include "engine/script/variables.h"
 #include "testkit/fake_engine_host.h"
 
@@ -31,7 +32,9 @@ QApplication& App()
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        return new QApplication(argc, argv);
+        auto* made = new QApplication(argc, argv);
+        InstallUiMailboxWakeUp();
+        return made;
     }();
     return *app;
 }

@@ -16,7 +16,7 @@
 
 #include "base/sjis.h"
 #include "engine/screen/builtin_pictures.h"
-#include "engine/screen/rich_edit_log.h"
+#include "engine/qt/rich_edit_log.h"
 #include "engine/screen/screen_host.h"
 #include "engine/screen/tggrp.h"
 #include "engine/screen/tgmsg.h"

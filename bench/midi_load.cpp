@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/streams.h"
-#include "platform/midi_out_recorder.h"
+#include "platform/audio/midi_out_recorder.h"
 #include "sound/midi_play.h"
 
 namespace {

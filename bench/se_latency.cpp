@@ -8,9 +8,9 @@
 
 #include "bench/bench_folder.h"
 #include "engine/script/engine.h"
-#include "platform/audio_output.h"
-#include "platform/ui_mailbox.h"
-#include "platform/wave_out.h"
+#include "platform/audio/audio_output.h"
+#include "platform/audio/ui_mailbox.h"
+#include "platform/audio/wave_out.h"
 #include "sound/bass_binding.h"
 #include "sound/sndmix_component.h"
 #include "sound/sndmix_internal.h"

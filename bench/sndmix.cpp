@@ -2,7 +2,7 @@
 // output (44100 bytes), against a plain copy of the same number of bytes.
 // The budget is 1 ms of processor time per second of audio.
 
-#include "platform/wave_out_fake.h"
+#include "platform/audio/wave_out_fake.h"
 #include "sound/sndmix_component.h"
 #include "sound/sndmix_internal.h"
 

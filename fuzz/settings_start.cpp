@@ -11,11 +11,12 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "engine/screen/msg_form.h"
-#include "engine/screen/sub_form.h"
+#include "engine/qt/msg_form.h"
+#include "engine/qt/sub_form.h"
 #include "engine/script/engine.h"
-#include "engine/script/form/tideglass_form.h"
+#include "engine/qt/tideglass_form.h"
 #include "platform/engine_settings.h"
+#include "platform/ui_mailbox_wakeup.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,6 +49,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     new QApplication(*argc, *argv);
+    InstallUiMailboxWakeUp();
     char dir[] = "/tmp/fuzz_settings_start.XXXXXX";
     if (::mkdtemp(dir) == nullptr)
         std::abort();

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "base/streams.h"
-#include "platform/midi_out_recorder.h"
+#include "platform/audio/midi_out_recorder.h"
 #include "sound/midi_error.h"
 #include "sound/midi_play.h"
 

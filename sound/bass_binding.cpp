@@ -1,6 +1,6 @@
 #include "sound/bass_binding.h"
 
-#include "platform/audio_output.h"
+#include "platform/audio/audio_output.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

@@ -23,7 +23,7 @@
 
 #include "base/classes.h"
 #include "base/streams.h"
-#include "platform/midi_out.h"
+#include "platform/audio/midi_out.h"
 #include "sound/midi_events.h"
 #include "sound/midi_port_configs.h"
 #include "sound/midi_wait_items.h"

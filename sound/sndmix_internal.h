@@ -1,7 +1,7 @@
 #pragma once
 // The wave mixer's records and unit-wide state, shared by its source files.
 
-#include "platform/wave_out.h"
+#include "platform/audio/wave_out.h"
 #include "sound/sndmix.h"
 
 #include <cstdint>

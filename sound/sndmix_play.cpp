@@ -4,7 +4,7 @@
 
 #include "sound/sndmix_internal.h"
 
-#include "platform/ui_mailbox.h"
+#include "platform/audio/ui_mailbox.h"
 
 #include <algorithm>
 #include <cstring>

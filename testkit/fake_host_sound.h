@@ -6,8 +6,8 @@
 #include <string>
 
 #include "engine/script/host_sound.h"
-#include "platform/midi_out_recorder.h"
-#include "platform/wave_out_fake.h"
+#include "platform/audio/midi_out_recorder.h"
+#include "platform/audio/wave_out_fake.h"
 
 class TFakeHostSound : public THostSound {
 public:

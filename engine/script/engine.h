@@ -3,7 +3,7 @@
 // byte, the two script contexts, the timers' state, the variables, the
 // game screen and the message window, and every command family; it drives
 // the game one tick at a time and asks its host (TEngineHost) for anything
-// of the desktop. The main window (form/tideglass_form.h) adapts it to Qt;
+// of the desktop. The main window (engine/qt/tideglass_form.h) adapts it to Qt;
 // tests and fuzzing run it with a fake host.
 //
 // The command families are methods of this class, one file each

@@ -5,7 +5,7 @@
 
 #include "base/clock.h"
 #include "engine/script/host_sound.h"
-#include "platform/ui_mailbox.h"
+#include "platform/audio/ui_mailbox.h"
 #include "sound/bass_binding.h"
 #include "sound/midi_play.h"
 #include "sound/sndmix_component.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/midi_out_recorder.h"
+#include "platform/audio/midi_out_recorder.h"
 #include "smf_builder.h"
 #include "sound/midi_play.h"
 

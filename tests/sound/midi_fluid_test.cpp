@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "midi_fixture.h"
-#include "platform/midi_out_fluid.h"
+#include "platform/audio/midi_out_fluid.h"
 
 namespace {
 

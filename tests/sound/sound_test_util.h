@@ -5,8 +5,8 @@
 
 #include "base/clock.h"
 #include "base/streams.h"
-#include "platform/ui_mailbox.h"
-#include "platform/wave_out_fake.h"
+#include "platform/audio/ui_mailbox.h"
+#include "platform/audio/wave_out_fake.h"
 #include "sound/sndmix_component.h"
 #include "sound/sndmix_internal.h"
 

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QScreen>
 
-#include "engine/screen/msg_form.h"
-#include "engine/script/form/tideglass_form.h"
+#include "engine/qt/msg_form.h"
+#include "engine/qt/tideglass_form.h"
 #include "support/app/window_harness.h"
 #include "x_desktop.h"
 

@@ -5,14 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/screen/about_dlg.h"
-#include "engine/screen/debug_form.h"
-#include "engine/screen/input_dlg.h"
-#include "engine/screen/midi_form.h"
-#include "engine/screen/msg_form.h"
-#include "engine/screen/sub_form.h"
-#include "engine/screen/yes_no_dlg.h"
-#include "engine/script/form/tideglass_form.h"
+#include "engine/qt/about_dlg.h"
+#include "engine/qt/debug_form.h"
+#include "engine/qt/input_dlg.h"
+#include "engine/qt/midi_form.h"
+#include "engine/qt/msg_form.h"
+#include "engine/qt/sub_form.h"
+#include "engine/qt/yes_no_dlg.h"
+#include "engine/qt/tideglass_form.h"
 #include "support/app/window_harness.h"
 #include "x_desktop.h"
 

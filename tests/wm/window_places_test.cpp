@@ -8,10 +8,10 @@
 #include <QWindow>
 
 #include "base/inifile.h"
-#include "engine/screen/debug_form.h"
-#include "engine/screen/msg_form.h"
-#include "engine/screen/sub_form.h"
-#include "engine/script/form/tideglass_form.h"
+#include "engine/qt/debug_form.h"
+#include "engine/qt/msg_form.h"
+#include "engine/qt/sub_form.h"
+#include "engine/qt/tideglass_form.h"
 #include "support/app/window_harness.h"
 #include "x_desktop.h"
 

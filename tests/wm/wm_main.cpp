@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/ui_mailbox_wakeup.h"
 #include "x_desktop.h"
 
 int main(int argc, char** argv)
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
     int result = 0;
     {
         QApplication app(argc, argv);
+        InstallUiMailboxWakeUp();
         result = RUN_ALL_TESTS();
     }
     return result;

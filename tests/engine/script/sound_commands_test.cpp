@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/script/engine.h"
-#include "platform/ui_mailbox.h"
+#include "platform/audio/ui_mailbox.h"
 #include "sound/sndmix_internal.h"
 #include "support/engine_harness.h"
 #include "support/engine_probe.h"

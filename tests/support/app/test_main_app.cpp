@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "platform/ui_mailbox_wakeup.h"
+
 int main(int argc, char** argv)
 {
     QTemporaryDir configDir;
@@ -23,5 +25,6 @@ int main(int argc, char** argv)
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    InstallUiMailboxWakeUp();
     return RUN_ALL_TESTS();
 }

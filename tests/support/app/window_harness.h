@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/script/form/tideglass_form.h"
+#include "engine/qt/tideglass_form.h"
 #include "platform/message_box.h"
 #include "support/engine_driver.h"
 

@@ -1,0 +1,308 @@
+#include "platform/audio/midi_out_fluid.h"
+
+#include <fluidsynth.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <vector>
+
+#include "platform/audio/audio_output.h"
+
+namespace {
+
+// Device id of the synth for system-exclusive messages: GS and XG resets
+// are addressed to 10h.
+constexpr int SysExDeviceId = 16;
+// The synth renders in blocks of this many frames and hands the work that
+// messages made to its voices at the start of each.
+constexpr int BlockFrames = 64;
+// Messages applied before each block: whatever they are, the voice work
+// they make fits the synth's queue (its size is 64 entries per voice of
+// polyphony; a note-on takes about 50 per voice it starts, a controller
+// one or two per sounding voice of its channel).
+constexpr size_t MessagesPerBlock = 16;
+// Messages waiting for the audio thread: above the first an output asks the
+// sequencer to hold back; at the second, messages are dropped (only a
+// device that renders nothing gets there).
+constexpr size_t QueueHighWater = 512;
+constexpr size_t QueueLimit = 65536;
+// Lines the synth may write to standard error in a run.
+constexpr int MaxSynthLogLines = 20;
+// FluidSynth's own default (0.2) leaves a General MIDI song some 30 dB
+// below the sound effects it is mixed with.
+constexpr double SynthGain = 0.5;
+
+bool IsFile(const std::string& path)
+{
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+std::string ChooseSoundFont(fluid_settings_t* settings)
+{
+    if (const char* env = std::getenv("TIDEGLASS_SOUNDFONT"); env && IsFile(env))
+        return env;
+    char* configured = nullptr;
+    if (fluid_settings_dupstr(settings, "synth.default-soundfont", &configured) == FLUID_OK && configured) {
+        const std::string path = configured;
+        fluid_free(configured);
+        if (IsFile(path))
+            return path;
+    }
+    for (const char* path : {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"})
+        if (IsFile(path))
+            return path;
+    return {};
+}
+
+// The synth's warnings and errors, a few at most: a song can make it
+// complain about every note.
+void SynthLog(int, const char* message, void*)
+{
+    static std::atomic<int> lines{0};
+    const int n = lines.fetch_add(1);
+    if (n < MaxSynthLogLines)
+        std::fprintf(stderr, "tideglass: MIDI synth: %s\n", message);
+    else if (n == MaxSynthLogLines)
+        std::fprintf(stderr, "tideglass: MIDI synth: further messages left out\n");
+}
+
+// A message for the synth, applied on the audio thread before a block.
+struct TSynthMessage {
+    enum TKind : uint8_t { smShort, smSysEx, smSystemReset };
+    TKind Kind = smShort;
+    uint32_t Short = 0;
+    std::vector<uint8_t> SysEx;  // without its F0h and F7h
+};
+
+// The process's synth. Never freed: the audio thread may still render it
+// while the program exits.
+//
+// Every message goes through one queue that the audio thread applies, a
+// few before each block it renders, so that the synth's own queue between
+// its callers and its voices can never overflow, however many messages come
+// at once, and the callers never wait for the synth.
+class TFluidSynth : public TAudioSource {
+public:
+    static TFluidSynth& Instance()
+    {
+        static TFluidSynth* synth = new TFluidSynth;
+        return *synth;
+    }
+
+    const std::string& SoundFont() const { return FSoundFont; }
+
+    void Attach()
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (FAttached++ == 0)
+            TAudioOutput::Instance().AddSource(this);
+    }
+    void Detach()
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        if (FAttached > 0 && --FAttached == 0)
+            TAudioOutput::Instance().RemoveSource(this);
+    }
+
+    void Post(TSynthMessage message)
+    {
+        std::lock_guard<std::mutex> lock(FQueueLock);
+        if (FQueue.size() >= QueueLimit)
+            return;
+        FQueue.push_back(std::move(message));
+        FQueued = FQueue.size();
+    }
+    bool Ready() const { return FQueued < QueueHighWater; }
+
+    void MixInto(float* out, int frames) override
+    {
+        std::lock_guard<std::mutex> lock(FRenderLock);
+        while (frames > 0) {
+            ApplyMessages();
+            const int n = frames < BlockFrames ? frames : BlockFrames;
+            fluid_synth_write_float(FSynth, n, FScratch.data(), 0, 2, FScratch.data(), 1, 2);
+            for (int i = 0; i < n * 2; ++i)
+                out[i] += FScratch[static_cast<size_t>(i)];
+            out += n * 2;
+            frames -= n;
+        }
+    }
+
+private:
+    void ApplyMessages()
+    {
+        size_t taken = 0;
+        {
+            std::lock_guard<std::mutex> lock(FQueueLock);
+            while (taken < MessagesPerBlock && !FQueue.empty()) {
+                FApplying[taken++] = std::move(FQueue.front());
+                FQueue.pop_front();
+            }
+            FQueued = FQueue.size();
+        }
+        for (size_t i = 0; i < taken; ++i)
+            Apply(FApplying[i]);
+    }
+
+    void Apply(const TSynthMessage& m)
+    {
+        fluid_synth_t* s = FSynth;
+        if (m.Kind == TSynthMessage::smSystemReset) {
+            fluid_synth_system_reset(s);
+            return;
+        }
+        if (m.Kind == TSynthMessage::smSysEx) {
+            fluid_synth_sysex(s, reinterpret_cast<const char*>(m.SysEx.data()), static_cast<int>(m.SysEx.size()),
+                              nullptr, nullptr, nullptr, 0);
+            return;
+        }
+        const uint32_t message = m.Short;
+        const int status = message & 0xFF;
+        const int ch = status & 0x0F;
+        const int d1 = (message >> 8) & 0x7F;
+        const int d2 = (message >> 16) & 0x7F;
+        switch (status & 0xF0) {
+        case 0x80: fluid_synth_noteoff(s, ch, d1); break;
+        case 0x90: d2 == 0 ? fluid_synth_noteoff(s, ch, d1) : fluid_synth_noteon(s, ch, d1, d2); break;
+        case 0xA0: fluid_synth_key_pressure(s, ch, d1, d2); break;
+        case 0xB0: fluid_synth_cc(s, ch, d1, d2); break;
+        case 0xC0: fluid_synth_program_change(s, ch, d1); break;
+        case 0xD0: fluid_synth_channel_pressure(s, ch, d1); break;
+        case 0xE0: fluid_synth_pitch_bend(s, ch, d1 | d2 << 7); break;
+        default: break;
+        }
+    }
+
+    TFluidSynth()
+    {
+        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN})
+            fluid_set_log_function(level, &SynthLog, nullptr);
+        FSettings = new_fluid_settings();
+        fluid_settings_setnum(FSettings, "synth.sample-rate", TAudioOutput::SampleRate);
+        fluid_settings_setint(FSettings, "synth.device-id", SysExDeviceId);
+        fluid_settings_setnum(FSettings, "synth.gain", SynthGain);
+        FSynth = new_fluid_synth(FSettings);
+        const std::string font = ChooseSoundFont(FSettings);
+        if (!font.empty() && fluid_synth_sfload(FSynth, font.c_str(), 1) != FLUID_FAILED)
+            FSoundFont = font;
+        else
+            std::fprintf(stderr, "tideglass: no General MIDI sound font; music plays silently\n");
+    }
+
+    fluid_settings_t* FSettings = nullptr;
+    fluid_synth_t* FSynth = nullptr;
+    std::string FSoundFont;
+    std::mutex FLock;        // attach count
+    int FAttached = 0;
+    std::mutex FRenderLock;  // one scratch buffer
+    std::array<float, BlockFrames * 2> FScratch{};
+    std::array<TSynthMessage, MessagesPerBlock> FApplying;
+    std::mutex FQueueLock;
+    std::deque<TSynthMessage> FQueue;
+    std::atomic<size_t> FQueued{0};
+};
+
+class TFluidSynthOut : public TMidiOut {
+public:
+    explicit TFluidSynthOut(bool toAudioOutput) : FToAudioOutput(toAudioOutput) {}
+    ~TFluidSynthOut() override { Close(); }
+
+    bool Open(int deviceId, TMidiOutDone done) override
+    {
+        if (deviceId != MIDI_MAPPER && deviceId != 0)
+            return false;
+        Close();
+        TFluidSynth& synth = TFluidSynth::Instance();
+        synth.Post({TSynthMessage::smSystemReset, 0, {}});
+        FDone = std::move(done);
+        FOpen = true;
+        if (FToAudioOutput)
+            synth.Attach();
+        return true;
+    }
+
+    void ShortMsg(uint32_t message) override
+    {
+        if (FOpen)
+            TFluidSynth::Instance().Post({TSynthMessage::smShort, message, {}});
+    }
+
+    void LongMsg(TMidiHdr* header) override
+    {
+        const std::vector<uint8_t>& d = header->Data;
+        // Only complete system-exclusive messages mean anything to a synth;
+        // the synth takes them without their F0h and F7h.
+        if (FOpen && d.size() >= 2 && d.front() == 0xF0 && d.back() == 0xF7)
+            TFluidSynth::Instance().Post({TSynthMessage::smSysEx, 0, {d.begin() + 1, d.end() - 1}});
+        if (FDone)
+            FDone(this, header);
+    }
+
+    bool Ready() const override { return TFluidSynth::Instance().Ready(); }
+
+    void Reset() override
+    {
+        if (!FOpen)
+            return;
+        TFluidSynth& synth = TFluidSynth::Instance();
+        for (uint32_t ch = 0; ch < 16; ++ch) {
+            synth.Post({TSynthMessage::smShort, 64u << 8 | 0xB0u | ch, {}});
+            synth.Post({TSynthMessage::smShort, 123u << 8 | 0xB0u | ch, {}});
+        }
+    }
+
+    void Close() override
+    {
+        if (!FOpen)
+            return;
+        Reset();
+        FOpen = false;
+        if (FToAudioOutput)
+            TFluidSynth::Instance().Detach();
+    }
+
+private:
+    bool FToAudioOutput;
+    bool FOpen = false;
+    TMidiOutDone FDone;
+};
+
+} // namespace
+
+bool TFluidSynthDriver::DeviceCaps(int deviceId, TMidiOutCaps& caps)
+{
+    if (deviceId != 0)
+        return false;
+    caps = TMidiOutCaps{};
+    caps.Name = "FluidSynth";
+    caps.DriverMajor = FLUIDSYNTH_VERSION_MAJOR;
+    caps.DriverMinor = FLUIDSYNTH_VERSION_MINOR;
+    caps.Technology = MOD_SWSYNTH;
+    caps.Voices = 256;
+    caps.Notes = 256;
+    caps.ChannelMask = 0xFFFF;
+    return true;
+}
+
+std::unique_ptr<TMidiOut> TFluidSynthDriver::CreateOut()
+{
+    return std::make_unique<TFluidSynthOut>(FToAudioOutput);
+}
+
+void TFluidSynthDriver::Render(float* out, int frames)
+{
+    TFluidSynth::Instance().MixInto(out, frames);
+}
+
+std::string TFluidSynthDriver::SoundFont()
+{
+    return TFluidSynth::Instance().SoundFont();
+}
