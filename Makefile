@@ -71,6 +71,9 @@ bench:
 	@if command -v Xvfb >/dev/null && command -v fluidsynth >/dev/null; then \
 	  bench/whole/music_cpu.sh $(RELEASE_DIR) || exit 1; \
 	  else echo "== bench/whole/music_cpu.sh skipped: needs Xvfb and fluidsynth"; fi
+	@if command -v Xvfb >/dev/null && [ -x $(RELEASE_DIR)/bench/whole/startup_map_timer ]; then \
+	  echo "== bench/whole/startup.sh"; bench/whole/startup.sh $(RELEASE_DIR) || exit 1; \
+	else echo "== bench/whole/startup.sh skipped (needs Xvfb and the xcb headers)"; fi
 
 format-check:
 	@scripts/install-deps --format

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <new>
+#include <cstdlib>
 
 #include "base/scope_exit.h"
 #include "graphics/resamplers.h"
@@ -34,6 +34,11 @@ TBitmap32::~TBitmap32()
     Unlock();
 }
 
+void TBitmap32::TFreePixels::operator()(TColor32* p) const
+{
+    std::free(p);
+}
+
 void TBitmap32::ChangeSize(int32_t& width, int32_t& height, int32_t newWidth, int32_t newHeight)
 {
     const TScopeExit done([this] { HandleChanged(); });
@@ -54,10 +59,9 @@ void TBitmap32::ReplacePixels(int32_t& width, int32_t& height, int32_t newWidth,
             ResetClipRect();
             throw Exception("Can't allocate the DIB handle");
         }
-        try {
-            // Value-initialised: new pixel memory starts as transparent black.
-            FStorage.reset(new TColor32[size_t(count)]());
-        } catch (const std::bad_alloc&) {
+        // New pixel memory starts as transparent black.
+        FStorage.reset(static_cast<TColor32*>(std::calloc(size_t(count), sizeof(TColor32))));
+        if (!FStorage) {
             ResetClipRect();
             throw Exception("Can't allocate the DIB handle");
         }

@@ -190,8 +190,14 @@ private:
     void AssignFromGraphic(const TGraphic& graphic);
     void AssignToBitmap(TBitmap& bitmap) const;
 
+    // Pixel memory comes zeroed from calloc: a fresh large block is the
+    // system's zero pages, so a bitmap that is sized and then filled is
+    // written once, not twice.
+    struct TFreePixels {
+        void operator()(TColor32* p) const;
+    };
     TColor32* FBits = nullptr;
-    std::unique_ptr<TColor32[]> FStorage;
+    std::unique_ptr<TColor32[], TFreePixels> FStorage;
     std::unique_ptr<TCanvas> FCanvas;
     TRect FClipRect;
     TFixedRect FFixedClipRect;

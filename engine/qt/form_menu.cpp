@@ -1,6 +1,7 @@
 // The main window's menu bar: its items, and what choosing them does.
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -23,9 +24,12 @@ QString Caption(const std::string& sjisText)
 
 void TTideglassForm::BuildMainMenu()
 {
-    QMenuBar* bar = menuBar();
     // Full screen shows the bar over the picture; a bar of the desktop's
-    // own would not come and go with the pointer.
+    // own would not come and go with the pointer. Said before the bar is
+    // made, so that making it does not wait for the session bus to be asked
+    // whether the desktop has a bar of its own.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+    QMenuBar* bar = menuBar();
     bar->setNativeMenuBar(false);
     File1 = bar->addMenu(Caption(SJ("ファイル(&F)")));
     F1 = File1->addAction(Caption(SJ("シナリオを開く(&O)")));

@@ -42,8 +42,8 @@ TTGGrp::TTGGrp(TScreenHost& host, TImage32& image, int width, int height) : FHos
     FWindowLayer = layers.Add<TBitmapLayer>();
 
     FTextLayer = layers.Add<TBitmapLayer>();
+    // A new bitmap is transparent already.
     FTextLayer->Bitmap().SetSize(width, height);
-    FTextLayer->Bitmap().Clear(0);
     FTextLayer->SetLocation(FloatRect(0, 0, float(width), float(height)));
     FTextLayer->Bitmap().SetDrawMode(dmBlend);
     FTextLayer->SetVisible(true);

@@ -42,10 +42,10 @@ TEngine::TEngine(const TEngineHost& host, const std::vector<std::string>& args, 
     FGame.Flags().OnWarning = [this](const std::string& text) { ShowWarning(text); };
     FGame.SVars().OnWarning = [this](const std::string& text) { ShowWarning(text); };
 
-    // The wave mixer, the outside audio library and the MIDI sequencer; a
-    // machine without sound still runs the game.
-    FSound.StartWaveMixer(FHost.Sound.WaveOutDevice());
-    FSound.StartMusicDevices(FHost.Sound.MidiOutDriver(), FHost.Sound.AudioLibraryPath());
+    // The wave mixer, the outside audio library and the MIDI sequencer open
+    // with the first effect or music; a machine without sound still runs
+    // the game.
+    FSound.UseDevicesOf(FHost.Sound);
 
     if (!args.empty() && !args[0].empty()) {
         FFiles.SetOpenFileName(args[0]);

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "base/clock.h"
+#include "engine/script/host_sound.h"
 #include "platform/audio/ui_mailbox.h"
 #include "sound/bass_binding.h"
 #include "sound/midi_play.h"
@@ -12,6 +13,13 @@
 TEngineSound::TEngineSound() = default;
 
 TEngineSound::~TEngineSound() = default;
+
+void TEngineSound::OpenHostDevices()
+{
+    FDevicesOpened = true;
+    StartWaveMixer(FHost->WaveOutDevice());
+    StartMusicDevices(FHost->MidiOutDriver(), FHost->AudioLibraryPath());
+}
 
 void TEngineSound::StartWaveMixer(TWaveOut* device)
 {
@@ -45,6 +53,7 @@ void TEngineSound::StartMusicDevices(TMidiOutDriver& driver, const std::string& 
 
 void TEngineSound::CloseDevices()
 {
+    FDevicesOpened = true;
     for (TSoundSlot& slot : FSounds.Slots) {
         if (slot.Sample != 0 && FBassUsable)
             FBass->BASS_SampleFree(slot.Sample);
@@ -89,6 +98,7 @@ void TEngineSound::ProcessMidiMessages()
 
 TSoundSlot* TEngineSound::EffectSlot()
 {
+    OpenDevices();
     if (FBassUsable) {
         for (int i = 0; i < FSounds.Used; ++i) {
             TSoundSlot& slot = FSounds.Slots[static_cast<size_t>(i)];
@@ -122,6 +132,7 @@ TSoundSlot* TEngineSound::EffectSlot()
 
 void TEngineSound::PlayEffect(TSoundSlot& slot)
 {
+    OpenDevices();
     if (FBassUsable) {
         const std::vector<uint8_t>& bytes = slot.Stream->Bytes();
         slot.Sample =
@@ -197,6 +208,7 @@ void TEngineSound::BeginBgm(const std::string& name, uint8_t loop)
 
 void TEngineSound::PlayMidi(TStream& song, uint8_t loop)
 {
+    OpenDevices();
     try {
         FMidi->LoadFromStream(song);
     } catch (...) {
@@ -211,12 +223,14 @@ void TEngineSound::PlayMidi(TStream& song, uint8_t loop)
 
 void TEngineSound::RestartMidi()
 {
+    OpenDevices();
     FMidi->SetPosition(0);
     FMidi->Play();
 }
 
 void TEngineSound::PlayStream(const std::string& path, uint32_t offset, uint32_t length, uint8_t loop)
 {
+    OpenDevices();
     FSounds.Music = FBass->BASS_StreamCreateFile(0, path.c_str(), offset, length, BASS_SAMPLE_LOOP);
     if (FSounds.Music != 0)
         FBass->BASS_StreamPlay(FSounds.Music, 0, loop != 0 ? BASS_SAMPLE_LOOP : 0);

@@ -6,6 +6,10 @@
 // mixer. What plays is remembered (FBgmPlaying, FBgmLoop, FBgmName) so that
 // a save records it.
 //
+// The devices open when the game first plays an effect or music, not at
+// start-up: opening the audio output and loading the synth take longer than
+// showing the window, and a game may never use them.
+//
 // Nothing here reads a file: the engine's sound and music commands find the
 // bytes through the game files and hand them over.
 
@@ -18,6 +22,7 @@
 #include "sound/sndmix.h"
 
 class TBass;
+class THostSound;
 class TMidiOutDriver;
 class TMidiPlayV;
 class TSndMix;
@@ -40,12 +45,11 @@ public:
     TEngineSound& operator=(const TEngineSound&) = delete;
 
     // ---- devices
-    // The wave mixer at start-up; none when there is no wave-out device.
-    void StartWaveMixer(TWaveOut* device);
-    // The sequencer on the host's MIDI outputs, and the outside audio
-    // library when it is usable.
-    void StartMusicDevices(TMidiOutDriver& driver, const std::string& libraryPath);
-    // Every sound effect and the music freed, the devices closed.
+    // Where the devices come from when they are first needed; nothing is
+    // opened yet.
+    void UseDevicesOf(THostSound& host) { FHost = &host; }
+    // Every sound effect and the music freed, the devices closed; they do
+    // not open again.
     void CloseDevices();
     // Long MIDI messages the outputs have finished with.
     void ProcessMidiMessages();
@@ -53,8 +57,13 @@ public:
     bool BgmPlaying() const { return FBgmPlaying; }
     uint8_t BgmLoop() const { return FBgmLoop; }
     const std::string& BgmName() const { return FBgmName; }
-    // The outside audio library was found, is of version 2 and started.
-    bool BassUsable() const { return FBassUsable; }
+    // The outside audio library was found, is of version 2 and started
+    // (the devices open first).
+    bool BassUsable()
+    {
+        OpenDevices();
+        return FBassUsable;
+    }
     bool FadeActive() const { return FFadeActive; }
     int FadeStep() const { return FFadeStep; }
     uint32_t FadeTickLast() const { return FFadeTickLast; }
@@ -108,6 +117,21 @@ public:
 private:
     // Tests set up states that no script reaches yet.
     friend class TEngineProbe;
+
+    // The devices of the host, once: the wave mixer (none when there is no
+    // wave-out device), the sequencer on the host's MIDI outputs and the
+    // outside audio library when it is usable.
+    void OpenDevices()
+    {
+        if (FHost != nullptr && !FDevicesOpened)
+            OpenHostDevices();
+    }
+    void OpenHostDevices();
+    void StartWaveMixer(TWaveOut* device);
+    void StartMusicDevices(TMidiOutDriver& driver, const std::string& libraryPath);
+
+    THostSound* FHost = nullptr;
+    bool FDevicesOpened = false;
 
     bool FBgmPlaying = false;
     // Nonzero loops.

@@ -11,13 +11,13 @@ Rec* TRecordList<Rec>::GetItem(int index) const
 {
     if (index < 0 || index >= Count())
         throw EListError("List index out of bounds (" + IntToStr(index) + ")");
-    return FItems[static_cast<size_t>(index)].get();
+    return &FItems[static_cast<size_t>(index)];
 }
 
 template <class Rec>
 int TRecordList<Rec>::Add(std::unique_ptr<Rec> rec)
 {
-    FItems.push_back(std::move(rec));
+    FItems.push_back(rec ? std::move(*rec) : Rec{});
     return Count() - 1;
 }
 
@@ -30,27 +30,21 @@ namespace {
 // Every scenario open makes the lists afresh; the records of the previous
 // game are blanked where they are instead of being freed and made again.
 template <class Rec>
-void MakeBlankRecords(std::vector<std::unique_ptr<Rec>>& items, int count)
+void MakeBlankRecords(std::deque<Rec>& items, int count)
 {
+    const size_t kept = std::min(items.size(), static_cast<size_t>(count));
     items.resize(static_cast<size_t>(count));
-    for (std::unique_ptr<Rec>& rec : items) {
-        if (rec) {
-            rec->Name.clear();
-            rec->Value = {};
-        } else {
-            rec = std::make_unique<Rec>();
-        }
-    }
+    std::fill_n(items.begin(), kept, Rec{});
 }
 
 // The first record from `first` to `last` (inclusive, clipped to the list)
 // that is bound to the name or still unnamed; -1 when there is none.
 template <class Rec>
-int BindName(std::vector<std::unique_ptr<Rec>>& items, const std::string& name, int first, int last)
+int BindName(std::deque<Rec>& items, const std::string& name, int first, int last)
 {
     last = std::min(last, static_cast<int>(items.size()) - 1);
     for (int i = first; i <= last; ++i) {
-        Rec& rec = *items[static_cast<size_t>(i)];
+        Rec& rec = items[static_cast<size_t>(i)];
         if (rec.Name == name)
             return i;
         if (rec.Name.empty()) {
@@ -72,7 +66,7 @@ void TFlagList::Reset()
 bool TFlagList::IndexOfName(const std::string& name, int& index)
 {
     for (int i = FlagNameFirst; i < Count(); ++i) {
-        if (FItems[static_cast<size_t>(i)]->Name == name) {
+        if (FItems[static_cast<size_t>(i)].Name == name) {
             index = i;
             return true;
         }
@@ -96,7 +90,7 @@ void TSVarList::Reset()
 bool TSVarList::IndexOfName(const std::string& name, int& index)
 {
     for (int i = 0; i < Count(); ++i) {
-        if (FItems[static_cast<size_t>(i)]->Name == name) {
+        if (FItems[static_cast<size_t>(i)].Name == name) {
             index = i;
             return true;
         }
@@ -115,7 +109,7 @@ int TSVarList::AllocName(const std::string& name)
 bool TItemList::Find(const std::string& name, int& index) const
 {
     for (int i = 0; i < Count(); ++i) {
-        if (FItems[static_cast<size_t>(i)]->Name == name) {
+        if (FItems[static_cast<size_t>(i)].Name == name) {
             index = i;
             return true;
         }

@@ -5,6 +5,7 @@
 // owns the three lists; the expression evaluator reads and writes them.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -41,7 +42,9 @@ constexpr int SVarNameFirst = 512;
 constexpr int SVarNameLast = SVarIndexMax;
 
 // A list that owns its records, as the class library's pointer list with
-// a Clear that frees them.
+// a Clear that frees them. The records are kept in blocks, not one
+// allocation each (a game has 16 385 flags), and stay where they are while
+// records are added.
 template <class Rec>
 class TRecordList {
 public:
@@ -53,7 +56,9 @@ public:
     void Clear() { FItems.clear(); }
 
 protected:
-    std::vector<std::unique_ptr<Rec>> FItems;
+    // Mutable: a list read through a const reference still hands out its
+    // records to be changed, as a pointer list does.
+    mutable std::deque<Rec> FItems;
 };
 
 // Receives the first-use warnings; the interpreter shows them (or not,

@@ -34,7 +34,11 @@ public:
     std::string& OpenFileName() { return E.FFiles.FOpenFileName; }
     int& RunSliceLines() { return E.FRunner.FRunSliceLines; }
     TScriptContext& Bg() { return E.FRunner.FBg; }
-    bool& BassUsable() { return E.FSound.FBassUsable; }
+    bool& BassUsable()
+    {
+        E.FSound.OpenDevices();
+        return E.FSound.FBassUsable;
+    }
     TGameState& Game() { return E.FGame; }
     // *SAVE and *LOAD of that line outside a run (a script that cannot hold
     // the line without changing its checksum); Load answers whether a game
@@ -47,7 +51,11 @@ public:
     bool PlayMidiBgm(const std::string& name, uint8_t loop) { return E.PlayMidiBgm(name, loop); }
     bool PlayBassBgm(const std::string& name, uint8_t loop) { return E.PlayBassBgm(name, loop); }
     // The sound devices: the sequencer, and the wave mixer's wave on a channel.
-    TMidiPlayV& Midi() { return *E.FSound.FMidi; }
+    TMidiPlayV& Midi()
+    {
+        E.FSound.OpenDevices();
+        return *E.FSound.FMidi;
+    }
     TWaveRecord* Wave(int channel) { return E.FSound.FWaves[static_cast<size_t>(channel)]; }
     // A music fade of `steps` steps, its last step now.
     void StartFade(int steps)

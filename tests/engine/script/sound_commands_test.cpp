@@ -145,6 +145,40 @@ TEST(SoundEffects, AMachineWithoutSoundDevicesStillPlaysTheGame)
     }
 }
 
+// Opening the audio output and loading the synth take longer than showing
+// the window: the devices open with the game's first effect or music, which
+// plays as it always did, and a game without sound never opens them.
+TEST(SoundDevices, OpenWithTheFirstEffectOrMusic)
+{
+    TFakeBass bass;
+    const struct {
+        const char* Lines;
+        bool Opened;
+        int Samples;
+        bool Song;
+    } cases[] = {
+        {"text\n*BGMSTOP\n*BGMSTOP 10\n", false, 0, false},
+        {"*SE a\n", true, 1, false},
+        {"*BGM town\n", true, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Lines);
+        TEngineHarness h;
+        h.Host.AudioLibrary = TG_FAKE_BASS;
+        h.WriteBytes("a.wav", Wave(100));
+        h.WriteBytes("town.mid", DemoSong());
+        const int inits = bass.Count("Init(");
+        const int samples = bass.Count("SamplePlayEx(");
+        h.Run(std::string("*SCENE s\n") + c.Lines + "after\n*SCENEEND\n");
+        EXPECT_TRUE(h.Errors().empty());
+        EXPECT_EQ(h.LastLog(), "after");
+        EXPECT_EQ(bass.Count("Init(") - inits, c.Opened ? 1 : 0);
+        EXPECT_EQ(SndMixUnit().Session != nullptr, c.Opened);
+        EXPECT_EQ(bass.Count("SamplePlayEx(") - samples, c.Samples);
+        EXPECT_EQ(!h.Host.Midi.Records(TMidiOutRecord::rkOpen).empty(), c.Song);
+    }
+}
+
 TEST(SoundEffects, TheLibraryPlaysAHundredAndTwentyNineAtOnce)
 {
     TFakeBass bass;
