@@ -11,12 +11,12 @@
 // name them in scripts.
 constexpr int32_t ekInteger = 0;
 constexpr int32_t ekString = 1;
-constexpr int32_t ekFlag = 70;   // 'F': IntValue the index, or -1 and the name in StrValue
-constexpr int32_t ekItem = 73;   // 'I': StrValue the item's name
-constexpr int32_t ekSVar = 83;   // 'S': as for flags
+constexpr int32_t ekFlag = 70; // 'F': IntValue the index, or -1 and the name in StrValue
+constexpr int32_t ekItem = 73; // 'I': StrValue the item's name
+constexpr int32_t ekSVar = 83; // 'S': as for flags
 
 struct TExprValue {
     int32_t Kind = ekInteger;
-    int32_t IntValue = 0;    // 0 for strings
+    int32_t IntValue = 0; // 0 for strings
     std::string StrValue;
 };

@@ -55,8 +55,7 @@ bool DecodeUtf8(std::string_view utf8, std::u32string& out)
             c = (c << 6) | (t & 0x3F);
         }
         // Overlong forms and surrogates are not UTF-8.
-        if ((more == 2 && c < 0x800) || (more == 3 && (c < 0x10000 || c > 0x10FFFF)) ||
-            (c >= 0xD800 && c <= 0xDFFF))
+        if ((more == 2 && c < 0x800) || (more == 3 && (c < 0x10000 || c > 0x10FFFF)) || (c >= 0xD800 && c <= 0xDFFF))
             return false;
         out.push_back(c);
         i += static_cast<size_t>(more) + 1;
@@ -113,8 +112,8 @@ std::string FindEntry(const std::string& folder, const std::string& name, const 
     return found;
 }
 
-std::string Resolve(const std::string& folder, const std::vector<std::string>& names,
-                    const std::vector<std::string>& rawNames)
+std::string Resolve(
+    const std::string& folder, const std::vector<std::string>& names, const std::vector<std::string>& rawNames)
 {
     std::string path = folder;
     bool found = true;

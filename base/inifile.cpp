@@ -133,7 +133,9 @@ int FindKey(const std::vector<std::string>& lines, int header, const std::string
 
 } // namespace
 
-TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
+TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName))
+{
+}
 
 std::string TIniFile::LoadText() const
 {

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr size_t TempSuffixLength = 6;  // mkostemp's XXXXXX
+constexpr size_t TempSuffixLength = 6; // mkostemp's XXXXXX
 
 // A hidden temporary of `base` as the named fallback makes them:
 // "." + base + "." + six letters or digits.

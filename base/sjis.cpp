@@ -81,7 +81,10 @@ bool SameText(std::string_view a, std::string_view b)
 }
 
 namespace {
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= 0x20;
+}
 } // namespace
 
 std::string TrimLeft(std::string_view s)
@@ -130,7 +133,8 @@ public:
 
     // Converts `in`; on a byte that has no form, appends `replacement` (or
     // fails when it is empty) and skips one input character of `skipLen`.
-    bool Run(std::string_view in, std::string& out, std::string_view replacement, size_t (*skipLen)(std::string_view, size_t))
+    bool Run(std::string_view in, std::string& out, std::string_view replacement,
+        size_t (*skipLen)(std::string_view, size_t))
     {
         if (FHandle == reinterpret_cast<iconv_t>(-1))
             return false;
@@ -172,7 +176,10 @@ private:
     iconv_t FHandle;
 };
 
-size_t SjisSkip(std::string_view s, size_t i) { return CharLen(s, i); }
+size_t SjisSkip(std::string_view s, size_t i)
+{
+    return CharLen(s, i);
+}
 
 size_t Utf8Skip(std::string_view s, size_t i)
 {

@@ -12,8 +12,14 @@ namespace sjis {
 constexpr size_t npos = std::string_view::npos;
 
 // 81h-9Fh and E0h-FCh begin a double-byte character.
-constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-inline bool IsLeadByte(char c) { return IsLeadByte(static_cast<unsigned char>(c)); }
+constexpr bool IsLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+inline bool IsLeadByte(char c)
+{
+    return IsLeadByte(static_cast<unsigned char>(c));
+}
 
 // Length in bytes of the character starting at s[i]: 2 for a lead byte
 // followed by another byte, otherwise 1 (a lead byte at the very end is one
@@ -21,7 +27,10 @@ inline bool IsLeadByte(char c) { return IsLeadByte(static_cast<unsigned char>(c)
 size_t CharLen(std::string_view s, size_t i);
 
 // Index of the character start that follows the one at i.
-inline size_t NextChar(std::string_view s, size_t i) { return i + CharLen(s, i); }
+inline size_t NextChar(std::string_view s, size_t i)
+{
+    return i + CharLen(s, i);
+}
 
 // True when i is the start of a character (scanning from the beginning).
 bool IsCharStart(std::string_view s, size_t i);
@@ -60,8 +69,8 @@ bool TryFromUtf8(std::string_view utf8, std::string& out);
 
 // A Japanese literal written in UTF-8 in the source, as Shift-JIS bytes,
 // converted once per call site.
-#define SJ(utf8_literal)                                                        \
-    ([]() -> const std::string& {                                               \
-        static const std::string converted_ = ::sjis::FromUtf8(utf8_literal);   \
-        return converted_;                                                      \
+#define SJ(utf8_literal)                                                                                               \
+    ([]() -> const std::string& {                                                                                      \
+        static const std::string converted_ = ::sjis::FromUtf8(utf8_literal);                                          \
+        return converted_;                                                                                             \
     }())

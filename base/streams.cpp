@@ -75,7 +75,7 @@ void TStream::WriteU8(uint8_t v)
 void TStream::WriteU32(uint32_t v)
 {
     const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                          static_cast<uint8_t>(v >> 24)};
+        static_cast<uint8_t>(v >> 24)};
     WriteBuffer(b, 4);
 }
 
@@ -92,18 +92,13 @@ TFileStream::TFileStream(const std::string& fileName, uint16_t mode, bool follow
     }
     int flags = O_RDONLY;
     switch (mode & 0x0003) {
-    case fmOpenWrite:
-        flags = O_WRONLY;
-        break;
-    case fmOpenReadWrite:
-        flags = O_RDWR;
-        break;
-    default:
-        break;
+    case fmOpenWrite: flags = O_WRONLY; break;
+    case fmOpenReadWrite: flags = O_RDWR; break;
+    default: break;
     }
     FHandle = ::open(fileName.c_str(), flags | O_CLOEXEC | linkFlag);
     if (FHandle >= 0) {
-        struct stat st{};
+        struct stat st {};
         if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
             ::close(FHandle);
             FHandle = -1;

@@ -27,14 +27,20 @@ struct TRect {
     friend bool operator==(const TRect&, const TRect&) = default;
 };
 
-inline TPoint Point(int32_t x, int32_t y) { return TPoint{x, y}; }
-inline TRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom) { return TRect{left, top, right, bottom}; }
+inline TPoint Point(int32_t x, int32_t y)
+{
+    return TPoint{x, y};
+}
+inline TRect Rect(int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    return TRect{left, top, right, bottom};
+}
 // The common part of two rectangles; an empty one (zero width or height)
 // when they do not meet.
 inline TRect IntersectRects(const TRect& a, const TRect& b)
 {
-    TRect r{a.Left > b.Left ? a.Left : b.Left, a.Top > b.Top ? a.Top : b.Top,
-            a.Right < b.Right ? a.Right : b.Right, a.Bottom < b.Bottom ? a.Bottom : b.Bottom};
+    TRect r{a.Left > b.Left ? a.Left : b.Left, a.Top > b.Top ? a.Top : b.Top, a.Right < b.Right ? a.Right : b.Right,
+        a.Bottom < b.Bottom ? a.Bottom : b.Bottom};
     if (r.Right < r.Left)
         r.Right = r.Left;
     if (r.Bottom < r.Top)

@@ -54,22 +54,40 @@ void Evaluate(benchmark::State& state, const char* text)
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_Evaluate_Arithmetic(benchmark::State& state) { Evaluate(state, "F(1)+F(2)*3-S(4)"); }
+void BM_Evaluate_Arithmetic(benchmark::State& state)
+{
+    Evaluate(state, "F(1)+F(2)*3-S(4)");
+}
 BENCHMARK(BM_Evaluate_Arithmetic);
 
-void BM_Evaluate_Assignment(benchmark::State& state) { Evaluate(state, "F(10) = F(1) + F(2) * 3"); }
+void BM_Evaluate_Assignment(benchmark::State& state)
+{
+    Evaluate(state, "F(10) = F(1) + F(2) * 3");
+}
 BENCHMARK(BM_Evaluate_Assignment);
 
-void BM_Evaluate_CompoundAssignment(benchmark::State& state) { Evaluate(state, "F(3) += 1"); }
+void BM_Evaluate_CompoundAssignment(benchmark::State& state)
+{
+    Evaluate(state, "F(3) += 1");
+}
 BENCHMARK(BM_Evaluate_CompoundAssignment);
 
-void BM_Evaluate_StringAssignment(benchmark::State& state) { Evaluate(state, "S(5) = 'abc'"); }
+void BM_Evaluate_StringAssignment(benchmark::State& state)
+{
+    Evaluate(state, "S(5) = 'abc'");
+}
 BENCHMARK(BM_Evaluate_StringAssignment);
 
-void BM_Evaluate_Condition(benchmark::State& state) { Evaluate(state, "F(1) >= 3 && I(key) == 0"); }
+void BM_Evaluate_Condition(benchmark::State& state)
+{
+    Evaluate(state, "F(1) >= 3 && I(key) == 0");
+}
 BENCHMARK(BM_Evaluate_Condition);
 
-void BM_Evaluate_Splice(benchmark::State& state) { Evaluate(state, "'HP {F(1)}/{F(2)}'"); }
+void BM_Evaluate_Splice(benchmark::State& state)
+{
+    Evaluate(state, "'HP {F(1)}/{F(2)}'");
+}
 BENCHMARK(BM_Evaluate_Splice);
 
 } // namespace

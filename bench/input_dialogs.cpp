@@ -44,7 +44,7 @@ constexpr int IdleMilliseconds = 10000;
 
 double ProcessCpuSeconds()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
@@ -53,7 +53,7 @@ double ProcessCpuSeconds()
 // Starts the main window on `script`, lets it settle, measures the CPU over
 // IdleMilliseconds while `up` holds, then lets `answer` end the wait.
 void MeasureWhile(benchmark::State& state, const char* script, const std::function<bool(TTideglassForm&)>& up,
-                  const std::function<void(TTideglassForm&)>& answer)
+    const std::function<void(TTideglassForm&)>& answer)
 {
     App();
     const TBenchFolder folder;

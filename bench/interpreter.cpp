@@ -45,15 +45,14 @@ constexpr int LoopCount = 100000;
 constexpr int LinesPerPass = 3;
 
 // The typed command "go" runs the loop once.
-const char* const LoopScript =
-    "*SCENE s\r\n"
-    ">go\r\n"
-    "*F(1)=0\r\n"
-    "*LABEL top\r\n"
-    "*F(1)=F(1)+1\r\n"
-    "*F(2)=F(2)+F(1)%7\r\n"
-    "*IF F(1)<100000 top\r\n"
-    "*SCENEEND\r\n";
+const char* const LoopScript = "*SCENE s\r\n"
+                               ">go\r\n"
+                               "*F(1)=0\r\n"
+                               "*LABEL top\r\n"
+                               "*F(1)=F(1)+1\r\n"
+                               "*F(2)=F(2)+F(1)%7\r\n"
+                               "*IF F(1)<100000 top\r\n"
+                               "*SCENEEND\r\n";
 
 // The engine without a window, its script open and waiting for "go".
 struct TBenchEngine {
@@ -109,7 +108,7 @@ BENCHMARK(BM_EvaluatorOnly)->Unit(benchmark::kMillisecond);
 
 double ProcessCpuSeconds()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;

@@ -79,8 +79,8 @@ struct TScreen {
         font.SetName(SJ("ＭＳゴシック"));
         font.SetHeight(-12);
         font.SetColor(clWhite);
-        Msg = std::make_unique<TTGMsg>(Host, 1000, true, &LogAdapter, *Grp, 26, 304, 588, 120, font,
-                                       Host.Bitmap32List1().Bitmap(biMsgSkin));
+        Msg = std::make_unique<TTGMsg>(
+            Host, 1000, true, &LogAdapter, *Grp, 26, 304, 588, 120, font, Host.Bitmap32List1().Bitmap(biMsgSkin));
     }
     ~TScreen()
     {

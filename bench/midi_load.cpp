@@ -64,8 +64,7 @@ int64_t Walk(const Bytes& f)
         const size_t end = std::min(f.size(), q + len);
         uint8_t running = 0;
         while (q < end) {
-            while (q < end && (f[q++] & 0x80)) {
-            }
+            while (q < end && (f[q++] & 0x80)) {}
             if (q >= end)
                 break;
             uint8_t status = f[q];
@@ -109,7 +108,11 @@ void BM_LoadGenerated(benchmark::State& state)
     Load(state, file);
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_LoadGenerated)->RangeMultiplier(2)->Range(12500, 100000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_LoadGenerated)
+    ->RangeMultiplier(2)
+    ->Range(12500, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 void BM_WalkGenerated(benchmark::State& state)
 {
@@ -118,6 +121,10 @@ void BM_WalkGenerated(benchmark::State& state)
         benchmark::DoNotOptimize(Walk(file));
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_WalkGenerated)->RangeMultiplier(2)->Range(12500, 100000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_WalkGenerated)
+    ->RangeMultiplier(2)
+    ->Range(12500, 100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 } // namespace

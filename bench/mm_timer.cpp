@@ -22,7 +22,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto Period = std::chrono::milliseconds(5);
-constexpr int Calls = 400;  // two seconds
+constexpr int Calls = 400; // two seconds
 
 // Lateness in ms of each call, from the call times and the start.
 std::vector<double> Lateness(Clock::time_point start, const std::vector<Clock::time_point>& calls)

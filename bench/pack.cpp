@@ -212,8 +212,7 @@ void BM_OpenArchive(benchmark::State& state)
     for (auto _ : state) {
         TFileStream archive(target, fmOpenRead);
         TMemoryStream script;
-        if (ReadPackEntry("*SCRIPT*", archive, script) != peFound ||
-            GetPackEntryInfo(last, archive, piOffset) == 0)
+        if (ReadPackEntry("*SCRIPT*", archive, script) != peFound || GetPackEntryInfo(last, archive, piOffset) == 0)
             state.SkipWithError("lookup failed");
         benchmark::DoNotOptimize(script.Memory());
     }

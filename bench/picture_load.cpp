@@ -33,7 +33,7 @@
 
 namespace {
 
-constexpr int EntryCount = 2000;  // "*SCRIPT*", 1998 small pictures and sounds, the PNG
+constexpr int EntryCount = 2000; // "*SCRIPT*", 1998 small pictures and sounds, the PNG
 
 // A drawn-looking background: soft gradients, a few shapes, a little grain.
 std::string BackgroundPng()

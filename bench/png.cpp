@@ -52,7 +52,9 @@ void WriteMemory(png_structp png, png_bytep data, png_size_t count)
     io->Out->insert(io->Out->end(), data, data + count);
 }
 
-void FlushMemory(png_structp) {}
+void FlushMemory(png_structp)
+{
+}
 
 size_t LibpngDecode(const Bytes& file, Bytes& pixels)
 {
@@ -94,8 +96,8 @@ Bytes LibpngEncode(int32_t width, int32_t height, const Bytes& rgb, int level, i
         return {};
     }
     png_set_write_fn(png, &io, WriteMemory, FlushMemory);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+        PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, level);
     png_set_filter(png, 0, filters);
     png_write_info(png, info);
@@ -125,7 +127,7 @@ Bytes Photographic(int32_t width, int32_t height)
             uint8_t* p = rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
             const double fx = x / static_cast<double>(width), fy = y / static_cast<double>(height);
             const double base[3] = {128 + 100 * std::sin(fx * 7 + fy * 3), 128 + 90 * std::cos(fx * 4 - fy * 6),
-                                    128 + 80 * std::sin(fx * fy * 20)};
+                128 + 80 * std::sin(fx * fy * 20)};
             for (int c = 0; c < 3; ++c) {
                 const int v = static_cast<int>(base[c]) + static_cast<int>(Noise(state) % 13) - 6;
                 p[c] = static_cast<uint8_t>(std::clamp(v, 0, 255));
@@ -137,8 +139,8 @@ Bytes Photographic(int32_t width, int32_t height)
 Bytes FlatColour(int32_t width, int32_t height)
 {
     Bytes rgb(static_cast<size_t>(width) * height * 3);
-    static const uint8_t colours[6][3] = {{250, 250, 240}, {30, 40, 90},   {200, 60, 60},
-                                          {60, 160, 80},   {240, 200, 40}, {90, 90, 90}};
+    static const uint8_t colours[6][3] = {
+        {250, 250, 240}, {30, 40, 90}, {200, 60, 60}, {60, 160, 80}, {240, 200, 40}, {90, 90, 90}};
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) {
             const int area = ((x / 97) * 7 + (y / 61) * 3 + ((x + y) / 250)) % 6;

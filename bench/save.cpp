@@ -62,7 +62,7 @@ void Flat(TBitmap32& b, uint32_t seed, bool transparent)
         for (int x = 0; x < b.Width(); ++x) {
             const int cell = (x / 80 + y / 60 + int(seed)) % 5;
             const TColor32 colours[5] = {Color32(250, 240, 200), Color32(30, 60, 120), Color32(200, 30, 40),
-                                         transparent ? 0u : Color32(0, 0, 0), Color32(90, 160, 90)};
+                transparent ? 0u : Color32(0, 0, 0), Color32(90, 160, 90)};
             b.SetPixel(x, y, colours[cell]);
         }
 }
@@ -71,8 +71,8 @@ struct TGame {
     std::vector<std::unique_ptr<TBitmap32>> Pictures; // screen, then buffers 0..32
     TSaveGame Save;
     std::vector<uint8_t> File;
-    std::vector<std::unique_ptr<PngImage>> Rows;     // the same pixels for the bare codec
-    std::vector<std::vector<uint8_t>> Pngs;         // the file's picture streams
+    std::vector<std::unique_ptr<PngImage>> Rows; // the same pixels for the bare codec
+    std::vector<std::vector<uint8_t>> Pngs;      // the file's picture streams
 
     TGame()
     {

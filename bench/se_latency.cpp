@@ -159,8 +159,8 @@ void BM_LibraryEffect(benchmark::State& state)
         return;
     }
     const std::string image = LoudWave(4410);
-    const uint32_t sample = bass.BASS_SampleLoad(1, image.data(), 0, static_cast<uint32_t>(image.size()), 1,
-                                                 BASS_SAMPLE_OVER_POS);
+    const uint32_t sample =
+        bass.BASS_SampleLoad(1, image.data(), 0, static_cast<uint32_t>(image.size()), 1, BASS_SAMPLE_OVER_POS);
     TProbe probe;
     AddProbe(state, probe);
     for (auto _ : state) {
@@ -197,10 +197,7 @@ public:
         for (int i = 0; i < 10 && Engine->State() != esCommandWait; ++i)
             Engine->ApplicationEvents1Idle();
     }
-    ~TScriptEffect()
-    {
-        Engine.reset();
-    }
+    ~TScriptEffect() { Engine.reset(); }
     // The typed command and the pass that runs it.
     void Play()
     {
@@ -217,8 +214,8 @@ private:
 
 // A script's *SE, typed as a command, to the first sound heard; `settle`
 // waits after each until the effect is over.
-void MeasureScriptEffect(benchmark::State& state, const std::string& library, const std::string& wave,
-                         const std::function<void()>& settle)
+void MeasureScriptEffect(
+    benchmark::State& state, const std::string& library, const std::string& wave, const std::function<void()>& settle)
 {
     TScriptEffect game(library, wave);
     if (game.Engine->State() != esCommandWait) {

@@ -11,20 +11,14 @@
 int BitsPerPixelOf(TPixelFormat format)
 {
     switch (format) {
-    case pf1bit:
-        return 1;
-    case pf4bit:
-        return 4;
-    case pf8bit:
-        return 8;
+    case pf1bit: return 1;
+    case pf4bit: return 4;
+    case pf8bit: return 8;
     case pf15bit:
-    case pf16bit:
-        return 16;
-    case pf24bit:
-        return 24;
+    case pf16bit: return 16;
+    case pf24bit: return 24;
     case pf32bit:
-    case pfDevice:
-        return 32;
+    case pfDevice: return 32;
     }
     return 32;
 }
@@ -80,8 +74,7 @@ void TBitmap::Reformat(int32_t width, int32_t height, TPixelFormat format, const
 {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (width > MaxBitmapSide || height > MaxBitmapSide ||
-        static_cast<int64_t>(width) * height > MaxBitmapPixels)
+    if (width > MaxBitmapSide || height > MaxBitmapSide || static_cast<int64_t>(width) * height > MaxBitmapPixels)
         throw EInvalidGraphicOperation("Bitmap is too large");
 
     const int bpp = BitsPerPixelOf(format);
@@ -106,7 +99,8 @@ void TBitmap::Reformat(int32_t width, int32_t height, TPixelFormat format, const
 
     const int32_t copyWidth = std::min(width, FWidth);
     const int32_t copyHeight = std::min(height, FHeight);
-    const bool sameLayout = format == FPixelFormat || (BitsPerPixelOf(format) == 32 && BitsPerPixelOf(FPixelFormat) == 32);
+    const bool sameLayout =
+        format == FPixelFormat || (BitsPerPixelOf(format) == 32 && BitsPerPixelOf(FPixelFormat) == 32);
     if (copyWidth > 0 && copyHeight > 0) {
         if (sameLayout || keepIndices) {
             const bool wholeBytes = (copyWidth * bpp) % 8 == 0;
@@ -287,7 +281,7 @@ TColor TBitmap::PixelColor(int32_t x, int32_t y) const
 void TBitmap::SetPixelColor(int32_t x, int32_t y, TColor color)
 {
     pixfmt::WriteRaw(FBits.data() + static_cast<size_t>(y) * FStride, x, FPixelFormat,
-                     pixfmt::ColorToRaw(color, FPixelFormat, FPalette));
+        pixfmt::ColorToRaw(color, FPixelFormat, FPalette));
 }
 
 bool TBitmap::IsTransparentPixel(int32_t x, int32_t y) const
@@ -313,9 +307,7 @@ void TBitmap::CopyToDIB32(uint8_t* dest, int32_t stride) const
         uint8_t* dst = dest + static_cast<ptrdiff_t>(y) * stride;
         switch (FPixelFormat) {
         case pf32bit:
-        case pfDevice:
-            std::memcpy(dst, src, static_cast<size_t>(FWidth) * 4);
-            break;
+        case pfDevice: std::memcpy(dst, src, static_cast<size_t>(FWidth) * 4); break;
         case pf24bit:
             for (int32_t x = 0; x < FWidth; ++x) {
                 dst[4 * x] = src[3 * x];
@@ -408,8 +400,8 @@ void TBitmap::LoadFromStream(TStream& stream)
 
 void TBitmap::SaveToStream(TStream& stream)
 {
-    bmp::Write(stream, FWidth, FHeight, FPixelFormat == pfDevice ? pf32bit : FPixelFormat, FBits.data(), FStride,
-               FPalette);
+    bmp::Write(
+        stream, FWidth, FHeight, FPixelFormat == pfDevice ? pf32bit : FPixelFormat, FBits.data(), FStride, FPalette);
 }
 
 void TBitmap::Draw(TCanvas& canvas, const TRect& rect) const
@@ -429,16 +421,16 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) const
     // Nearest source column and row for each target pixel, sampled at centres.
     std::vector<int32_t> columns(static_cast<size_t>(x1 - x0));
     for (int32_t x = x0; x < x1; ++x)
-        columns[static_cast<size_t>(x - x0)] =
-            static_cast<int32_t>(((2 * static_cast<int64_t>(x - rect.Left) + 1) * FWidth) / (2 * static_cast<int64_t>(dw)));
+        columns[static_cast<size_t>(x - x0)] = static_cast<int32_t>(
+            ((2 * static_cast<int64_t>(x - rect.Left) + 1) * FWidth) / (2 * static_cast<int64_t>(dw)));
     const bool keyed = Transparent();
     const bool alphaToo = BitsPerPixelOf(FPixelFormat) == 32;
 
     gdi::TDIB32 dib;
     const bool direct = canvas.Surface32(dib) && dib.Bits != nullptr;
     for (int32_t y = y0; y < y1; ++y) {
-        const auto sy = static_cast<int32_t>(((2 * static_cast<int64_t>(y - rect.Top) + 1) * FHeight) /
-                                             (2 * static_cast<int64_t>(dh)));
+        const auto sy = static_cast<int32_t>(
+            ((2 * static_cast<int64_t>(y - rect.Top) + 1) * FHeight) / (2 * static_cast<int64_t>(dh)));
         uint8_t* dst = direct ? dib.Bits + static_cast<ptrdiff_t>(y) * dib.Stride : nullptr;
         for (int32_t x = x0; x < x1; ++x) {
             const int32_t sx = columns[static_cast<size_t>(x - x0)];

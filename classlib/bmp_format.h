@@ -29,7 +29,7 @@ struct TImage {
 TImage Read(TStream& stream);
 
 // Writes a file of the given pixels (rows top-down, `stride` bytes apart).
-void Write(TStream& stream, int32_t width, int32_t height, TPixelFormat format, const uint8_t* bits,
-           int32_t stride, const TPalette& palette);
+void Write(TStream& stream, int32_t width, int32_t height, TPixelFormat format, const uint8_t* bits, int32_t stride,
+    const TPalette& palette);
 
 } // namespace bmp

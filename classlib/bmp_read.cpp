@@ -28,7 +28,10 @@ constexpr uint32_t BI_ALPHABITFIELDS = 6;
     throw EInvalidGraphic("Bitmap image is not valid: " + reason);
 }
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t U16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t U32(const uint8_t* p)
 {
     return p[0] | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
@@ -126,13 +129,12 @@ void CheckHeader(const THeader& hd)
     if (!depthOk)
         Fail("unsupported bit depth " + std::to_string(b));
     switch (hd.Compression) {
-    case BI_RGB:
-        break;
+    case BI_RGB: break;
     case BI_RLE8:
     case BI_RLE4:
         if (b != (hd.Compression == BI_RLE8 ? 8 : 4))
-            Fail("RLE" + std::to_string(hd.Compression == BI_RLE8 ? 8 : 4) + " compression with " +
-                 std::to_string(b) + " bits per pixel");
+            Fail("RLE" + std::to_string(hd.Compression == BI_RLE8 ? 8 : 4) + " compression with " + std::to_string(b) +
+                 " bits per pixel");
         if (hd.TopDown)
             Fail("RLE compression with top-down rows");
         break;
@@ -142,10 +144,8 @@ void CheckHeader(const THeader& hd)
             Fail("bit fields with " + std::to_string(b) + " bits per pixel");
         break;
     case BI_JPEG:
-    case BI_PNG:
-        Fail("embedded JPEG or PNG data is not supported");
-    default:
-        Fail("unknown compression " + std::to_string(hd.Compression));
+    case BI_PNG: Fail("embedded JPEG or PNG data is not supported");
+    default: Fail("unknown compression " + std::to_string(hd.Compression));
     }
 }
 
@@ -283,16 +283,11 @@ TPixelFormat TargetFormat(const THeader& hd, bool& native)
 {
     native = true;
     switch (hd.BitCount) {
-    case 1:
-        return pf1bit;
-    case 4:
-        return pf4bit;
-    case 8:
-        return pf8bit;
-    case 24:
-        return pf24bit;
-    default:
-        break;
+    case 1: return pf1bit;
+    case 4: return pf4bit;
+    case 8: return pf8bit;
+    case 24: return pf24bit;
+    default: break;
     }
     const uint32_t* m = hd.Masks;
     if (hd.BitCount == 16) {

@@ -27,7 +27,7 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
 } // namespace
 
 void Write(TStream& stream, int32_t width, int32_t height, TPixelFormat format, const uint8_t* bits, int32_t stride,
-           const TPalette& palette)
+    const TPalette& palette)
 {
     if (format == pfDevice)
         format = pf32bit;

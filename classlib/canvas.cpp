@@ -44,7 +44,9 @@ void TBrush::Assign(const TPersistent* source)
         OnChange(this);
 }
 
-TCanvas::TCanvas() : FFont(std::make_unique<TFont>()), FBrush(std::make_unique<TBrush>()) {}
+TCanvas::TCanvas() : FFont(std::make_unique<TFont>()), FBrush(std::make_unique<TBrush>())
+{
+}
 
 TCanvas::~TCanvas() = default;
 
@@ -174,8 +176,8 @@ void TCanvas::DrawText(const TRect& clip, bool clipped, int32_t x, int32_t y, st
             }
             const TColor old = ReadPixel(px, py);
             WritePixel(px, py,
-                       RGB(Mix(GetRValue(old), GetRValue(ink), coverage), Mix(GetGValue(old), GetGValue(ink), coverage),
-                           Mix(GetBValue(old), GetBValue(ink), coverage)));
+                RGB(Mix(GetRValue(old), GetRValue(ink), coverage), Mix(GetGValue(old), GetGValue(ink), coverage),
+                    Mix(GetBValue(old), GetBValue(ink), coverage)));
         });
     }
     Changed();

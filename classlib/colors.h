@@ -11,13 +11,28 @@ constexpr TColor RGB(uint8_t r, uint8_t g, uint8_t b)
 {
     return static_cast<TColor>(r | (g << 8) | (b << 16));
 }
-constexpr uint8_t GetRValue(TColor c) { return static_cast<uint8_t>(c); }
-constexpr uint8_t GetGValue(TColor c) { return static_cast<uint8_t>(c >> 8); }
-constexpr uint8_t GetBValue(TColor c) { return static_cast<uint8_t>(c >> 16); }
+constexpr uint8_t GetRValue(TColor c)
+{
+    return static_cast<uint8_t>(c);
+}
+constexpr uint8_t GetGValue(TColor c)
+{
+    return static_cast<uint8_t>(c >> 8);
+}
+constexpr uint8_t GetBValue(TColor c)
+{
+    return static_cast<uint8_t>(c >> 16);
+}
 
 // A colour that names palette entry `index` of the bitmap it is used with.
-constexpr TColor PaletteIndex(uint8_t index) { return 0x01000000 | index; }
-constexpr bool IsPaletteIndex(TColor c) { return (static_cast<uint32_t>(c) & 0xFF000000u) == 0x01000000u; }
+constexpr TColor PaletteIndex(uint8_t index)
+{
+    return 0x01000000 | index;
+}
+constexpr bool IsPaletteIndex(TColor c)
+{
+    return (static_cast<uint32_t>(c) & 0xFF000000u) == 0x01000000u;
+}
 
 // Windows system colour indices (GetSysColor).
 enum : int {

@@ -20,8 +20,7 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c)
 }
 
 TFont::TFont()
-    : FName("MS Sans Serif"), FHeight(-11), FColor(clWindowText), FCharset(gdi::DEFAULT_CHARSET),
-      FPitch(fpDefault)
+    : FName("MS Sans Serif"), FHeight(-11), FColor(clWindowText), FCharset(gdi::DEFAULT_CHARSET), FPitch(fpDefault)
 {
 }
 

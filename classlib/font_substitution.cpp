@@ -16,10 +16,18 @@ struct TSubstitute {
 // to the same metrics. Written both with full-width letters, as Japanese
 // scripts name them, and in their English forms.
 constexpr TSubstitute Substitutes[] = {
-    {"ＭＳゴシック", "IPAGothic"},       {"ＭＳ ゴシック", "IPAGothic"},  {"MS Gothic", "IPAGothic"},
-    {"ＭＳＰゴシック", "IPAPGothic"},    {"ＭＳ Ｐゴシック", "IPAPGothic"}, {"MS PGothic", "IPAPGothic"},
-    {"MS UI Gothic", "IPAPGothic"},     {"ＭＳ明朝", "IPAMincho"},      {"ＭＳ 明朝", "IPAMincho"},
-    {"MS Mincho", "IPAMincho"},         {"ＭＳＰ明朝", "IPAPMincho"},    {"ＭＳ Ｐ明朝", "IPAPMincho"},
+    {"ＭＳゴシック", "IPAGothic"},
+    {"ＭＳ ゴシック", "IPAGothic"},
+    {"MS Gothic", "IPAGothic"},
+    {"ＭＳＰゴシック", "IPAPGothic"},
+    {"ＭＳ Ｐゴシック", "IPAPGothic"},
+    {"MS PGothic", "IPAPGothic"},
+    {"MS UI Gothic", "IPAPGothic"},
+    {"ＭＳ明朝", "IPAMincho"},
+    {"ＭＳ 明朝", "IPAMincho"},
+    {"MS Mincho", "IPAMincho"},
+    {"ＭＳＰ明朝", "IPAPMincho"},
+    {"ＭＳ Ｐ明朝", "IPAPMincho"},
     {"MS PMincho", "IPAPMincho"},
 };
 
@@ -28,8 +36,8 @@ constexpr const char* DefaultNames[] = {"", "MS Sans Serif", "Default", "System"
 bool SameAscii(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    });
 }
 
 } // namespace

@@ -160,7 +160,8 @@ private:
 
 class TFreeTypeFace final : public TGlyphFace {
 public:
-    TFreeTypeFace(std::shared_ptr<TLibrary> library, FT_Face face, std::string family, std::optional<TFontFile> fallback)
+    TFreeTypeFace(
+        std::shared_ptr<TLibrary> library, FT_Face face, std::string family, std::optional<TFontFile> fallback)
         : FLibrary(std::move(library)), FFace(face), FFamily(std::move(family)), FFallbackFile(std::move(fallback))
     {
     }
@@ -233,8 +234,8 @@ void TFreeTypeFace::Realise(const TLogFont& lf, bool faceBold, bool faceItalic)
     else
         FMetrics.Descent = static_cast<int32_t>(std::lround(desc * scale));
     FMetrics.Descent = std::max(FMetrics.Descent, 0);
-    FMetrics.AveCharWidth = static_cast<int32_t>(
-        std::lround((os2 != nullptr && os2->version != 0xFFFF && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : upem / 2) * scale));
+    FMetrics.AveCharWidth = static_cast<int32_t>(std::lround(
+        (os2 != nullptr && os2->version != 0xFFFF && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : upem / 2) * scale));
     FMetrics.MaxCharWidth = static_cast<int32_t>(std::lround(FFace->max_advance_width * scale));
 
     const double thickness = FFace->underline_thickness > 0 ? FFace->underline_thickness * scale : ppem / 14;
@@ -245,8 +246,8 @@ void TFreeTypeFace::Realise(const TLogFont& lf, bool faceBold, bool faceItalic)
         FMetrics.UnderlinePosition = std::max(0, FMetrics.Descent - FMetrics.UnderlineThickness);
     if (os2 != nullptr && os2->version != 0xFFFF && os2->yStrikeoutSize > 0) {
         FMetrics.StrikeOutThickness = std::max(1, static_cast<int32_t>(std::lround(os2->yStrikeoutSize * scale)));
-        FMetrics.StrikeOutPosition = static_cast<int32_t>(std::lround(os2->yStrikeoutPosition * scale)) +
-                                     FMetrics.StrikeOutThickness / 2;
+        FMetrics.StrikeOutPosition =
+            static_cast<int32_t>(std::lround(os2->yStrikeoutPosition * scale)) + FMetrics.StrikeOutThickness / 2;
     } else {
         FMetrics.StrikeOutThickness = FMetrics.UnderlineThickness;
         FMetrics.StrikeOutPosition = static_cast<int32_t>(std::lround(ppem * 0.3));
@@ -293,8 +294,7 @@ void TFreeTypeFace::RenderGlyph(char32_t ch, TGlyphImage& out)
         FT_Render_Glyph(slot, FMono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0)
         return;
     const FT_Bitmap& bm = slot->bitmap;
-    if (bm.width == 0 || bm.rows == 0 ||
-        (bm.pixel_mode != FT_PIXEL_MODE_GRAY && bm.pixel_mode != FT_PIXEL_MODE_MONO))
+    if (bm.width == 0 || bm.rows == 0 || (bm.pixel_mode != FT_PIXEL_MODE_GRAY && bm.pixel_mode != FT_PIXEL_MODE_MONO))
         return;
     out.Left = slot->bitmap_left;
     out.Top = slot->bitmap_top;

@@ -13,7 +13,7 @@ namespace gdi {
 
 // Metrics of a face at its realised size, in whole pixels.
 struct TFaceMetrics {
-    int32_t Ascent = 0; // baseline below the cell top
+    int32_t Ascent = 0;  // baseline below the cell top
     int32_t Descent = 0; // cell bottom below the baseline
     int32_t EmHeight = 0;
     int32_t AveCharWidth = 0;

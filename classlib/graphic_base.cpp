@@ -49,8 +49,8 @@ void TGraphic::Changed(TObject*)
         OnChange(this);
 }
 
-void TGraphic::Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
-                        const TRect& r, const std::string& msg)
+void TGraphic::Progress(
+    TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& r, const std::string& msg)
 {
     if (OnProgress)
         OnProgress(sender, stage, percentDone, redrawNow, r, msg);

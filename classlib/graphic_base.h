@@ -37,8 +37,8 @@ struct TRGBQuad {
 using TPalette = std::vector<TRGBQuad>;
 
 enum TProgressStage : uint8_t { psStarting, psRunning, psEnding };
-using TProgressEvent = std::function<void(TObject* sender, TProgressStage stage, uint8_t percentDone,
-                                          bool redrawNow, const TRect& r, const std::string& msg)>;
+using TProgressEvent = std::function<void(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
+    const TRect& r, const std::string& msg)>;
 
 class TCanvas;
 
@@ -93,8 +93,8 @@ public:
 
     // Sets Modified and fires OnChange.
     virtual void Changed(TObject* sender);
-    virtual void Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow,
-                          const TRect& r, const std::string& msg);
+    virtual void Progress(TObject* sender, TProgressStage stage, uint8_t percentDone, bool redrawNow, const TRect& r,
+        const std::string& msg);
 
 private:
     bool FTransparent = false;

@@ -33,7 +33,9 @@ void ErrorExit(j_common_ptr cinfo)
 }
 
 // Nothing is printed.
-void OutputMessage(j_common_ptr) {}
+void OutputMessage(j_common_ptr)
+{
+}
 
 // A warning means the file is cut short or its data is damaged, and the
 // picture would show grey or garbled where the data failed: it fails the
@@ -136,8 +138,8 @@ bool TDecoder::ReadRows(uint8_t* const* rows)
     jpeg_start_decompress(&FInfo);
     JSAMPARRAY cmykRow = nullptr;
     if (FCmyk)
-        cmykRow = (*FInfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&FInfo), JPOOL_IMAGE,
-                                              FInfo.output_width * 4, 1);
+        cmykRow =
+            (*FInfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&FInfo), JPOOL_IMAGE, FInfo.output_width * 4, 1);
     // Adobe writes CMYK inverted; others store plain ink amounts.
     const bool inverted = FInfo.saw_Adobe_marker;
     while (FInfo.output_scanline < FInfo.output_height) {
@@ -171,7 +173,9 @@ bool TDecoder::ReadPixels(TBitmap& target)
 
 } // namespace
 
-TJPEGImage::TJPEGImage() : FBitmap(std::make_unique<TBitmap>()) {}
+TJPEGImage::TJPEGImage() : FBitmap(std::make_unique<TBitmap>())
+{
+}
 
 TJPEGImage::~TJPEGImage() = default;
 
@@ -203,8 +207,9 @@ void TJPEGImage::LoadFromStream(TStream& stream)
     if (!decoder.ReadHeader(data.data(), data.size()))
         decoder.Raise();
     if (!PictureSizeAllowed(decoder.Width(), decoder.Height())) {
-        decoder.SetError(("Image too large (" + std::to_string(decoder.Width()) + " x " +
-                          std::to_string(decoder.Height()) + ")").c_str());
+        decoder.SetError(
+            ("Image too large (" + std::to_string(decoder.Width()) + " x " + std::to_string(decoder.Height()) + ")")
+                .c_str());
         decoder.Raise();
     }
     auto bitmap = std::make_unique<TBitmap>();

@@ -16,9 +16,18 @@ struct TFormat {
     TGraphicSniffer Sniff;
 };
 
-std::unique_ptr<TGraphic> NewBitmap() { return std::make_unique<TBitmap>(); }
-std::unique_ptr<TGraphic> NewJPEG() { return std::make_unique<TJPEGImage>(); }
-bool IsBitmapFile(const uint8_t* head, size_t size) { return size >= 2 && head[0] == 'B' && head[1] == 'M'; }
+std::unique_ptr<TGraphic> NewBitmap()
+{
+    return std::make_unique<TBitmap>();
+}
+std::unique_ptr<TGraphic> NewJPEG()
+{
+    return std::make_unique<TJPEGImage>();
+}
+bool IsBitmapFile(const uint8_t* head, size_t size)
+{
+    return size >= 2 && head[0] == 'B' && head[1] == 'M';
+}
 bool IsJPEGFile(const uint8_t* head, size_t size)
 {
     return size >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
@@ -45,7 +54,7 @@ std::string NormaliseExtension(std::string_view extension)
         extension.remove_prefix(1);
     std::string ext(extension);
     std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+        [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
     return ext;
 }
 
@@ -186,13 +195,12 @@ void TPicture::Changed()
         OnChange(this);
 }
 
-void TPicture::RegisterFileFormat(std::string_view extension, std::string_view description, TGraphicFactory create,
-                                  TGraphicSniffer sniff)
+void TPicture::RegisterFileFormat(
+    std::string_view extension, std::string_view description, TGraphicFactory create, TGraphicSniffer sniff)
 {
     TRegistry& registry = Registry();
     std::lock_guard lock(registry.Mutex);
-    registry.Formats.push_back(
-        TFormat{NormaliseExtension(extension), std::string(description), create, sniff});
+    registry.Formats.push_back(TFormat{NormaliseExtension(extension), std::string(description), create, sniff});
 }
 
 void TPicture::UnregisterGraphicClass(TGraphicFactory create)

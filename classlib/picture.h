@@ -59,8 +59,8 @@ public:
     // Registers a graphic class for a file extension (with or without the
     // dot); a later registration of the same extension wins. `sniff` lets
     // LoadFromStream recognise the format.
-    static void RegisterFileFormat(std::string_view extension, std::string_view description,
-                                   TGraphicFactory create, TGraphicSniffer sniff = nullptr);
+    static void RegisterFileFormat(std::string_view extension, std::string_view description, TGraphicFactory create,
+        TGraphicSniffer sniff = nullptr);
     // Removes every extension registered for the class.
     static void UnregisterGraphicClass(TGraphicFactory create);
 

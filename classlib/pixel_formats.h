@@ -9,7 +9,10 @@
 
 namespace pixfmt {
 
-constexpr bool IsPaletteFormat(TPixelFormat f) { return f == pf1bit || f == pf4bit || f == pf8bit; }
+constexpr bool IsPaletteFormat(TPixelFormat f)
+{
+    return f == pf1bit || f == pf4bit || f == pf8bit;
+}
 // Entries a palette format can index (0 for the others).
 int PaletteCapacity(TPixelFormat f);
 // Bytes per DIB row: width * bits rounded up to whole 32-bit words.

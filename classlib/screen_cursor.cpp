@@ -17,6 +17,12 @@ void SetScreenCursor(TCursor cursor)
         GHandler(previous, cursor);
 }
 
-TCursor ScreenCursor() { return GScreenCursor; }
+TCursor ScreenCursor()
+{
+    return GScreenCursor;
+}
 
-void SetScreenCursorHandler(TScreenCursorHandler handler) { GHandler = handler; }
+void SetScreenCursorHandler(TScreenCursorHandler handler)
+{
+    GHandler = handler;
+}

@@ -256,7 +256,7 @@ TSize GetTextExtentPoint32(const HFONT& font, std::string_view text)
 }
 
 void ExtTextOut(const TDIB32& dib, const TTextContext& dc, int32_t x, int32_t y, uint32_t options, const TRect* rect,
-                std::string_view text)
+    std::string_view text)
 {
     if (dib.Bits == nullptr || dib.Width <= 0 || dib.Height <= 0 || !dc.Font)
         return;
@@ -274,7 +274,7 @@ void ExtTextOut(const TDIB32& dib, const TTextContext& dc, int32_t x, int32_t y,
         const int64_t right = static_cast<int64_t>(x) + AdvanceOf(font, chars);
         const int64_t bottom = static_cast<int64_t>(y) + font.Metrics.Ascent + font.Metrics.Descent;
         const TRect cell = IntersectRects(clip, TRect{x, y, static_cast<int32_t>(std::min<int64_t>(right, INT32_MAX)),
-                                                 static_cast<int32_t>(std::min<int64_t>(bottom, INT32_MAX))});
+                                                    static_cast<int32_t>(std::min<int64_t>(bottom, INT32_MAX))});
         for (int32_t py = cell.Top; py < cell.Bottom; ++py)
             for (int32_t px = cell.Left; px < cell.Right; ++px) {
                 uint8_t* p = pixel(px, py);
@@ -323,8 +323,8 @@ void DrawTextCoverage(const TPlane8& plane, const HFONT& font, int32_t x, int32_
     });
 }
 
-void ForEachTextPixel(const HFONT& font, int32_t x, int32_t y, const TRect& clip, std::string_view text,
-                      const TCoverageVisitor& visit)
+void ForEachTextPixel(
+    const HFONT& font, int32_t x, int32_t y, const TRect& clip, std::string_view text, const TCoverageVisitor& visit)
 {
     if (!font || !visit)
         return;
@@ -337,8 +337,9 @@ void ForEachTextPixel(const HFONT& font, int32_t x, int32_t y, const TRect& clip
     std::vector<TCovered> covered;
     {
         std::lock_guard lock(State().Mutex);
-        Rasterise(*font, x, y, clip, chars,
-                  [&](int32_t px, int32_t py, uint8_t c) { covered.push_back(TCovered{px, py, c}); });
+        Rasterise(*font, x, y, clip, chars, [&](int32_t px, int32_t py, uint8_t c) {
+            covered.push_back(TCovered{px, py, c});
+        });
     }
     for (const TCovered& c : covered)
         visit(c.X, c.Y, c.Coverage);

@@ -53,8 +53,8 @@ constexpr uint32_t ETO_CLIPPED = 4;
 //  descent); 0: the default size (a 16-pixel cell).
 struct TLogFont {
     int32_t Height = 0;
-    int32_t Width = 0; // ignored: glyphs keep their own proportions
-    int32_t Escapement = 0; // ignored: text runs left to right
+    int32_t Width = 0;       // ignored: glyphs keep their own proportions
+    int32_t Escapement = 0;  // ignored: text runs left to right
     int32_t Orientation = 0; // ignored
     int32_t Weight = FW_NORMAL;
     bool Italic = false;
@@ -118,24 +118,24 @@ struct TDIB32 {
 // The text state of a device context.
 struct TTextContext {
     HFONT Font;
-    TColor TextColor = clBlack; // system colours are resolved
+    TColor TextColor = clBlack;         // system colours are resolved
     bool TransparentBackground = false; // SetBkMode(TRANSPARENT)
-    TColor BackgroundColor = clWhite; // fills the text cell when not transparent
+    TColor BackgroundColor = clWhite;   // fills the text cell when not transparent
 };
 
 // Draws `text` with the cell's top-left corner at (x, y). The drawing is
 // clipped to the DIB and, with ETO_CLIPPED, also to `rect`; without
 // ETO_CLIPPED `rect` is ignored. An opaque background fills the text cell
 // (extent) with the background colour, alpha 0, before the glyphs.
-void ExtTextOut(const TDIB32& dib, const TTextContext& dc, int32_t x, int32_t y, uint32_t options,
-                const TRect* rect, std::string_view text);
+void ExtTextOut(const TDIB32& dib, const TTextContext& dc, int32_t x, int32_t y, uint32_t options, const TRect* rect,
+    std::string_view text);
 
 // Visits every pixel the glyphs, underline and strike-out of `text` at (x, y)
 // cover inside `clip`, with its coverage 1..255, row by row. For canvases
 // whose pixels are not 32-bit memory.
 using TCoverageVisitor = std::function<void(int32_t x, int32_t y, uint8_t coverage)>;
-void ForEachTextPixel(const HFONT& font, int32_t x, int32_t y, const TRect& clip, std::string_view text,
-                      const TCoverageVisitor& visit);
+void ForEachTextPixel(
+    const HFONT& font, int32_t x, int32_t y, const TRect& clip, std::string_view text, const TCoverageVisitor& visit);
 
 // 8-bit memory: Width x Height bytes, rows top-down, Stride bytes apart.
 struct TPlane8 {

@@ -24,7 +24,9 @@ void StoreBigEndian32(uint8_t* p, uint32_t v)
 
 // ---- writer ----
 
-TkvBitWriter::TkvBitWriter(TStream& AStream) : Stream(&AStream) {}
+TkvBitWriter::TkvBitWriter(TStream& AStream) : Stream(&AStream)
+{
+}
 
 void TkvBitWriter::Advance(int32_t Bits)
 {

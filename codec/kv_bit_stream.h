@@ -39,7 +39,7 @@ private:
     // so the unused low bits of a final byte keep what the previous round
     // left there. Stored streams carry those bits.
     std::array<uint8_t, kvBitBufferSize> Buffer{};
-    int32_t BitIndex = 0;  // 0 is the byte's most significant bit
+    int32_t BitIndex = 0; // 0 is the byte's most significant bit
     int32_t ByteIndex = 0;
 
     void Advance(int32_t Bits);

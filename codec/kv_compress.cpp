@@ -30,8 +30,8 @@ void CompressBlock(TkvBitWriter& Writer, LZSSMatchFinder& Finder, const uint8_t*
             Writer.PutBits(Block[p], LiteralBits);
             ++p;
         } else {
-            Writer.PutBits((uint32_t(1) << 18) | (uint32_t(m.Length - MinMatch) << 12) | uint32_t(m.Position),
-                           MatchBits);
+            Writer.PutBits(
+                (uint32_t(1) << 18) | (uint32_t(m.Length - MinMatch) << 12) | uint32_t(m.Position), MatchBits);
             p += m.Length;
         }
     }

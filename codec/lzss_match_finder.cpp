@@ -67,9 +67,11 @@ void LZSSMatchFinder::Reset(const uint8_t* Block, int32_t Count)
 void LZSSMatchFinder::Build(int Level)
 {
     using TBuild = void (*)(const uint8_t*, int32_t, uint16_t*, uint16_t*);
-    static constexpr auto Builders = []<size_t... I>(std::index_sequence<I...>) {
+    static constexpr auto Builders = []<size_t... I>(std::index_sequence<I...>)
+    {
         return std::array<TBuild, LevelCount>{&BuildChains<LevelLength[I]>...};
-    }(std::make_index_sequence<LevelCount>());
+    }
+    (std::make_index_sequence<LevelCount>());
 
     FHead[Level].fill(None);
     Builders[Level](FBlock, FCount, FHead[Level].data(), FNext[Level].data());

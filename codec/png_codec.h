@@ -16,5 +16,5 @@ bool DecodePNG(std::span<const uint8_t> bytes, PngBitmap& image, PngBitmap* alph
 // Encodes a bitmap, with its mask when given, at a zlib level (0 to 9, else
 // zlib's default) and filter mode (0 adaptive, 1 None, 2 Sub, 3 Up,
 // 4 Average, 5 Paeth).
-std::vector<uint8_t> EncodePNG(const PngBitmap& image, const PngBitmap* alpha = nullptr, int level = -1,
-                               int filterMode = 1);
+std::vector<uint8_t> EncodePNG(
+    const PngBitmap& image, const PngBitmap* alpha = nullptr, int level = -1, int filterMode = 1);

@@ -43,8 +43,10 @@ struct ChangeHandlerHold {
 } // namespace
 
 TZEBPNG::TZEBPNG()
-    : FAlpha(std::make_unique<TBitmap>()), FImage(std::make_unique<TBitmap>()),
-      FIDATSize(TZEBPNGWriteStream::DefaultIDATSize), FTimeRecord(CurrentUTCTime())
+    : FAlpha(std::make_unique<TBitmap>()),
+      FImage(std::make_unique<TBitmap>()),
+      FIDATSize(TZEBPNGWriteStream::DefaultIDATSize),
+      FTimeRecord(CurrentUTCTime())
 {
 }
 

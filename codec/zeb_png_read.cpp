@@ -380,8 +380,8 @@ bool TZEBPNGReadStream::ReadColorValue(int32_t& color)
     if (!ChunkU16(r) || !ChunkU16(g) || !ChunkU16(b))
         return false;
     const int shift = FBitDepth == 16 ? 8 : 0;
-    color = static_cast<int32_t>(ColorValue(static_cast<uint8_t>(r >> shift), static_cast<uint8_t>(g >> shift),
-                                            static_cast<uint8_t>(b >> shift)));
+    color = static_cast<int32_t>(ColorValue(
+        static_cast<uint8_t>(r >> shift), static_cast<uint8_t>(g >> shift), static_cast<uint8_t>(b >> shift)));
     return true;
 }
 

@@ -172,7 +172,8 @@ void TZEBPNGReadStream::DecodeRows()
     FImageBytesLeft = 0;
     for (int p = 0; p < passes.Count; ++p) {
         FRowsTotal += passes.Pass[p].Height;
-        FImageBytesLeft += static_cast<uint64_t>(passes.Pass[p].Height) * (PngRowBytes(passes.Pass[p].Width, FFileBits) + 1);
+        FImageBytesLeft +=
+            static_cast<uint64_t>(passes.Pass[p].Height) * (PngRowBytes(passes.Pass[p].Width, FFileBits) + 1);
     }
     FInflated.assign(static_cast<size_t>(std::min<uint64_t>(FImageBytesLeft, InflatedBufferSize)), 0);
     FInflatedLeft = 0;

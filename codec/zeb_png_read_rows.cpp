@@ -173,7 +173,7 @@ void StorePixels(const uint8_t* pixels, uint8_t* scan, int bits, int32_t xStart,
         }
         for (int32_t i = 0, x = xStart; i < count; ++i, x += xStep)
             std::memcpy(scan + static_cast<size_t>(x) * bytes, pixels + static_cast<size_t>(i) * bytes,
-                        static_cast<size_t>(bytes));
+                static_cast<size_t>(bytes));
         break;
     }
     }

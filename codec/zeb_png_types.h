@@ -38,8 +38,8 @@ constexpr int32_t PngNoColor = -1;
 // when writing, when a file's "tpNG" chunk asks for it and a key is set; it
 // may change the row in place. Arguments: the reader or writer, the row
 // (without its filter byte), the key, the row number from 0, the row length.
-using TPNGRowHook = std::function<void(TObject* coder, uint8_t* row, const std::string& key, int32_t rowNumber,
-                                       int32_t length)>;
+using TPNGRowHook =
+    std::function<void(TObject* coder, uint8_t* row, const std::string& key, int32_t rowNumber, int32_t length)>;
 // Asked once per file whose "tpNG" chunk wants a key; may change it.
 using TPNGKeyRequest = std::function<void(TObject* decoder, std::string& key)>;
 

@@ -24,10 +24,18 @@ void PutU32(uint8_t* p, uint32_t v)
     p[3] = static_cast<uint8_t>(v);
 }
 
-
-uint8_t Red(uint32_t c) { return static_cast<uint8_t>(c); }
-uint8_t Green(uint32_t c) { return static_cast<uint8_t>(c >> 8); }
-uint8_t Blue(uint32_t c) { return static_cast<uint8_t>(c >> 16); }
+uint8_t Red(uint32_t c)
+{
+    return static_cast<uint8_t>(c);
+}
+uint8_t Green(uint32_t c)
+{
+    return static_cast<uint8_t>(c >> 8);
+}
+uint8_t Blue(uint32_t c)
+{
+    return static_cast<uint8_t>(c >> 16);
+}
 
 } // namespace
 
@@ -214,8 +222,8 @@ void TZEBPNGWriteStream::WriteText(const std::string& keyword, const std::string
 
 void TZEBPNGWriteStream::WritetpNG()
 {
-    const uint8_t d[8] = {'Z', 'E', 'B', '3', static_cast<uint8_t>(!FKeyString.empty() && FOnWriteRow ? 1 : 0),
-                          0, 0, 0};
+    const uint8_t d[8] = {
+        'Z', 'E', 'B', '3', static_cast<uint8_t>(!FKeyString.empty() && FOnWriteRow ? 1 : 0), 0, 0, 0};
     WriteChunk("tpNG", d, sizeof d);
 }
 
@@ -271,7 +279,7 @@ void TZEBPNGWriteStream::WriteColorChunks()
         significant |= 8 << 24;
     if (!FGrey && significant > 0) {
         const uint8_t d[4] = {static_cast<uint8_t>(significant), static_cast<uint8_t>(significant >> 8),
-                              static_cast<uint8_t>(significant >> 16), static_cast<uint8_t>(significant >> 24)};
+            static_cast<uint8_t>(significant >> 16), static_cast<uint8_t>(significant >> 24)};
         WriteChunk("sBIT", d, FAlpha ? 4 : 3);
     }
     // PLTE
@@ -360,6 +368,6 @@ TPNGTime CurrentUTCTime()
     std::tm t{};
     gmtime_r(&now, &t);
     return TPNGTime{static_cast<uint16_t>(t.tm_year + 1900), static_cast<uint8_t>(t.tm_mon + 1),
-                    static_cast<uint8_t>(t.tm_mday),         static_cast<uint8_t>(t.tm_hour),
-                    static_cast<uint8_t>(t.tm_min),          static_cast<uint8_t>(t.tm_sec)};
+        static_cast<uint8_t>(t.tm_mday), static_cast<uint8_t>(t.tm_hour), static_cast<uint8_t>(t.tm_min),
+        static_cast<uint8_t>(t.tm_sec)};
 }

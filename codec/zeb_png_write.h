@@ -119,10 +119,10 @@ private:
     TPNGRowHook FOnWriteRow;
 
     // Working state.
-    int FBits = 0;        // the bitmap's bits per pixel
-    int FDepth = 0;       // the file's bit depth
+    int FBits = 0;  // the bitmap's bits per pixel
+    int FDepth = 0; // the file's bit depth
     int FColorType = 0;
-    int FRowBits = 0;     // bits per pixel in the file
+    int FRowBits = 0; // bits per pixel in the file
     bool FGrey = false;
     bool FAlpha = false;
     bool FInvertBits = false; // a 1-bit grey image whose entry 1 is the darker

@@ -18,13 +18,13 @@ inline RGB PixelAt(const uint8_t* pixels, int bits, int32_t i)
         const unsigned w = pixels[2 * i] | pixels[2 * i + 1] << 8;
         const unsigned r = (w >> 10) & 31, g = (w >> 5) & 31, b = w & 31;
         return RGB{static_cast<uint8_t>(r << 3 | r >> 2), static_cast<uint8_t>(g << 3 | g >> 2),
-                   static_cast<uint8_t>(b << 3 | b >> 2)};
+            static_cast<uint8_t>(b << 3 | b >> 2)};
     }
     case 16: {
         const unsigned w = pixels[2 * i] | pixels[2 * i + 1] << 8;
         const unsigned r = (w >> 11) & 31, g = (w >> 5) & 63, b = w & 31;
         return RGB{static_cast<uint8_t>(r << 3 | r >> 2), static_cast<uint8_t>(g << 2 | g >> 4),
-                   static_cast<uint8_t>(b << 3 | b >> 2)};
+            static_cast<uint8_t>(b << 3 | b >> 2)};
     }
     case 32: {
         const uint8_t* p = pixels + 4 * static_cast<size_t>(i);

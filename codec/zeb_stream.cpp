@@ -199,7 +199,9 @@ void TZEBCustomReadStream::DetachSource()
 
 // ---- writing ----
 
-TZEBCustomWriteStream::TZEBCustomWriteStream() : FBuffer(std::make_unique<uint8_t[]>(BufferSize)) {}
+TZEBCustomWriteStream::TZEBCustomWriteStream() : FBuffer(std::make_unique<uint8_t[]>(BufferSize))
+{
+}
 TZEBCustomWriteStream::~TZEBCustomWriteStream() = default;
 
 void TZEBCustomWriteStream::AttachStream(TStream& target)
@@ -269,6 +271,6 @@ void TZEBCustomWriteStream::WriteU16(uint16_t value)
 void TZEBCustomWriteStream::WriteU32(uint32_t value)
 {
     const uint8_t b[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
-                          static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+        static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
     Write(b, 4);
 }

@@ -7,8 +7,13 @@
 namespace {
 
 constexpr TPNGPass Adam7[7] = {
-    {0, 0, 8, 8, 0, 0}, {4, 0, 8, 8, 0, 0}, {0, 4, 4, 8, 0, 0}, {2, 0, 4, 4, 0, 0},
-    {0, 2, 2, 4, 0, 0}, {1, 0, 2, 2, 0, 0}, {0, 1, 1, 2, 0, 0},
+    {0, 0, 8, 8, 0, 0},
+    {4, 0, 8, 8, 0, 0},
+    {0, 4, 4, 8, 0, 0},
+    {2, 0, 4, 4, 0, 0},
+    {0, 2, 2, 4, 0, 0},
+    {1, 0, 2, 2, 0, 0},
+    {0, 1, 1, 2, 0, 0},
 };
 
 int32_t PassExtent(int32_t size, int32_t start, int32_t step)
@@ -59,23 +64,15 @@ template <size_t Bpp>
 bool UnfilterFixed(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t length)
 {
     switch (filter) {
-    case pfNone:
-        return true;
-    case pfSub:
-        UnSub<Bpp>(row, length);
-        return true;
+    case pfNone: return true;
+    case pfSub: UnSub<Bpp>(row, length); return true;
     case pfUp:
         for (size_t i = 0; i < length; ++i)
             row[i] = static_cast<uint8_t>(row[i] + prev[i]);
         return true;
-    case pfAverage:
-        UnAverage<Bpp>(row, prev, length);
-        return true;
-    case pfPaeth:
-        UnPaeth<Bpp>(row, prev, length);
-        return true;
-    default:
-        return false;
+    case pfAverage: UnAverage<Bpp>(row, prev, length); return true;
+    case pfPaeth: UnPaeth<Bpp>(row, prev, length); return true;
+    default: return false;
     }
 }
 
@@ -171,8 +168,8 @@ int EstimateFilteredRow(const uint8_t* row, size_t length, bool belowEightBits)
         return -1;
     const double n = static_cast<double>(length);
     const double spread = n / 1.5 / distinct;
-    const double score = belowEightBits ? spread * 1500.0 + (c1 + c2) / n * 1000.0
-                                        : spread * 1000.0 + (c1 + c2 + c3) / n * 1000.0;
+    const double score =
+        belowEightBits ? spread * 1500.0 + (c1 + c2) / n * 1000.0 : spread * 1000.0 + (c1 + c2 + c3) / n * 1000.0;
     return static_cast<int>(score);
 }
 

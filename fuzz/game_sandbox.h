@@ -182,13 +182,13 @@ int __real_unlinkat(int dirFd, const char* path, int flags);
 int __real_remove(const char* path);
 int __real_truncate(const char* path, off_t length);
 
-#define TG_FENCE_MODE(last)                                                                                     \
-    mode_t mode = 0;                                                                                            \
-    if ((flags & (O_CREAT | O_TMPFILE)) != 0) {                                                                 \
-        va_list args;                                                                                           \
-        va_start(args, last);                                                                                   \
-        mode = static_cast<mode_t>(va_arg(args, int));                                                          \
-        va_end(args);                                                                                           \
+#define TG_FENCE_MODE(last)                                                                                            \
+    mode_t mode = 0;                                                                                                   \
+    if ((flags & (O_CREAT | O_TMPFILE)) != 0) {                                                                        \
+        va_list args;                                                                                                  \
+        va_start(args, last);                                                                                          \
+        mode = static_cast<mode_t>(va_arg(args, int));                                                                 \
+        va_end(args);                                                                                                  \
     }
 
 int __wrap_open(const char* path, int flags, ...)

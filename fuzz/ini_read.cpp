@@ -34,11 +34,11 @@ bool Meets(const TWindowPlace& a, const TWindowPlace& b)
            int64_t(a.Top) < int64_t(b.Top) + b.Height && int64_t(b.Top) < int64_t(a.Top) + a.Height;
 }
 
-void CheckPlace(const TWindowPlace& p, const TWindowPlace& current, const std::vector<TWindowPlace>& screens,
-                bool sized)
+void CheckPlace(
+    const TWindowPlace& p, const TWindowPlace& current, const std::vector<TWindowPlace>& screens, bool sized)
 {
-    if (sized && (p.Width < MinWindowSide || p.Width > MaxWindowSide || p.Height < MinWindowSide ||
-                  p.Height > MaxWindowSide))
+    if (sized &&
+        (p.Width < MinWindowSide || p.Width > MaxWindowSide || p.Height < MinWindowSide || p.Height > MaxWindowSide))
         std::abort();
     const bool atCurrent = p.Left == current.Left && p.Top == current.Top;
     if (!atCurrent && !Meets(p, screens[0]) && !Meets(p, screens[1]))

@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const char* ext = Extensions[data[0] & 7];
     const bool loadTrans = data[0] & 8;
-    const int mask = (data[0] >> 4) & 3;  // none, the picture itself, a 3 x 5 one, an empty one
+    const int mask = (data[0] >> 4) & 3; // none, the picture itself, a 3 x 5 one, an empty one
     TBitmap32 target;
     target.SetSize(data[1] & 63, data[2] & 63);
     target.Clear(0xFF808080);

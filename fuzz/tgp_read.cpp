@@ -23,10 +23,8 @@ namespace {
 std::string NameToLookUp(const uint8_t* data, size_t size)
 {
     switch (size > 0 ? data[size - 1] % 3 : 0) {
-    case 0:
-        return "*SCRIPT*";
-    case 1:
-        return "A.PNG";
+    case 0: return "*SCRIPT*";
+    case 1: return "A.PNG";
     default: {
         // The first entry's name field: length at offset 20, name at 24.
         if (size < 25)

@@ -9,8 +9,7 @@
 #include "graphics/transfer.h"
 #include "classlib/graphic.h"
 
-TBitmap32::TBitmap32()
-    : FFont(std::make_unique<TFont>())
+TBitmap32::TBitmap32() : FFont(std::make_unique<TFont>())
 {
     // Text reads the font's handle afresh for every call, so nothing has to
     // follow the font's changes (the original re-selected it into its DC).
@@ -72,7 +71,10 @@ void TBitmap32::ReplacePixels(int32_t& width, int32_t& height, int32_t newWidth,
     ResetClipRect();
 }
 
-bool TBitmap32::Empty() const { return FBits == nullptr || FWidth == 0 || FHeight == 0; }
+bool TBitmap32::Empty() const
+{
+    return FBits == nullptr || FWidth == 0 || FHeight == 0;
+}
 
 void TBitmap32::Changed()
 {
@@ -195,9 +197,15 @@ void TBitmap32::SetResampler(std::unique_ptr<TCustomResampler> value)
     Changed();
 }
 
-void TBitmap32::InstallResampler(std::unique_ptr<TCustomResampler> resampler) { SetResampler(std::move(resampler)); }
+void TBitmap32::InstallResampler(std::unique_ptr<TCustomResampler> resampler)
+{
+    SetResampler(std::move(resampler));
+}
 
-std::string TBitmap32::ResamplerClassName() const { return FResampler ? FResampler->ClassName() : std::string(); }
+std::string TBitmap32::ResamplerClassName() const
+{
+    return FResampler ? FResampler->ClassName() : std::string();
+}
 
 void TBitmap32::SetResamplerClassName(const std::string& value)
 {
@@ -252,10 +260,10 @@ void TBitmap32::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor3
 void TBitmap32::FillRectS(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 value)
 {
     TRect r{x1, y1, x2, y2};
-    if (!FMeasuringMode && x1 < x2 && y1 < y2 && x1 < FClipRect.Right && y1 < FClipRect.Bottom &&
-        x2 > FClipRect.Left && y2 > FClipRect.Top) {
+    if (!FMeasuringMode && x1 < x2 && y1 < y2 && x1 < FClipRect.Right && y1 < FClipRect.Bottom && x2 > FClipRect.Left &&
+        y2 > FClipRect.Top) {
         r = TRect{std::max(x1, FClipRect.Left), std::max(y1, FClipRect.Top), std::min(x2, FClipRect.Right),
-                  std::min(y2, FClipRect.Bottom)};
+            std::min(y2, FClipRect.Bottom)};
         FillRows(r, value);
     }
     AreaChanged(r, AREAINFO_RECT);
@@ -282,8 +290,7 @@ void TBitmap32::Draw(int32_t dstX, int32_t dstY, TBitmap32* src)
 void TBitmap32::Draw(const TRect& dstRect, const TRect& srcRect, TBitmap32* src)
 {
     if (src)
-        StretchTransfer(this, dstRect, FClipRect, src, srcRect, src->Resampler(), src->DrawMode(),
-                        src->OnPixelCombine);
+        StretchTransfer(this, dstRect, FClipRect, src, srcRect, src->Resampler(), src->DrawMode(), src->OnPixelCombine);
 }
 
 void TBitmap32::DrawTo(TBitmap32& dst, int32_t dstX, int32_t dstY)

@@ -31,7 +31,10 @@ TCanvas& TBitmap32::Canvas()
     return *FCanvas;
 }
 
-void TBitmap32::PointCanvasAtPixels() { FCanvas->SetHandle(DibOf(*this)); }
+void TBitmap32::PointCanvasAtPixels()
+{
+    FCanvas->SetHandle(DibOf(*this));
+}
 
 void TBitmap32::AssignFromTBitmap(const TBitmap& bitmap)
 {

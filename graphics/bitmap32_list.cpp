@@ -14,12 +14,14 @@ namespace {
 } // namespace
 
 TBitmap32Item::TBitmap32Item(TBitmap32Collection* collection)
-    : FBitmap(std::make_unique<TBitmap32>())
-    , FCollection(collection)
+    : FBitmap(std::make_unique<TBitmap32>()), FCollection(collection)
 {
 }
 
-void TBitmap32Item::SetBitmap(const TBitmap32& value) { FBitmap->Assign(&value); }
+void TBitmap32Item::SetBitmap(const TBitmap32& value)
+{
+    FBitmap->Assign(&value);
+}
 
 void TBitmap32Item::Assign(const TPersistent* source)
 {
@@ -31,10 +33,12 @@ void TBitmap32Item::Assign(const TPersistent* source)
     TPersistent::Assign(source);
 }
 
-int32_t TBitmap32Item::Index() const { return FCollection != nullptr ? FCollection->IndexOf(this) : -1; }
+int32_t TBitmap32Item::Index() const
+{
+    return FCollection != nullptr ? FCollection->IndexOf(this) : -1;
+}
 
-TBitmap32Collection::TBitmap32Collection(TPersistent* owner)
-    : FOwner(owner)
+TBitmap32Collection::TBitmap32Collection(TPersistent* owner) : FOwner(owner)
 {
 }
 
@@ -90,7 +94,6 @@ void TBitmap32Collection::Assign(const TPersistent* source)
     FItems = std::move(items);
 }
 
-TBitmap32List::TBitmap32List()
-    : FBitmap32Collection(std::make_unique<TBitmap32Collection>(this))
+TBitmap32List::TBitmap32List() : FBitmap32Collection(std::make_unique<TBitmap32Collection>(this))
 {
 }

@@ -32,15 +32,9 @@ gdi::TLogFont LogFontWithQuality(const TFont& font, uint8_t quality)
     lf.ClipPrecision = gdi::CLIP_DEFAULT_PRECIS;
     lf.Quality = quality;
     switch (font.Pitch()) {
-    case fpVariable:
-        lf.PitchAndFamily = gdi::VARIABLE_PITCH;
-        break;
-    case fpFixed:
-        lf.PitchAndFamily = gdi::FIXED_PITCH;
-        break;
-    default:
-        lf.PitchAndFamily = gdi::DEFAULT_PITCH;
-        break;
+    case fpVariable: lf.PitchAndFamily = gdi::VARIABLE_PITCH; break;
+    case fpFixed: lf.PitchAndFamily = gdi::FIXED_PITCH; break;
+    default: lf.PitchAndFamily = gdi::DEFAULT_PITCH; break;
     }
     lf.FaceName = sjis::SameText(font.Name(), "Default") ? std::string("MS Sans Serif") : font.Name();
     return lf;
@@ -176,8 +170,7 @@ void TBitmap32::TextOut(int32_t x, int32_t y, const std::string& text)
         gdi::ExtTextOut(DibOf(*this), dc, x, y, FClipping ? gdi::ETO_CLIPPED : 0, &FClipRect, text);
     }
     const TSize extent = gdi::GetTextExtentPoint32(font, text);
-    AreaChanged(TRect{x, y, int32_t(int64_t(x) + extent.cx + 1), int32_t(int64_t(y) + extent.cy + 1)},
-                AREAINFO_RECT);
+    AreaChanged(TRect{x, y, int32_t(int64_t(x) + extent.cx + 1), int32_t(int64_t(y) + extent.cy + 1)}, AREAINFO_RECT);
 }
 
 void TBitmap32::RenderText(int32_t x, int32_t y, const std::string& text, int32_t aaLevel, TColor32 color)

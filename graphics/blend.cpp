@@ -22,7 +22,10 @@ struct TFastMix {
 };
 
 struct TPlainMix {
-    static uint32_t ScalePair(uint32_t pair, uint32_t w) { return (((pair & kPairMask) * w + kPairBias) >> 8) & kPairMask; }
+    static uint32_t ScalePair(uint32_t pair, uint32_t w)
+    {
+        return (((pair & kPairMask) * w + kPairBias) >> 8) & kPairMask;
+    }
     static TColor32 Mix(TColor32 f, TColor32 b, uint32_t w)
     {
         const uint32_t iw = 255 - w;
@@ -33,7 +36,10 @@ struct TPlainMix {
     static uint32_t RowMaskWeight(TColor32 f, TColor32 m) { return ((m + 1) * (f >> 24)) >> 8; }
 };
 
-inline uint32_t PixelMaskWeight(TColor32 f, TColor32 m) { return ((m + 1) * (f >> 24)) >> 8; }
+inline uint32_t PixelMaskWeight(TColor32 f, TColor32 m)
+{
+    return ((m + 1) * (f >> 24)) >> 8;
+}
 
 template <class M>
 struct TBlendForms {
@@ -93,9 +99,8 @@ struct TBlendForms {
             dst[i] = w >= 255 ? src[i] : M::Mix(src[i], dst[i], w);
     }
 
-    static constexpr TBlendRoutines Routines{BlendPixel,     BlendPixelInPlace,   BlendPixelMasked,
-                                             BlendPixelMaskedInPlace, BlendRow,   BlendRowMasked,
-                                             CombinePixel,   CombinePixelInPlace, CombineRow};
+    static constexpr TBlendRoutines Routines{BlendPixel, BlendPixelInPlace, BlendPixelMasked, BlendPixelMaskedInPlace,
+        BlendRow, BlendRowMasked, CombinePixel, CombinePixelInPlace, CombineRow};
 };
 
 } // namespace
@@ -126,12 +131,11 @@ TColorAlgebra ColorAverage = color_algebra::Average;
 TColorAlgebra ColorScale = color_algebra::Scale;
 
 TBlendPixel BlendPixelByMode[2] = {TBlendForms<TFastMix>::BlendPixel, blend_merge::MergePixel};
-TBlendPixelInPlace BlendPixelInPlaceByMode[2] = {TBlendForms<TFastMix>::BlendPixelInPlace,
-                                                 blend_merge::MergePixelInPlace};
-TBlendPixelMasked BlendPixelMaskedByMode[2] = {TBlendForms<TFastMix>::BlendPixelMasked,
-                                               blend_merge::MergePixelMasked};
-TBlendPixelMaskedInPlace BlendPixelMaskedInPlaceByMode[2] = {TBlendForms<TFastMix>::BlendPixelMaskedInPlace,
-                                                             blend_merge::MergePixelMaskedInPlace};
+TBlendPixelInPlace BlendPixelInPlaceByMode[2] = {
+    TBlendForms<TFastMix>::BlendPixelInPlace, blend_merge::MergePixelInPlace};
+TBlendPixelMasked BlendPixelMaskedByMode[2] = {TBlendForms<TFastMix>::BlendPixelMasked, blend_merge::MergePixelMasked};
+TBlendPixelMaskedInPlace BlendPixelMaskedInPlaceByMode[2] = {
+    TBlendForms<TFastMix>::BlendPixelMaskedInPlace, blend_merge::MergePixelMaskedInPlace};
 TBlendRow BlendRowByMode[2] = {TBlendForms<TFastMix>::BlendRow, blend_merge::MergeRow};
 TBlendRowMasked BlendRowMaskedByMode[2] = {TBlendForms<TFastMix>::BlendRowMasked, blend_merge::MergeRowMasked};
 
@@ -178,8 +182,17 @@ void BlendDispatchInit()
     Install(bvFast);
 }
 
-void SelectBlendVariant(TBlendVariant variant) { Install(variant); }
+void SelectBlendVariant(TBlendVariant variant)
+{
+    Install(variant);
+}
 
-TBlendVariant CurrentBlendVariant() { return gVariant; }
+TBlendVariant CurrentBlendVariant()
+{
+    return gVariant;
+}
 
-bool BlendUsesSSE2() { return gVariant == bvFast && blend_sse2::Available(); }
+bool BlendUsesSSE2()
+{
+    return gVariant == bvFast && blend_sse2::Available();
+}

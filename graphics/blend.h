@@ -66,7 +66,9 @@ extern TBlendRowMasked BlendRowMaskedByMode[2];
 // The original released the MMX state here before floating-point work; the
 // SSE2 routines leave nothing to release. Kept so that callers read as the
 // original's do.
-inline void EndMMX() {}
+inline void EndMMX()
+{
+}
 
 enum TBlendVariant { bvPlain, bvFast };
 

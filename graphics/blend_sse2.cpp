@@ -43,7 +43,10 @@ inline __m128i MixFour(__m128i f, __m128i b, WeightOf weightOf)
 
 namespace blend_sse2 {
 
-bool Available() { return true; }
+bool Available()
+{
+    return true;
+}
 
 void BlendRow(const TColor32* src, TColor32* dst, int32_t count)
 {
@@ -104,8 +107,14 @@ void CombineRow(const TColor32* src, TColor32* dst, int32_t count, TColor32 w)
 #else
 
 namespace blend_sse2 {
-bool Available() { return false; }
-void BlendRow(const TColor32* src, TColor32* dst, int32_t count) { FastBlendRoutines.BlendRow(src, dst, count); }
+bool Available()
+{
+    return false;
+}
+void BlendRow(const TColor32* src, TColor32* dst, int32_t count)
+{
+    FastBlendRoutines.BlendRow(src, dst, count);
+}
 void BlendRowMasked(const TColor32* src, TColor32* dst, int32_t count, TColor32 m)
 {
     FastBlendRoutines.BlendRowMasked(src, dst, count, m);

@@ -22,15 +22,30 @@ TColor32 PerChannel(TColor32 a, TColor32 b, Op op)
 
 namespace color_algebra {
 
-TColor32 Add(TColor32 a, TColor32 b) { return PerChannel(a, b, [](int32_t x, int32_t y) { return x + y; }); }
-TColor32 Sub(TColor32 a, TColor32 b) { return PerChannel(a, b, [](int32_t x, int32_t y) { return x - y; }); }
+TColor32 Add(TColor32 a, TColor32 b)
+{
+    return PerChannel(a, b, [](int32_t x, int32_t y) { return x + y; });
+}
+TColor32 Sub(TColor32 a, TColor32 b)
+{
+    return PerChannel(a, b, [](int32_t x, int32_t y) { return x - y; });
+}
 TColor32 Div(TColor32 a, TColor32 b)
 {
     return PerChannel(a, b, [](int32_t x, int32_t y) { return x == 0 ? 255 : (y * 256) / x; });
 }
-TColor32 Modulate(TColor32 a, TColor32 b) { return PerChannel(a, b, [](int32_t x, int32_t y) { return (x * y) >> 8; }); }
-TColor32 Max(TColor32 a, TColor32 b) { return PerChannel(a, b, [](int32_t x, int32_t y) { return std::max(x, y); }); }
-TColor32 Min(TColor32 a, TColor32 b) { return PerChannel(a, b, [](int32_t x, int32_t y) { return std::min(x, y); }); }
+TColor32 Modulate(TColor32 a, TColor32 b)
+{
+    return PerChannel(a, b, [](int32_t x, int32_t y) { return (x * y) >> 8; });
+}
+TColor32 Max(TColor32 a, TColor32 b)
+{
+    return PerChannel(a, b, [](int32_t x, int32_t y) { return std::max(x, y); });
+}
+TColor32 Min(TColor32 a, TColor32 b)
+{
+    return PerChannel(a, b, [](int32_t x, int32_t y) { return std::min(x, y); });
+}
 TColor32 Difference(TColor32 a, TColor32 b)
 {
     return PerChannel(a, b, [](int32_t x, int32_t y) { return std::abs(y - x); });
@@ -39,7 +54,10 @@ TColor32 Exclusion(TColor32 a, TColor32 b)
 {
     return PerChannel(a, b, [](int32_t x, int32_t y) { return x + y - (x * y) / 128; });
 }
-TColor32 Average(TColor32 a, TColor32 b) { return PerChannel(a, b, [](int32_t x, int32_t y) { return (x + y) >> 1; }); }
+TColor32 Average(TColor32 a, TColor32 b)
+{
+    return PerChannel(a, b, [](int32_t x, int32_t y) { return (x + y) >> 1; });
+}
 TColor32 Scale(TColor32 c, TColor32 w)
 {
     const int64_t weight = w;

@@ -121,8 +121,8 @@ void* TPointerMap::Data(const void* item) const
 {
     int32_t b, i;
     if (!Find(item, b, i))
-        throw EListError(SJ("アイテム ($0") + IntToHex(reinterpret_cast<uintptr_t>(item), 1) +
-                         SJ(") が見つかりません"));
+        throw EListError(
+            SJ("アイテム ($0") + IntToHex(reinterpret_cast<uintptr_t>(item), 1) + SJ(") が見つかりません"));
     return FBuckets[b].Items[size_t(i)].Data;
 }
 
@@ -138,14 +138,13 @@ void TPointerMap::Clear()
 void TPointerMap::Delete(int32_t bucketIndex, int32_t itemIndex)
 {
     TBucket& bucket = FBuckets[bucketIndex];
-    std::move(bucket.Items.begin() + itemIndex + 1, bucket.Items.begin() + bucket.Count,
-              bucket.Items.begin() + itemIndex);
+    std::move(
+        bucket.Items.begin() + itemIndex + 1, bucket.Items.begin() + bucket.Count, bucket.Items.begin() + itemIndex);
     --bucket.Count;
     --FCount;
 }
 
-TPointerMapIterator::TPointerMapIterator(TPointerMap& map)
-    : FSrcPointerMap(map)
+TPointerMapIterator::TPointerMapIterator(TPointerMap& map) : FSrcPointerMap(map)
 {
 }
 

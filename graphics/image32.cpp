@@ -9,10 +9,16 @@ namespace {
 
 constexpr float MinScale = 0.001f;
 
-int32_t ClampToInt32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+int32_t ClampToInt32(int64_t v)
+{
+    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
 
 // NaN and everything below the smallest scale become the smallest scale.
-float ValidScale(float value) { return value >= MinScale ? value : MinScale; }
+float ValidScale(float value)
+{
+    return value >= MinScale ? value : MinScale;
+}
 
 } // namespace
 
@@ -45,28 +51,27 @@ TPaintStage& TPaintStages::Items(int32_t index)
     return FItems[size_t(index)];
 }
 
-const TPaintStage& TPaintStages::Items(int32_t index) const { return const_cast<TPaintStages*>(this)->Items(index); }
+const TPaintStage& TPaintStages::Items(int32_t index) const
+{
+    return const_cast<TPaintStages*>(this)->Items(index);
+}
 
 // ---------------------------------------------------------------------------
 // TCustomImage32: life, properties, geometry
 
 TCustomImage32::TCustomImage32()
-    : FBitmap(std::make_unique<TBitmap32>())
-    , FLayers(std::make_unique<TLayerCollection>(this))
+    : FBitmap(std::make_unique<TBitmap32>()), FLayers(std::make_unique<TLayerCollection>(this))
 {
     FBitmap->OnResize = [this](TObject*) { BitmapResizeHandler(); };
     FBitmap->OnChange = [this](TObject*) { BitmapChangeHandler(); };
-    FBitmap->OnAreaChanged = [this](TObject*, const TRect& area, uint32_t info) {
-        BitmapAreaChangeHandler(area, info);
-    };
+    FBitmap->OnAreaChanged = [this](
+                                 TObject*, const TRect& area, uint32_t info) { BitmapAreaChangeHandler(area, info); };
     FLayers->OnChange = [this](TObject*) { LayerCollectionChangeHandler(); };
     FLayers->OnGDIUpdate = [this](TObject*) { LayerCollectionGDIUpdateHandler(); };
-    FLayers->ViewportScaleHook = [this](float& scaleX, float& scaleY) {
-        LayerCollectionGetViewportScale(scaleX, scaleY);
-    };
-    FLayers->ViewportShiftHook = [this](float& shiftX, float& shiftY) {
-        LayerCollectionGetViewportShift(shiftX, shiftY);
-    };
+    FLayers->ViewportScaleHook = [this](
+                                     float& scaleX, float& scaleY) { LayerCollectionGetViewportScale(scaleX, scaleY); };
+    FLayers->ViewportShiftHook = [this](
+                                     float& shiftX, float& shiftY) { LayerCollectionGetViewportShift(shiftX, shiftY); };
     RepaintOptimizer().RegisterLayerCollection(FLayers.get());
     InitDefaultStages();
 }
@@ -85,7 +90,10 @@ TCustomImage32::~TCustomImage32()
     FBitmap.reset();
 }
 
-void TCustomImage32::SetBitmap(const TBitmap32& value) { FBitmap->Assign(&value); }
+void TCustomImage32::SetBitmap(const TBitmap32& value)
+{
+    FBitmap->Assign(&value);
+}
 
 void TCustomImage32::SetBitmapAlign(TBitmapAlign value)
 {
@@ -201,7 +209,10 @@ void TCustomImage32::Changed()
         OnChange(this);
 }
 
-void TCustomImage32::BeginUpdate() { ++FUpdateCount; }
+void TCustomImage32::BeginUpdate()
+{
+    ++FUpdateCount;
+}
 
 void TCustomImage32::EndUpdate()
 {
@@ -221,10 +232,8 @@ TSize TCustomImage32::GetBitmapSize()
     const double ch = std::max(viewport.Bottom - viewport.Top, 0);
     auto scaled = [](double size, double factor) { return ClampToInt32(RoundEven(size * factor)); };
     switch (FScaleMode) {
-    case smStretch:
-        return TSize{int32_t(cw), int32_t(ch)};
-    case smScale:
-        return TSize{scaled(bw, FScaleX), scaled(bh, FScaleY)};
+    case smStretch: return TSize{int32_t(cw), int32_t(ch)};
+    case smScale: return TSize{scaled(bw, FScaleX), scaled(bh, FScaleY)};
     case smOptimal:
         if (bw > cw || bh > ch) {
             const double fit = std::min(cw / bw, ch / bh);
@@ -236,8 +245,7 @@ TSize TCustomImage32::GetBitmapSize()
         return TSize{scaled(bw, fit * FScaleX), scaled(bh, fit * FScaleY)};
     }
     case smNormal:
-    case smResize:
-        break;
+    case smResize: break;
     }
     return TSize{int32_t(bw), int32_t(bh)};
 }
@@ -260,8 +268,7 @@ TRect TCustomImage32::GetBitmapRect()
         y = RoundEven(FOffsetVert);
         break;
     case baTopLeft:
-    case baTile:
-        break;
+    case baTile: break;
     }
     return TRect{ClampToInt32(x), ClampToInt32(y), ClampToInt32(x + size.cx), ClampToInt32(y + size.cy)};
 }
@@ -366,7 +373,7 @@ void TCustomImage32::BitmapChanged(const TRect& area)
     const double shiftX = FCachedShiftX / 65536.0;
     const double shiftY = FCachedShiftY / 65536.0;
     TRect r{ClampToInt32(FloorTo(area.Left * scaleX + shiftX)), ClampToInt32(FloorTo(area.Top * scaleY + shiftY)),
-            ClampToInt32(CeilTo(area.Right * scaleX + shiftX)), ClampToInt32(CeilTo(area.Bottom * scaleY + shiftY))};
+        ClampToInt32(CeilTo(area.Right * scaleX + shiftX)), ClampToInt32(CeilTo(area.Bottom * scaleY + shiftY))};
     const int32_t width = int32_t(TruncTo(FBitmap->Resampler()->GetWidth()));
     InflateArea(r, width + 1, width + 1);
     RepaintOptimizer().AreaUpdated(this, r, AREAINFO_RECT);
@@ -384,7 +391,10 @@ void TCustomImage32::LayerCollectionChangeHandler()
     Changed();
 }
 
-void TCustomImage32::LayerCollectionGDIUpdateHandler() { InvalidateWindow(); }
+void TCustomImage32::LayerCollectionGDIUpdateHandler()
+{
+    InvalidateWindow();
+}
 
 void TCustomImage32::LayerCollectionGetViewportScale(float& scaleX, float& scaleY)
 {
@@ -435,8 +445,7 @@ void TCustomImage32::MouseLeave()
     TCustomPaintBox32::MouseLeave();
 }
 
-void TCustomImage32::ImageMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y,
-                                    TCustomLayer* layer)
+void TCustomImage32::ImageMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y, TCustomLayer* layer)
 {
     if (OnMouseDown)
         OnMouseDown(this, button, shift, x, y, layer);

@@ -53,8 +53,8 @@ enum TBitmapAlign { baTopLeft, baCenter, baTile, baCustom };
 // then times Scale.
 enum TScaleMode { smNormal, smStretch, smScale, smResize, smOptimal, smOptimalScaled };
 
-using TImgMouseEvent = std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int32_t x,
-                                          int32_t y, TCustomLayer* layer)>;
+using TImgMouseEvent = std::function<void(
+    TObject* sender, TMouseButton button, TShiftState shift, int32_t x, int32_t y, TCustomLayer* layer)>;
 using TImgMouseMoveEvent =
     std::function<void(TObject* sender, TShiftState shift, int32_t x, int32_t y, TCustomLayer* layer)>;
 using TPaintStageEvent = std::function<void(TObject* sender, TBitmap32& buffer, uint32_t stageNum)>;

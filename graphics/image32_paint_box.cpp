@@ -27,10 +27,10 @@ int32_t BufferExtent(int32_t current, int32_t wanted, int32_t oversize)
 } // namespace
 
 TCustomPaintBox32::TCustomPaintBox32()
-    : FBuffer(std::make_unique<TBitmap32>())
-    , FInvalidRects(std::make_unique<TRectList>())
-    , FWidth(DefaultControlSize)
-    , FHeight(DefaultControlSize)
+    : FBuffer(std::make_unique<TBitmap32>()),
+      FInvalidRects(std::make_unique<TRectList>()),
+      FWidth(DefaultControlSize),
+      FHeight(DefaultControlSize)
 {
     FRepaintOptimizer = DefaultRepaintOptimizerClass(*FBuffer, *FInvalidRects);
 }
@@ -76,7 +76,10 @@ void TCustomPaintBox32::SetCursor(TCursor value)
         FHost->SurfaceCursorChanged(value);
 }
 
-void TCustomPaintBox32::SetBufferOversize(int32_t value) { FBufferOversize = std::max(value, 0); }
+void TCustomPaintBox32::SetBufferOversize(int32_t value)
+{
+    FBufferOversize = std::max(value, 0);
+}
 
 void TCustomPaintBox32::SetRepaintMode(TRepaintMode value)
 {
@@ -112,7 +115,10 @@ void TCustomPaintBox32::ForceFullInvalidate()
     Invalidate();
 }
 
-TRect TCustomPaintBox32::GetViewportRect() const { return TRect{0, 0, FWidth, FHeight}; }
+TRect TCustomPaintBox32::GetViewportRect() const
+{
+    return TRect{0, 0, FWidth, FHeight};
+}
 
 void TCustomPaintBox32::Resize()
 {
@@ -154,13 +160,25 @@ bool TCustomPaintBox32::CustomRepaint()
     return FRepaintMode == rmOptimizer && FRepaintOptimizer->GetEnabled() && !FForceFullRepaint;
 }
 
-bool TCustomPaintBox32::InvalidRectsAvailable() { return FRepaintOptimizer->UpdatesAvailable(); }
+bool TCustomPaintBox32::InvalidRectsAvailable()
+{
+    return FRepaintOptimizer->UpdatesAvailable();
+}
 
-void TCustomPaintBox32::DoPrepareInvalidRects() { FRepaintOptimizer->PerformOptimization(); }
+void TCustomPaintBox32::DoPrepareInvalidRects()
+{
+    FRepaintOptimizer->PerformOptimization();
+}
 
-void TCustomPaintBox32::DoPaintBuffer() { FBufferValid = true; }
+void TCustomPaintBox32::DoPaintBuffer()
+{
+    FBufferValid = true;
+}
 
-bool TCustomPaintBox32::HasGDIOverlay() const { return bool(OnGDIOverlay); }
+bool TCustomPaintBox32::HasGDIOverlay() const
+{
+    return bool(OnGDIOverlay);
+}
 
 void TCustomPaintBox32::DoPaintGDIOverlay()
 {
@@ -259,23 +277,35 @@ void TCustomPaintBox32::SurfaceAttach(TImageSurfaceHost* host)
     FHost->SurfaceInvalidate();
 }
 
-void TCustomPaintBox32::SurfaceResized(int32_t width, int32_t height) { SetBounds(FLeft, FTop, width, height); }
+void TCustomPaintBox32::SurfaceResized(int32_t width, int32_t height)
+{
+    SetBounds(FLeft, FTop, width, height);
+}
 
 void TCustomPaintBox32::SurfaceMouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y)
 {
     MouseDown(button, shift, x, y);
 }
 
-void TCustomPaintBox32::SurfaceMouseMove(TShiftState shift, int32_t x, int32_t y) { MouseMove(shift, x, y); }
+void TCustomPaintBox32::SurfaceMouseMove(TShiftState shift, int32_t x, int32_t y)
+{
+    MouseMove(shift, x, y);
+}
 
 void TCustomPaintBox32::SurfaceMouseUp(TMouseButton button, TShiftState shift, int32_t x, int32_t y)
 {
     MouseUp(button, shift, x, y);
 }
 
-void TCustomPaintBox32::SurfaceMouseEnter() { MouseEnter(); }
+void TCustomPaintBox32::SurfaceMouseEnter()
+{
+    MouseEnter();
+}
 
-void TCustomPaintBox32::SurfaceMouseLeave() { MouseLeave(); }
+void TCustomPaintBox32::SurfaceMouseLeave()
+{
+    MouseLeave();
+}
 
 void TCustomPaintBox32::MouseEnter()
 {
@@ -304,6 +334,11 @@ void TCustomPaintBox32::MouseDown(TMouseButton button, TShiftState, int32_t, int
         FMouseCapture = true;
 }
 
-void TCustomPaintBox32::MouseMove(TShiftState, int32_t, int32_t) {}
+void TCustomPaintBox32::MouseMove(TShiftState, int32_t, int32_t)
+{
+}
 
-void TCustomPaintBox32::MouseUp(TMouseButton, TShiftState, int32_t, int32_t) { FMouseCapture = false; }
+void TCustomPaintBox32::MouseUp(TMouseButton, TShiftState, int32_t, int32_t)
+{
+    FMouseCapture = false;
+}

@@ -11,11 +11,7 @@ namespace {
 // Releases a bitmap's lock however the drawing under it ends.
 class TLockScope {
 public:
-    explicit TLockScope(TBitmap32& bitmap)
-        : FBitmap(bitmap)
-    {
-        FBitmap.Lock();
-    }
+    explicit TLockScope(TBitmap32& bitmap) : FBitmap(bitmap) { FBitmap.Lock(); }
     ~TLockScope() { FBitmap.Unlock(); }
     TLockScope(const TLockScope&) = delete;
     TLockScope& operator=(const TLockScope&) = delete;
@@ -44,29 +40,14 @@ void TCustomImage32::PrepareStageHandlers()
             continue;
         TStageHandler handler = nullptr;
         switch (stage.Stage) {
-        case PST_CUSTOM:
-            handler = &TCustomImage32::ExecCustom;
-            break;
-        case PST_CLEAR_BUFFER:
-            handler = &TCustomImage32::ExecClearBuffer;
-            break;
-        case PST_CLEAR_BACKGND:
-            handler = &TCustomImage32::ExecClearBackgnd;
-            break;
-        case PST_DRAW_BITMAP:
-            handler = &TCustomImage32::ExecDrawBitmap;
-            break;
-        case PST_DRAW_LAYERS:
-            handler = &TCustomImage32::ExecDrawLayers;
-            break;
-        case PST_CONTROL_FRAME:
-            handler = &TCustomImage32::ExecControlFrame;
-            break;
-        case PST_BITMAP_FRAME:
-            handler = &TCustomImage32::ExecBitmapFrame;
-            break;
-        default:
-            break;
+        case PST_CUSTOM: handler = &TCustomImage32::ExecCustom; break;
+        case PST_CLEAR_BUFFER: handler = &TCustomImage32::ExecClearBuffer; break;
+        case PST_CLEAR_BACKGND: handler = &TCustomImage32::ExecClearBackgnd; break;
+        case PST_DRAW_BITMAP: handler = &TCustomImage32::ExecDrawBitmap; break;
+        case PST_DRAW_LAYERS: handler = &TCustomImage32::ExecDrawLayers; break;
+        case PST_CONTROL_FRAME: handler = &TCustomImage32::ExecControlFrame; break;
+        case PST_BITMAP_FRAME: handler = &TCustomImage32::ExecBitmapFrame; break;
+        default: break;
         }
         if (handler != nullptr)
             FPaintStageHandlers.emplace_back(handler, i);
@@ -129,8 +110,8 @@ void TCustomImage32::ExecClearBackgnd(TBitmap32& dest, int32_t)
     }
     const TRect r = FCachedBitmapRect;
     const TRect viewport = GetViewportRect();
-    const bool covers = r.Left <= viewport.Left && r.Top <= viewport.Top && r.Right >= viewport.Right &&
-                        r.Bottom >= viewport.Bottom;
+    const bool covers =
+        r.Left <= viewport.Left && r.Top <= viewport.Top && r.Right >= viewport.Right && r.Bottom >= viewport.Bottom;
     if (covers || FBitmapAlign == baTile)
         return;
     dest.FillRectS(viewport.Left, viewport.Top, viewport.Right, r.Top, color);
@@ -139,7 +120,10 @@ void TCustomImage32::ExecClearBackgnd(TBitmap32& dest, int32_t)
     dest.FillRectS(r.Right, std::max(r.Top, viewport.Top), viewport.Right, std::min(r.Bottom, viewport.Bottom), color);
 }
 
-void TCustomImage32::ExecClearBuffer(TBitmap32& dest, int32_t) { dest.Clear(Color32FromWinColor(Color())); }
+void TCustomImage32::ExecClearBuffer(TBitmap32& dest, int32_t)
+{
+    dest.Clear(Color32FromWinColor(Color()));
+}
 
 void TCustomImage32::ExecDrawBitmap(TBitmap32& dest, int32_t)
 {

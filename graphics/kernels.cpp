@@ -32,7 +32,10 @@ void TCustomKernel::Changed()
         FObserver->Changed();
 }
 
-float TBoxKernel::Filter(float value) const { return (value >= -0.5f && value <= 0.5f) ? 1.0f : 0.0f; }
+float TBoxKernel::Filter(float value) const
+{
+    return (value >= -0.5f && value <= 0.5f) ? 1.0f : 0.0f;
+}
 
 float TLinearKernel::Filter(float value) const
 {
@@ -83,7 +86,10 @@ float TCubicKernel::Filter(float value) const
     return 0;
 }
 
-void TCubicKernel::CopyPropertiesTo(TCustomKernel& dst) const { static_cast<TCubicKernel&>(dst).SetCoeff(FCoeff); }
+void TCubicKernel::CopyPropertiesTo(TCustomKernel& dst) const
+{
+    static_cast<TCubicKernel&>(dst).SetCoeff(FCoeff);
+}
 
 float THermiteKernel::Filter(float value) const
 {
@@ -101,16 +107,11 @@ float THermiteKernel::Filter(float value) const
     const double q = t3 - t2;
     const double h = 3 * t2 - 2 * t3;
     switch (int(fl)) {
-    case -2:
-        return float(q * tm);
-    case -1:
-        return float(h + tm * p + (tp - tm) * q);
-    case 0:
-        return float((tp - tm) * p + (1 - h) - q * tp);
-    case 1:
-        return float(-p * tp);
-    default:
-        return 0;
+    case -2: return float(q * tm);
+    case -1: return float(h + tm * p + (tp - tm) * q);
+    case 0: return float((tp - tm) * p + (1 - h) - q * tp);
+    case 1: return float(-p * tp);
+    default: return 0;
     }
 }
 
@@ -141,7 +142,10 @@ void TWindowedSincKernel::CopyPropertiesTo(TCustomKernel& dst) const
     static_cast<TWindowedSincKernel&>(dst).SetWidth(FWidth);
 }
 
-float TLanczosKernel::Window(float value) const { return FWidth == 0 ? 0.0f : float(SinC(double(value) / FWidth)); }
+float TLanczosKernel::Window(float value) const
+{
+    return FWidth == 0 ? 0.0f : float(SinC(double(value) / FWidth));
+}
 
 float TGaussianKernel::Window(float value) const
 {

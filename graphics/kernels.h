@@ -40,9 +40,15 @@ private:
     TNotifiablePersistent* FObserver = nullptr;
 };
 
-#define TG_KERNEL_CLASS(NAME)                                                                              \
-    std::string ClassName() const override { return #NAME; }                                               \
-    std::unique_ptr<TCustomKernel> CreateSame() const override { return std::make_unique<NAME>(); }
+#define TG_KERNEL_CLASS(NAME)                                                                                          \
+    std::string ClassName() const override                                                                             \
+    {                                                                                                                  \
+        return #NAME;                                                                                                  \
+    }                                                                                                                  \
+    std::unique_ptr<TCustomKernel> CreateSame() const override                                                         \
+    {                                                                                                                  \
+        return std::make_unique<NAME>();                                                                               \
+    }
 
 class TBoxKernel : public TCustomKernel {
 public:

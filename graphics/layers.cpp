@@ -10,10 +10,16 @@
 
 namespace {
 
-TLayerStates StateOfButton(TMouseButton button) { return TLayerStates(1u << uint8_t(button)); }
+TLayerStates StateOfButton(TMouseButton button)
+{
+    return TLayerStates(1u << uint8_t(button));
+}
 
 // Float edges far outside any bitmap still give a usable rectangle.
-int32_t ClampToInt32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+int32_t ClampToInt32(int64_t v)
+{
+    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
 
 // Begins an update of the collection and ends it with the caller's scope,
 // so that the update count stays paired even when a step throws.
@@ -28,8 +34,7 @@ auto UpdateScope(TLayerCollection& collection)
 // ---------------------------------------------------------------------------
 // TLayerCollection
 
-TLayerCollection::TLayerCollection(TPersistent* owner)
-    : FOwner(owner)
+TLayerCollection::TLayerCollection(TPersistent* owner) : FOwner(owner)
 {
 }
 
@@ -336,7 +341,10 @@ void TCustomLayer::Changing()
         FLayerCollection->Changing();
 }
 
-int32_t TCustomLayer::Index() const { return FLayerCollection != nullptr ? FLayerCollection->IndexOf(this) : -1; }
+int32_t TCustomLayer::Index() const
+{
+    return FLayerCollection != nullptr ? FLayerCollection->IndexOf(this) : -1;
+}
 
 void TCustomLayer::DoSetIndex(int32_t value)
 {
@@ -435,7 +443,10 @@ void TCustomLayer::RemoveNotification(TCustomLayer* layer)
     std::erase(layer->FNotifiedBy, this);
 }
 
-bool TCustomLayer::DoHitTest(int32_t, int32_t) { return true; }
+bool TCustomLayer::DoHitTest(int32_t, int32_t)
+{
+    return true;
+}
 
 void TCustomLayer::MouseDown(TMouseButton button, TShiftState shift, int32_t x, int32_t y)
 {
@@ -457,15 +468,20 @@ void TCustomLayer::MouseUp(TMouseButton button, TShiftState shift, int32_t x, in
         OnMouseUp(this, button, shift, x, y);
 }
 
-void TCustomLayer::Notification(TCustomLayer*) {}
-void TCustomLayer::Paint(TBitmap32&) {}
-void TCustomLayer::PaintGDI(TCanvas&) {}
+void TCustomLayer::Notification(TCustomLayer*)
+{
+}
+void TCustomLayer::Paint(TBitmap32&)
+{
+}
+void TCustomLayer::PaintGDI(TCanvas&)
+{
+}
 
 // ---------------------------------------------------------------------------
 // TPositionedLayer
 
-TPositionedLayer::TPositionedLayer(TLayerCollection* layerCollection)
-    : TCustomLayer(layerCollection)
+TPositionedLayer::TPositionedLayer(TLayerCollection* layerCollection) : TCustomLayer(layerCollection)
 {
     FLayerOptions = LOB_VISIBLE | LOB_MOUSE_EVENTS;
 }
@@ -499,7 +515,10 @@ void TPositionedLayer::SetLocation(const TFloatRect& value)
     Changed();
 }
 
-void TPositionedLayer::DoSetLocation(const TFloatRect& newLocation) { FLocation = newLocation; }
+void TPositionedLayer::DoSetLocation(const TFloatRect& newLocation)
+{
+    FLocation = newLocation;
+}
 
 void TPositionedLayer::SetScaled(bool value)
 {
@@ -517,8 +536,8 @@ TFloatRect TPositionedLayer::GetAdjustedRect(const TFloatRect& r) const
     float shiftX, shiftY, scaleX, scaleY;
     LayerCollection()->GetViewportShift(shiftX, shiftY);
     LayerCollection()->GetViewportScale(scaleX, scaleY);
-    return TFloatRect{r.Left * scaleX + shiftX, r.Top * scaleY + shiftY, r.Right * scaleX + shiftX,
-                      r.Bottom * scaleY + shiftY};
+    return TFloatRect{
+        r.Left * scaleX + shiftX, r.Top * scaleY + shiftY, r.Right * scaleX + shiftX, r.Bottom * scaleY + shiftY};
 }
 
 bool TPositionedLayer::DoHitTest(int32_t x, int32_t y)
@@ -533,8 +552,7 @@ bool TPositionedLayer::DoHitTest(int32_t x, int32_t y)
 // TBitmapLayer
 
 TBitmapLayer::TBitmapLayer(TLayerCollection* layerCollection)
-    : TPositionedLayer(layerCollection)
-    , FBitmap(std::make_unique<TBitmap32>())
+    : TPositionedLayer(layerCollection), FBitmap(std::make_unique<TBitmap32>())
 {
     FBitmap->OnAreaChanged = [this](TObject*, const TRect& area, uint32_t info) { BitmapAreaChanged(area, info); };
 }
@@ -570,7 +588,10 @@ void TBitmapLayer::Assign(const TPersistent* source)
     Changed();
 }
 
-void TBitmapLayer::SetBitmap(const TBitmap32& value) { FBitmap->Assign(&value); }
+void TBitmapLayer::SetBitmap(const TBitmap32& value)
+{
+    FBitmap->Assign(&value);
+}
 
 void TBitmapLayer::SetCropped(bool value)
 {
@@ -589,7 +610,7 @@ void TBitmapLayer::BitmapAreaChanged(const TRect& area, uint32_t)
     const double scaleX = (double(l.Right) - l.Left) / FBitmap->Width();
     const double scaleY = (double(l.Bottom) - l.Top) / FBitmap->Height();
     TRect r{ClampToInt32(FloorTo(l.Left + area.Left * scaleX)), ClampToInt32(FloorTo(area.Top * scaleY + l.Top)),
-            ClampToInt32(CeilTo(area.Right * scaleX + l.Left)), ClampToInt32(CeilTo(area.Bottom * scaleY + l.Top))};
+        ClampToInt32(CeilTo(area.Right * scaleX + l.Left)), ClampToInt32(CeilTo(area.Bottom * scaleY + l.Top))};
     const int32_t width = int32_t(TruncTo(FBitmap->Resampler()->GetWidth()));
     InflateArea(r, width + 1, width + 1);
     Changed(r);
@@ -632,5 +653,5 @@ void TBitmapLayer::Paint(TBitmap32& buffer)
         }
     }
     StretchTransfer(&buffer, dstRect, clipRect, FBitmap.get(), srcRect, FBitmap->Resampler(), FBitmap->DrawMode(),
-                    FBitmap->OnPixelCombine);
+        FBitmap->OnPixelCombine);
 }

@@ -17,7 +17,10 @@ using TFixed = int32_t;
 constexpr int32_t FixedOne = 0x10000;
 constexpr int32_t FixedHalf = 0x7FFF;
 
-constexpr int32_t ClampByte(int32_t value) { return value < 0 ? 0 : (value > 255 ? 255 : value); }
+constexpr int32_t ClampByte(int32_t value)
+{
+    return value < 0 ? 0 : (value > 255 ? 255 : value);
+}
 
 constexpr int32_t Constrain(int32_t value, int32_t lo, int32_t hi)
 {
@@ -62,12 +65,9 @@ constexpr int32_t Mirror(int32_t value, int32_t lo, int32_t hi)
 inline int32_t WrapByMode(TWrapMode mode, int32_t value, int32_t lo, int32_t hi)
 {
     switch (mode) {
-    case wmRepeat:
-        return Wrap(value, lo, hi);
-    case wmMirror:
-        return Mirror(value, lo, hi);
-    default:
-        return Constrain(value, lo, hi);
+    case wmRepeat: return Wrap(value, lo, hi);
+    case wmMirror: return Mirror(value, lo, hi);
+    default: return Constrain(value, lo, hi);
     }
 }
 
@@ -84,7 +84,10 @@ inline void MoveLongword(const uint32_t* src, uint32_t* dest, int64_t count)
     std::memmove(dest, src, size_t(count) * sizeof(uint32_t));
 }
 
-inline void Swap(int32_t& a, int32_t& b) { std::swap(a, b); }
+inline void Swap(int32_t& a, int32_t& b)
+{
+    std::swap(a, b);
+}
 
 inline void TestSwap(int32_t& a, int32_t& b)
 {
@@ -102,18 +105,51 @@ inline int64_t ToInt64Checked(long double integral)
     return static_cast<int64_t>(integral);
 }
 // Ties to even, as the original's Round under the default rounding mode.
-inline int64_t RoundEven(long double value) { return ToInt64Checked(std::nearbyint(value)); }
-inline int64_t TruncTo(long double value) { return ToInt64Checked(std::trunc(value)); }
-inline int64_t FloorTo(long double value) { return ToInt64Checked(std::floor(value)); }
-inline int64_t CeilTo(long double value) { return ToInt64Checked(std::ceil(value)); }
+inline int64_t RoundEven(long double value)
+{
+    return ToInt64Checked(std::nearbyint(value));
+}
+inline int64_t TruncTo(long double value)
+{
+    return ToInt64Checked(std::trunc(value));
+}
+inline int64_t FloorTo(long double value)
+{
+    return ToInt64Checked(std::floor(value));
+}
+inline int64_t CeilTo(long double value)
+{
+    return ToInt64Checked(std::ceil(value));
+}
 
-inline TFixed Fixed(float x) { return TFixed(RoundEven(static_cast<long double>(x) * 65536.0L)); }
-inline TFixed Fixed(double x) { return Fixed(static_cast<float>(x)); }
-constexpr TFixed Fixed(int32_t i) { return TFixed(uint32_t(i) << 16); }
+inline TFixed Fixed(float x)
+{
+    return TFixed(RoundEven(static_cast<long double>(x) * 65536.0L));
+}
+inline TFixed Fixed(double x)
+{
+    return Fixed(static_cast<float>(x));
+}
+constexpr TFixed Fixed(int32_t i)
+{
+    return TFixed(uint32_t(i) << 16);
+}
 
-constexpr int32_t FixedFloor(TFixed a) { return a >> 16; }
-constexpr int32_t FixedCeil(TFixed a) { return int32_t((int64_t(a) + 0xFFFF) >> 16); }
-constexpr int32_t FixedRound(TFixed a) { return int32_t((int64_t(a) + 0x7FFF) >> 16); }
-constexpr TFixed FixedMul(TFixed a, TFixed b) { return TFixed(uint32_t(uint64_t(int64_t(a) * b) >> 16)); }
+constexpr int32_t FixedFloor(TFixed a)
+{
+    return a >> 16;
+}
+constexpr int32_t FixedCeil(TFixed a)
+{
+    return int32_t((int64_t(a) + 0xFFFF) >> 16);
+}
+constexpr int32_t FixedRound(TFixed a)
+{
+    return int32_t((int64_t(a) + 0x7FFF) >> 16);
+}
+constexpr TFixed FixedMul(TFixed a, TFixed b)
+{
+    return TFixed(uint32_t(uint64_t(int64_t(a) * b) >> 16));
+}
 // Raises Exception("Division by zero") for b = 0.
 TFixed FixedDiv(TFixed a, TFixed b);

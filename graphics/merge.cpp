@@ -43,7 +43,10 @@ TColor32 Merge(TColor32 f, TColor32 b, uint32_t fa)
     return result;
 }
 
-uint32_t MaskedAlpha(TColor32 f, TColor32 m) { return ((m + 1) * (f >> 24)) >> 8; }
+uint32_t MaskedAlpha(TColor32 f, TColor32 m)
+{
+    return ((m + 1) * (f >> 24)) >> 8;
+}
 
 } // namespace
 
@@ -58,13 +61,31 @@ void BuildTables()
         }
 }
 
-uint8_t ProductTable(uint8_t a, uint8_t b) { return gProduct[a][b]; }
-uint8_t ReciprocalTable(uint8_t a, uint8_t b) { return gReciprocal[a][b]; }
+uint8_t ProductTable(uint8_t a, uint8_t b)
+{
+    return gProduct[a][b];
+}
+uint8_t ReciprocalTable(uint8_t a, uint8_t b)
+{
+    return gReciprocal[a][b];
+}
 
-TColor32 MergePixel(TColor32 f, TColor32 b) { return Merge(f, b, f >> 24); }
-void MergePixelInPlace(TColor32 f, TColor32& b) { b = Merge(f, b, f >> 24); }
-TColor32 MergePixelMasked(TColor32 f, TColor32 b, TColor32 m) { return Merge(f, b, MaskedAlpha(f, m)); }
-void MergePixelMaskedInPlace(TColor32 f, TColor32& b, TColor32 m) { b = Merge(f, b, MaskedAlpha(f, m)); }
+TColor32 MergePixel(TColor32 f, TColor32 b)
+{
+    return Merge(f, b, f >> 24);
+}
+void MergePixelInPlace(TColor32 f, TColor32& b)
+{
+    b = Merge(f, b, f >> 24);
+}
+TColor32 MergePixelMasked(TColor32 f, TColor32 b, TColor32 m)
+{
+    return Merge(f, b, MaskedAlpha(f, m));
+}
+void MergePixelMaskedInPlace(TColor32 f, TColor32& b, TColor32 m)
+{
+    b = Merge(f, b, MaskedAlpha(f, m));
+}
 
 void MergeRow(const TColor32* src, TColor32* dst, int32_t count)
 {

@@ -7,7 +7,10 @@
 
 namespace {
 
-constexpr TRect NothingUsed(const TMicroTiles& tiles) { return TRect{tiles.Columns, tiles.Rows, 0, 0}; }
+constexpr TRect NothingUsed(const TMicroTiles& tiles)
+{
+    return TRect{tiles.Columns, tiles.Rows, 0, 0};
+}
 
 void GrowUsed(TMicroTiles& tiles, int32_t left, int32_t top, int32_t right, int32_t bottom)
 {
@@ -42,7 +45,10 @@ int64_t FloorDiv(int64_t a, int64_t b)
     return q;
 }
 
-int32_t ClampToInt32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+int32_t ClampToInt32(int64_t v)
+{
+    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
 
 } // namespace
 
@@ -54,15 +60,17 @@ void MicroTileUnion(TMicroTile& dst, TMicroTile src)
         return;
     if (dst != MICROTILE_EMPTY && src != MICROTILE_FULL) {
         dst = MakeMicroTile(std::min(MicroTileLeft(dst), MicroTileLeft(src)),
-                            std::min(MicroTileTop(dst), MicroTileTop(src)),
-                            std::max(MicroTileRight(dst), MicroTileRight(src)),
-                            std::max(MicroTileBottom(dst), MicroTileBottom(src)));
+            std::min(MicroTileTop(dst), MicroTileTop(src)), std::max(MicroTileRight(dst), MicroTileRight(src)),
+            std::max(MicroTileBottom(dst), MicroTileBottom(src)));
     } else {
         dst = src;
     }
 }
 
-void MicroTilesCreate(TMicroTiles& tiles) { tiles = TMicroTiles{}; }
+void MicroTilesCreate(TMicroTiles& tiles)
+{
+    tiles = TMicroTiles{};
+}
 
 void MicroTilesDestroy(TMicroTiles& tiles)
 {
@@ -161,8 +169,8 @@ void MicroTilesAddRect(TMicroTiles& tiles, TRect rect, bool roundToWholeTiles)
     GrowUsed(tiles, colLeft, rowTop, colRight, rowBottom);
 }
 
-void MicroTilesAddLine(TMicroTiles& tiles, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t lineWidth,
-                       bool roundToWholeTiles)
+void MicroTilesAddLine(
+    TMicroTiles& tiles, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t lineWidth, bool roundToWholeTiles)
 {
     if (!tiles.HasTiles())
         return;
@@ -205,10 +213,9 @@ void MicroTilesAddLine(TMicroTiles& tiles, int32_t x1, int32_t y1, int32_t x2, i
         // The step's box is rounded outwards so the line stays inside it.
         const int64_t minorLo = FloorDiv(std::min(minorPos, nextMinor), 65536);
         const int64_t minorHi = -FloorDiv(-std::max(minorPos, nextMinor), 65536);
-        TRect r = xMajor ? TRect{ClampToInt32(majorLo), ClampToInt32(minorLo), ClampToInt32(majorHi),
-                                 ClampToInt32(minorHi)}
-                         : TRect{ClampToInt32(minorLo), ClampToInt32(majorLo), ClampToInt32(minorHi),
-                                 ClampToInt32(majorHi)};
+        TRect r =
+            xMajor ? TRect{ClampToInt32(majorLo), ClampToInt32(minorLo), ClampToInt32(majorHi), ClampToInt32(minorHi)}
+                   : TRect{ClampToInt32(minorLo), ClampToInt32(majorLo), ClampToInt32(minorHi), ClampToInt32(majorHi)};
         InflateArea(r, width, width);
         MicroTilesAddRect(tiles, r, roundToWholeTiles);
         majorPos = nextMajor;
@@ -265,10 +272,8 @@ int32_t MicroTilesCalcRects(const TMicroTiles& tiles, TRectList& dstRects)
                 continue;
             const int32_t startColumn = column;
             TMicroTile t = *tile;
-            TRect r{clampX((int64_t(column) << MICROTILE_SHIFT) + MicroTileLeft(t)),
-                    clampY(originY + MicroTileTop(t)),
-                    clampX((int64_t(column) << MICROTILE_SHIFT) + MicroTileRight(t)),
-                    clampY(originY + MicroTileBottom(t))};
+            TRect r{clampX((int64_t(column) << MICROTILE_SHIFT) + MicroTileLeft(t)), clampY(originY + MicroTileTop(t)),
+                clampX((int64_t(column) << MICROTILE_SHIFT) + MicroTileRight(t)), clampY(originY + MicroTileBottom(t))};
             while (MicroTileRight(t) == MICROTILE_SIZE && column < used.Right) {
                 const TMicroTile* next = TileAt(tiles, column + 1, row);
                 if (next == nullptr || MicroTileTop(*next) != MicroTileTop(t) ||
@@ -301,7 +306,10 @@ int32_t MicroTilesCalcRects(const TMicroTiles& tiles, TRectList& dstRects)
     return int32_t(rects.size());
 }
 
-TMicroTilesMap::~TMicroTilesMap() { Clear(); }
+TMicroTilesMap::~TMicroTilesMap()
+{
+    Clear();
+}
 
 TMicroTiles& TMicroTilesMap::Add(const void* item)
 {
@@ -319,7 +327,10 @@ TMicroTiles* TMicroTilesMap::Find(const void* item) const
     return static_cast<TMicroTiles*>(Data(item));
 }
 
-void TMicroTilesMap::Remove(const void* item) { delete static_cast<TMicroTiles*>(TPointerMap::Remove(item)); }
+void TMicroTilesMap::Remove(const void* item)
+{
+    delete static_cast<TMicroTiles*>(TPointerMap::Remove(item));
+}
 
 void TMicroTilesMap::Clear()
 {

@@ -22,10 +22,22 @@ constexpr TMicroTile MakeMicroTile(int32_t left, int32_t top, int32_t right, int
 {
     return (TMicroTile(left) << 24) | (TMicroTile(top) << 16) | (TMicroTile(right) << 8) | TMicroTile(bottom);
 }
-constexpr int32_t MicroTileLeft(TMicroTile t) { return int32_t(t >> 24); }
-constexpr int32_t MicroTileTop(TMicroTile t) { return int32_t((t >> 16) & 0xFF); }
-constexpr int32_t MicroTileRight(TMicroTile t) { return int32_t((t >> 8) & 0xFF); }
-constexpr int32_t MicroTileBottom(TMicroTile t) { return int32_t(t & 0xFF); }
+constexpr int32_t MicroTileLeft(TMicroTile t)
+{
+    return int32_t(t >> 24);
+}
+constexpr int32_t MicroTileTop(TMicroTile t)
+{
+    return int32_t((t >> 16) & 0xFF);
+}
+constexpr int32_t MicroTileRight(TMicroTile t)
+{
+    return int32_t((t >> 8) & 0xFF);
+}
+constexpr int32_t MicroTileBottom(TMicroTile t)
+{
+    return int32_t(t & 0xFF);
+}
 
 struct TMicroTiles {
     // The pixel area covered.
@@ -65,7 +77,7 @@ void MicroTilesCopy(TMicroTiles& dst, const TMicroTiles& src);
 void MicroTilesAddRect(TMicroTiles& tiles, TRect rect, bool roundToWholeTiles = false);
 // Marks the area a line of `lineWidth` from (x1, y1) to (x2, y2) covers.
 void MicroTilesAddLine(TMicroTiles& tiles, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t lineWidth,
-                       bool roundToWholeTiles = false);
+    bool roundToWholeTiles = false);
 // Unites the used tiles of `src` into `dst` (of the same grid).
 void MicroTilesUnion(TMicroTiles& dst, const TMicroTiles& src, bool roundToWholeTiles = false);
 // Appends the marked area as few rectangles as tiles allow, merging runs

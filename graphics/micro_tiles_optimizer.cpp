@@ -19,7 +19,10 @@ std::unique_ptr<TCustomRepaintOptimizer> CreateMicroTilesRepaintOptimizer(TBitma
 }
 
 // Whether `now` lies after `deadline` on the wrapping millisecond clock.
-bool TimePassed(uint32_t now, uint32_t deadline) { return int32_t(now - deadline) > 0; }
+bool TimePassed(uint32_t now, uint32_t deadline)
+{
+    return int32_t(now - deadline) > 0;
+}
 
 } // namespace
 
@@ -40,9 +43,15 @@ TMicroTilesRepaintOptimizer::~TMicroTilesRepaintOptimizer()
         UnregisterLayerCollection(FLayerCollections.back());
 }
 
-uint32_t TMicroTilesRepaintOptimizer::TickCount() const { return GetTickCount(); }
+uint32_t TMicroTilesRepaintOptimizer::TickCount() const
+{
+    return GetTickCount();
+}
 
-int64_t TMicroTilesRepaintOptimizer::ElapsedPaintTime() { return FPerfTimer.ReadValue(); }
+int64_t TMicroTilesRepaintOptimizer::ElapsedPaintTime()
+{
+    return FPerfTimer.ReadValue();
+}
 
 void TMicroTilesRepaintOptimizer::HookCollection(TLayerCollection* layerCollection)
 {
@@ -108,8 +117,8 @@ void TMicroTilesRepaintOptimizer::UnregisterLayerCollection(TLayerCollection* la
     TCustomRepaintOptimizer::UnregisterLayerCollection(layerCollection);
 }
 
-void TMicroTilesRepaintOptimizer::LayerCollectionNotify(TLayerCollection*, TLayerListNotification action,
-                                                        TCustomLayer* layer, int32_t)
+void TMicroTilesRepaintOptimizer::LayerCollectionNotify(
+    TLayerCollection*, TLayerListNotification action, TCustomLayer* layer, int32_t)
 {
     switch (action) {
     case lnLayerAdded:
@@ -250,8 +259,7 @@ void TMicroTilesRepaintOptimizer::Reset()
     if (!FForcedInvalidTiles.HasTiles())
         MicroTilesSetSize(FForcedInvalidTiles, FBufferBounds);
     MicroTilesClear(FForcedInvalidTiles, MICROTILE_FULL);
-    FForcedInvalidTiles.BoundsUsedTiles =
-        TRect{0, 0, FForcedInvalidTiles.Columns - 1, FForcedInvalidTiles.Rows - 1};
+    FForcedInvalidTiles.BoundsUsedTiles = TRect{0, 0, FForcedInvalidTiles.Columns - 1, FForcedInvalidTiles.Rows - 1};
     FUseInvalidTiles = true;
 }
 
@@ -315,7 +323,10 @@ void TMicroTilesRepaintOptimizer::ResetAdaptiveMode()
     FPerformanceLevel = 0;
 }
 
-void TMicroTilesRepaintOptimizer::BeginAdaption() { FPerfTimer.Start(); }
+void TMicroTilesRepaintOptimizer::BeginAdaption()
+{
+    FPerfTimer.Start();
+}
 
 void TMicroTilesRepaintOptimizer::EndAdaption()
 {

@@ -46,8 +46,8 @@ public:
     int32_t InvalidLayerCount() const { return int32_t(FInvalidLayers.size()); }
 
 protected:
-    void LayerCollectionNotify(TLayerCollection* sender, TLayerListNotification action, TCustomLayer* layer,
-                               int32_t index) override;
+    void LayerCollectionNotify(
+        TLayerCollection* sender, TLayerListNotification action, TCustomLayer* layer, int32_t index) override;
 
     // The clocks of the adaptive mode: milliseconds, and microseconds since
     // the buffer paint began; tests replace them.

@@ -6,7 +6,10 @@ void TNotifiablePersistent::Changed()
         OnChange(this);
 }
 
-void TNotifiablePersistent::BeginUpdate() { ++FUpdateCount; }
+void TNotifiablePersistent::BeginUpdate()
+{
+    ++FUpdateCount;
+}
 
 void TNotifiablePersistent::EndUpdate()
 {
@@ -41,9 +44,15 @@ bool TCustomMap::SetSize(int32_t newWidth, int32_t newHeight)
     return true;
 }
 
-void TCustomMap::Delete() { SetSize(0, 0); }
+void TCustomMap::Delete()
+{
+    SetSize(0, 0);
+}
 
-bool TCustomMap::Empty() const { return FWidth == 0 || FHeight == 0; }
+bool TCustomMap::Empty() const
+{
+    return FWidth == 0 || FHeight == 0;
+}
 
 void TCustomMap::Resized()
 {

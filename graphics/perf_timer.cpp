@@ -8,14 +8,16 @@ namespace {
 
 int64_t NowNanoseconds()
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
 } // namespace
 
-void TPerfTimer::Start() { FStart = NowNanoseconds(); }
+void TPerfTimer::Start()
+{
+    FStart = NowNanoseconds();
+}
 
 int64_t TPerfTimer::ReadValue()
 {
@@ -29,4 +31,7 @@ int64_t TPerfTimer::ReadValue()
     return us;
 }
 
-uint32_t GetTickCount() { return TimeGetTime(); }
+uint32_t GetTickCount()
+{
+    return TimeGetTime();
+}

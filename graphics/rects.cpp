@@ -4,8 +4,14 @@
 
 namespace {
 
-int32_t FloorToInt(float v) { return int32_t(FloorTo(v)); }
-int32_t CeilToInt(float v) { return int32_t(CeilTo(v)); }
+int32_t FloorToInt(float v)
+{
+    return int32_t(FloorTo(v));
+}
+int32_t CeilToInt(float v)
+{
+    return int32_t(CeilTo(v));
+}
 
 } // namespace
 
@@ -15,7 +21,7 @@ TRect MakeRect(const TFloatRect& fr, TRectRounding rounding)
     switch (rounding) {
     case rrClosest:
         r = TRect{int32_t(RoundEven(fr.Left)), int32_t(RoundEven(fr.Top)), int32_t(RoundEven(fr.Right)),
-                  int32_t(RoundEven(fr.Bottom))};
+            int32_t(RoundEven(fr.Bottom))};
         break;
     case rrOutside:
         r = TRect{FloorToInt(fr.Left), FloorToInt(fr.Top), CeilToInt(fr.Right), CeilToInt(fr.Bottom)};
@@ -50,8 +56,8 @@ TRect MakeRect(const TFixedRect& fxr, TRectRounding rounding)
 
 bool IntersectRect(TRect& dst, const TRect& a, const TRect& b)
 {
-    const TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-                  std::min(a.Bottom, b.Bottom)};
+    const TRect r{
+        std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
     if (r.Right >= r.Left && r.Bottom >= r.Top) {
         dst = r;
         return true;
@@ -62,8 +68,8 @@ bool IntersectRect(TRect& dst, const TRect& a, const TRect& b)
 
 bool IntersectRect(TFloatRect& dst, const TFloatRect& a, const TFloatRect& b)
 {
-    const TFloatRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-                       std::min(a.Bottom, b.Bottom)};
+    const TFloatRect r{
+        std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
     if (r.Right >= r.Left && r.Bottom >= r.Top) {
         dst = r;
         return true;

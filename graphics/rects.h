@@ -35,20 +35,35 @@ struct TFixedRect {
 
 enum TRectRounding { rrClosest, rrOutside, rrInside };
 
-inline TFloatPoint FloatPoint(float x, float y) { return TFloatPoint{x, y}; }
-inline TFixedPoint FixedPoint(TFixed x, TFixed y) { return TFixedPoint{x, y}; }
+inline TFloatPoint FloatPoint(float x, float y)
+{
+    return TFloatPoint{x, y};
+}
+inline TFixedPoint FixedPoint(TFixed x, TFixed y)
+{
+    return TFixedPoint{x, y};
+}
 
-inline TRect MakeRect(int32_t l, int32_t t, int32_t r, int32_t b) { return TRect{l, t, r, b}; }
+inline TRect MakeRect(int32_t l, int32_t t, int32_t r, int32_t b)
+{
+    return TRect{l, t, r, b};
+}
 TRect MakeRect(const TFloatRect& fr, TRectRounding rounding = rrClosest);
 TRect MakeRect(const TFixedRect& fxr, TRectRounding rounding = rrClosest);
 
-inline TFixedRect FixedRect(TFixed l, TFixed t, TFixed r, TFixed b) { return TFixedRect{l, t, r, b}; }
+inline TFixedRect FixedRect(TFixed l, TFixed t, TFixed r, TFixed b)
+{
+    return TFixedRect{l, t, r, b};
+}
 inline TFixedRect FixedRect(const TRect& r)
 {
     return TFixedRect{Fixed(r.Left), Fixed(r.Top), Fixed(r.Right), Fixed(r.Bottom)};
 }
 
-inline TFloatRect FloatRect(float l, float t, float r, float b) { return TFloatRect{l, t, r, b}; }
+inline TFloatRect FloatRect(float l, float t, float r, float b)
+{
+    return TFloatRect{l, t, r, b};
+}
 inline TFloatRect FloatRect(const TRect& r)
 {
     return TFloatRect{float(r.Left), float(r.Top), float(r.Right), float(r.Bottom)};
@@ -59,7 +74,10 @@ inline TFloatRect FloatRect(const TRect& r)
 bool IntersectRect(TRect& dst, const TRect& a, const TRect& b);
 bool IntersectRect(TFloatRect& dst, const TFloatRect& a, const TFloatRect& b);
 
-inline bool EqualRect(const TRect& a, const TRect& b) { return a == b; }
+inline bool EqualRect(const TRect& a, const TRect& b)
+{
+    return a == b;
+}
 
 inline void InflateRect(TRect& r, int32_t dx, int32_t dy)
 {
@@ -77,5 +95,11 @@ inline void OffsetRect(TRect& r, int32_t dx, int32_t dy)
     r.Bottom += dy;
 }
 
-inline bool IsRectEmpty(const TRect& r) { return !(r.Left < r.Right && r.Top < r.Bottom); }
-inline bool IsRectEmpty(const TFloatRect& r) { return !(r.Left < r.Right && r.Top < r.Bottom); }
+inline bool IsRectEmpty(const TRect& r)
+{
+    return !(r.Left < r.Right && r.Top < r.Bottom);
+}
+inline bool IsRectEmpty(const TFloatRect& r)
+{
+    return !(r.Left < r.Right && r.Top < r.Bottom);
+}

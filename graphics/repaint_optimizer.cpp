@@ -5,7 +5,10 @@
 namespace {
 
 // Areas near the ends of the integer range stay there instead of wrapping.
-int32_t Saturated(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+int32_t Saturated(int64_t v)
+{
+    return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
 
 } // namespace
 
@@ -24,8 +27,7 @@ void InflateArea(TRect& area, int32_t dx, int32_t dy)
 }
 
 TCustomRepaintOptimizer::TCustomRepaintOptimizer(TBitmap32& buffer, TRectList& invalidRects)
-    : FInvalidRects(invalidRects)
-    , FBuffer(buffer)
+    : FInvalidRects(invalidRects), FBuffer(buffer)
 {
 }
 
@@ -57,7 +59,6 @@ void TCustomRepaintOptimizer::UnregisterLayerCollection(TLayerCollection* layerC
 
 void TCustomRepaintOptimizer::HookListNotify(TLayerCollection* layerCollection)
 {
-    layerCollection->OnListNotify = [this](TLayerCollection* sender, TLayerListNotification action,
-                                           TCustomLayer* layer,
-                                           int32_t index) { LayerCollectionNotify(sender, action, layer, index); };
+    layerCollection->OnListNotify = [this](TLayerCollection* sender, TLayerListNotification action, TCustomLayer* layer,
+                                        int32_t index) { LayerCollectionNotify(sender, action, layer, index); };
 }

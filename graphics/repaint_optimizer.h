@@ -55,8 +55,8 @@ public:
     virtual void BufferResized(int32_t newWidth, int32_t newHeight) = 0;
 
 protected:
-    virtual void LayerCollectionNotify(TLayerCollection* sender, TLayerListNotification action, TCustomLayer* layer,
-                                       int32_t index) = 0;
+    virtual void LayerCollectionNotify(
+        TLayerCollection* sender, TLayerListNotification action, TCustomLayer* layer, int32_t index) = 0;
     // Points the collection's list notification at LayerCollectionNotify.
     void HookListNotify(TLayerCollection* layerCollection);
 
@@ -67,7 +67,7 @@ protected:
 };
 
 // The class a paint box creates its optimiser from.
-using TCustomRepaintOptimizerClass = std::unique_ptr<TCustomRepaintOptimizer> (*)(TBitmap32& buffer,
-                                                                                 TRectList& invalidRects);
+using TCustomRepaintOptimizerClass = std::unique_ptr<TCustomRepaintOptimizer> (*)(
+    TBitmap32& buffer, TRectList& invalidRects);
 // The micro-tiles optimiser unless replaced.
 extern TCustomRepaintOptimizerClass DefaultRepaintOptimizerClass;

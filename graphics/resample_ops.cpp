@@ -14,11 +14,14 @@ using TCluster = std::vector<TTap>;
 
 // Weights are rounded to 1/256; a kernel returning absurd values is held to
 // a range whose sums cannot overflow.
-int32_t WeightOf(long double v) { return int32_t(std::clamp<int64_t>(RoundEven(v * 256.0L), -65536, 65536)); }
+int32_t WeightOf(long double v)
+{
+    return int32_t(std::clamp<int64_t>(RoundEven(v * 256.0L), -65536, 65536));
+}
 
 // Tap lists for destination pixels clipLo..clipHi - 1 of dstLo..dstHi.
 std::vector<TCluster> BuildMappingTable(int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi, int32_t srcLo,
-                                        int32_t srcHi, const TCustomKernel& kernel)
+    int32_t srcHi, const TCustomKernel& kernel)
 {
     const int64_t srcW = int64_t(srcHi) - srcLo;
     const int64_t dstW = int64_t(dstHi) - dstLo;
@@ -73,19 +76,15 @@ uint32_t ChannelOf(int64_t sum, bool rangeCheck)
 
 } // namespace
 
-void CombineResampledPixel(TColor32 value, TColor32& d, const TBitmap32& src, TDrawMode combineOp,
-                           const TPixelCombineEvent& combineCallBack)
+void CombineResampledPixel(
+    TColor32 value, TColor32& d, const TBitmap32& src, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     switch (combineOp) {
-    case dmOpaque:
-        d = value;
-        break;
+    case dmOpaque: d = value; break;
     case dmBlend:
         BlendPixelMaskedInPlaceByMode[src.CombineMode()](value, d, std::min<uint32_t>(src.MasterAlpha(), 255));
         break;
-    case dmCustom:
-        combineCallBack(value, d, src.MasterAlpha());
-        break;
+    case dmCustom: combineCallBack(value, d, src.MasterAlpha()); break;
     case dmTransparent:
         if (value != src.OuterColor())
             d = value;
@@ -94,7 +93,7 @@ void CombineResampledPixel(TColor32 value, TColor32& d, const TBitmap32& src, TD
 }
 
 void KernelResample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src, const TRect& srcRect,
-                    const TCustomKernel& kernel, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
+    const TCustomKernel& kernel, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     if (combineOp == dmCustom && !combineCallBack)
         combineOp = dmOpaque;
@@ -104,10 +103,10 @@ void KernelResample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap
         IsRectEmpty(dstClip))
         return;
 
-    const auto columns = BuildMappingTable(dstRect.Left, dstRect.Right, dstClip.Left, dstClip.Right, srcRect.Left,
-                                           srcRect.Right, kernel);
-    const auto rows = BuildMappingTable(dstRect.Top, dstRect.Bottom, dstClip.Top, dstClip.Bottom, srcRect.Top,
-                                        srcRect.Bottom, kernel);
+    const auto columns = BuildMappingTable(
+        dstRect.Left, dstRect.Right, dstClip.Left, dstClip.Right, srcRect.Left, srcRect.Right, kernel);
+    const auto rows = BuildMappingTable(
+        dstRect.Top, dstRect.Bottom, dstClip.Top, dstClip.Bottom, srcRect.Top, srcRect.Bottom, kernel);
     // The source columns the horizontal taps reach.
     int32_t colLo = INT32_MAX, colHi = INT32_MIN;
     for (const TCluster& c : columns)
@@ -152,8 +151,8 @@ struct TLinearTap {
     uint32_t Weight; // of Pos; Pos + 1 gets 256 - Weight
 };
 
-std::vector<TLinearTap> LinearTaps(int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi, int32_t srcLo,
-                                   int32_t srcHi, int32_t srcSize)
+std::vector<TLinearTap> LinearTaps(
+    int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi, int32_t srcLo, int32_t srcHi, int32_t srcSize)
 {
     const long double srcW = static_cast<long double>(int64_t(srcHi) - srcLo);
     const long double dstW = static_cast<long double>(int64_t(dstHi) - dstLo);
@@ -188,17 +187,17 @@ TColor32 Lerp(TColor32 a, TColor32 b, uint32_t w)
 } // namespace
 
 void LinearStretch(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src, const TRect& srcRect,
-                   TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
+    TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     if (combineOp == dmCustom && !combineCallBack)
         combineOp = dmOpaque;
     if (!IntersectRect(dstClip, dstClip, dst.BoundsRect()) || !IntersectRect(dstClip, dstClip, dstRect) ||
         IsRectEmpty(dstClip) || srcRect.Width() < 2 || srcRect.Height() < 2)
         return;
-    const auto cols = LinearTaps(dstRect.Left, dstRect.Right, dstClip.Left, dstClip.Right, srcRect.Left,
-                                 srcRect.Right, src.Width());
-    const auto rows = LinearTaps(dstRect.Top, dstRect.Bottom, dstClip.Top, dstClip.Bottom, srcRect.Top,
-                                 srcRect.Bottom, src.Height());
+    const auto cols =
+        LinearTaps(dstRect.Left, dstRect.Right, dstClip.Left, dstClip.Right, srcRect.Left, srcRect.Right, src.Width());
+    const auto rows =
+        LinearTaps(dstRect.Top, dstRect.Bottom, dstClip.Top, dstClip.Bottom, srcRect.Top, srcRect.Bottom, src.Height());
     for (int32_t y = dstClip.Top; y < dstClip.Bottom; ++y) {
         const TLinearTap& r = rows[size_t(y - dstClip.Top)];
         const TColor32* s0 = src.ScanLine(r.Pos);
@@ -217,11 +216,11 @@ namespace {
 
 // Block edges b(k) along one axis, as source indices; entry k is where
 // destination pixel k of the clip starts, the last entry where the last ends.
-std::vector<int32_t> BlockEdges(int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi, int32_t srcLo,
-                                int32_t srcHi)
+std::vector<int32_t> BlockEdges(
+    int32_t dstLo, int32_t dstHi, int32_t clipLo, int32_t clipHi, int32_t srcLo, int32_t srcHi)
 {
-    const float s = float(static_cast<long double>(int64_t(srcHi) - srcLo) /
-                          static_cast<long double>(int64_t(dstHi) - dstLo));
+    const float s =
+        float(static_cast<long double>(int64_t(srcHi) - srcLo) / static_cast<long double>(int64_t(dstHi) - dstLo));
     const int64_t step = TruncTo(static_cast<long double>(s) * 65536.0L);
     const int64_t start = srcLo + TruncTo(static_cast<long double>(int64_t(clipLo) - dstLo) * s);
     std::vector<int32_t> edges(size_t(clipHi - clipLo) + 1);
@@ -233,7 +232,7 @@ std::vector<int32_t> BlockEdges(int32_t dstLo, int32_t dstHi, int32_t clipLo, in
 } // namespace
 
 void DraftBlockAverage(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src, const TRect& srcRect,
-                       TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
+    TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     if (combineOp == dmCustom && !combineCallBack)
         combineOp = dmOpaque;

@@ -58,10 +58,22 @@ struct TRegistryStartup {
 
 } // namespace
 
-void RegisterResampler(const TResamplerClass& cls) { ResamplerList().Add(cls); }
-void RegisterKernel(const TKernelClass& cls) { KernelList().Add(cls); }
-const TResamplerClass* FindResamplerClass(std::string_view name) { return ResamplerList().Find(name); }
-const TKernelClass* FindKernelClass(std::string_view name) { return KernelList().Find(name); }
+void RegisterResampler(const TResamplerClass& cls)
+{
+    ResamplerList().Add(cls);
+}
+void RegisterKernel(const TKernelClass& cls)
+{
+    KernelList().Add(cls);
+}
+const TResamplerClass* FindResamplerClass(std::string_view name)
+{
+    return ResamplerList().Find(name);
+}
+const TKernelClass* FindKernelClass(std::string_view name)
+{
+    return KernelList().Find(name);
+}
 
 // --- TBitmap32Resampler -----------------------------------------------------
 
@@ -88,7 +100,10 @@ void TBitmap32Resampler::AssignTo(TPersistent* dest) const
     TCustomResampler::AssignTo(dest);
 }
 
-void TBitmap32Resampler::CopyPropertiesTo(TBitmap32Resampler& dst) const { dst.SetPixelAccessMode(FPixelAccessMode); }
+void TBitmap32Resampler::CopyPropertiesTo(TBitmap32Resampler& dst) const
+{
+    dst.SetPixelAccessMode(FPixelAccessMode);
+}
 
 TFloatRect TBitmap32Resampler::GetSampleBounds() const
 {
@@ -128,21 +143,23 @@ TColor32 TNearestResampler::Get(int32_t x, int32_t y) const
     if (!FBitmap)
         return 0;
     switch (FBoundMode) {
-    case pamUnsafe:
-        return FBitmap->Pixel(x, y);
-    case pamSafe:
-        return FBitmap->PixelS(x, y);
-    case pamWrap:
-        return FBitmap->PixelW(x, y);
-    case pamTransparentEdge:
-        return GetTransparentEdge(x, y);
+    case pamUnsafe: return FBitmap->Pixel(x, y);
+    case pamSafe: return FBitmap->PixelS(x, y);
+    case pamWrap: return FBitmap->PixelW(x, y);
+    case pamTransparentEdge: return GetTransparentEdge(x, y);
     }
     return 0;
 }
 
-TColor32 TNearestResampler::GetSampleInt(int32_t x, int32_t y) { return Get(x, y); }
+TColor32 TNearestResampler::GetSampleInt(int32_t x, int32_t y)
+{
+    return Get(x, y);
+}
 
-TColor32 TNearestResampler::GetSampleFixed(TFixed x, TFixed y) { return Get(FixedRound(x), FixedRound(y)); }
+TColor32 TNearestResampler::GetSampleFixed(TFixed x, TFixed y)
+{
+    return Get(FixedRound(x), FixedRound(y));
+}
 
 TColor32 TNearestResampler::GetSampleFloat(float x, float y)
 {
@@ -150,16 +167,14 @@ TColor32 TNearestResampler::GetSampleFloat(float x, float y)
 }
 
 void TNearestResampler::Resample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src,
-                                 const TRect& srcRect, TDrawMode combineOp,
-                                 const TPixelCombineEvent& combineCallBack)
+    const TRect& srcRect, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     StretchNearest(dst, dstRect, dstClip, src, srcRect, combineOp, combineCallBack);
 }
 
 // --- TLinearResampler -------------------------------------------------------
 
-TLinearResampler::TLinearResampler()
-    : FLinearKernel(std::make_unique<TLinearKernel>())
+TLinearResampler::TLinearResampler() : FLinearKernel(std::make_unique<TLinearKernel>())
 {
 }
 
@@ -206,14 +221,10 @@ TColor32 TLinearResampler::GetSampleFixed(TFixed x, TFixed y)
     if (!FBitmap)
         return 0;
     switch (FBoundMode) {
-    case pamUnsafe:
-        return FBitmap->PixelX(x, y);
-    case pamSafe:
-        return FBitmap->PixelXS(x, y);
-    case pamWrap:
-        return FBitmap->PixelXW(x, y);
-    case pamTransparentEdge:
-        return GetTransparentEdge(x, y);
+    case pamUnsafe: return FBitmap->PixelX(x, y);
+    case pamSafe: return FBitmap->PixelXS(x, y);
+    case pamWrap: return FBitmap->PixelXW(x, y);
+    case pamTransparentEdge: return GetTransparentEdge(x, y);
     }
     return 0;
 }
@@ -224,8 +235,7 @@ TColor32 TLinearResampler::GetSampleFloat(float x, float y)
 }
 
 void TLinearResampler::Resample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src,
-                                const TRect& srcRect, TDrawMode combineOp,
-                                const TPixelCombineEvent& combineCallBack)
+    const TRect& srcRect, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     if (dstRect.Width() > srcRect.Width() && dstRect.Height() > srcRect.Height() && srcRect.Width() >= 2 &&
         srcRect.Height() >= 2)
@@ -235,7 +245,7 @@ void TLinearResampler::Resample(TBitmap32& dst, const TRect& dstRect, TRect dstC
 }
 
 void TDraftResampler::Resample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src,
-                               const TRect& srcRect, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
+    const TRect& srcRect, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     if (dstRect.Width() > srcRect.Width() || dstRect.Height() > srcRect.Height()) {
         if (srcRect.Width() < 2 || srcRect.Height() < 2)
@@ -249,8 +259,7 @@ void TDraftResampler::Resample(TBitmap32& dst, const TRect& dstRect, TRect dstCl
 
 // --- TKernelResampler -------------------------------------------------------
 
-TKernelResampler::TKernelResampler()
-    : FKernel(std::make_unique<TBoxKernel>())
+TKernelResampler::TKernelResampler() : FKernel(std::make_unique<TBoxKernel>())
 {
     FKernel->SetObserver(this);
 }
@@ -340,7 +349,10 @@ void TKernelResampler::PrepareSampling()
     }
 }
 
-void TKernelResampler::FinalizeSampling() { FWeightTable.reset(); }
+void TKernelResampler::FinalizeSampling()
+{
+    FWeightTable.reset();
+}
 
 void TKernelResampler::TapWeights(float frac, int32_t radius, int32_t* weights) const
 {
@@ -349,8 +361,8 @@ void TKernelResampler::TapWeights(float frac, int32_t radius, int32_t* weights) 
         for (int32_t j = -radius; j <= radius; ++j)
             weights[j + radius] = int32_t(RoundEven(static_cast<long double>(FKernel->Filter(j + frac)) * 256));
     } else if (FKernelMode == kmTableNearest) {
-        const int32_t row = Constrain(int32_t(RoundEven(static_cast<long double>(frac) * (FTableSize - 1))), 0,
-                                      FTableSize);
+        const int32_t row =
+            Constrain(int32_t(RoundEven(static_cast<long double>(frac) * (FTableSize - 1))), 0, FTableSize);
         for (int32_t j = 0; j < n; ++j)
             weights[j] = FWeightTable->Value(j, row);
         return;
@@ -393,15 +405,9 @@ TColor32 TKernelResampler::GetSampleFloat(float x, float y)
             const int32_t py = cy + j;
             TColor32 c;
             switch (FPixelAccessMode) {
-            case pamUnsafe:
-                c = FBitmap->Pixel(px, py);
-                break;
-            case pamWrap:
-                c = FBitmap->PixelW(px, py);
-                break;
-            case pamSafe:
-                c = FBitmap->PixelS(px, py);
-                break;
+            case pamUnsafe: c = FBitmap->Pixel(px, py); break;
+            case pamWrap: c = FBitmap->PixelW(px, py); break;
+            case pamSafe: c = FBitmap->PixelS(px, py); break;
             default: {
                 const int32_t qx = Constrain(px, clip.Left, clip.Right - 1);
                 const int32_t qy = Constrain(py, clip.Top, clip.Bottom - 1);
@@ -426,8 +432,7 @@ TColor32 TKernelResampler::GetSampleFloat(float x, float y)
 }
 
 void TKernelResampler::Resample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src,
-                                const TRect& srcRect, TDrawMode combineOp,
-                                const TPixelCombineEvent& combineCallBack)
+    const TRect& srcRect, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     KernelResample(dst, dstRect, dstClip, src, srcRect, *FKernel, combineOp, combineCallBack);
 }

@@ -87,7 +87,7 @@ public:
     void PrepareSampling() override;
     float GetWidth() const override { return 1; }
     void Resample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src, const TRect& srcRect,
-                  TDrawMode combineOp, const TPixelCombineEvent& combineCallBack) override;
+        TDrawMode combineOp, const TPixelCombineEvent& combineCallBack) override;
 
 private:
     TColor32 Get(int32_t x, int32_t y) const;
@@ -106,7 +106,7 @@ public:
     void PrepareSampling() override;
     float GetWidth() const override { return 1; }
     void Resample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src, const TRect& srcRect,
-                  TDrawMode combineOp, const TPixelCombineEvent& combineCallBack) override;
+        TDrawMode combineOp, const TPixelCombineEvent& combineCallBack) override;
 
 protected:
     TColor32 GetTransparentEdge(TFixed x, TFixed y) const;
@@ -118,7 +118,7 @@ class TDraftResampler : public TLinearResampler {
 public:
     std::string ClassName() const override { return "TDraftResampler"; }
     void Resample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src, const TRect& srcRect,
-                  TDrawMode combineOp, const TPixelCombineEvent& combineCallBack) override;
+        TDrawMode combineOp, const TPixelCombineEvent& combineCallBack) override;
 };
 
 enum TKernelMode { kmDynamic, kmTableNearest, kmTableLinear };
@@ -146,7 +146,7 @@ public:
     void FinalizeSampling() override;
     float GetWidth() const override { return FKernel->GetWidth(); }
     void Resample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src, const TRect& srcRect,
-                  TDrawMode combineOp, const TPixelCombineEvent& combineCallBack) override;
+        TDrawMode combineOp, const TPixelCombineEvent& combineCallBack) override;
 
 protected:
     void CopyPropertiesTo(TBitmap32Resampler& dst) const override;

@@ -31,5 +31,5 @@ public:
     virtual float GetWidth() const = 0;
     // Stretches srcRect of src into dstRect of dst within dstClip.
     virtual void Resample(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src, const TRect& srcRect,
-                          TDrawMode combineOp, const TPixelCombineEvent& combineCallBack) = 0;
+        TDrawMode combineOp, const TPixelCombineEvent& combineCallBack) = 0;
 };

@@ -16,29 +16,33 @@ struct TRect64 {
     bool Empty() const { return Right <= Left || Bottom <= Top; }
     TRect64 Intersect(const TRect64& o) const
     {
-        return TRect64(std::max(Left, o.Left), std::max(Top, o.Top), std::min(Right, o.Right),
-                       std::min(Bottom, o.Bottom));
+        return TRect64(
+            std::max(Left, o.Left), std::max(Top, o.Top), std::min(Right, o.Right), std::min(Bottom, o.Bottom));
     }
     TRect64 Offset(int64_t dx, int64_t dy) const { return TRect64(Left + dx, Top + dy, Right + dx, Bottom + dy); }
     // Only for rectangles already cut to a bitmap.
     TRect ToRect() const { return TRect{int32_t(Left), int32_t(Top), int32_t(Right), int32_t(Bottom)}; }
 };
 
-int32_t WrapAdd(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
-int32_t WrapSub(int32_t a, int32_t b) { return int32_t(uint32_t(a) - uint32_t(b)); }
+int32_t WrapAdd(int32_t a, int32_t b)
+{
+    return int32_t(uint32_t(a) + uint32_t(b));
+}
+int32_t WrapSub(int32_t a, int32_t b)
+{
+    return int32_t(uint32_t(a) - uint32_t(b));
+}
 
 struct TSourceRows {
     const TColor32* First;
     int64_t Stride;
 };
 
-void CombineSourceRow(const TColor32* s, TColor32* d, int32_t w, const TBitmap32& src, TDrawMode op,
-                const TPixelCombineEvent& callBack)
+void CombineSourceRow(
+    const TColor32* s, TColor32* d, int32_t w, const TBitmap32& src, TDrawMode op, const TPixelCombineEvent& callBack)
 {
     switch (op) {
-    case dmOpaque:
-        MoveLongword(s, d, w);
-        break;
+    case dmOpaque: MoveLongword(s, d, w); break;
     case dmBlend:
         if (src.MasterAlpha() >= 255)
             BlendRowByMode[src.CombineMode()](s, d, w);
@@ -62,7 +66,7 @@ void CombineSourceRow(const TColor32* s, TColor32* d, int32_t w, const TBitmap32
 }
 
 void CombineRows(TBitmap32& dst, const TRect& dstRect, TSourceRows rows, const TBitmap32& src, TDrawMode op,
-                 const TPixelCombineEvent& callBack)
+    const TPixelCombineEvent& callBack)
 {
     const int32_t w = dstRect.Right - dstRect.Left;
     const TColor32* s = rows.First;
@@ -70,7 +74,10 @@ void CombineRows(TBitmap32& dst, const TRect& dstRect, TSourceRows rows, const T
         CombineSourceRow(s, dst.PixelPtr(dstRect.Left, y), w, src, op, callBack);
 }
 
-TRect64 Bounds64(const TBitmap32& b) { return TRect64(0, 0, b.Width(), b.Height()); }
+TRect64 Bounds64(const TBitmap32& b)
+{
+    return TRect64(0, 0, b.Width(), b.Height());
+}
 
 // Gathers one source row into the destination columns of a stretch. The
 // column map decides every pixel; where it repeats each source column the
@@ -120,9 +127,7 @@ public:
         std::fill_n(d, FHead, *s++);
         d += FHead;
         switch (FFactor) {
-        case 1:
-            std::copy_n(s, FRuns, d);
-            break;
+        case 1: std::copy_n(s, FRuns, d); break;
         case 2:
             for (int32_t r = 0; r < FRuns; ++r) {
                 d[2 * r] = s[r];
@@ -166,7 +171,7 @@ bool CheckSrcRect(const TBitmap32& src, const TRect& srcRect)
 }
 
 void BlockTransferRows(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src, int32_t srcX, int32_t srcY,
-                       TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
+    TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     const int32_t w = dstRect.Right - dstRect.Left;
     const int32_t h = dstRect.Bottom - dstRect.Top;
@@ -187,7 +192,7 @@ void BlockTransferRows(TBitmap32& dst, const TRect& dstRect, const TBitmap32& sr
 }
 
 void BlockTransfer(TBitmap32* dst, int32_t dstX, int32_t dstY, TRect dstClip, TBitmap32* src, TRect srcRect,
-                   TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
+    TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     CheckBitmaps(dst, src);
     if (dst->Empty() || src->Empty())
@@ -208,14 +213,14 @@ void BlockTransfer(TBitmap32* dst, int32_t dstX, int32_t dstY, TRect dstClip, TB
         const TRect64 target = source.Offset(dx, dy).Intersect(clip);
         if (!source.Empty() && !target.Empty())
             BlockTransferRows(*dst, target.ToRect(), *src, int32_t(target.Left - dx), int32_t(target.Top - dy),
-                              combineOp, combineCallBack);
+                combineOp, combineCallBack);
     }
 
     dst->AreaChanged(TRect{dstX, dstY, WrapAdd(dstX, srcW), WrapAdd(dstY, srcH)}, AREAINFO_RECT);
 }
 
 void StretchTransfer(TBitmap32* dst, const TRect& dstRect, TRect dstClip, TBitmap32* src, const TRect& srcRect,
-                     TCustomResampler* resampler, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
+    TCustomResampler* resampler, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     CheckBitmaps(dst, src);
     if (src->Empty() || dst->Empty())
@@ -237,8 +242,7 @@ void StretchTransfer(TBitmap32* dst, const TRect& dstRect, TRect dstClip, TBitma
         const int64_t dstH = int64_t(dstRect.Bottom) - dstRect.Top;
         if (dstW == srcRect.Width() && dstH == srcRect.Height()) {
             BlockTransferRows(*dst, dstClip, *src, int32_t(srcRect.Left + (dstClip.Left - int64_t(dstRect.Left))),
-                              int32_t(srcRect.Top + (dstClip.Top - int64_t(dstRect.Top))), combineOp,
-                              combineCallBack);
+                int32_t(srcRect.Top + (dstClip.Top - int64_t(dstRect.Top))), combineOp, combineCallBack);
         } else {
             TRect overlap;
             if (dst == src && IntersectRect(overlap, srcRect, dstClip) && !IsRectEmpty(overlap)) {
@@ -269,9 +273,7 @@ void StretchTransfer(TBitmap32* dst, const TRect& dstRect, TRect dstClip, TBitma
 }
 
 TNearestAxis::TNearestAxis(int32_t dstLo, int32_t dstHi, int32_t srcLo, int32_t srcHi)
-    : FDstLo(dstLo)
-    , FSrcLo(srcLo)
-    , FSrcHi(srcHi)
+    : FDstLo(dstLo), FSrcLo(srcLo), FSrcHi(srcHi)
 {
     const int64_t dstW = int64_t(dstHi) - dstLo;
     const int64_t srcW = int64_t(srcHi) - srcLo;
@@ -295,7 +297,7 @@ int32_t TNearestAxis::Map(int32_t dst) const
 }
 
 void StretchNearest(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src, const TRect& srcRect,
-                    TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
+    TDrawMode combineOp, const TPixelCombineEvent& combineCallBack)
 {
     const TRect64 clip = TRect64(dstClip).Intersect(Bounds64(dst)).Intersect(TRect64(dstRect));
     if (clip.Empty())
@@ -310,7 +312,7 @@ void StretchNearest(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap
     const int64_t dstH = int64_t(dstRect.Bottom) - dstRect.Top;
     if (dstW == srcRect.Width() && dstH == srcRect.Height()) {
         BlockTransferRows(dst, dstClip, src, int32_t(srcRect.Left + (dstClip.Left - int64_t(dstRect.Left))),
-                          int32_t(srcRect.Top + (dstClip.Top - int64_t(dstRect.Top))), combineOp, combineCallBack);
+            int32_t(srcRect.Top + (dstClip.Top - int64_t(dstRect.Top))), combineOp, combineCallBack);
         return;
     }
 

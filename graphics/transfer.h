@@ -27,26 +27,25 @@ bool CheckSrcRect(const TBitmap32& src, const TRect& srcRect);
 // Combines the rows of dstRect (already clipped to dst) with the source rows
 // from (srcX, srcY). Source and destination may be the same bitmap.
 void BlockTransferRows(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src, int32_t srcX, int32_t srcY,
-                       TDrawMode combineOp, const TPixelCombineEvent& combineCallBack);
+    TDrawMode combineOp, const TPixelCombineEvent& combineCallBack);
 
 // srcRect of src with its top-left corner at (dstX, dstY), within dstClip.
 // Reports the unclipped target (dstX, dstY) + the size of srcRect as given.
 void BlockTransfer(TBitmap32* dst, int32_t dstX, int32_t dstY, TRect dstClip, TBitmap32* src, TRect srcRect,
-                   TDrawMode combineOp, const TPixelCombineEvent& combineCallBack = {});
+    TDrawMode combineOp, const TPixelCombineEvent& combineCallBack = {});
 
 // srcRect of src mapped onto dstRect, within dstClip; equal sizes are copied
 // unscaled, others go to the resampler. Reports dstRect unless the clipped
 // target is empty.
 void StretchTransfer(TBitmap32* dst, const TRect& dstRect, TRect dstClip, TBitmap32* src, const TRect& srcRect,
-                     TCustomResampler* resampler, TDrawMode combineOp,
-                     const TPixelCombineEvent& combineCallBack = {});
+    TCustomResampler* resampler, TDrawMode combineOp, const TPixelCombineEvent& combineCallBack = {});
 
 // The nearest-neighbour stretch: destination column x takes source column
 // Trunc((x - dstRect.Left) * ScaleX + srcRect.Left), ScaleX held in single
 // precision as the original did. Reports nothing. Raises Exception "Invalid
 // SrcRect" for a srcRect reaching outside src.
 void StretchNearest(TBitmap32& dst, const TRect& dstRect, TRect dstClip, TBitmap32& src, const TRect& srcRect,
-                    TDrawMode combineOp, const TPixelCombineEvent& combineCallBack);
+    TDrawMode combineOp, const TPixelCombineEvent& combineCallBack);
 
 // How StretchNearest maps one axis: destination index -> source index.
 class TNearestAxis {

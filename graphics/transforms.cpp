@@ -16,10 +16,22 @@ TCustomSampler& TNestedSampler::Wrapped() const
     return *FSampler;
 }
 
-void TNestedSampler::PrepareSampling() { Wrapped().PrepareSampling(); }
-void TNestedSampler::FinalizeSampling() { Wrapped().FinalizeSampling(); }
-bool TNestedSampler::HasBounds() const { return Wrapped().HasBounds(); }
-TFloatRect TNestedSampler::GetSampleBounds() const { return Wrapped().GetSampleBounds(); }
+void TNestedSampler::PrepareSampling()
+{
+    Wrapped().PrepareSampling();
+}
+void TNestedSampler::FinalizeSampling()
+{
+    Wrapped().FinalizeSampling();
+}
+bool TNestedSampler::HasBounds() const
+{
+    return Wrapped().HasBounds();
+}
+TFloatRect TNestedSampler::GetSampleBounds() const
+{
+    return Wrapped().GetSampleBounds();
+}
 
 // --- TTransformation --------------------------------------------------------
 
@@ -71,7 +83,10 @@ void TTransformation::TransformFloat(float, float, float&, float&)
     throw ETransformNotImplemented("Forward transformation is not implemented in " + ClassName() + ".");
 }
 
-TRect TTransformation::GetTransformedBounds(const TFloatRect& srcRect) { return MakeRect(srcRect, rrClosest); }
+TRect TTransformation::GetTransformedBounds(const TFloatRect& srcRect)
+{
+    return MakeRect(srcRect, rrClosest);
+}
 
 void TTransformation::EnsurePrepared()
 {
@@ -164,7 +179,10 @@ void TTransformer::PrepareSampling()
         Transform().PrepareTransform();
 }
 
-bool TTransformer::HasBounds() const { return Transform().HasTransformedBounds() && Wrapped().HasBounds(); }
+bool TTransformer::HasBounds() const
+{
+    return Transform().HasTransformedBounds() && Wrapped().HasBounds();
+}
 
 TFloatRect TTransformer::GetSampleBounds() const
 {

@@ -77,8 +77,7 @@ private:
 class TTransformer : public TNestedSampler {
 public:
     TTransformer(TCustomSampler* sampler = nullptr, TTransformation* transformation = nullptr)
-        : TNestedSampler(sampler)
-        , FTransformation(transformation)
+        : TNestedSampler(sampler), FTransformation(transformation)
     {
     }
     std::string ClassName() const override { return "TTransformer"; }

@@ -29,8 +29,8 @@ bool Meets(const TWindowPlace& a, const TWindowPlace& b)
            int64_t(a.Top) < int64_t(b.Top) + b.Height && int64_t(b.Top) < int64_t(a.Top) + a.Height;
 }
 
-TWindowPlace BoundPlace(const TWindowPlace& read, const TWindowPlace& current, bool sized,
-                        const std::vector<TWindowPlace>& screens)
+TWindowPlace BoundPlace(
+    const TWindowPlace& read, const TWindowPlace& current, bool sized, const std::vector<TWindowPlace>& screens)
 {
     TWindowPlace place = read;
     if (sized) {
@@ -42,7 +42,8 @@ TWindowPlace BoundPlace(const TWindowPlace& read, const TWindowPlace& current, b
     }
     if (screens.empty())
         return place;
-    const bool seen = std::any_of(screens.begin(), screens.end(), [&](const TWindowPlace& s) { return Meets(place, s); });
+    const bool seen =
+        std::any_of(screens.begin(), screens.end(), [&](const TWindowPlace& s) { return Meets(place, s); });
     if (!seen) {
         place.Left = current.Left;
         place.Top = current.Top;
@@ -67,8 +68,8 @@ TSettingsValues ReadEngineSettings(const TIniFile& ini, const TSettingsValues& c
     return read;
 }
 
-TSettingsValues BoundEngineSettings(const TSettingsValues& read, const TSettingsValues& current,
-                                    const std::vector<TWindowPlace>& screens)
+TSettingsValues BoundEngineSettings(
+    const TSettingsValues& read, const TSettingsValues& current, const std::vector<TWindowPlace>& screens)
 {
     TSettingsValues bounded;
     bounded.FullScreen = read.FullScreen;

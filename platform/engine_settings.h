@@ -59,5 +59,5 @@ TSettingsValues ReadEngineSettings(const TIniFile& ini, const TSettingsValues& c
 //   are held to MinWindowSide..MaxWindowSide;
 // - a window whose rectangle meets none of `screens` keeps its present
 //   place (`current`). With no screens known, places are taken as read.
-TSettingsValues BoundEngineSettings(const TSettingsValues& read, const TSettingsValues& current,
-                                    const std::vector<TWindowPlace>& screens);
+TSettingsValues BoundEngineSettings(
+    const TSettingsValues& read, const TSettingsValues& current, const std::vector<TWindowPlace>& screens);

@@ -10,7 +10,10 @@
 
 // Resources of a static library are registered by hand, and only from the
 // global namespace.
-static void InitAssociationResources() { Q_INIT_RESOURCE(file_association); }
+static void InitAssociationResources()
+{
+    Q_INIT_RESOURCE(file_association);
+}
 
 namespace assoc {
 

@@ -3,7 +3,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-THelpViewer::THelpViewer() : THelpViewer({"xchm", "kchmviewer", "chmsee"}) {}
+THelpViewer::THelpViewer() : THelpViewer({"xchm", "kchmviewer", "chmsee"})
+{
+}
 
 THelpViewer::THelpViewer(const std::vector<std::string>& programs)
 {

@@ -29,69 +29,50 @@ void Guarded(const char* what, F&& f)
 bool MouseButtonOf(Qt::MouseButton qtButton, TMouseButton& button)
 {
     switch (qtButton) {
-    case Qt::LeftButton:
-        button = mbLeft;
-        return true;
-    case Qt::RightButton:
-        button = mbRight;
-        return true;
-    case Qt::MiddleButton:
-        button = mbMiddle;
-        return true;
-    default:
-        return false;
+    case Qt::LeftButton: button = mbLeft; return true;
+    case Qt::RightButton: button = mbRight; return true;
+    case Qt::MiddleButton: button = mbMiddle; return true;
+    default: return false;
     }
 }
 
-int32_t Coordinate(qreal v) { return int32_t(std::floor(v)); }
+int32_t Coordinate(qreal v)
+{
+    return int32_t(std::floor(v));
+}
 
 // Rounding of device sizes as the backing store does it.
-int32_t DeviceExtent(int logical, qreal ratio) { return int32_t(std::lround(logical * ratio)); }
+int32_t DeviceExtent(int logical, qreal ratio)
+{
+    return int32_t(std::lround(logical * ratio));
+}
 
 } // namespace
 
 Qt::CursorShape CursorShapeOf(TCursor cursor)
 {
     switch (cursor) {
-    case crNone:
-        return Qt::BlankCursor;
-    case crCross:
-        return Qt::CrossCursor;
-    case crIBeam:
-        return Qt::IBeamCursor;
-    case crSizeNESW:
-        return Qt::SizeBDiagCursor;
-    case crSizeNS:
-        return Qt::SizeVerCursor;
-    case crSizeNWSE:
-        return Qt::SizeFDiagCursor;
-    case crSizeWE:
-        return Qt::SizeHorCursor;
-    case crUpArrow:
-        return Qt::UpArrowCursor;
+    case crNone: return Qt::BlankCursor;
+    case crCross: return Qt::CrossCursor;
+    case crIBeam: return Qt::IBeamCursor;
+    case crSizeNESW: return Qt::SizeBDiagCursor;
+    case crSizeNS: return Qt::SizeVerCursor;
+    case crSizeNWSE: return Qt::SizeFDiagCursor;
+    case crSizeWE: return Qt::SizeHorCursor;
+    case crUpArrow: return Qt::UpArrowCursor;
     case crHourGlass:
-    case crSQLWait:
-        return Qt::WaitCursor;
+    case crSQLWait: return Qt::WaitCursor;
     case crDrag:
-    case crMultiDrag:
-        return Qt::DragCopyCursor;
+    case crMultiDrag: return Qt::DragCopyCursor;
     case crNoDrop:
-    case crNo:
-        return Qt::ForbiddenCursor;
-    case crHSplit:
-        return Qt::SplitHCursor;
-    case crVSplit:
-        return Qt::SplitVCursor;
-    case crAppStart:
-        return Qt::BusyCursor;
-    case crHelp:
-        return Qt::WhatsThisCursor;
-    case crHandPoint:
-        return Qt::PointingHandCursor;
-    case crSizeAll:
-        return Qt::SizeAllCursor;
-    default:
-        return Qt::ArrowCursor;
+    case crNo: return Qt::ForbiddenCursor;
+    case crHSplit: return Qt::SplitHCursor;
+    case crVSplit: return Qt::SplitVCursor;
+    case crAppStart: return Qt::BusyCursor;
+    case crHelp: return Qt::WhatsThisCursor;
+    case crHandPoint: return Qt::PointingHandCursor;
+    case crSizeAll: return Qt::SizeAllCursor;
+    default: return Qt::ArrowCursor;
     }
 }
 
@@ -130,8 +111,7 @@ void ApplyScreenCursor(TCursor previous, TCursor cursor)
 
 } // namespace
 
-TImageWidget::TImageWidget(TImageSurfaceClient* client, QWidget* parent)
-    : QWidget(parent)
+TImageWidget::TImageWidget(TImageSurfaceClient* client, QWidget* parent) : QWidget(parent)
 {
     SetScreenCursorHandler(ApplyScreenCursor);
     // Every pixel comes from the control's buffer; Qt need not clear first.
@@ -170,8 +150,7 @@ void TImageWidget::SetFitMode(bool on)
     FFrameStale = true;
     if (!on) {
         FFrame = QImage();
-        SurfaceBoundsChanged(FControlBounds.x(), FControlBounds.y(), FControlBounds.width(),
-                             FControlBounds.height());
+        SurfaceBoundsChanged(FControlBounds.x(), FControlBounds.y(), FControlBounds.width(), FControlBounds.height());
     }
     SurfaceInvalidate();
 }
@@ -181,8 +160,8 @@ TFitPlacement TImageWidget::Placement() const
     if (!FFitMode)
         return {};
     const qreal ratio = devicePixelRatioF();
-    return FitPlacement(FControlBounds.width(), FControlBounds.height(), DeviceExtent(width(), ratio),
-                        DeviceExtent(height(), ratio));
+    return FitPlacement(
+        FControlBounds.width(), FControlBounds.height(), DeviceExtent(width(), ratio), DeviceExtent(height(), ratio));
 }
 
 bool TImageWidget::ControlPoint(const QPointF& at, int32_t& x, int32_t& y, bool clamp) const
@@ -241,7 +220,10 @@ void TImageWidget::SurfaceCursorChanged(TCursor cursor)
         setCursor(QCursor(CursorShapeOf(cursor)));
 }
 
-void TImageWidget::SurfaceSetFocus() { setFocus(Qt::MouseFocusReason); }
+void TImageWidget::SurfaceSetFocus()
+{
+    setFocus(Qt::MouseFocusReason);
+}
 
 void TImageWidget::SurfaceDetach()
 {
@@ -278,7 +260,7 @@ void TImageWidget::paintEvent(QPaintEvent* event)
         // Format_RGB32 reads the top byte as undefined, which is what the
         // buffer's alpha means on screen.
         const QImage image(reinterpret_cast<const uchar*>(pixels.Bits), pixels.Width, pixels.Height,
-                           qsizetype(pixels.Stride) * 4, QImage::Format_RGB32);
+            qsizetype(pixels.Stride) * 4, QImage::Format_RGB32);
         const QRect part = area.intersected(shown);
         painter.drawImage(part, image, part);
     }
@@ -310,8 +292,8 @@ void TImageWidget::PaintFitted(QPainter& painter)
         if (!began)
             pixels = TSurfacePixels{};
         const TFitPlacement fit = FitPlacement(pixels.Width, pixels.Height, w, h);
-        FScaler.Present(pixels, fit, reinterpret_cast<uint32_t*>(FFrame.bits()), w, h,
-                        int32_t(FFrame.bytesPerLine() / 4));
+        FScaler.Present(
+            pixels, fit, reinterpret_cast<uint32_t*>(FFrame.bits()), w, h, int32_t(FFrame.bytesPerLine() / 4));
         if (began)
             Guarded("Image paint", [&] { FClient->SurfaceEndPaint(); });
         FFrameStale = false;

@@ -55,8 +55,8 @@ TFitPlacement FitPlacement(int32_t sourceWidth, int32_t sourceHeight, int32_t ta
     return fit;
 }
 
-void TFitScaler::Present(const TSurfacePixels& source, const TFitPlacement& fit, uint32_t* target,
-                         int32_t targetWidth, int32_t targetHeight, int32_t targetStride)
+void TFitScaler::Present(const TSurfacePixels& source, const TFitPlacement& fit, uint32_t* target, int32_t targetWidth,
+    int32_t targetHeight, int32_t targetStride)
 {
     if (target == nullptr || targetWidth <= 0 || targetHeight <= 0)
         return;

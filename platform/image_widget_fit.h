@@ -36,7 +36,7 @@ TFitPlacement FitPlacement(int32_t sourceWidth, int32_t sourceHeight, int32_t ta
 class TFitScaler {
 public:
     void Present(const TSurfacePixels& source, const TFitPlacement& fit, uint32_t* target, int32_t targetWidth,
-                 int32_t targetHeight, int32_t targetStride);
+        int32_t targetHeight, int32_t targetStride);
 
 private:
     std::vector<int32_t> FColumns;

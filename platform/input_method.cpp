@@ -7,6 +7,8 @@ bool GetOpenStatus(QWidget* /*widget*/)
     return false;
 }
 
-void SetOpenStatus(QWidget* /*widget*/, bool /*open*/) {}
+void SetOpenStatus(QWidget* /*widget*/, bool /*open*/)
+{
+}
 
 } // namespace ime

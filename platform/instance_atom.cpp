@@ -6,7 +6,9 @@
 
 #include "platform/runtime_paths.h"
 
-TInstanceAtom::TInstanceAtom(const std::string& name) : FFileName(RuntimeFolder() + "/" + name + ".atom") {}
+TInstanceAtom::TInstanceAtom(const std::string& name) : FFileName(RuntimeFolder() + "/" + name + ".atom")
+{
+}
 
 bool TInstanceAtom::Find() const
 {

@@ -30,9 +30,7 @@ public:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             box.setEscapeButton(QMessageBox::Cancel);
             break;
-        default:
-            box.setStandardButtons(QMessageBox::Ok);
-            break;
+        default: box.setStandardButtons(QMessageBox::Ok); break;
         }
         switch (box.exec()) {
         case QMessageBox::Yes: return IDYES;

@@ -18,11 +18,13 @@ std::string SocketPath(const std::string& name)
 // What one connection has sent so far.
 struct TOpenRequestServer::TRequest {
     QByteArray Name;
-    bool Ended = false;      // the NUL byte came
-    bool Delivered = false;  // handed to OnRequest (or dropped)
+    bool Ended = false;     // the NUL byte came
+    bool Delivered = false; // handed to OnRequest (or dropped)
 };
 
-TOpenRequestServer::TOpenRequestServer(const std::string& name) : FSocketName(SocketPath(name)) {}
+TOpenRequestServer::TOpenRequestServer(const std::string& name) : FSocketName(SocketPath(name))
+{
+}
 
 TOpenRequestServer::~TOpenRequestServer()
 {

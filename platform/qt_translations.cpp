@@ -13,10 +13,10 @@ void InstallJapaneseQtTranslations()
     installed = true;
     auto* translator = new QTranslator(QCoreApplication::instance());
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (!translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          folder)) {
-        qWarning("Qt's Japanese translations are not installed in %s; its dialogs stay in English",
-                 qUtf8Printable(folder));
+    if (!translator->load(
+            QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+        qWarning(
+            "Qt's Japanese translations are not installed in %s; its dialogs stay in English", qUtf8Printable(folder));
         delete translator;
         return;
     }

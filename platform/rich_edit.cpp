@@ -16,7 +16,10 @@ namespace {
 
 constexpr int64_t LineBreakBytes = 2; // CR LF
 
-int CountChars(std::string_view s) { return static_cast<int>(sjis::CharCount(s)); }
+int CountChars(std::string_view s)
+{
+    return static_cast<int>(sjis::CharCount(s));
+}
 
 // The view holds one UTF-16 unit per Shift-JIS character, so that character
 // positions agree on both sides; every CP932 character lies in the basic
@@ -107,7 +110,8 @@ size_t ByteOfChar(std::string_view text, int charIndex)
 std::string OneLine(std::string_view text)
 {
     std::string s(text);
-    std::replace_if(s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        s.begin(), s.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     return s;
 }
 
@@ -127,7 +131,10 @@ TRichEdit::~TRichEdit()
         delete FWidget.data();
 }
 
-QTextEdit* TRichEdit::Widget() const { return FWidget.data(); }
+QTextEdit* TRichEdit::Widget() const
+{
+    return FWidget.data();
+}
 
 const std::string& TRichEdit::Line(int index) const
 {
@@ -226,7 +233,10 @@ void TRichEdit::SetSelStart(int64_t value)
     FSelLength = 0;
 }
 
-void TRichEdit::SetSelLength(int64_t value) { FSelLength = std::clamp<int64_t>(value, 0, FByteLength - FSelStart); }
+void TRichEdit::SetSelLength(int64_t value)
+{
+    FSelLength = std::clamp<int64_t>(value, 0, FByteLength - FSelStart);
+}
 
 int64_t TRichEdit::LineBytes(int index) const
 {
@@ -296,7 +306,7 @@ int TRichEdit::FirstBlock(int index) const
 int TRichEdit::ViewOffset(const TLineInfo& line, int charIndex)
 {
     const auto after = std::upper_bound(line.Breaks.begin(), line.Breaks.end(), charIndex,
-                                        [](int c, const TRichEditBreak& range) { return c <= range.A; });
+        [](int c, const TRichEditBreak& range) { return c <= range.A; });
     if (after == line.Breaks.begin())
         return charIndex;
     // The space before the character itself lies at the boundary.
@@ -352,9 +362,15 @@ void TRichEdit::FormatSelection(bool setColor, TColor color, bool setBold, bool 
     cursor.mergeCharFormat(format);
 }
 
-void TRichEdit::SetSelColor(TColor color) { FormatSelection(true, color, false, false); }
+void TRichEdit::SetSelColor(TColor color)
+{
+    FormatSelection(true, color, false, false);
+}
 
-void TRichEdit::SetSelBold(bool bold) { FormatSelection(false, clBlack, true, bold); }
+void TRichEdit::SetSelBold(bool bold)
+{
+    FormatSelection(false, clBlack, true, bold);
+}
 
 void TRichEdit::ClearSelection()
 {
@@ -375,8 +391,8 @@ void TRichEdit::ClearSelection()
     // last line's tail; the lines between go.
     const std::string& headLine = FLines[static_cast<size_t>(head.Line)].Text;
     const std::string& tailLine = FLines[static_cast<size_t>(tail.Line)].Text;
-    std::string merged = headLine.substr(0, ByteOfChar(headLine, head.Char)) +
-                         tailLine.substr(ByteOfChar(tailLine, tail.Char));
+    std::string merged =
+        headLine.substr(0, ByteOfChar(headLine, head.Char)) + tailLine.substr(ByteOfChar(tailLine, tail.Char));
     for (int i = head.Line; i <= tail.Line; ++i) {
         FByteLength -= LineBytes(i);
         FCharLength -= FLines[static_cast<size_t>(i)].Chars + LineBreakBytes;
@@ -434,7 +450,10 @@ void TRichEdit::ScrollCaret()
     FWidget->ensureCursorVisible();
 }
 
-void TRichEdit::HideCaret() { FWidget->setCursorWidth(0); }
+void TRichEdit::HideCaret()
+{
+    FWidget->setCursorWidth(0);
+}
 
 void TRichEdit::SetFontSize(int points)
 {

@@ -10,14 +10,14 @@ extern "C" {
 using TBassGetVersion = uint32_t (*)();
 using TBassInit = int32_t (*)(int32_t device, uint32_t freq, uint32_t flags, void* window, const void* clsid);
 using TBassFree = int32_t (*)();
-using TBassSampleLoad = uint32_t (*)(int32_t mem, const void* file, uint32_t offset, uint32_t length,
-                                     uint32_t max, uint32_t flags);
-using TBassSamplePlayEx = uint32_t (*)(uint32_t handle, uint32_t start, int32_t freq, int32_t volume,
-                                       int32_t pan, int32_t loop);
+using TBassSampleLoad = uint32_t (*)(
+    int32_t mem, const void* file, uint32_t offset, uint32_t length, uint32_t max, uint32_t flags);
+using TBassSamplePlayEx = uint32_t (*)(
+    uint32_t handle, uint32_t start, int32_t freq, int32_t volume, int32_t pan, int32_t loop);
 using TBassChannelIsActive = uint32_t (*)(uint32_t handle);
 using TBassSampleFree = int32_t (*)(uint32_t handle);
-using TBassStreamCreateFile = uint32_t (*)(int32_t mem, const void* file, uint32_t offset, uint32_t length,
-                                           uint32_t flags);
+using TBassStreamCreateFile = uint32_t (*)(
+    int32_t mem, const void* file, uint32_t offset, uint32_t length, uint32_t flags);
 using TBassStreamPlay = int32_t (*)(uint32_t handle, int32_t flush, uint32_t flags);
 using TBassStreamFree = int32_t (*)(uint32_t handle);
 using TBassChannelGetAttributes = int32_t (*)(uint32_t handle, uint32_t* freq, uint32_t* volume, int32_t* pan);

@@ -28,7 +28,7 @@ enum : uint8_t {
     mkGMReset = 8,
     mkGSReset = 9,
     mkTempo = 11,
-    mkMetaText = 12,      // meta 00h-07h are kinds 12-19
+    mkMetaText = 12, // meta 00h-07h are kinds 12-19
     mkTrackName = 15,
     mkLyric = 17,
     mkMarker = 18,
@@ -40,7 +40,7 @@ enum : uint8_t {
     mkPort = 25,
     mkLcdDot = 26,
     mkLcdStr = 27,
-    mkVibrant = 28,       // beat marks; made after loading, never read
+    mkVibrant = 28, // beat marks; made after loading, never read
 };
 
 // 16 rows by 16 columns of the sound module's dot display.
@@ -49,12 +49,12 @@ using TMidiLcdDots = std::array<std::array<bool, 16>, 16>;
 class TMidiEventItemStanderd : public TPersistent {
 public:
     TMidiEventItems* Owner = nullptr;
-    int Index = 0;        // place in the list (before a sort, the place it was read in)
-    int64_t Tick = 0;     // from the start of its track
-    int64_t Time = 0;     // milliseconds, from the tempo map
+    int Index = 0;    // place in the list (before a sort, the place it was read in)
+    int64_t Tick = 0; // from the start of its track
+    int64_t Time = 0; // milliseconds, from the tempo map
     int Track = 0;
     uint8_t Kind = mkOther;
-    int Wait = 0;         // ms later events are held back after this one is sent
+    int Wait = 0; // ms later events are held back after this one is sent
 
     std::string ClassName() const override { return "TMidiEventItemStanderd"; }
     // Records the event in the port state before it is sent.
@@ -77,7 +77,7 @@ public:
     uint8_t Data1 = 0;
     uint8_t Data2 = 0;
     uint8_t Channel = 0;
-    uint32_t Msg = 0;     // data 2 × 65536 + data 1 × 256 + status
+    uint32_t Msg = 0; // data 2 × 65536 + data 1 × 256 + status
     int DataCount = 2;
 
     std::string ClassName() const override { return "TMidiEventItemShort"; }
@@ -146,7 +146,7 @@ public:
 
 class TMidiEventItemTempo : public TMidiEventItemLong {
 public:
-    uint32_t Tempo = 500000;  // µs per quarter note
+    uint32_t Tempo = 500000; // µs per quarter note
 
     std::string ClassName() const override { return "TMidiEventItemTempo"; }
     void Link() override;
@@ -185,7 +185,7 @@ class TMidiEventItemRhythm : public TMidiEventItemLong {
 public:
     int Numerator = 4;
     int Denominator = 4;
-    int Third = 0;        // the third byte of the event (the default's: the division)
+    int Third = 0; // the third byte of the event (the default's: the division)
 
     std::string ClassName() const override { return "TMidiEventItemRhythm"; }
     void Link() override;
@@ -220,8 +220,8 @@ public:
 // A beat mark: made after loading, one per quarter note.
 class TMidiEventItemVibrant : public TMidiEventItemStanderd {
 public:
-    int Beat = 0;         // within the bar, from 0
-    int Bar = 0;          // from 0
+    int Beat = 0; // within the bar, from 0
+    int Bar = 0;  // from 0
 
     std::string ClassName() const override { return "TMidiEventItemVibrant"; }
     void Send() override;
@@ -260,9 +260,9 @@ using TMidiEventExclusiveItems = std::vector<TMidiEventItemStanderd*>;
 // One record per track of the file.
 class TMidiEventItemTrack {
 public:
-    int Port = 0;                                   // until a port meta event sets it
-    TMidiEventItemTrackName* Name = nullptr;        // its name event, when it has one
-    std::vector<TMidiEventItemShort*> Events;       // the track's channel events
+    int Port = 0;                             // until a port meta event sets it
+    TMidiEventItemTrackName* Name = nullptr;  // its name event, when it has one
+    std::vector<TMidiEventItemShort*> Events; // the track's channel events
 };
 
 using TMidiEventItemTracks = std::vector<std::unique_ptr<TMidiEventItemTrack>>;

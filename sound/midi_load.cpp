@@ -78,7 +78,7 @@ bool TMidiPlayV::LoadFromStream(TStream& stream)
             throw EMidiError("MIDI file counts time in SMPTE frames, which is not supported");
         FDivision = int(division);
     } catch (const EMidiReadError&) {
-        trackCount = 0;  // a header too short for its fields holds no tracks
+        trackCount = 0; // a header too short for its fields holds no tracks
     }
     s.SetPosition(std::min(headerStart + headerLength, s.Size()));
     ReadTracks(s, trackCount);
@@ -128,7 +128,7 @@ void TMidiPlayV::ReadTracks(TMidiFileStream& s, int trackCount)
 void TMidiPlayV::ReadTrack(TMidiFileStream& s, int track)
 {
     int64_t tick = 0;
-    uint8_t runningStatus = 0;  // the track's last channel status
+    uint8_t runningStatus = 0; // the track's last channel status
     try {
         while (s.Left() > 0) {
             tick += s.ReadVarLen();

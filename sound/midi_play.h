@@ -53,7 +53,7 @@ private:
 };
 
 struct TMidiLoop {
-    int From = -1;        // event indexes
+    int From = -1; // event indexes
     int To = -1;
     bool Armed = true;
     bool Rewind = false;
@@ -63,20 +63,20 @@ using TMidiLoops = std::vector<TMidiLoop>;
 struct TMidiMetronomeSound {
     uint8_t Note = 33;
     uint8_t Velocity = 127;
-    int Duration = 100;   // ms
+    int Duration = 100; // ms
 };
 
 struct TMidiMetronome {
     int Port = 0;
     int Channel = 9;
     bool Enabled = false;
-    TMidiMetronomeSound Sounds[2] = {{34, 127, 100}, {33, 127, 100}};  // beat 0, the others
+    TMidiMetronomeSound Sounds[2] = {{34, 127, 100}, {33, 127, 100}}; // beat 0, the others
 };
 
 class TMidiPlayV : public TObject {
 public:
-    static constexpr uint32_t DefaultTempo = 500000;  // µs per quarter note without a tempo event
-    static constexpr uint32_t TickInterval = 5;       // ms
+    static constexpr uint32_t DefaultTempo = 500000; // µs per quarter note without a tempo event
+    static constexpr uint32_t TickInterval = 5;      // ms
     // Events a tick sends at most; a burst beyond it goes out on the next
     // ticks.
     static constexpr int MaxEventsPerTick = 64;
@@ -208,7 +208,7 @@ private:
     TMidiOutDriver& FDriver;
     TMidiWindow FWindow;
     TMidiDevices FDevices;
-    std::vector<std::unique_ptr<TMidiOut>> FOutputs;  // one slot per play device; null where it failed
+    std::vector<std::unique_ptr<TMidiOut>> FOutputs; // one slot per play device; null where it failed
     TMMTimer FTimer;
 
     TMidiEventItems FEvents{this};

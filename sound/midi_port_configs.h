@@ -9,15 +9,15 @@
 
 struct TMidiPortConfigControl {
     uint8_t Value = 127;
-    int Factor = 0;       // scale factor (mode 1)
-    uint8_t Mode = 0;     // 0: value as it is, 1: value × factor / 127
+    int Factor = 0;   // scale factor (mode 1)
+    uint8_t Mode = 0; // 0: value as it is, 1: value × factor / 127
     // The value sent for the control, always a data byte (0..127).
     uint8_t Scaled() const;
 };
 
 struct TMidiPortConfigTone {
-    uint8_t BankMSB = 0;  // controller 0
-    uint8_t BankLSB = 0;  // controller 32
+    uint8_t BankMSB = 0; // controller 0
+    uint8_t BankLSB = 0; // controller 32
     uint8_t Program = 0;
 };
 

@@ -168,6 +168,6 @@ void TMidiPlayV::StopClick()
     FClickOn = false;
     const int port = Metronome.Port;
     if (port >= 0 && port < int(FOutputs.size()) && FOutputs[size_t(port)])
-        FOutputs[size_t(port)]->ShortMsg(uint32_t(FClick.Velocity) << 16 | uint32_t(FClick.Note) << 8 | 0x80u |
-                                         uint32_t(FClickChannel));
+        FOutputs[size_t(port)]->ShortMsg(
+            uint32_t(FClick.Velocity) << 16 | uint32_t(FClick.Note) << 8 | 0x80u | uint32_t(FClickChannel));
 }

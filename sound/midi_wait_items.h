@@ -7,9 +7,9 @@
 #include <vector>
 
 struct TMidiWaitItem {
-    std::vector<uint8_t> Pattern;  // leading bytes, status byte first
+    std::vector<uint8_t> Pattern; // leading bytes, status byte first
     uint8_t Kind = 0;
-    int Wait = 0;                  // ms
+    int Wait = 0; // ms
 };
 
 class TMidiWaitItems {

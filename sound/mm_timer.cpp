@@ -14,9 +14,9 @@
 struct TMMTimer::TRun {
     TMMTimer* Owner = nullptr;
     std::thread Thread;
-    std::mutex Lock;        // guards the fields below; never held across a sleep
-    bool Killed = false;    // told to stop by another thread, which joins it
-    bool SelfStop = false;  // disabled from inside its own callback
+    std::mutex Lock;       // guards the fields below; never held across a sleep
+    bool Killed = false;   // told to stop by another thread, which joins it
+    bool SelfStop = false; // disabled from inside its own callback
     bool Done() const { return Killed || SelfStop; }
     std::chrono::milliseconds Period{0};
     // Posted once to cut the sleep short when the run is killed. A timed
@@ -148,7 +148,7 @@ void TMMTimer::ThreadProc(TMMTimer* self, TRun* run)
     TTimerClock::time_point next = TTimerClock::now() + period;
     for (;;) {
         if (SleepUntil(run->Wake, next))
-            break;  // killed
+            break; // killed
         {
             std::lock_guard<std::mutex> lock(run->Lock);
             if (run->Done())

@@ -61,7 +61,7 @@ private:
     void KillTimer();
     static void ThreadProc(TMMTimer* self, TRun* run);
 
-    std::mutex FControl;                 // serialises starting and stopping
+    std::mutex FControl; // serialises starting and stopping
     std::atomic<bool> FEnabled{true};
     std::atomic<uint32_t> FInterval{1000};
     std::atomic<uint32_t> FId{0};

@@ -56,10 +56,10 @@ using HSNDMIX = TSndMixSession*;
 
 // Play flags.
 enum : uint32_t {
-    smpClearChannel = 1,  // drop the channel's queued plays first
-    smpLeastRecent = 2,   // use the least recently used open channel
-    smpStartNow = 4,      // start at the play position, not after what is mixed
-    smpWait = 8,          // start together with the next play without this flag
+    smpClearChannel = 1, // drop the channel's queued plays first
+    smpLeastRecent = 2,  // use the least recently used open channel
+    smpStartNow = 4,     // start at the play position, not after what is mixed
+    smpWait = 8,         // start together with the next play without this flag
 };
 // Loops value that repeats for ever.
 constexpr uint16_t SndMixLoopForever = 0xFFFF;
@@ -67,7 +67,7 @@ constexpr uint16_t SndMixLoopForever = 0xFFFF;
 struct TSndMixPlayRecord {
     uint16_t Size = 24;
     HSNDMIX Session = nullptr;
-    int32_t Channel = 0;  // set to the chosen channel with smpLeastRecent
+    int32_t Channel = 0; // set to the chosen channel with smpLeastRecent
     TWaveRecord* Wave = nullptr;
     TSndMixNotify* NotifyWindow = nullptr;
     uint32_t Flags = 0;
@@ -90,8 +90,8 @@ struct TWaveModule {
 
 // What SndMixOpenWave reads, chosen by its flags.
 struct TWaveSourceArg {
-    std::string Name;               // file name, or resource name
-    int ResourceId = -1;            // numeric resource id when not negative
+    std::string Name;    // file name, or resource name
+    int ResourceId = -1; // numeric resource id when not negative
     const TMMIOInfo* Memory = nullptr;
 };
 enum : uint32_t {
@@ -117,8 +117,7 @@ HSNDMIX SndMixCheckSession(HSNDMIX session);
 // The callback object's message handler ("SndMix32"): MM_WOM_DONE pumps.
 intptr_t SndMixWndProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-TWaveRecord* SndMixOpenWave(HSNDMIX session, const TWaveSourceArg& source, const TWaveModule* module,
-                            uint32_t flags);
+TWaveRecord* SndMixOpenWave(HSNDMIX session, const TWaveSourceArg& source, const TWaveModule* module, uint32_t flags);
 
 // Bit i set when channel i is open and has a queued play.
 uint8_t SndMixBusyChannels(HSNDMIX session);

@@ -27,7 +27,7 @@ struct TPlayNode {
     TWaveRecord* Wave = nullptr;
     uint32_t Length = 0;
     int64_t Start = 0;
-    int64_t End = 0;  // start + (loops + 1) x length - 1
+    int64_t End = 0; // start + (loops + 1) x length - 1
     const uint8_t* Data = nullptr;
     const uint8_t* Last = nullptr;
 };
@@ -62,7 +62,7 @@ struct TSndMixSession {
     int64_t PositionOffset = 0;
     bool GoodWavePos = false;
     TRemixProc Remix = nullptr;
-    TPlayNode* PendingTail = nullptr;  // circular: the tail links to the head
+    TPlayNode* PendingTail = nullptr; // circular: the tail links to the head
     uint16_t TagEnd = SndMixSessionTag;
 };
 
@@ -75,7 +75,7 @@ struct TSndMixNotice {
 };
 
 struct TSndMixUnit {
-    TSndMixSession* Session = nullptr;     // the one session that exists
+    TSndMixSession* Session = nullptr; // the one session that exists
     TSndMixSession* Current = nullptr;
     TSndMixSession* DeviceHolder = nullptr;
     TPlayNode Pool[SndMixPoolSize];

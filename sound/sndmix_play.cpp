@@ -20,7 +20,7 @@ int64_t AddCapped(int64_t a, int64_t b)
 void SetEnd(TPlayNode* node)
 {
     if (node->Length == 0) {
-        node->End = node->Start;  // nothing to play: it ends where it starts
+        node->End = node->Start; // nothing to play: it ends where it starts
         return;
     }
     if (node->Play.Loops == SndMixLoopForever || node->Start == SndMixForever) {
@@ -207,8 +207,7 @@ bool SndMixFillBlock(TSndMixSession* s, TOutputBlock* block, bool write)
 
 void SndMixFillAll(TSndMixSession* s)
 {
-    while (SndMixFillBlock(s, SndMixFreeBlock(s), true)) {
-    }
+    while (SndMixFillBlock(s, SndMixFreeBlock(s), true)) {}
 }
 
 void SndMixRemix(TSndMixSession* s, int64_t position, TPlayNode*)
@@ -220,8 +219,7 @@ void SndMixRemix(TSndMixSession* s, int64_t position, TPlayNode*)
     s->MixPosition = position;
     while (u.WrittenHead != nullptr)
         SndMixDropWritten(u.WrittenHead);
-    for (TOutputBlock* b = SndMixFreeBlock(s); b != nullptr && SndMixFillBlock(s, b, false);
-         b = SndMixFreeBlock(s))
+    for (TOutputBlock* b = SndMixFreeBlock(s); b != nullptr && SndMixFillBlock(s, b, false); b = SndMixFreeBlock(s))
         SndMixAppendWritten(b);
     TWaveOut& device = SndMixDevice();
     device.Pause();

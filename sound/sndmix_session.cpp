@@ -215,8 +215,7 @@ void SndMixOpenDevice(TSndMixSession* s)
     // The device posts its done notifications to the UI thread, where they
     // reach the mixer's message handler as they reached its "SndMix32"
     // callback window.
-    const int rc = device.Open(s->DeviceId, s->Format.SamplesPerSec,
-                               [] { SndMixWndProc(MM_WOM_DONE, 0, 0); });
+    const int rc = device.Open(s->DeviceId, s->Format.SamplesPerSec, [] { SndMixWndProc(MM_WOM_DONE, 0, 0); });
     if (rc != MMSYSERR_NOERROR)
         SndMixRaise("Failed to open waveform output device #" + std::to_string(rc));
     for (auto& block : u.Blocks) {
@@ -354,8 +353,8 @@ int64_t SndMixGetPosition(TSndMixSession* s)
     if (s->GoodWavePos)
         return SndMixDevicePosition(s);
     const uint32_t elapsed = TimeGetTime() - s->ClockStart;
-    auto position = static_cast<int64_t>(
-        std::nearbyint(static_cast<double>(elapsed) * s->Format.AvgBytesPerSec / 1000.0));
+    auto position =
+        static_cast<int64_t>(std::nearbyint(static_cast<double>(elapsed) * s->Format.AvgBytesPerSec / 1000.0));
     if ((position & 1) && s->Format.BlockAlign > 1)
         --position;
     return position;

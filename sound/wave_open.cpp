@@ -62,8 +62,7 @@ std::span<const uint8_t> MemoryBytes(const TMMIOInfo* info)
 
 } // namespace
 
-TWaveRecord* SndMixOpenWave(HSNDMIX session, const TWaveSourceArg& source, const TWaveModule* module,
-                            uint32_t flags)
+TWaveRecord* SndMixOpenWave(HSNDMIX session, const TWaveSourceArg& source, const TWaveModule* module, uint32_t flags)
 {
     TSndMixSession* s = SndMixCheckSession(session);
     if (SndMixDevice().QueryFormat(s->DeviceId, s->Format.SamplesPerSec) != MMSYSERR_NOERROR)

@@ -18,7 +18,7 @@ uint16_t Le16(const uint8_t* p)
 }
 
 struct TChunk {
-    size_t Data = 0;  // offset of the chunk's data
+    size_t Data = 0; // offset of the chunk's data
     uint32_t Size = 0;
 };
 
@@ -102,7 +102,7 @@ TWaveData DecodeCompressed(std::span<const uint8_t> image)
     TWaveData out;
     const auto channels = static_cast<uint16_t>(info.channels);
     out.Format = {WAVE_FORMAT_PCM, channels, static_cast<uint32_t>(info.samplerate),
-                  static_cast<uint32_t>(info.samplerate) * channels * 2u, static_cast<uint16_t>(channels * 2), 16};
+        static_cast<uint32_t>(info.samplerate) * channels * 2u, static_cast<uint16_t>(channels * 2), 16};
     std::vector<short> frames(4096u * channels);
     for (;;) {
         const sf_count_t got = sf_readf_short(sf, frames.data(), 4096);
@@ -144,8 +144,7 @@ TWaveData ReadWaveImage(std::span<const uint8_t> image)
     }
 
     TChunk fmt;
-    if (!FindChunk(image, riffStart, riffEnd, "fmt ", fmt) || fmt.Size < 16 ||
-        uint64_t{fmt.Data} + fmt.Size > riffEnd)
+    if (!FindChunk(image, riffStart, riffEnd, "fmt ", fmt) || fmt.Size < 16 || uint64_t{fmt.Data} + fmt.Size > riffEnd)
         throw ESndMixError("WAVE file is corrupted");
     const uint8_t* f = image.data() + fmt.Data;
     TWaveData wave;
@@ -163,6 +162,6 @@ TWaveData ReadWaveImage(std::span<const uint8_t> image)
     if (wave.Format.FormatTag != WAVE_FORMAT_PCM)
         return DecodeCompressed(image);
     wave.Data.assign(image.begin() + static_cast<ptrdiff_t>(data.Data),
-                     image.begin() + static_cast<ptrdiff_t>(data.Data + data.Size));
+        image.begin() + static_cast<ptrdiff_t>(data.Data + data.Size));
     return wave;
 }

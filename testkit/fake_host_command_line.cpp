@@ -16,5 +16,5 @@ void TFakeHostCommandLine::SetKeyLabel(int index, const std::string& text)
 std::string TFakeHostCommandLine::GetKeyLabel(int index) const
 {
     return index >= 0 && index < static_cast<int>(KeyLabels.size()) ? KeyLabels[static_cast<size_t>(index)]
-                                                                     : std::string();
+                                                                    : std::string();
 }

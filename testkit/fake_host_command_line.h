@@ -31,7 +31,7 @@ public:
     void LiftMainInput(int pixels) override { MainInputLift += pixels; }
 
     bool InputOn = true;
-    std::string InputText;  // Shift-JIS
+    std::string InputText; // Shift-JIS
     bool InputHasFocus = false;
     bool InputShown = true;
     bool InputIme = false;

@@ -26,10 +26,10 @@ public:
     void ShowDebugWindow() override { ++DebugShown; }
 
     struct TShownBox {
-        std::string Text;     // UTF-8
-        std::string Caption;  // UTF-8
+        std::string Text;    // UTF-8
+        std::string Caption; // UTF-8
         int Flags = 0;
-        bool Halted = false;  // the engine's halted flag while it was up
+        bool Halted = false; // the engine's halted flag while it was up
     };
 
     // The engine whose halted flag the message boxes record, and whose
@@ -38,7 +38,7 @@ public:
 
     std::vector<TShownBox> Boxes;
     int BoxAnswer = IDYES;
-    std::vector<std::string> Prompts;  // Shift-JIS, input and yes/no dialogs
+    std::vector<std::string> Prompts; // Shift-JIS, input and yes/no dialogs
     // The input dialog's answers, one per showing, first first; once they
     // are used up the dialog is abandoned (mrAbort), so that no script asks
     // for ever.

@@ -36,6 +36,6 @@ public:
     bool MessageWindowShown = false;
     TWindowBounds SubPlace{252, 313, 201, 149};
     bool SubShown = false;
-    std::string SubTitle = "Sub Window";  // Shift-JIS
+    std::string SubTitle = "Sub Window"; // Shift-JIS
     bool SubOnTop = true;
 };

@@ -43,8 +43,8 @@ public:
 
     int Width = 640;
     int Height = 480;
-    std::string Title;       // Shift-JIS
-    std::string AboutTitle;  // Shift-JIS
+    std::string Title;      // Shift-JIS
+    std::string AboutTitle; // Shift-JIS
     // The about box's picture: its size and its top-left pixel.
     int AboutWidth = 0;
     int AboutHeight = 0;

@@ -13,7 +13,8 @@ constexpr std::string_view LineBreak = "\r\n";
 void TPlainMsgLog::AddLine(std::string_view text)
 {
     std::string line(text);
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     FByteLength += static_cast<int64_t>(line.size() + LineBreak.size());
     FCharLength += static_cast<int64_t>(sjis::CharCount(line) + LineBreak.size());
     FLines.push_back(std::move(line));

@@ -67,7 +67,8 @@ int main(int argc, char** argv)
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     // Checked, so that the selection is in force before the program starts.
-    if (xcb_generic_error_t* e = xcb_request_check(c, xcb_change_window_attributes_checked(c, root, XCB_CW_EVENT_MASK, &mask))) {
+    if (xcb_generic_error_t* e =
+            xcb_request_check(c, xcb_change_window_attributes_checked(c, root, XCB_CW_EVENT_MASK, &mask))) {
         std::fprintf(stderr, "map_timer: cannot watch the root window (error %d)\n", e->error_code);
         std::free(e);
         return 1;

@@ -47,8 +47,8 @@ QPixmap AboutPicture()
 } // namespace
 
 TAboutDlg::TAboutDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                  | Qt::WindowStaysOnTopHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(FormText(SJ("TIDEGLASSについて")));
     setFont(FormFont());

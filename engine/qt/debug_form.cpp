@@ -11,8 +11,7 @@
 #include "engine/screen/input_host.h"
 #include "platform/key_hook.h"
 
-TDebugForm::TDebugForm(TInputHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Tool), FHost(host)
+TDebugForm::TDebugForm(TInputHost& host, QWidget* parent) : QWidget(parent, Qt::Tool), FHost(host)
 {
     setWindowTitle("Debug Window");
     setFont(FormFont());

@@ -85,7 +85,7 @@ void TTideglassForm::SetAboutPicture(const TBitmap32& picture)
         return;
     // The picture box shows what a plain bitmap would hold: no alpha.
     const QImage image(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(), picture.Height(),
-                       qsizetype(picture.Width()) * 4, QImage::Format_RGB32);
+        qsizetype(picture.Width()) * 4, QImage::Format_RGB32);
     AboutDlg->SetPicture(QPixmap::fromImage(image.copy()));
 }
 
@@ -97,20 +97,13 @@ void TTideglassForm::SetMenuBarVisible(bool visible)
 QAction* TTideglassForm::MenuAction(TMenuItem item) const
 {
     switch (item) {
-    case TMenuItem::F1:
-        return F1;
-    case TMenuItem::Help1:
-        return Help1;
-    case TMenuItem::TIDEGLASSC1:
-        return TIDEGLASSC1;
-    case TMenuItem::Edit1:
-        return Edit1->menuAction();
-    case TMenuItem::N3:
-        return N3;
-    case TMenuItem::D1:
-        return D1;
-    case TMenuItem::F3:
-        return F3;
+    case TMenuItem::F1: return F1;
+    case TMenuItem::Help1: return Help1;
+    case TMenuItem::TIDEGLASSC1: return TIDEGLASSC1;
+    case TMenuItem::Edit1: return Edit1->menuAction();
+    case TMenuItem::N3: return N3;
+    case TMenuItem::D1: return D1;
+    case TMenuItem::F3: return F3;
     }
     return nullptr;
 }

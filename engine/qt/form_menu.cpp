@@ -70,7 +70,7 @@ void TTideglassForm::BuildMainMenu()
     });
     connect(Help1, &QAction::triggered, this, [this] { FHelpViewer->Show(FEngine->ExeDir() + "TIDEGLASS.chm"); });
     connect(TIDEGLASSC1, &QAction::triggered, this,
-            [this] { FHelpViewer->Show(FEngine->ExeDir() + "TIDEGLASS 製作マニュアル.chm"); });
+        [this] { FHelpViewer->Show(FEngine->ExeDir() + "TIDEGLASS 製作マニュアル.chm"); });
     connect(MessageInput1, &QAction::triggered, this, [this] {
         if (!FEngine->FullScreen() && !FEngine->MsgInGame() && MsgForm)
             MsgForm->show();

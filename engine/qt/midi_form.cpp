@@ -17,8 +17,8 @@ constexpr int Margin = 8;
 } // namespace
 
 TMidiForm::TMidiForm(TInputHost& host, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                  | Qt::WindowStaysOnTopHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint),
       FHost(host)
 {
     setWindowTitle(FormText(SJ("設定")));
@@ -72,8 +72,8 @@ void TMidiForm::UpdateAssocState()
 {
     const bool associated = IsAssociated();
     if (associated) {
-        Label2->setText(FormText(SJ("現在.tgs と .tgpは関連付けされています。")) + "\n\n" +
-                        FormText(SJ("情報：")) + QString::fromStdString(FOpenCommand));
+        Label2->setText(FormText(SJ("現在.tgs と .tgpは関連付けされています。")) + "\n\n" + FormText(SJ("情報：")) +
+                        QString::fromStdString(FOpenCommand));
     } else {
         Label2->setText(FormText(SJ("現在.tgs と .tgpは関連付けされていません。")));
     }

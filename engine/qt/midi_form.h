@@ -18,10 +18,10 @@ public:
 
     QGroupBox* GroupBox2 = nullptr;
     QLabel* Label2 = nullptr;
-    QPushButton* KaijoButton = nullptr;  // "関連付け解除"
-    QPushButton* DukeButton = nullptr;   // "関連付け実行"
-    QPushButton* Button1 = nullptr;      // "OK"
-    QPushButton* Button2 = nullptr;      // "Cancel"
+    QPushButton* KaijoButton = nullptr; // "関連付け解除"
+    QPushButton* DukeButton = nullptr;  // "関連付け実行"
+    QPushButton* Button1 = nullptr;     // "OK"
+    QPushButton* Button2 = nullptr;     // "Cancel"
 
     // True when the association is in place; keeps its open command.
     bool IsAssociated();

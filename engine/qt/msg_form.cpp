@@ -102,8 +102,8 @@ void TMsgForm::PlaceBoxes()
 {
     const int w = width();
     const int h = height();
-    MsgMemo->Widget()->setGeometry(MemoLeft, MemoTop, std::max(0, w - MemoLeft - MemoRightGap),
-                         std::max(0, h - MemoTop - MemoBottomGap));
+    MsgMemo->Widget()->setGeometry(
+        MemoLeft, MemoTop, std::max(0, w - MemoLeft - MemoRightGap), std::max(0, h - MemoTop - MemoBottomGap));
     CmdEdit->setGeometry(EditLeft, h - EditBottomGap - EditHeight - FEditGrowth,
-                         std::max(0, w - EditLeft - EditRightGap), EditHeight + FEditGrowth);
+        std::max(0, w - EditLeft - EditRightGap), EditHeight + FEditGrowth);
 }

@@ -36,8 +36,7 @@ std::unique_ptr<QSocketNotifier> CatchTermination(TTideglassForm& form)
     auto notifier = std::make_unique<QSocketNotifier>(SignalPipe[0], QSocketNotifier::Read);
     QObject::connect(notifier.get(), &QSocketNotifier::activated, &form, [&form] {
         char byte;
-        while (::read(SignalPipe[0], &byte, 1) > 0) {
-        }
+        while (::read(SignalPipe[0], &byte, 1) > 0) {}
         form.close();
     });
     struct sigaction action {};
@@ -93,12 +92,8 @@ int TideglassMain(int argc, char** argv)
 
     int result = 0;
     switch (ChooseStartAction(args)) {
-    case TStartAction::Unregister:
-        assoc::Unregister();
-        break;
-    case TStartAction::Register:
-        assoc::Register(exePath);
-        break;
+    case TStartAction::Unregister: assoc::Unregister(); break;
+    case TStartAction::Register: assoc::Register(exePath); break;
     case TStartAction::Run: {
         QApplication::setApplicationName("TIDEGLASS");
         auto form = std::make_unique<TTideglassForm>(args);

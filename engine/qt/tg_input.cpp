@@ -236,9 +236,7 @@ void TTGInput::EditKeyDown(uint16_t& key, TShiftState shift)
     }
 
     switch (key) {
-    case VK_RETURN:
-        Submit();
-        break;
+    case VK_RETURN: Submit(); break;
     case VK_UP:
         if (FHistoryIndex >= 0) {
             ShowHistoryLine(FHistoryIndex);
@@ -255,8 +253,7 @@ void TTGInput::EditKeyDown(uint16_t& key, TShiftState shift)
             ClearText();
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -8,8 +8,8 @@
 #include "engine/screen/modal_result.h"
 
 TYesNoDlg::TYesNoDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                  | Qt::WindowStaysOnTopHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(FormText(SJ("選択")));
     setFont(FormFont());

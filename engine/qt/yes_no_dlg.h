@@ -14,8 +14,8 @@ public:
     explicit TYesNoDlg(QWidget* parent = nullptr);
 
     QLabel* Label1 = nullptr;
-    QPushButton* OKBtn = nullptr;      // "はい"
-    QPushButton* CancelBtn = nullptr;  // "いいえ"
+    QPushButton* OKBtn = nullptr;     // "はい"
+    QPushButton* CancelBtn = nullptr; // "いいえ"
 
     // The question; the label takes the width of the text. The asker widens
     // the dialog to fit it (setFixedWidth).

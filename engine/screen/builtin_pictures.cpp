@@ -7,22 +7,19 @@
 std::span<const uint8_t> BuiltInPictureData(int index)
 {
     switch (index) {
-    case biWaitFrame0:
-        return BuiltInWaitFrame0Data;
-    case biWaitFrame1:
-        return BuiltInWaitFrame1Data;
-    case biMsgSkin:
-        return BuiltInMsgSkinData;
-    case biUpMark:
-        return BuiltInUpMarkData;
-    case biDownMark:
-        return BuiltInDownMarkData;
-    default:
-        return {};
+    case biWaitFrame0: return BuiltInWaitFrame0Data;
+    case biWaitFrame1: return BuiltInWaitFrame1Data;
+    case biMsgSkin: return BuiltInMsgSkinData;
+    case biUpMark: return BuiltInUpMarkData;
+    case biDownMark: return BuiltInDownMarkData;
+    default: return {};
     }
 }
 
-TDrawMode BuiltInPictureDrawMode(int index) { return index == biMsgSkin ? dmOpaque : dmBlend; }
+TDrawMode BuiltInPictureDrawMode(int index)
+{
+    return index == biMsgSkin ? dmOpaque : dmBlend;
+}
 
 void LoadBuiltInPicture(int index, TBitmap32& bitmap)
 {

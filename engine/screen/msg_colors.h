@@ -13,4 +13,7 @@ extern std::array<TColor, MsgColorCount> MsgColors;
 // others black.
 void InitMsgColors();
 
-inline bool IsMsgColorIndex(int index) { return index >= 0 && index < MsgColorCount; }
+inline bool IsMsgColorIndex(int index)
+{
+    return index >= 0 && index < MsgColorCount;
+}

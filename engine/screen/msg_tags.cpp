@@ -34,8 +34,8 @@ void TTagInfoList::ApplyTo(TMsgLog& richEdit) const
     for (const TTagInfo& info : FItems) {
         richEdit.SetSelStart(info.StartPos);
         richEdit.SetSelLength(info.EndPos - info.StartPos);
-        richEdit.SetSelColor(IsMsgColorIndex(info.ColorIndex) ? MsgColors[static_cast<size_t>(info.ColorIndex)]
-                                                              : clBlack);
+        richEdit.SetSelColor(
+            IsMsgColorIndex(info.ColorIndex) ? MsgColors[static_cast<size_t>(info.ColorIndex)] : clBlack);
         richEdit.SetSelBold(info.Bold != 0);
     }
     richEdit.SetSelLength(0);
@@ -75,7 +75,7 @@ void ParseTag(std::string_view tag, TTagInfoList& list, int64_t pos, int charPos
 }
 
 void SplitTags(std::string_view text, std::string& visible, TTagInfoList& list, int64_t byteBase, int charBase,
-               int& curColor, bool& curBold)
+    int& curColor, bool& curBold)
 {
     visible.clear();
     visible.reserve(text.size());

@@ -58,7 +58,7 @@ void CopyTagInfoList(TTagInfoList& dest, const TTagInfoList& source);
 // over from one text to the next. A tag that is never closed hides the rest
 // of the text. Raises EConvertError when a colour tag's number is no integer.
 void SplitTags(std::string_view text, std::string& visible, TTagInfoList& list, int64_t byteBase, int charBase,
-               int& curColor, bool& curBold);
+    int& curColor, bool& curBold);
 
 // Acts on one tag's text found at `pos` / `charPos`. Unknown words, an empty
 // tag and a colour number outside the table are dropped without a trace.

@@ -12,7 +12,10 @@ extern const std::u16string_view LineStartForbidden;
 
 bool IsLineStartForbidden(char32_t c);
 
-inline int CharUnits(char32_t c) { return c <= 255 ? 1 : 2; }
+inline int CharUnits(char32_t c)
+{
+    return c <= 255 ? 1 : 2;
+}
 
 // One character of a Shift-JIS text: where it starts, its byte length and
 // its Unicode code point (U+FFFD when it has none).

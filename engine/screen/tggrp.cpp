@@ -20,8 +20,14 @@ const TBitmap32* ListBitmap(const TBitmap32List& list, int index)
     return index < list.Bitmaps().Count() ? &list.Bitmap(index) : nullptr;
 }
 
-float Width(const TFloatRect& r) { return r.Right - r.Left; }
-float Height(const TFloatRect& r) { return r.Bottom - r.Top; }
+float Width(const TFloatRect& r)
+{
+    return r.Right - r.Left;
+}
+float Height(const TFloatRect& r)
+{
+    return r.Bottom - r.Top;
+}
 
 } // namespace
 
@@ -92,25 +98,27 @@ TTGGrp::~TTGGrp()
 {
     // Top first, as the collection frees its layers; each leaves the image.
     for (TBitmapLayer* layer :
-         {FDownMarkLayer, FUpMarkLayer, FWaitLayer, FFuncBarLayer, FTextLayer, FWindowLayer, FPictureLayer})
+        {FDownMarkLayer, FUpMarkLayer, FWaitLayer, FFuncBarLayer, FTextLayer, FWindowLayer, FPictureLayer})
         delete layer;
 }
 
-TBitmap32& TTGGrp::GetPicture() { return FPictureLayer->Bitmap(); }
+TBitmap32& TTGGrp::GetPicture()
+{
+    return FPictureLayer->Bitmap();
+}
 
-TBitmap32* TTGGrp::GetTextBitmap() { return FTextLayer ? &FTextLayer->Bitmap() : nullptr; }
+TBitmap32* TTGGrp::GetTextBitmap()
+{
+    return FTextLayer ? &FTextLayer->Bitmap() : nullptr;
+}
 
 TBitmapLayer* TTGGrp::GetOverlay(int index) const
 {
     switch (index) {
-    case 0:
-        return FFuncBarLayer;
-    case 1:
-        return FUpMarkLayer;
-    case 2:
-        return FDownMarkLayer;
-    default:
-        return nullptr;
+    case 0: return FFuncBarLayer;
+    case 1: return FUpMarkLayer;
+    case 2: return FDownMarkLayer;
+    default: return nullptr;
     }
 }
 

@@ -11,7 +11,10 @@
 
 namespace {
 
-bool IsBuffer(int n) { return n >= 0 && n < PictureBufferCount; }
+bool IsBuffer(int n)
+{
+    return n >= 0 && n < PictureBufferCount;
+}
 
 } // namespace
 
@@ -29,7 +32,10 @@ TBitmap32& TTGGrp::GetBuffer(int n)
     return *FBuffers[static_cast<size_t>(n)];
 }
 
-bool TTGGrp::GetBufferUsed(int n) const { return IsBuffer(n) && FBufferUsed[static_cast<size_t>(n)]; }
+bool TTGGrp::GetBufferUsed(int n) const
+{
+    return IsBuffer(n) && FBufferUsed[static_cast<size_t>(n)];
+}
 
 void TTGGrp::SetBufferUsed(int n, bool used)
 {
@@ -55,8 +61,8 @@ void TTGGrp::CopyToBuffer(int n, int x, int y, int w, int h, int src)
     dest.SetSize(w, h);
     // The rectangle keeps its size, so this is a block copy; parts of it that lie
     // outside the source are left empty.
-    BlockTransfer(&dest, 0, 0, dest.ClipRect(), source, TRect{x, y, x + w, y + h}, source->DrawMode(),
-                  source->OnPixelCombine);
+    BlockTransfer(
+        &dest, 0, 0, dest.ClipRect(), source, TRect{x, y, x + w, y + h}, source->DrawMode(), source->OnPixelCombine);
 }
 
 void TTGGrp::DrawBuffer(int n, int x, int y, int dst)
@@ -73,6 +79,12 @@ void TTGGrp::DrawBuffer(int n, int x, int y, int dst)
     target->Draw(x, y, source);
 }
 
-void TTGGrp::LoadPicture(TStream& stream) { FPictureLayer->Bitmap().LoadFromStream(stream); }
+void TTGGrp::LoadPicture(TStream& stream)
+{
+    FPictureLayer->Bitmap().LoadFromStream(stream);
+}
 
-void TTGGrp::AssignPicture(const TPersistent* graphic) { FPictureLayer->Bitmap().Assign(graphic); }
+void TTGGrp::AssignPicture(const TPersistent* graphic)
+{
+    FPictureLayer->Bitmap().Assign(graphic);
+}

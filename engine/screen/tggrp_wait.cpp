@@ -13,11 +13,17 @@
 namespace {
 
 // An interval of 0 or less would never let the clock catch up.
-uint32_t StepInterval(int interval) { return static_cast<uint32_t>(std::max(1, interval)); }
+uint32_t StepInterval(int interval)
+{
+    return static_cast<uint32_t>(std::max(1, interval));
+}
 
 } // namespace
 
-int TTGGrp::UsableWaitFrames() { return std::clamp(FWaitCount, 0, FHost.WaitGrpList().Bitmaps().Count()); }
+int TTGGrp::UsableWaitFrames()
+{
+    return std::clamp(FWaitCount, 0, FHost.WaitGrpList().Bitmaps().Count());
+}
 
 void TTGGrp::SetWaitAnim(bool on)
 {

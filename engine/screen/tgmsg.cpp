@@ -17,15 +17,21 @@ namespace {
 
 // The font's pixel size as the layout counts it: at least 2, so that the
 // row count and the half-width units of a line stay countable.
-int LayoutHeightOf(const TFont& font) { return std::max(2, std::abs(font.Height())); }
+int LayoutHeightOf(const TFont& font)
+{
+    return std::max(2, std::abs(font.Height()));
+}
 
 // ceil(value / step) for a positive step; a negative value gives 0.
-int CeilDiv(int value, int step) { return value <= 0 ? 0 : (value + step - 1) / step; }
+int CeilDiv(int value, int step)
+{
+    return value <= 0 ? 0 : (value + step - 1) / step;
+}
 
 } // namespace
 
 TTGMsg::TTGMsg(TScreenHost& host, int maxLines, bool onScreen, TMsgLog* log, TTGGrp& screen, int left, int top,
-               int width, int height, const TFont& font, const TBitmap32& skin)
+    int width, int height, const TFont& font, const TBitmap32& skin)
     : FHost(host), FScreen(screen)
 {
     FLineRate = 1.0f;
@@ -75,9 +81,15 @@ bool TTGMsg::BoundsFit(int left, int top, int width, int height, int fontHeight)
            int64_t(top) + hh + h <= highest;
 }
 
-int TTGMsg::LineHeight() const { return -FFont->Height(); }
+int TTGMsg::LineHeight() const
+{
+    return -FFont->Height();
+}
 
-int TTGMsg::LayoutHeight() const { return LayoutHeightOf(*FFont); }
+int TTGMsg::LayoutHeight() const
+{
+    return LayoutHeightOf(*FFont);
+}
 
 int TTGMsg::RowPitch() const
 {
@@ -174,9 +186,15 @@ void TTGMsg::BuildFrame(int w, int hh, int h)
     frame.SetDrawMode(dmBlend);
 }
 
-void TTGMsg::SetSkin(const TBitmap32& bitmap) { FSkin->Assign(&bitmap); }
+void TTGMsg::SetSkin(const TBitmap32& bitmap)
+{
+    FSkin->Assign(&bitmap);
+}
 
-void TTGMsg::SetLineRate(float rate) { FLineRate = rate; }
+void TTGMsg::SetLineRate(float rate)
+{
+    FLineRate = rate;
+}
 
 void TTGMsg::SetColor(int index, TColor color)
 {
@@ -201,7 +219,10 @@ void TTGMsg::SetVisible(bool value)
         ScrollToEnd();
 }
 
-bool TTGMsg::GetVisible() const { return FFrameLayer->Visible(); }
+bool TTGMsg::GetVisible() const
+{
+    return FFrameLayer->Visible();
+}
 
 void TTGMsg::SetActive(bool value)
 {

@@ -28,8 +28,8 @@ class TTGMsg {
 public:
     // The main window passes (1000, false, its log box, the screen object,
     // 26, 304, 588, 120, a white 12-pixel "ＭＳゴシック", built-in picture 2).
-    TTGMsg(TScreenHost& host, int maxLines, bool onScreen, TMsgLog* log, TTGGrp& screen, int left, int top,
-           int width, int height, const TFont& font, const TBitmap32& skin);
+    TTGMsg(TScreenHost& host, int maxLines, bool onScreen, TMsgLog* log, TTGGrp& screen, int left, int top, int width,
+        int height, const TFont& font, const TBitmap32& skin);
     ~TTGMsg();
     TTGMsg(const TTGMsg&) = delete;
     TTGMsg& operator=(const TTGMsg&) = delete;

@@ -182,9 +182,9 @@ bool TTGMsg::TrimBacklog()
     for (std::string& line : rest)
         FBacklog.Add(std::move(line));
     std::move(FLineRuns.begin() + std::min<size_t>(static_cast<size_t>(d), FLineRuns.size()), FLineRuns.end(),
-              FLineRuns.begin());
-    for (size_t i = FLineRuns.size() - std::min<size_t>(static_cast<size_t>(d), FLineRuns.size());
-         i < FLineRuns.size(); ++i)
+        FLineRuns.begin());
+    for (size_t i = FLineRuns.size() - std::min<size_t>(static_cast<size_t>(d), FLineRuns.size()); i < FLineRuns.size();
+         ++i)
         FLineRuns[i].Clear();
     count -= d;
 

@@ -68,9 +68,15 @@ void TTGMsg::DrawLines()
     }
 }
 
-void TTGMsg::ShiftRowsUp(int n) { ShiftRows(n); }
+void TTGMsg::ShiftRowsUp(int n)
+{
+    ShiftRows(n);
+}
 
-void TTGMsg::ShiftRowsDown(int n) { ShiftRows(-n); }
+void TTGMsg::ShiftRowsDown(int n)
+{
+    ShiftRows(-n);
+}
 
 void TTGMsg::ShiftRows(int n)
 {

@@ -11,11 +11,21 @@ TCommandTable::TCommandTable()
 {
     std::array<bool, CommandSlotCount> seen{};
     const TCommandRows families[] = {
-        TEngine::InterpreterCommands(), TEngine::ScenarioCommands(), TEngine::FlowCommands(),
-        TEngine::BackgroundCommands(),  TEngine::WaitCommands(),     TEngine::DataCommands(),
-        TEngine::PatternCommands(),     TEngine::MessageCommands(),  TEngine::ItemCommands(),
-        TEngine::PictureCommands(),     TEngine::SaveCommands(),     TEngine::DisplayCommands(),
-        TEngine::InputCommands(),       TEngine::BgmCommands(),      TEngine::SeCommands(),
+        TEngine::InterpreterCommands(),
+        TEngine::ScenarioCommands(),
+        TEngine::FlowCommands(),
+        TEngine::BackgroundCommands(),
+        TEngine::WaitCommands(),
+        TEngine::DataCommands(),
+        TEngine::PatternCommands(),
+        TEngine::MessageCommands(),
+        TEngine::ItemCommands(),
+        TEngine::PictureCommands(),
+        TEngine::SaveCommands(),
+        TEngine::DisplayCommands(),
+        TEngine::InputCommands(),
+        TEngine::BgmCommands(),
+        TEngine::SeCommands(),
     };
     for (const TCommandRows& rows : families) {
         for (const TCommandRow& row : rows) {

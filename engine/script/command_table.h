@@ -20,21 +20,88 @@
 
 enum TCommandSlot : int {
     cmNone = 0,
-    cmScene = 1, cmSceneEnd = 2, cmLabel = 3, cmItem = 4, cmItemEnd = 5, cmGoto = 6, cmIf = 7,
-    cmEnd = 8, cmPicture = 9, cmSe = 10, cmBgm = 11, cmPattern = 12, cmAssign = 13,
-    cmGetItem = 14, cmDelItem = 15, cmScreen = 16, cmTitle = 17, cmSave = 18, cmLoad = 19,
-    cmItemList = 20, cmCls = 21, cmWait = 22, cmGosub = 23, cmInput = 24, cmYesNo = 25,
-    cmSetInput = 26, cmGameEnd = 27, cmKeyWait = 28, cmKeyWaitShort = 29, cmScanIf = 30,
-    cmGGet = 31, cmGPut = 32, cmGTrans = 33, cmGLoad = 34, cmKeyword = 35, cmBgmStop = 36,
-    cmIfPicture = 37, cmElse = 38, cmElif = 39, cmEndIf = 40, cmLoadAbout = 41, cmMsgDisp = 42,
-    cmMsgBox = 43, cmMsgMode = 44, cmLoadMsgWin = 45, cmScale = 46, cmLoadWait = 47,
-    cmLoadArrow = 48, cmDatOpen = 49, cmDatWrite = 50, cmDatRead = 51, cmDatClose = 52,
-    cmDatExist = 53, cmBgExec = 54, cmBgStop = 55, cmBgReturn = 56, cmGFree = 57,
-    cmInputSize = 58, cmIfMode = 59, cmWarnDisp = 60, cmUseItem = 61, cmIsMatch = 62,
-    cmIsFullScreen = 63, cmGetScale = 64, cmFullScreen = 65, cmShowDebug = 66, cmDatWriteS = 67,
-    cmDatReadS = 68, cmTag = 69, cmSetColor = 70, cmSubWinShow = 71, cmSubWinStart = 72,
-    cmSubWinEnd = 73, cmSubWinTitle = 74, cmSubWinTop = 75, cmDelItemAll = 76, cmSetKey = 77,
-    cmGetMouse = 78, cmFuncDisp = 79, cmFuncText = 80, cmCheckStrict = 81, cmFHeightRate = 82,
+    cmScene = 1,
+    cmSceneEnd = 2,
+    cmLabel = 3,
+    cmItem = 4,
+    cmItemEnd = 5,
+    cmGoto = 6,
+    cmIf = 7,
+    cmEnd = 8,
+    cmPicture = 9,
+    cmSe = 10,
+    cmBgm = 11,
+    cmPattern = 12,
+    cmAssign = 13,
+    cmGetItem = 14,
+    cmDelItem = 15,
+    cmScreen = 16,
+    cmTitle = 17,
+    cmSave = 18,
+    cmLoad = 19,
+    cmItemList = 20,
+    cmCls = 21,
+    cmWait = 22,
+    cmGosub = 23,
+    cmInput = 24,
+    cmYesNo = 25,
+    cmSetInput = 26,
+    cmGameEnd = 27,
+    cmKeyWait = 28,
+    cmKeyWaitShort = 29,
+    cmScanIf = 30,
+    cmGGet = 31,
+    cmGPut = 32,
+    cmGTrans = 33,
+    cmGLoad = 34,
+    cmKeyword = 35,
+    cmBgmStop = 36,
+    cmIfPicture = 37,
+    cmElse = 38,
+    cmElif = 39,
+    cmEndIf = 40,
+    cmLoadAbout = 41,
+    cmMsgDisp = 42,
+    cmMsgBox = 43,
+    cmMsgMode = 44,
+    cmLoadMsgWin = 45,
+    cmScale = 46,
+    cmLoadWait = 47,
+    cmLoadArrow = 48,
+    cmDatOpen = 49,
+    cmDatWrite = 50,
+    cmDatRead = 51,
+    cmDatClose = 52,
+    cmDatExist = 53,
+    cmBgExec = 54,
+    cmBgStop = 55,
+    cmBgReturn = 56,
+    cmGFree = 57,
+    cmInputSize = 58,
+    cmIfMode = 59,
+    cmWarnDisp = 60,
+    cmUseItem = 61,
+    cmIsMatch = 62,
+    cmIsFullScreen = 63,
+    cmGetScale = 64,
+    cmFullScreen = 65,
+    cmShowDebug = 66,
+    cmDatWriteS = 67,
+    cmDatReadS = 68,
+    cmTag = 69,
+    cmSetColor = 70,
+    cmSubWinShow = 71,
+    cmSubWinStart = 72,
+    cmSubWinEnd = 73,
+    cmSubWinTitle = 74,
+    cmSubWinTop = 75,
+    cmDelItemAll = 76,
+    cmSetKey = 77,
+    cmGetMouse = 78,
+    cmFuncDisp = 79,
+    cmFuncText = 80,
+    cmCheckStrict = 81,
+    cmFHeightRate = 82,
     cmInitItemAll = 83,
 };
 
@@ -63,10 +130,10 @@ enum class TCommandGroup : uint8_t {
 };
 
 struct TCommandRow {
-    std::string_view Name;  // empty for slots 0, 12 and 13
+    std::string_view Name; // empty for slots 0, 12 and 13
     int Slot = cmNone;
     TCommandGroup Group = TCommandGroup::cgPassive;
-    TCommandHandler Handler = nullptr;  // none for cgEndBlock and cgPassive
+    TCommandHandler Handler = nullptr; // none for cgEndBlock and cgPassive
 };
 
 // The rows a command family contributes (TEngine::FlowCommands() ...).
@@ -92,5 +159,11 @@ private:
     std::unordered_map<std::string_view, int> FNames;
 };
 
-inline int LookupCommand(std::string_view line) { return TCommandTable::Get().Lookup(line); }
-inline const TCommandRow& CommandRow(int slot) { return TCommandTable::Get().Row(slot); }
+inline int LookupCommand(std::string_view line)
+{
+    return TCommandTable::Get().Lookup(line);
+}
+inline const TCommandRow& CommandRow(int slot)
+{
+    return TCommandTable::Get().Row(slot);
+}

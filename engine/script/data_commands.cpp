@@ -18,7 +18,7 @@ namespace {
 
 // The first of the consecutive variables that *DATWRITES and *DATREADS work on.
 struct TDatVarRun {
-    bool Strings = false;  // string variables; flags otherwise
+    bool Strings = false; // string variables; flags otherwise
     int First = 0;
 };
 
@@ -48,8 +48,7 @@ int DatFlagIndex(TFlagList& flags, const TExprValue& ref)
 // Evaluates the first-variable argument of *DATWRITES or *DATREADS. Only a
 // bare F(...) or S(...) names a run of variables; a named one such as
 // F(gold) starts at the number its name is bound to.
-TDatVarRun DatVariables(TExprConv& expr, TFlagList& flags, TSVarList& vars, const std::string& term,
-                        TDatStatus refusal)
+TDatVarRun DatVariables(TExprConv& expr, TFlagList& flags, TSVarList& vars, const std::string& term, TDatStatus refusal)
 {
     expr.Evaluate(term);
     const TExprValue& ref = expr.RawResult;

@@ -21,12 +21,9 @@ constexpr int RightButtonBit = 1;
 int ButtonBit(TMouseButton button)
 {
     switch (button) {
-    case mbLeft:
-        return LeftButtonBit;
-    case mbRight:
-        return RightButtonBit;
-    default:
-        return 0;
+    case mbLeft: return LeftButtonBit;
+    case mbRight: return RightButtonBit;
+    default: return 0;
     }
 }
 

@@ -24,9 +24,8 @@ TEngine::TEngine(const TEngineHost& host, const std::vector<std::string>& args, 
     FScreen.FGameImg->OnMouseMove = [this](TObject*, TShiftState, int32_t x, int32_t y, TCustomLayer*) {
         GameImgMouseMove(x, y);
     };
-    FScreen.FGameImg->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
-        GameImgMouseDown(button);
-    };
+    FScreen.FGameImg->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t,
+                                        TCustomLayer*) { GameImgMouseDown(button); };
     FScreen.FGameImg->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState, int32_t, int32_t, TCustomLayer*) {
         GameImgMouseUp(button);
     };
@@ -83,14 +82,15 @@ void TEngine::CreateScreenObjects()
 {
     // The screen layers, then the message window, which keeps its own copy
     // of the font.
-    FScreen.FGrp = std::make_unique<TTGGrp>(*this, *FScreen.FGameImg, FHost.Window.ClientWidth(), FHost.Window.ClientHeight());
+    FScreen.FGrp =
+        std::make_unique<TTGGrp>(*this, *FScreen.FGameImg, FHost.Window.ClientWidth(), FHost.Window.ClientHeight());
     TFont font;
     font.SetName(SJ("ＭＳゴシック"));
     font.SetHeight(-12);
     font.SetColor(clWhite);
     FOptions.FFontColor = clWhite;
-    FScreen.FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.SmallWindows.MessageLog(), *FScreen.FGrp, 26, 304, 588, 120, font,
-                                    FScreen.FBuiltInPictures->Bitmap(biMsgSkin));
+    FScreen.FMsg = std::make_unique<TTGMsg>(*this, 1000, false, FHost.SmallWindows.MessageLog(), *FScreen.FGrp, 26, 304,
+        588, 120, font, FScreen.FBuiltInPictures->Bitmap(biMsgSkin));
 }
 
 TBitmap32List& TEngine::Bitmap32List1()
@@ -129,7 +129,8 @@ int32_t TEngine::Random(int32_t n)
     if (n <= 0)
         return 0;
     // The run-time's scaling of a 32-bit word to 0..n-1, as the evaluator's R(n).
-    return static_cast<int32_t>((static_cast<uint64_t>(static_cast<uint32_t>(FRandom())) * static_cast<uint32_t>(n)) >> 32);
+    return static_cast<int32_t>(
+        (static_cast<uint64_t>(static_cast<uint32_t>(FRandom())) * static_cast<uint32_t>(n)) >> 32);
 }
 
 int TEngine::HaltedMessageBox(const std::string& text, const std::string& caption, int flags)

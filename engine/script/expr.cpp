@@ -20,21 +20,54 @@ namespace {
 
 // Scripts compute in 32-bit two's complement and wrap silently; the
 // arithmetic goes through unsigned values so that no result is undefined.
-int32_t Wrap(uint32_t v) { return static_cast<int32_t>(v); }
-uint32_t U(int32_t v) { return static_cast<uint32_t>(v); }
-int32_t AddI(int32_t a, int32_t b) { return Wrap(U(a) + U(b)); }
-int32_t SubI(int32_t a, int32_t b) { return Wrap(U(a) - U(b)); }
-int32_t MulI(int32_t a, int32_t b) { return Wrap(U(a) * U(b)); }
-int32_t NegI(int32_t a) { return Wrap(0u - U(a)); }
-int32_t ShlI(int32_t a, int32_t count) { return Wrap(U(a) << (U(count) & 31u)); }
-int32_t ShrI(int32_t a, int32_t count) { return Wrap(U(a) >> (U(count) & 31u)); }
+int32_t Wrap(uint32_t v)
+{
+    return static_cast<int32_t>(v);
+}
+uint32_t U(int32_t v)
+{
+    return static_cast<uint32_t>(v);
+}
+int32_t AddI(int32_t a, int32_t b)
+{
+    return Wrap(U(a) + U(b));
+}
+int32_t SubI(int32_t a, int32_t b)
+{
+    return Wrap(U(a) - U(b));
+}
+int32_t MulI(int32_t a, int32_t b)
+{
+    return Wrap(U(a) * U(b));
+}
+int32_t NegI(int32_t a)
+{
+    return Wrap(0u - U(a));
+}
+int32_t ShlI(int32_t a, int32_t count)
+{
+    return Wrap(U(a) << (U(count) & 31u));
+}
+int32_t ShrI(int32_t a, int32_t count)
+{
+    return Wrap(U(a) >> (U(count) & 31u));
+}
 
 // The divisor is never 0 here (the callers raise first). The one quotient
 // that overflows, INT_MIN / -1, wraps to INT_MIN with remainder 0.
-int32_t DivI(int32_t a, int32_t b) { return (a == INT32_MIN && b == -1) ? INT32_MIN : a / b; }
-int32_t ModI(int32_t a, int32_t b) { return (b == -1) ? 0 : a % b; }
+int32_t DivI(int32_t a, int32_t b)
+{
+    return (a == INT32_MIN && b == -1) ? INT32_MIN : a / b;
+}
+int32_t ModI(int32_t a, int32_t b)
+{
+    return (b == -1) ? 0 : a % b;
+}
 
-const std::string& DivideByZeroText() { return SJ("0で割ることは出来ません"); }
+const std::string& DivideByZeroText()
+{
+    return SJ("0で割ることは出来ません");
+}
 
 std::string ValueText(const TExprValue& v)
 {
@@ -100,8 +133,8 @@ std::string TExprConv::Evaluate(std::string_view text)
         ResolveValue(value);
         // The player's text is data: a brace typed into the command line
         // must not run as script.
-        const bool again = value.Kind == ekString && pass < 64 && !LastInputRead &&
-                           sjis::Find(value.StrValue, '{') != sjis::npos;
+        const bool again =
+            value.Kind == ekString && pass < 64 && !LastInputRead && sjis::Find(value.StrValue, '{') != sjis::npos;
         if (again)
             Source = value.StrValue;
         Result = std::move(value);
@@ -167,17 +200,10 @@ int TExprConv::ItemIndex(const std::string& name)
 void TExprConv::ResolveValue(TExprValue& value)
 {
     switch (value.Kind) {
-    case ekFlag:
-        value = IntValue(Flags->GetItem(FlagIndex(value))->Value);
-        break;
-    case ekItem:
-        value = IntValue(Items->GetItem(ItemIndex(value.StrValue))->Count);
-        break;
-    case ekSVar:
-        value = StringValue(StrVars->GetItem(SVarIndex(value))->Value);
-        break;
-    default:
-        break;
+    case ekFlag: value = IntValue(Flags->GetItem(FlagIndex(value))->Value); break;
+    case ekItem: value = IntValue(Items->GetItem(ItemIndex(value.StrValue))->Count); break;
+    case ekSVar: value = StringValue(StrVars->GetItem(SVarIndex(value))->Value); break;
+    default: break;
     }
 }
 
@@ -220,13 +246,10 @@ void TExprConv::StepVariable(TExprValue& ref, bool increment, bool postfix)
         break;
     }
     case ekString:
-    case ekSVar:
-        RaiseError(increment ? SJ("文字列はインクリメント出来ません") : SJ("文字列はデクリメント出来ません"));
-    default:
-        break;
+    case ekSVar: RaiseError(increment ? SJ("文字列はインクリメント出来ません") : SJ("文字列はデクリメント出来ません"));
+    default: break;
     }
 }
-
 
 void TExprConv::ApplyAssign(int32_t op)
 {

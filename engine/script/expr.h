@@ -104,7 +104,7 @@ private:
     TExprValue Token;
     std::array<TExprValue, 64> Stack;
     int StackIndex = 1;
-    size_t Position = 0;  // byte offset of the next character of Source
-    int FDepth = 0;       // nesting of the parser, see DepthGuard
+    size_t Position = 0; // byte offset of the next character of Source
+    int FDepth = 0;      // nesting of the parser, see DepthGuard
     uint32_t FRandSeed = 0;
 };

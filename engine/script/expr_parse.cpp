@@ -14,22 +14,34 @@ namespace {
 bool IsAssignOp(int32_t kind)
 {
     switch (kind) {
-    case Op("="): case Op("+="): case Op("-="): case Op("*="): case Op("/="): case Op("%="):
-    case Op("&="): case Op("|="): case Op("^="): case Op("<<="): case Op(">>="):
-        return true;
-    default:
-        return false;
+    case Op("="):
+    case Op("+="):
+    case Op("-="):
+    case Op("*="):
+    case Op("/="):
+    case Op("%="):
+    case Op("&="):
+    case Op("|="):
+    case Op("^="):
+    case Op("<<="):
+    case Op(">>="): return true;
+    default: return false;
     }
 }
 
 bool IsCompareOp(int32_t kind)
 {
     switch (kind) {
-    case Op("=="): case Op("!="): case Op("<>"): case Op("<"): case Op(">"):
-    case Op("<="): case Op(">="): case Op("=~"): case Op("!~"):
-        return true;
-    default:
-        return false;
+    case Op("=="):
+    case Op("!="):
+    case Op("<>"):
+    case Op("<"):
+    case Op(">"):
+    case Op("<="):
+    case Op(">="):
+    case Op("=~"):
+    case Op("!~"): return true;
+    default: return false;
     }
 }
 
@@ -191,7 +203,6 @@ void TExprConv::ParsePrimary()
         PushLastInput();
         NextToken();
         return;
-    default:
-        RaiseError(SJ("不正なトークンが使用されています"));
+    default: RaiseError(SJ("不正なトークンが使用されています"));
     }
 }

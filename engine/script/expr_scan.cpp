@@ -18,10 +18,45 @@ namespace {
 // Compared in this order; the first entry whose characters all match wins,
 // so "<<=" is found before "<<" and "==" before "=".
 constexpr std::array<std::string_view, 39> OperatorTable = {
-    "&&", "||", "==", "<=", ">=", "!=", "<>", "=~", "!~", "+=",
-    "-=", "*=", "/=", "%=", "<<=", ">>=", "&=", "|=", "^=", "<<",
-    ">>", "|", "&", "?", ":", "^", "++", "--", "*", "/",
-    "%", "+", "-", "<", ">", "=", "(", ")", "}",
+    "&&",
+    "||",
+    "==",
+    "<=",
+    ">=",
+    "!=",
+    "<>",
+    "=~",
+    "!~",
+    "+=",
+    "-=",
+    "*=",
+    "/=",
+    "%=",
+    "<<=",
+    ">>=",
+    "&=",
+    "|=",
+    "^=",
+    "<<",
+    ">>",
+    "|",
+    "&",
+    "?",
+    ":",
+    "^",
+    "++",
+    "--",
+    "*",
+    "/",
+    "%",
+    "+",
+    "-",
+    "<",
+    ">",
+    "=",
+    "(",
+    ")",
+    "}",
 };
 
 // The table entries by their first character, still in table order, so a
@@ -172,7 +207,7 @@ std::string TExprConv::ScanBareString(bool quoted)
             text += '\'';
             Position += 2;
         } else {
-            break;  // the closing apostrophe, or the ')' that ends a bare string
+            break; // the closing apostrophe, or the ')' that ends a bare string
         }
     }
     if (Position < n && s[Position] == '\'')

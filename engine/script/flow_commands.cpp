@@ -135,8 +135,7 @@ void TEngine::SkipIfBlock()
         switch (LookupCommand(line)) {
         case cmSceneEnd:
         case cmEnd:
-        case cmPattern:
-            throw EScriptError(SJ("ELSE、ELIF、ENDIFがありません(IF : ") + IntToStr(start + 1) + ")");
+        case cmPattern: throw EScriptError(SJ("ELSE、ELIF、ENDIFがありません(IF : ") + IntToStr(start + 1) + ")");
         case cmIf:
             if (CountTokens(line, ' ') != 3)
                 ++depth;
@@ -155,8 +154,7 @@ void TEngine::SkipIfBlock()
             }
             --depth;
             break;
-        default:
-            break;
+        default: break;
         }
     }
     // No end of the block before the end of the script: the run ends there.
@@ -187,7 +185,8 @@ int32_t TEngine::EvalVarTerm(const std::string& text, bool wantIndex)
     case 'F': {
         const int32_t n = EvalVarTerm(inner, false);
         if (n < 0 || n > FlagIndexMax)
-            throw EScriptError(SJ("フラグ変数のインデックスが不正です (") + IntToStr(n) + "/" + IntToStr(FlagIndexMax) + ")");
+            throw EScriptError(
+                SJ("フラグ変数のインデックスが不正です (") + IntToStr(n) + "/" + IntToStr(FlagIndexMax) + ")");
         return wantIndex ? n : FGame.Flags().GetItem(n)->Value;
     }
     case 'I': {
@@ -201,8 +200,7 @@ int32_t TEngine::EvalVarTerm(const std::string& text, bool wantIndex)
         }
         return wantIndex ? n : FGame.Items().GetItem(n)->Count;
     }
-    case 'R':
-        return Random(EvalVarTerm(inner, false));
+    case 'R': return Random(EvalVarTerm(inner, false));
     default:
         if ((text[0] >= '0' && text[0] <= '9') || text[0] == '-')
             return StrToInt(text.substr(0, text.find(')')));

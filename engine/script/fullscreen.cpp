@@ -26,7 +26,7 @@ constexpr int FullScreenModeWidths[] = {640, 800, 1024, 1280, 1600};
 bool FullScreenWidthAccepted(int width)
 {
     return std::any_of(std::begin(FullScreenModeWidths), std::end(FullScreenModeWidths),
-                       [width](int modeWidth) { return modeWidth >= width; });
+        [width](int modeWidth) { return modeWidth >= width; });
 }
 
 } // namespace

@@ -11,13 +11,13 @@ class TBitmap32;
 
 // The main menu's items that the engine shows, hides, checks or enables.
 enum class TMenuItem : uint8_t {
-    F1,           // "シナリオを開く(&O)"
-    Help1,        // the engine's help
-    TIDEGLASSC1,  // the authoring manual
-    Edit1,        // the edit menu as a whole
-    N3,           // scale 100 %
-    D1,           // scale 200 %
-    F3,           // full screen
+    F1,          // "シナリオを開く(&O)"
+    Help1,       // the engine's help
+    TIDEGLASSC1, // the authoring manual
+    Edit1,       // the edit menu as a whole
+    N3,          // scale 100 %
+    D1,          // scale 200 %
+    F3,          // full screen
 };
 
 class THostWindow {

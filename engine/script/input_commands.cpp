@@ -161,7 +161,7 @@ void TEngine::CmdInput(const std::string& line)
         if (StoreInput(target, text, asText, notANumber))
             break;
         HaltedMessageBox(notANumber ? SJ("数字のみを入力してください") : SJ("正しく入力してください"), "TIDEGLASS",
-                         MB_OK | MB_ICONEXCLAMATION);
+            MB_OK | MB_ICONEXCLAMATION);
     }
     FRunner.FState = esRun;
 }
@@ -179,8 +179,8 @@ void TEngine::CmdYesNo(const std::string& line)
     if (pending) {
         const std::string answer = sjis::LowerCase(FCmdInput.FLastInput);
         AddMessage("? " + answer);
-        const bool yes = answer == "y" || answer == "yes" || answer == SJ("ｙ") || answer == SJ("ｙｅｓ") ||
-                         answer == SJ("はい");
+        const bool yes =
+            answer == "y" || answer == "yes" || answer == SJ("ｙ") || answer == SJ("ｙｅｓ") || answer == SJ("はい");
         chosen = yes ? &yesLabel : &noLabel;
         FCmdInput.Forget();
         FHost.CommandLine.SetQuestionMode(false);
@@ -271,7 +271,8 @@ void TEngine::CmdFuncText(const std::string& line)
 void TEngine::CmdInputSize(const std::string& line)
 {
     const int cmd = FontIndex(EvalInteger(GetToken(line, ' ', 1)));
-    const int log = CountTokens(line, ' ') >= 3 ? FontIndex(EvalInteger(GetToken(line, ' ', 2))) : FCmdInput.FLogFontIndex;
+    const int log =
+        CountTokens(line, ' ') >= 3 ? FontIndex(EvalInteger(GetToken(line, ' ', 2))) : FCmdInput.FLogFontIndex;
     if (log != FCmdInput.FLogFontIndex) {
         FHost.SmallWindows.SetLogFontSize(FontSizes[static_cast<size_t>(log)]);
         FCmdInput.FLogFontIndex = log;

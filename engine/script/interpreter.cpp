@@ -77,14 +77,9 @@ TEngine::TStep TEngine::RunCommand(int slot, const std::string& line)
     if (!FRunner.FBackground && FCmdInput.Asked())
         return TStep::StopFinish;
     switch (row.Group) {
-    case cgSecond:
-        RunHandler(row, line);
-        return TStep::Next;
-    case cgStop:
-        RunHandler(row, line);
-        return TStep::StopAfter;
-    default:
-        return TStep::Next;
+    case cgSecond: RunHandler(row, line); return TStep::Next;
+    case cgStop: RunHandler(row, line); return TStep::StopAfter;
+    default: return TStep::Next;
     }
 }
 

@@ -5,7 +5,10 @@
 
 namespace {
 
-size_t NameHash(std::string_view name) { return std::hash<std::string_view>{}(name); }
+size_t NameHash(std::string_view name)
+{
+    return std::hash<std::string_view>{}(name);
+}
 
 } // namespace
 
@@ -77,12 +80,12 @@ std::string TLabelList::GetNameByLine(int line) const
 {
     if (!FByLineSorted) {
         // Stable, so that the first added of equal lines stays in front.
-        std::stable_sort(FByLine.begin(), FByLine.end(),
-                         [](const TLabelRec* a, const TLabelRec* b) { return a->Line < b->Line; });
+        std::stable_sort(
+            FByLine.begin(), FByLine.end(), [](const TLabelRec* a, const TLabelRec* b) { return a->Line < b->Line; });
         FByLineSorted = true;
     }
-    const auto found = std::lower_bound(FByLine.begin(), FByLine.end(), line,
-                                        [](const TLabelRec* rec, int l) { return rec->Line < l; });
+    const auto found = std::lower_bound(
+        FByLine.begin(), FByLine.end(), line, [](const TLabelRec* rec, int l) { return rec->Line < l; });
     return found != FByLine.end() && (*found)->Line == line ? (*found)->Name : std::string();
 }
 
@@ -96,7 +99,7 @@ void TConnectNameList::Add(std::string fileName, int endLine)
 size_t TConnectNameList::IndexOf(int line) const
 {
     const auto found = std::upper_bound(FItems.begin(), FItems.end(), line,
-                                        [](int l, const std::unique_ptr<TConnectNameRec>& rec) { return l < rec->EndLine; });
+        [](int l, const std::unique_ptr<TConnectNameRec>& rec) { return l < rec->EndLine; });
     return static_cast<size_t>(found - FItems.begin());
 }
 

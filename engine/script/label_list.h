@@ -12,8 +12,8 @@
 
 struct TLabelRec {
     std::string Name;
-    int Line = 0;       // the line after the *SCENE or *LABEL line
-    int SceneLine = 0;  // Line of the enclosing scene; equal to Line for a scene
+    int Line = 0;      // the line after the *SCENE or *LABEL line
+    int SceneLine = 0; // Line of the enclosing scene; equal to Line for a scene
 };
 
 class TLabelList {

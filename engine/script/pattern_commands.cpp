@@ -86,10 +86,8 @@ void TEngine::ScanCommandPatterns(int startLine)
             }
             break;
         }
-        case cmScene:
-            throw EScriptError(SJ("SCENEが終了していないのに、新しいSCENEが始まっています。"));
-        case cmSceneEnd:
-            return;
+        case cmScene: throw EScriptError(SJ("SCENEが終了していないのに、新しいSCENEが始まっています。"));
+        case cmSceneEnd: return;
         case cmPattern: {
             std::array<std::string, TCmdPatternRec::WordSlots> words{};
             const int tokens = std::min(CountTokens(line, ' '), TCmdPatternRec::WordSlots);
@@ -99,8 +97,7 @@ void TEngine::ScanCommandPatterns(int startLine)
             AddCommandPattern(words, i + 1);
             break;
         }
-        default:
-            break;
+        default: break;
         }
         ++i;
     }

@@ -113,6 +113,6 @@ std::vector<std::unique_ptr<TBitmap32>> CutPictureCells(TBitmap32& Picture, int 
 
 int WaitFrameInterval(int32_t Time)
 {
-    return int(std::clamp<int64_t>(int64_t(Time) * 100, std::numeric_limits<int32_t>::min(),
-                                   std::numeric_limits<int32_t>::max()));
+    return int(std::clamp<int64_t>(
+        int64_t(Time) * 100, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }

@@ -59,8 +59,8 @@ constexpr int MaxPictureCells = 4096;
 // cleared to 0, then that part of the picture is drawn into it in the picture's
 // draw mode, which the cell keeps. No cell when one does not fit the picture.
 // Size <= 0, or more than MaxPictureCells cells, raises EScriptError.
-std::vector<std::unique_ptr<TBitmap32>> CutPictureCells(TBitmap32& Picture, int Size,
-                                                        int MaxCells = std::numeric_limits<int>::max());
+std::vector<std::unique_ptr<TBitmap32>> CutPictureCells(
+    TBitmap32& Picture, int Size, int MaxCells = std::numeric_limits<int>::max());
 
 // The wait-frame time of *LOADWAIT in ms: Time x 100, kept within 32 bits.
 int WaitFrameInterval(int32_t Time);

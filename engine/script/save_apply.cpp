@@ -43,7 +43,7 @@ void TEngine::ApplyLoad(TStagedLoad& staged)
         LoadScreenImage(*staged.Screen);
     if (staged.ScriptChecksum != ScriptChecksum(FRunner.FScript->Items()))
         HaltedMessageBox(SJ("シナリオが更新されています！正しくゲームが進行しない可能性があります。"), "TIDEGLASS",
-                         MB_OK | MB_ICONEXCLAMATION);
+            MB_OK | MB_ICONEXCLAMATION);
 
     if (staged.SceneFound)
         FRunner.FMain.Scene = staged.SceneLine;

@@ -48,7 +48,7 @@ void TEngine::CmdSave(const std::string& line)
         // The question does not halt the engine; the tick goes on inside it.
         ScheduleNextTick();
         if (FHost.Dialogs.MessageBox(SJ("セーブデータが存在します。上書きしてもよろしいですか？"), SJ("選択"),
-                                     MB_YESNO | MB_ICONQUESTION) != IDYES)
+                MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
     }
 
@@ -60,7 +60,7 @@ void TEngine::CmdSave(const std::string& line)
         const TEngineState state = FRunner.FState;
         FRunner.FState = esCommandWait;
         HaltedMessageBox(SJ("セーブデータ") + sjis::FromUtf8(path) + SJ("が作成できませんでした"), "TIDEGLASS",
-                         MB_OK | MB_ICONEXCLAMATION);
+            MB_OK | MB_ICONEXCLAMATION);
         FRunner.FState = state;
     }
 }
@@ -107,9 +107,9 @@ bool TEngine::CmdLoad(const std::string& line)
     const TSavePlace place = SavePlace(line);
     const std::string path = FindSaveFile(place);
     if (path.empty()) {
-        HaltedMessageBox(SJ("セーブデータ") + sjis::FromUtf8(PrimarySaveFolder(place) + SaveFileName(place)) +
-                             SJ("がありません。"),
-                         "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
+        HaltedMessageBox(
+            SJ("セーブデータ") + sjis::FromUtf8(PrimarySaveFolder(place) + SaveFileName(place)) + SJ("がありません。"),
+            "TIDEGLASS", MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
 

@@ -33,9 +33,9 @@ bool TEngine::OpenScenario(const std::string& fileName)
         SetMessageMode(false);
 
     if (IsGameRunning()) {
-        const int answer = HaltedMessageBox(SJ("他のゲームが動作しています。") + ShownName(ExtractFileName(fileName)) +
-                                                SJ("を実行しますか？"),
-                                            SJ("確認"), MB_YESNO | MB_ICONQUESTION);
+        const int answer = HaltedMessageBox(
+            SJ("他のゲームが動作しています。") + ShownName(ExtractFileName(fileName)) + SJ("を実行しますか？"),
+            SJ("確認"), MB_YESNO | MB_ICONQUESTION);
         if (answer != IDYES)
             return false;
     }
@@ -44,7 +44,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
     if (path.empty()) {
         if (FRunner.FState != esStartUp)
             HaltedMessageBox(SJ("ファイル") + "\"" + ShownName(fileName) + "\"" + SJ("が開けません"), "TIDEGLASS",
-                             MB_OK | MB_ICONEXCLAMATION);
+                MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
 
@@ -74,7 +74,7 @@ bool TEngine::OpenScenario(const std::string& fileName)
         }
     } else if (!LoadScriptText(path)) {
         HaltedMessageBox(SJ("ファイル") + "\"" + ShownName(fileName) + "\"" + SJ("が開けません"), "TIDEGLASS",
-                         MB_OK | MB_ICONEXCLAMATION);
+            MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     FRunner.FConnectNames->Add(ExtractFileName(path), FRunner.FScript->Count());
@@ -159,9 +159,10 @@ void TEngine::F1Click()
     FRunner.FPrevState = FRunner.FState;
     FRunner.FState = esOpenDialog;
     std::string fileName;
-    const bool chosen = ChooseScenario(SJ("読み込める全てのファイル(*.tgp;*.tgs)|*.tgp;*.tgs|タイドグラスシナリオ(*.tgp)|*.tgp|"
-                                          "タイドグラススクリプト(*.tgs)|*.tgs"),
-                                       fileName);
+    const bool chosen =
+        ChooseScenario(SJ("読み込める全てのファイル(*.tgp;*.tgs)|*.tgp;*.tgs|タイドグラスシナリオ(*.tgp)|*.tgp|"
+                          "タイドグラススクリプト(*.tgs)|*.tgs"),
+            fileName);
     FRunner.FState = FRunner.FPrevState;
     if (!chosen)
         return;

@@ -6,7 +6,7 @@
 #include "engine/script/game_stack.h"
 
 struct TScriptContext {
-    int Line = 0;   // the next line to run
-    int Scene = 0;  // first line of the current scene
+    int Line = 0;  // the next line to run
+    int Scene = 0; // first line of the current scene
     TGameStack Stack;
 };

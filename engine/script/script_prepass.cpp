@@ -62,20 +62,11 @@ void TEngine::PrepareScript(TStringList& lines)
                     FRunner.FGlobalScene = scene;
                 break;
             }
-            case cmLabel:
-                AddLabel(GetToken(line, ' ', 1), index + 1, scene);
-                break;
-            case cmItem:
-                inItems = true;
-                break;
-            case cmScreen:
-                CmdScreen(line);
-                break;
-            case cmTitle:
-                CmdTitle(line);
-                break;
-            default:
-                break;
+            case cmLabel: AddLabel(GetToken(line, ' ', 1), index + 1, scene); break;
+            case cmItem: inItems = true; break;
+            case cmScreen: CmdScreen(line); break;
+            case cmTitle: CmdTitle(line); break;
+            default: break;
             }
         }
     } catch (const EConvertError&) {

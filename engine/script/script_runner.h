@@ -19,18 +19,18 @@ class TStringList;
 // small windows and save files see them.
 enum class TEngineState : uint8_t {
     esIdle = 0,
-    esCommandWait = 1,  // waiting for a typed command
+    esCommandWait = 1, // waiting for a typed command
     esRun = 2,
-    esWait = 3,         // *WAIT
+    esWait = 3, // *WAIT
     esGameEnd = 4,
-    esKeyWait = 5,      // "HIT SPACE KEY!"
+    esKeyWait = 5, // "HIT SPACE KEY!"
     esClose = 6,
     esOpenThenIdle = 7,
     esOpenThenBack = 8,
     esStartUp = 9,
-    esYesNo = 10,       // yes/no dialog up
+    esYesNo = 10, // yes/no dialog up
     esOpenDialog = 11,
-    esBgReturned = 12,  // *BGRETURN from the background script
+    esBgReturned = 12, // *BGRETURN from the background script
 };
 using enum TEngineState;
 

@@ -299,8 +299,8 @@ int CountBraces(std::string_view text)
 
 } // namespace
 
-std::string ExpandText(std::string_view line, bool topLevel, const TEvaluateText& evaluate,
-                       const TAddKeyword& addKeyword)
+std::string ExpandText(
+    std::string_view line, bool topLevel, const TEvaluateText& evaluate, const TAddKeyword& addKeyword)
 {
     // Most lines hold neither; they need no second copy, let alone the kinds
     // of their bytes.
@@ -314,7 +314,21 @@ std::string ExpandText(std::string_view line, bool topLevel, const TEvaluateText
 std::string ConvertCondition(std::string_view condition)
 {
     static constexpr std::array<std::string_view, 15> Operators = {
-        "==", "<=", ">=", "!=", "+=", "-=", "*=", "/=", "%=", "<<=", ">>=", "&=", "|=", "^=", "=~",
+        "==",
+        "<=",
+        ">=",
+        "!=",
+        "+=",
+        "-=",
+        "*=",
+        "/=",
+        "%=",
+        "<<=",
+        ">>=",
+        "&=",
+        "|=",
+        "^=",
+        "=~",
     };
     std::string result;
     result.reserve(condition.size() + 8);

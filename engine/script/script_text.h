@@ -47,8 +47,8 @@ constexpr int ExtraBracePasses = 64;
 // and what its value adds, not the length of the line; words of nested
 // brackets that overlap are offered as long as all words of the line stay
 // within its length and a fixed margin.
-std::string ExpandText(std::string_view line, bool topLevel, const TEvaluateText& evaluate,
-                       const TAddKeyword& addKeyword);
+std::string ExpandText(
+    std::string_view line, bool topLevel, const TEvaluateText& evaluate, const TAddKeyword& addKeyword);
 
 // The condition with every lone "=" doubled; operators that hold "=" and
 // everything inside apostrophes stay as they are.

@@ -12,7 +12,7 @@
 #include <vector>
 
 struct TFlagRec {
-    std::string Name;  // empty for a flag used by number only
+    std::string Name; // empty for a flag used by number only
     int32_t Value = 0;
 };
 

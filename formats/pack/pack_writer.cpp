@@ -9,8 +9,8 @@ constexpr int64_t CountOffset = 4;
 
 } // namespace
 
-std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, TStream& Source, int64_t Size, bool Compressed,
-                                             TkvCompress& Coder)
+std::unique_ptr<TMemoryStream> MakePackEntry(
+    std::string_view Name, TStream& Source, int64_t Size, bool Compressed, TkvCompress& Coder)
 {
     auto entry = std::make_unique<TMemoryStream>();
     entry->WriteI32(int32_t(Size));

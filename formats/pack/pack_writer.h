@@ -22,8 +22,8 @@ inline constexpr int64_t PackEntryMaxSize = std::numeric_limits<int32_t>::max();
 // One entry without its size field: data size, coded flag, name length,
 // name, and the payload: the LZSS stream of Size bytes from Source's
 // position, or those bytes as they are.
-std::unique_ptr<TMemoryStream> MakePackEntry(std::string_view Name, TStream& Source, int64_t Size, bool Compressed,
-                                             TkvCompress& Coder);
+std::unique_ptr<TMemoryStream> MakePackEntry(
+    std::string_view Name, TStream& Source, int64_t Size, bool Compressed, TkvCompress& Coder);
 // The entry's size field and the entry.
 void WritePackEntry(TStream& Target, TMemoryStream& Entry);
 

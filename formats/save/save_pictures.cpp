@@ -22,8 +22,7 @@ namespace {
 // bitmap, without copying them into one.
 class TPixelRows : public PngBitmap {
 public:
-    TPixelRows(const TColor32* Pixels, int32_t Width, int32_t Height)
-        : FPixels(Pixels), FWidth(Width), FHeight(Height)
+    TPixelRows(const TColor32* Pixels, int32_t Width, int32_t Height) : FPixels(Pixels), FWidth(Width), FHeight(Height)
     {
     }
     int32_t Width() const override { return FWidth; }

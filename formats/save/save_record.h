@@ -45,21 +45,21 @@ struct TSaveGame {
     uint32_t ScriptChecksum = 0;       // ScriptChecksum of the loaded script lines
     std::string Scene;                 // label of the current scene line, empty when none
     TSaveMusic Music;
-    std::vector<int32_t> FlagValues;   // from flag 0; missing ones are written as 0
+    std::vector<int32_t> FlagValues; // from flag 0; missing ones are written as 0
     std::vector<std::string> FlagNames;
-    std::vector<int32_t> ItemCounts;   // every declared item, in list order
+    std::vector<int32_t> ItemCounts;       // every declared item, in list order
     std::vector<std::string> StringValues; // from variable 0; missing ones are written empty
     std::vector<std::string> StringNames;
     std::vector<std::string> Keywords; // the keyword menu, oldest first
     bool BgRunning = false;
-    std::string BgLabel;               // the *BGEXEC label
-    int32_t BgInterval = 0;            // the *BGEXEC interval in ms
+    std::string BgLabel;    // the *BGEXEC label
+    int32_t BgInterval = 0; // the *BGEXEC interval in ms
     struct Buffer {
-        int32_t Number = 0;            // 0 to 32
-        bool Transparent = false;      // draw mode blend
+        int32_t Number = 0;       // 0 to 32
+        bool Transparent = false; // draw mode blend
         const TBitmap32* Picture = nullptr;
     };
-    std::vector<Buffer> Buffers;       // buffers in use, ascending; empty ones are left out
+    std::vector<Buffer> Buffers;                   // buffers in use, ascending; empty ones are left out
     std::array<uint32_t, SaveColorCount> Colors{}; // message colours (00BBGGRRh)
     std::vector<TSaveKeyMacro> Macros;
 };
@@ -80,15 +80,15 @@ struct TStagedLoad {
     std::unique_ptr<TBitmap32> Screen;
 
     std::string Scene;
-    bool SceneFound = false;           // the label exists in the current script
-    int32_t SceneLine = -1;            // its scene line
+    bool SceneFound = false; // the label exists in the current script
+    int32_t SceneLine = -1;  // its scene line
 
-    TSaveMusic Music;                  // as saved; a music that did not loop is not restored
+    TSaveMusic Music; // as saved; a music that did not loop is not restored
 
-    std::vector<int32_t> FlagValues;   // flags 0 .. count - 1
+    std::vector<int32_t> FlagValues;    // flags 0 .. count - 1
     std::vector<std::string> FlagNames; // version 10 on; same count
-    std::vector<int32_t> ItemCounts;   // the first min(saved, declared) Counts
-    bool ItemCountMismatch = false;    // the save holds more items than the script declares
+    std::vector<int32_t> ItemCounts;    // the first min(saved, declared) Counts
+    bool ItemCountMismatch = false;     // the save holds more items than the script declares
 
     // The main game stack after the load: the saved return points up to
     // version 8, empty from version 9 (which no longer saves them).
@@ -99,28 +99,28 @@ struct TStagedLoad {
 
     std::vector<std::string> Keywords; // version 3 on; the menu is emptied in any case
 
-    bool HasBackground = false;        // version 6 on: background and buffers
+    bool HasBackground = false; // version 6 on: background and buffers
     bool BgRunning = false;
     std::string BgLabel;
     int32_t BgInterval = 0;
-    bool BgLabelFound = false;         // running and the label exists
-    int32_t BgLine = -1;               // the label's line (start and current line)
+    bool BgLabelFound = false; // running and the label exists
+    int32_t BgLine = -1;       // the label's line (start and current line)
     int32_t BgSceneLine = -1;
 
     std::vector<TStagedBuffer> Buffers; // ascending as saved; other buffers keep theirs
 
-    bool HasColors = false;            // version 7 on
+    bool HasColors = false; // version 7 on
     std::array<uint32_t, SaveColorCount> Colors{};
 
-    bool HasMacros = false;            // version 8 on: the macro list is emptied and set
+    bool HasMacros = false; // version 8 on: the macro list is emptied and set
     std::vector<TSaveKeyMacro> Macros;
 };
 
 // What the reader needs to know of the current script.
 struct TSaveReadContext {
-    int32_t ItemCount = 0;             // items the script declares
-    int32_t FlagListSize = 16385;      // the lists' record counts: larger saved
-    int32_t StringListSize = 1025;     // counts are refused
+    int32_t ItemCount = 0;         // items the script declares
+    int32_t FlagListSize = 16385;  // the lists' record counts: larger saved
+    int32_t StringListSize = 1025; // counts are refused
     // The label's line and scene line; false when the script has no such label.
     std::function<bool(const std::string& Name, int32_t& Line, int32_t& SceneLine)> FindLabel;
 };

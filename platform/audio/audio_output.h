@@ -76,7 +76,7 @@ private:
     uint32_t FDevice = 0;
     int FPeriodFrames = 0;
     std::string FDriverName;
-    std::mutex FLock;  // guards FSources against the callback
+    std::mutex FLock; // guards FSources against the callback
     std::vector<TAudioSource*> FSources;
 
     // The audio thread's own: the count of Wake() calls read at the start of

@@ -19,11 +19,11 @@ constexpr int MIDI_MAPPER = -1;
 
 // Capabilities of one output, as a device catalogue shows them.
 struct TMidiOutCaps {
-    uint16_t Mid = 0;             // manufacturer id
-    uint16_t Pid = 0;             // product id
+    uint16_t Mid = 0; // manufacturer id
+    uint16_t Pid = 0; // product id
     uint8_t DriverMajor = 0;
     uint8_t DriverMinor = 0;
-    std::string Name;             // at most 31 characters
+    std::string Name; // at most 31 characters
     uint16_t Technology = 0;
     uint16_t Voices = 0;
     uint16_t Notes = 0;

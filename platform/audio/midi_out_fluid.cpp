@@ -77,7 +77,7 @@ struct TSynthMessage {
     enum TKind : uint8_t { smShort, smSysEx, smSystemReset };
     TKind Kind = smShort;
     uint32_t Short = 0;
-    std::vector<uint8_t> SysEx;  // without its F0h and F7h
+    std::vector<uint8_t> SysEx; // without its F0h and F7h
 };
 
 // The process's synth. Never freed: the audio thread may still render it
@@ -167,7 +167,7 @@ private:
         }
         if (m.Kind == TSynthMessage::smSysEx) {
             fluid_synth_sysex(s, reinterpret_cast<const char*>(m.SysEx.data()), static_cast<int>(m.SysEx.size()),
-                              nullptr, nullptr, nullptr, 0);
+                nullptr, nullptr, nullptr, 0);
             return;
         }
         const uint32_t message = m.Short;
@@ -208,9 +208,9 @@ private:
     fluid_settings_t* FSettings = nullptr;
     fluid_synth_t* FSynth = nullptr;
     std::string FSoundFont;
-    std::mutex FLock;        // attach count
+    std::mutex FLock; // attach count
     std::atomic<int> FAttached{0};
-    std::mutex FRenderLock;  // one scratch buffer
+    std::mutex FRenderLock; // one scratch buffer
     std::array<float, BlockFrames * 2> FScratch{};
     std::array<TSynthMessage, MessagesPerBlock> FApplying;
     std::mutex FQueueLock;

@@ -13,11 +13,11 @@
 struct TMidiOutRecord {
     enum TKind { rkOpen, rkShort, rkLong, rkReset, rkClose };
     TKind Kind = rkShort;
-    int Output = 0;               // which output object, in creation order
-    int DeviceId = 0;             // as given to Open
-    int64_t Position = 0;         // from PositionSource, 0 without one
-    uint32_t WallMs = 0;          // engine clock (TimeGetTime)
-    std::vector<uint8_t> Bytes;   // short: status and its data bytes; long: the message
+    int Output = 0;             // which output object, in creation order
+    int DeviceId = 0;           // as given to Open
+    int64_t Position = 0;       // from PositionSource, 0 without one
+    uint32_t WallMs = 0;        // engine clock (TimeGetTime)
+    std::vector<uint8_t> Bytes; // short: status and its data bytes; long: the message
 };
 
 class TMidiOutRecorder : public TMidiOutDriver {

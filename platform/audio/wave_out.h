@@ -30,7 +30,7 @@ constexpr uint32_t WAVECAPS_SYNC = 0x0010;
 constexpr int WAVE_MAPPER = -1;
 
 struct TWaveOutCaps {
-    std::string ProductName;  // at most 31 characters
+    std::string ProductName; // at most 31 characters
     uint32_t Support = 0;
 };
 

@@ -34,7 +34,7 @@ int TFakeWaveOut::QueryFormat(int deviceId, uint32_t samplesPerSec)
     if (deviceId < WAVE_MAPPER || deviceId >= GetNumDevs() || Devices.empty())
         return MMSYSERR_BADDEVICEID;
     return samplesPerSec == 11025 || samplesPerSec == 22050 || samplesPerSec == 44100 ? MMSYSERR_NOERROR
-                                                                                       : WAVERR_BADFORMAT;
+                                                                                      : WAVERR_BADFORMAT;
 }
 
 int TFakeWaveOut::Open(int deviceId, uint32_t samplesPerSec, std::function<void()> onDone)

@@ -34,12 +34,12 @@ private:
     void PostDone(int blocks);
 
     const bool FAttach;
-    std::mutex FLock;  // guards everything below against the audio thread
+    std::mutex FLock; // guards everything below against the audio thread
     bool FOpen = false;
     bool FPaused = false;
-    int FRepeat = 1;        // output frames per byte
-    int FRepeatDone = 0;    // frames already played of the current byte
-    uint32_t FOffset = 0;   // next byte of the head block
+    int FRepeat = 1;      // output frames per byte
+    int FRepeatDone = 0;  // frames already played of the current byte
+    uint32_t FOffset = 0; // next byte of the head block
     uint64_t FPosition = 0;
     std::deque<TWaveHeader*> FQueue;
     std::function<void()> FOnDone;

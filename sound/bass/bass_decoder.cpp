@@ -139,8 +139,8 @@ int TBassDecoder::Read(float* out, int frames)
     int done = 0;
     while (done < frames && !FEnded) {
         for (int c = 0; c < 2; ++c)
-            out[2 * done + c] = FHaveNext ? FPrev[c] + (FNext[c] - FPrev[c]) * static_cast<float>(FPhase) / OutputRate
-                                          : FPrev[c];
+            out[2 * done + c] =
+                FHaveNext ? FPrev[c] + (FNext[c] - FPrev[c]) * static_cast<float>(FPhase) / OutputRate : FPrev[c];
         ++done;
         FPhase += FInfo.samplerate;
         while (FPhase >= OutputRate) {

@@ -46,14 +46,14 @@ private:
     TSource FSource;
     SNDFILE* FSnd = nullptr;
     SF_INFO FInfo{};
-    std::vector<float> FRaw;     // native frames as read, all channels
-    std::vector<float> FNative;  // native frames as stereo
+    std::vector<float> FRaw;    // native frames as read, all channels
+    std::vector<float> FNative; // native frames as stereo
     size_t FNativeAt = 0;
     size_t FNativeCount = 0;
     bool FPrimed = false;
     bool FHaveNext = false;
     float FPrev[2] = {};
     float FNext[2] = {};
-    int64_t FPhase = 0;  // between FPrev and FNext, in 1/44100 of a source frame
+    int64_t FPhase = 0; // between FPrev and FNext, in 1/44100 of a source frame
     bool FEnded = false;
 };

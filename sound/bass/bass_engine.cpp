@@ -57,15 +57,15 @@ bool TBassEngine::Free()
     return true;
 }
 
-uint32_t TBassEngine::SampleLoad(bool mem, const void* file, uint32_t offset, uint32_t length, uint32_t max,
-                                 uint32_t flags)
+uint32_t TBassEngine::SampleLoad(
+    bool mem, const void* file, uint32_t offset, uint32_t length, uint32_t max, uint32_t flags)
 {
     // Decoding happens before the lock: it may take a while, and the audio
     // thread must not wait for it.
     std::unique_ptr<TBassDecoder> decoder;
     if (mem)
-        decoder = file != nullptr ? TBassDecoder::FromMemory(static_cast<const uint8_t*>(file) + offset, length)
-                                  : nullptr;
+        decoder =
+            file != nullptr ? TBassDecoder::FromMemory(static_cast<const uint8_t*>(file) + offset, length) : nullptr;
     else
         decoder = TBassDecoder::FromFile(static_cast<const char*>(file), offset, length);
     TSample sample;
@@ -117,8 +117,8 @@ uint32_t TBassEngine::SamplePlayEx(uint32_t handle, int32_t volume, int32_t pan,
         if (!(sample.Flags & OverPosition))
             return Fail(BASS_ERROR_NOCHAN), 0;
         // Every playback is busy: the one furthest along starts again.
-        voice = std::max_element(sample.Voices.begin(), sample.Voices.end(),
-                                 [](const TVoice& a, const TVoice& b) { return a.Pos < b.Pos; });
+        voice = std::max_element(
+            sample.Voices.begin(), sample.Voices.end(), [](const TVoice& a, const TVoice& b) { return a.Pos < b.Pos; });
     }
     voice->Active = true;
     voice->Pos = 0;
@@ -129,12 +129,10 @@ uint32_t TBassEngine::SamplePlayEx(uint32_t handle, int32_t volume, int32_t pan,
     return ChannelHandle(handle, static_cast<uint32_t>(voice - sample.Voices.begin()));
 }
 
-uint32_t TBassEngine::StreamCreateFile(bool mem, const void* file, uint32_t offset, uint32_t length,
-                                       uint32_t flags)
+uint32_t TBassEngine::StreamCreateFile(bool mem, const void* file, uint32_t offset, uint32_t length, uint32_t flags)
 {
     std::unique_ptr<TBassDecoder> decoder =
-        mem ? (file != nullptr ? TBassDecoder::FromMemory(static_cast<const uint8_t*>(file) + offset, length)
-                               : nullptr)
+        mem ? (file != nullptr ? TBassDecoder::FromMemory(static_cast<const uint8_t*>(file) + offset, length) : nullptr)
             : TBassDecoder::FromFile(static_cast<const char*>(file), offset, length);
     std::lock_guard<std::mutex> guard(FLock);
     if (!FInit)
@@ -166,7 +164,7 @@ bool TBassEngine::StreamPlay(uint32_t handle, bool flush, uint32_t flags)
 
 bool TBassEngine::StreamFree(uint32_t handle)
 {
-    std::unique_ptr<TBassDecoder> decoder;  // closed after the lock is released
+    std::unique_ptr<TBassDecoder> decoder; // closed after the lock is released
     std::lock_guard<std::mutex> guard(FLock);
     auto it = FStreams.find(handle);
     if (it == FStreams.end())
@@ -196,8 +194,8 @@ uint32_t TBassEngine::ChannelIsActive(uint32_t handle)
         auto it = FSamples.find(handle);
         if (it == FSamples.end())
             return Fail(BASS_ERROR_HANDLE), BASS_ACTIVE_STOPPED;
-        const bool any = std::any_of(it->second.Voices.begin(), it->second.Voices.end(),
-                                     [](const TVoice& v) { return v.Active; });
+        const bool any =
+            std::any_of(it->second.Voices.begin(), it->second.Voices.end(), [](const TVoice& v) { return v.Active; });
         return any ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
     }
     case ChannelKind: {
@@ -208,8 +206,7 @@ uint32_t TBassEngine::ChannelIsActive(uint32_t handle)
         auto it = FStreams.find(handle);
         return it != FStreams.end() && it->second.Playing ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED;
     }
-    default:
-        return Fail(BASS_ERROR_HANDLE), BASS_ACTIVE_STOPPED;
+    default: return Fail(BASS_ERROR_HANDLE), BASS_ACTIVE_STOPPED;
     }
 }
 

@@ -59,13 +59,13 @@ public:
 private:
     struct TVoice {
         bool Active = false;
-        size_t Pos = 0;  // frame
+        size_t Pos = 0; // frame
         float Volume = 1.0f;
         int32_t Pan = 0;
         bool Loop = false;
     };
     struct TSample {
-        std::vector<float> Frames;  // 44100 Hz stereo
+        std::vector<float> Frames; // 44100 Hz stereo
         uint32_t Flags = 0;
         int DefaultVolume = 100;
         std::vector<TVoice> Voices;

@@ -24,7 +24,7 @@ int32_t Bool(bool value)
 
 BASS_EXPORT uint32_t BASS_GetVersion()
 {
-    return 2;  // 2.0: high word 0, low word 2
+    return 2; // 2.0: high word 0, low word 2
 }
 
 BASS_EXPORT int32_t BASS_ErrorGetCode()
@@ -43,14 +43,13 @@ BASS_EXPORT int32_t BASS_Free()
     return Bool(Engine().Free());
 }
 
-BASS_EXPORT uint32_t BASS_SampleLoad(int32_t mem, const void* file, uint32_t offset, uint32_t length, uint32_t max,
-                                     uint32_t flags)
+BASS_EXPORT uint32_t BASS_SampleLoad(
+    int32_t mem, const void* file, uint32_t offset, uint32_t length, uint32_t max, uint32_t flags)
 {
     return Engine().SampleLoad(mem != 0, file, offset, length, max, flags);
 }
 
-BASS_EXPORT uint32_t BASS_SamplePlayEx(uint32_t handle, uint32_t, int32_t, int32_t volume, int32_t pan,
-                                       int32_t loop)
+BASS_EXPORT uint32_t BASS_SamplePlayEx(uint32_t handle, uint32_t, int32_t, int32_t volume, int32_t pan, int32_t loop)
 {
     const uint32_t channel = Engine().SamplePlayEx(handle, volume, pan, loop > 0);
     if (channel != 0)
@@ -73,8 +72,8 @@ BASS_EXPORT int32_t BASS_ChannelStop(uint32_t handle)
     return Bool(Engine().ChannelStop(handle));
 }
 
-BASS_EXPORT uint32_t BASS_StreamCreateFile(int32_t mem, const void* file, uint32_t offset, uint32_t length,
-                                           uint32_t flags)
+BASS_EXPORT uint32_t BASS_StreamCreateFile(
+    int32_t mem, const void* file, uint32_t offset, uint32_t length, uint32_t flags)
 {
     return Engine().StreamCreateFile(mem != 0, file, offset, length, flags);
 }
@@ -117,10 +116,10 @@ BASS_EXPORT void TGBASS_SetWake(TBassWake wake)
     Engine().SetWake(wake);
 }
 
-#define BASS_UNAVAILABLE(name)                                                                                 \
-    BASS_EXPORT uint32_t name()                                                                                \
-    {                                                                                                          \
-        return 0;                                                                                              \
+#define BASS_UNAVAILABLE(name)                                                                                         \
+    BASS_EXPORT uint32_t name()                                                                                        \
+    {                                                                                                                  \
+        return 0;                                                                                                      \
     }
 
 BASS_UNAVAILABLE(BASS_SetConfig)

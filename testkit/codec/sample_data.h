@@ -33,12 +33,11 @@ inline std::vector<uint8_t> SmallAlphabet(size_t n, const std::string& alphabet,
 // Script-like lines: command words, variables and Shift-JIS message text.
 inline std::vector<uint8_t> ScriptText(size_t n, uint32_t seed)
 {
-    static const char* const commands[] = {"*MSG ", "*PICTURE ", "*WAIT ", "*IF ", "*GOTO ", "*SET ", "*PLAYSE ",
-                                           "*LABEL ", "*CLS", "*SCENE "};
-    static const char* const words[] = {
-        "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd", "\x8e\x84\x82\xcd", "\x94\xe0\x82\xf0\x8aJ\x82\xaf\x82\xe9",
-        "\x81\x42",  "\x81\x41", "door", "key", "room", "{flag3}", "'bg01.png'", "100", "=",
-        "\x8c\xae\x82\xaa\x82\xa0\x82\xe9", "\x95\x94\x89\xae\x82\xc9\x93\xfc\x82\xe9", " ", "[item2]"};
+    static const char* const commands[] = {
+        "*MSG ", "*PICTURE ", "*WAIT ", "*IF ", "*GOTO ", "*SET ", "*PLAYSE ", "*LABEL ", "*CLS", "*SCENE "};
+    static const char* const words[] = {"\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd", "\x8e\x84\x82\xcd",
+        "\x94\xe0\x82\xf0\x8aJ\x82\xaf\x82\xe9", "\x81\x42", "\x81\x41", "door", "key", "room", "{flag3}", "'bg01.png'",
+        "100", "=", "\x8c\xae\x82\xaa\x82\xa0\x82\xe9", "\x95\x94\x89\xae\x82\xc9\x93\xfc\x82\xe9", " ", "[item2]"};
     std::mt19937 rng(seed);
     std::string text;
     while (text.size() < n) {
@@ -94,8 +93,9 @@ inline std::vector<uint8_t> MixedCorpus(size_t n)
     std::vector<uint8_t> out;
     out.reserve(n);
     for (uint32_t i = 0; out.size() < n; ++i) {
-        std::vector<uint8_t> part = i % 3 == 0 ? ScriptText(chunk, i) : i % 3 == 1 ? BitmapPixels(chunk, i)
-                                                                                  : Random(chunk, i);
+        std::vector<uint8_t> part = i % 3 == 0   ? ScriptText(chunk, i)
+                                    : i % 3 == 1 ? BitmapPixels(chunk, i)
+                                                 : Random(chunk, i);
         out.insert(out.end(), part.begin(), part.end());
     }
     out.resize(n);

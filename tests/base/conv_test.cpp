@@ -13,10 +13,20 @@ TEST(StrToInt, AcceptedForms)
         const char* text;
         int32_t value;
     } cases[] = {
-        {"0", 0},          {"42", 42},           {"-42", -42},        {"+7", 7},
-        {"  12", 12},      {"$1F", 31},          {"0x1f", 31},        {"0XFF", 255},
-        {"-$10", -16},     {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
-        {"$FFFFFFFF", -1}, {"0x80000000", INT_MIN}, {"007", 7},
+        {"0", 0},
+        {"42", 42},
+        {"-42", -42},
+        {"+7", 7},
+        {"  12", 12},
+        {"$1F", 31},
+        {"0x1f", 31},
+        {"0XFF", 255},
+        {"-$10", -16},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"$FFFFFFFF", -1},
+        {"0x80000000", INT_MIN},
+        {"007", 7},
     };
     for (const auto& c : cases)
         EXPECT_EQ(StrToInt(c.text), c.value) << c.text;
@@ -24,8 +34,8 @@ TEST(StrToInt, AcceptedForms)
 
 TEST(StrToInt, RejectedFormsRaiseWithMessage)
 {
-    for (const char* text : {"", " ", "-", "$", "0x", "12 ", "1a", "2147483648", "-2147483649", "$100000000",
-                             "\t5", "1.5", "ab"}) {
+    for (const char* text :
+        {"", " ", "-", "$", "0x", "12 ", "1a", "2147483648", "-2147483649", "$100000000", "\t5", "1.5", "ab"}) {
         int32_t v = 99;
         EXPECT_FALSE(TryStrToInt(text, v)) << text;
         EXPECT_EQ(v, 99);

@@ -5,13 +5,13 @@
 namespace {
 
 // Katakana and kanji whose trail bytes look like ASCII punctuation or letters.
-const std::string kSo = "\x83\x5C";   // ソ: trail 5Ch '\'
-const std::string kHyo = "\x95\x5C";  // 表: trail 5Ch
-const std::string kBo = "\x83\x7B";   // ボ: trail 7Bh '{'
-const std::string kMa = "\x83\x7D";   // マ: trail 7Dh '}'
-const std::string kBar = "\x81\x5B";  // ー: trail 5Bh '['
-const std::string kZo = "\x83\x5D";   // ゾ: trail 5Dh ']'
-const std::string kHa = "\x83\x6E";   // ハ: trail 6Eh 'n'
+const std::string kSo = "\x83\x5C";  // ソ: trail 5Ch '\'
+const std::string kHyo = "\x95\x5C"; // 表: trail 5Ch
+const std::string kBo = "\x83\x7B";  // ボ: trail 7Bh '{'
+const std::string kMa = "\x83\x7D";  // マ: trail 7Dh '}'
+const std::string kBar = "\x81\x5B"; // ー: trail 5Bh '['
+const std::string kZo = "\x83\x5D";  // ゾ: trail 5Dh ']'
+const std::string kHa = "\x83\x6E";  // ハ: trail 6Eh 'n'
 
 TEST(Sjis, LeadByteRanges)
 {
@@ -81,7 +81,9 @@ TEST(Sjis, UnconvertibleCharacters)
     std::string out = "untouched";
     EXPECT_FALSE(sjis::TryFromUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80", out));
     EXPECT_EQ(out, "untouched");
-    EXPECT_EQ(sjis::FromUtf8("a\xF0\x9F\x98\x80" "b"), "a?b");
+    EXPECT_EQ(sjis::FromUtf8("a\xF0\x9F\x98\x80"
+                             "b"),
+        "a?b");
     // A lone lead byte and a bad trail come through as replacement characters.
     EXPECT_EQ(sjis::ToUtf8("a\x81"), "a\xEF\xBF\xBD");
     EXPECT_TRUE(sjis::TryFromUtf8("ok", out));

@@ -22,7 +22,8 @@ std::unique_ptr<TBitmap> Patterned(TPixelFormat format, int w, int h)
     if (bits <= 8) {
         TPalette p;
         for (int i = 0; i < (1 << bits); ++i)
-            p.push_back(TRGBQuad{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 5), 0});
+            p.push_back(
+                TRGBQuad{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 5), 0});
         b.SetPalette(p);
     }
     for (int y = 0; y < h; ++y) {
@@ -60,7 +61,8 @@ TEST(BitmapFile, WritesAndReadsBackEveryFormat)
         ASSERT_EQ(back->Height(), 5);
         EXPECT_EQ(back->Palette(), b.Palette());
         for (int y = 0; y < 5; ++y)
-            EXPECT_EQ(std::memcmp(back->ScanLine(y), b.ScanLine(y), static_cast<size_t>((7 * BitsPerPixelOf(f) + 7) / 8)), 0)
+            EXPECT_EQ(
+                std::memcmp(back->ScanLine(y), b.ScanLine(y), static_cast<size_t>((7 * BitsPerPixelOf(f) + 7) / 8)), 0)
                 << "row " << y;
     }
 }
@@ -157,8 +159,8 @@ TEST(Bitmap, FormatConversionsKeepColours)
 
 TEST(Bitmap, PaletteSetBeforeThePaletteFormatIsKept)
 {
-    const TPalette grey = {TRGBQuad{0, 0, 0, 0}, TRGBQuad{85, 85, 85, 0}, TRGBQuad{170, 170, 170, 0},
-                           TRGBQuad{255, 255, 255, 0}};
+    const TPalette grey = {
+        TRGBQuad{0, 0, 0, 0}, TRGBQuad{85, 85, 85, 0}, TRGBQuad{170, 170, 170, 0}, TRGBQuad{255, 255, 255, 0}};
     TBitmap b;
     b.SetPalette(grey);
     b.SetPixelFormat(pf4bit);
@@ -181,7 +183,7 @@ TEST(Bitmap, CopyTo32BitKeepsAlphaOnlyFrom32BitPixels)
         std::memset(out, 0xEE, sizeof out);
         b.CopyToDIB32(out, 8);
         const uint8_t expected[4] = {static_cast<uint8_t>(f == pf8bit ? 30 : 33), static_cast<uint8_t>(20),
-                                     static_cast<uint8_t>(f == pf8bit ? 10 : 8), static_cast<uint8_t>(f == pf32bit ? 0x80 : 0)};
+            static_cast<uint8_t>(f == pf8bit ? 10 : 8), static_cast<uint8_t>(f == pf32bit ? 0x80 : 0)};
         EXPECT_EQ(std::memcmp(out + 12, expected, 4), 0) << static_cast<int>(f);
         EXPECT_EQ(out[16], 0xEE); // nothing past the last pixel
     }
@@ -194,7 +196,7 @@ TEST(BitmapTransparency, PaletteIndexKeysThatEntryNotARedLevel)
     b.SetPixelFormat(pf8bit);
     b.SetSize(5, 1);
     b.SetPalette({TRGBQuad{0, 0, 0, 0}, TRGBQuad{0, 0, 3, 0}, TRGBQuad{9, 9, 9, 0}, TRGBQuad{50, 60, 70, 0},
-                  TRGBQuad{50, 60, 70, 0}});
+        TRGBQuad{50, 60, 70, 0}});
     for (int x = 0; x < 5; ++x)
         b.ScanLine(0)[x] = static_cast<uint8_t>(x);
     b.SetTransparent(true);

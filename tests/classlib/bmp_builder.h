@@ -58,12 +58,8 @@ inline std::vector<uint8_t> Build(const TSpec& s)
             for (int32_t x = 0; x < s.Width; ++x) {
                 const uint32_t v = s.Pixels[static_cast<size_t>(y) * s.Width + x];
                 switch (s.BitCount) {
-                case 1:
-                    row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8));
-                    break;
-                case 4:
-                    row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4));
-                    break;
+                case 1: row[x / 8] |= static_cast<uint8_t>((v & 1) << (7 - x % 8)); break;
+                case 4: row[x / 2] |= static_cast<uint8_t>((v & 15) << (x % 2 ? 0 : 4)); break;
                 default:
                     for (int b = 0; b < s.BitCount / 8; ++b)
                         row[x * (s.BitCount / 8) + b] = static_cast<uint8_t>(v >> (8 * b));

@@ -56,7 +56,8 @@ TPalette TestPalette(int count)
 {
     TPalette p;
     for (int i = 0; i < count; ++i)
-        p.push_back(TRGBQuad{static_cast<uint8_t>(i * 7), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 3 + 1), 0});
+        p.push_back(
+            TRGBQuad{static_cast<uint8_t>(i * 7), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 3 + 1), 0});
     return p;
 }
 
@@ -128,8 +129,8 @@ TEST(BmpRead, DirectColourFilesOfEveryHeaderAndLayout)
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x) {
                 const TRGBA p = Sample(x, y);
-                EXPECT_EQ(b.PixelColor(x, y), RGB(Through(p.R, c.Masks[0]), Through(p.G, c.Masks[1]),
-                                                  Through(p.B, c.Masks[2])))
+                EXPECT_EQ(b.PixelColor(x, y),
+                    RGB(Through(p.R, c.Masks[0]), Through(p.G, c.Masks[1]), Through(p.B, c.Masks[2])))
                     << x << "," << y;
                 if (c.AlphaKept) {
                     EXPECT_EQ(b.RawPixel(x, y) >> 24, Through(p.A, c.Masks[3])) << x << "," << y;
@@ -148,14 +149,21 @@ TEST(BmpRead, PaletteFilesOfEveryDepth)
         TPixelFormat Expected;
     };
     const TCase cases[] = {
-        {12, 1, 0, false, pf1bit},  {12, 4, 0, false, pf4bit},   {12, 8, 0, false, pf8bit},
-        {40, 1, 0, false, pf1bit},  {40, 4, 0, false, pf4bit},   {40, 8, 0, false, pf8bit},
-        {40, 4, 6, false, pf4bit},  {40, 8, 300, false, pf8bit}, {40, 8, 0, true, pf8bit},
-        {124, 8, 16, false, pf8bit}, {108, 1, 2, true, pf1bit},
+        {12, 1, 0, false, pf1bit},
+        {12, 4, 0, false, pf4bit},
+        {12, 8, 0, false, pf8bit},
+        {40, 1, 0, false, pf1bit},
+        {40, 4, 0, false, pf4bit},
+        {40, 8, 0, false, pf8bit},
+        {40, 4, 6, false, pf4bit},
+        {40, 8, 300, false, pf8bit},
+        {40, 8, 0, true, pf8bit},
+        {124, 8, 16, false, pf8bit},
+        {108, 1, 2, true, pf1bit},
     };
     for (const TCase& c : cases) {
-        SCOPED_TRACE(std::to_string(c.HeaderSize) + "/" + std::to_string(c.BitCount) + "/" +
-                     std::to_string(c.ClrUsed) + (c.TopDown ? " top-down" : ""));
+        SCOPED_TRACE(std::to_string(c.HeaderSize) + "/" + std::to_string(c.BitCount) + "/" + std::to_string(c.ClrUsed) +
+                     (c.TopDown ? " top-down" : ""));
         const int capacity = 1 << c.BitCount;
         const int entries = c.ClrUsed == 0 || c.HeaderSize == 12 ? capacity : std::min<int>(c.ClrUsed, capacity);
         TSpec s;
@@ -211,9 +219,18 @@ TEST(BmpRead, Rle4AlternatesNibbles)
     s.Compression = BI_RLE4;
     s.Palette = TestPalette(16);
     s.Encoded = {
-        5, 0x12, 0, 0,          // bottom row: 1 2 1 2 1
-        0, 3, 0xAB, 0xC0, 0, 0, // top row: literal A B C (two bytes, padded to a word)
-        0, 1,
+        5,
+        0x12,
+        0,
+        0, // bottom row: 1 2 1 2 1
+        0,
+        3,
+        0xAB,
+        0xC0,
+        0,
+        0, // top row: literal A B C (two bytes, padded to a word)
+        0,
+        1,
     };
     const auto loaded = Load(Build(s));
     const TBitmap& b = *loaded;
@@ -320,26 +337,28 @@ TEST(BmpRead, DamagedFilesRaiseAClearErrorAndKeepTheBitmap)
     with("RLE top-down", "top-down", [](auto& f) { Set32(f, 30, 1), Set32(f, 22, static_cast<uint32_t>(-3)); });
     with("cut colour table", "colour table", [](auto& f) { Set32(f, 10, 0), f.resize(60); });
     with("cut pixels", "truncated", [](auto& f) { f.resize(f.size() - 5); });
-    cases.push_back(TCase{"offset past the end", [] {
-                              TSpec s;
-                              s.Width = s.Height = 1;
-                              s.Pixels = {0};
-                              std::vector<uint8_t> f = Build(s);
-                              Set32(f, 10, 100000);
-                              return f;
-                          }(),
-                          "beyond the end"});
+    cases.push_back(TCase{"offset past the end",
+        [] {
+            TSpec s;
+            s.Width = s.Height = 1;
+            s.Pixels = {0};
+            std::vector<uint8_t> f = Build(s);
+            Set32(f, 10, 100000);
+            return f;
+        }(),
+        "beyond the end"});
     with("offset into the header", "points into the header", [](auto& f) { Set32(f, 10, 20); });
-    cases.push_back(TCase{"huge picture from a tiny RLE file", [] {
-                              TSpec s;
-                              s.Width = 30000;
-                              s.Height = 30000;
-                              s.BitCount = 8;
-                              s.Compression = BI_RLE8;
-                              s.Encoded = {0, 1};
-                              return Build(s);
-                          }(),
-                          "too large"});
+    cases.push_back(TCase{"huge picture from a tiny RLE file",
+        [] {
+            TSpec s;
+            s.Width = 30000;
+            s.Height = 30000;
+            s.BitCount = 8;
+            s.Compression = BI_RLE8;
+            s.Encoded = {0, 1};
+            return Build(s);
+        }(),
+        "too large"});
     auto fields = [&](const char* name, const char* reason, uint16_t bits, uint32_t r, uint32_t g, uint32_t b) {
         TSpec s;
         s.Width = 2;

@@ -10,8 +10,8 @@
 
 namespace {
 
-std::vector<uint8_t> WriteJpeg(int width, int height, int components, J_COLOR_SPACE space,
-                               const std::vector<uint8_t>& pixels, int quality = 95)
+std::vector<uint8_t> WriteJpeg(
+    int width, int height, int components, J_COLOR_SPACE space, const std::vector<uint8_t>& pixels, int quality = 95)
 {
     return WriteJpeg(width, height, components, space, pixels.data(), quality);
 }

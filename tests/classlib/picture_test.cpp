@@ -24,8 +24,14 @@ public:
     }
 };
 
-std::unique_ptr<TGraphic> NewFake() { return std::make_unique<TFakeGraphic>(); }
-bool IsFake(const uint8_t* head, size_t size) { return size >= 3 && head[0] == 'F' && head[1] == 'A' && head[2] == 'K'; }
+std::unique_ptr<TGraphic> NewFake()
+{
+    return std::make_unique<TFakeGraphic>();
+}
+bool IsFake(const uint8_t* head, size_t size)
+{
+    return size >= 3 && head[0] == 'F' && head[1] == 'A' && head[2] == 'K';
+}
 
 std::vector<uint8_t> SmallBmp()
 {
@@ -49,7 +55,8 @@ protected:
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
     {
         const std::filesystem::path path = FDir / name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return path.string();
     }
     std::filesystem::path FDir;

@@ -149,8 +149,11 @@ TEST_F(BoxText, HeightSemanticsAndExtents)
         TSize Extent;
     };
     const TCase cases[] = {
-        {-8, "A", {4, 8}},         {-8, "", {0, 8}},           {10, SJ("あ"), {10, 10}},
-        {0, "A", {8, 16}},         {-9, "\xB1\xB2", {8, 9}}, // half-width katakana
+        {-8, "A", {4, 8}},
+        {-8, "", {0, 8}},
+        {10, SJ("あ"), {10, 10}},
+        {0, "A", {8, 16}},
+        {-9, "\xB1\xB2", {8, 9}}, // half-width katakana
         {-12, "A" + SJ("漢"), {18, 12}},
     };
     for (const TCase& c : cases)
@@ -235,7 +238,8 @@ bool HaveIpaFonts()
     return GetFaceName(CreateFontIndirect(lf)) == "IPAGothic";
 }
 
-HFONT Face(const std::string& name, int32_t height = -12, uint8_t quality = DEFAULT_QUALITY, uint8_t pitch = DEFAULT_PITCH)
+HFONT Face(
+    const std::string& name, int32_t height = -12, uint8_t quality = DEFAULT_QUALITY, uint8_t pitch = DEFAULT_PITCH)
 {
     TLogFont lf;
     lf.FaceName = name;
@@ -252,9 +256,15 @@ TEST(IpaText, WindowsFaceNamesMapToTheIpaFaces)
     if (!HaveIpaFonts())
         GTEST_SKIP() << "IPA fonts are not installed";
     const std::pair<std::string, std::string> cases[] = {
-        {SJ("ＭＳゴシック"), "IPAGothic"},  {SJ("ＭＳ ゴシック"), "IPAGothic"}, {"MS Gothic", "IPAGothic"},
-        {SJ("ＭＳ Ｐゴシック"), "IPAPGothic"}, {SJ("ＭＳ 明朝"), "IPAMincho"}, {"MS Sans Serif", "IPAPGothic"},
-        {"Default", "IPAPGothic"},         {"No Such Face", "IPAPGothic"}, {"DejaVu Sans", "DejaVu Sans"},
+        {SJ("ＭＳゴシック"), "IPAGothic"},
+        {SJ("ＭＳ ゴシック"), "IPAGothic"},
+        {"MS Gothic", "IPAGothic"},
+        {SJ("ＭＳ Ｐゴシック"), "IPAPGothic"},
+        {SJ("ＭＳ 明朝"), "IPAMincho"},
+        {"MS Sans Serif", "IPAPGothic"},
+        {"Default", "IPAPGothic"},
+        {"No Such Face", "IPAPGothic"},
+        {"DejaVu Sans", "DejaVu Sans"},
     };
     for (const auto& [name, family] : cases)
         EXPECT_EQ(GetFaceName(Face(name)), family) << name;
@@ -288,7 +298,7 @@ TEST(IpaText, NothingDrawnOutsideTheClipRectangle)
     for (uint8_t quality : {NONANTIALIASED_QUALITY, ANTIALIASED_QUALITY}) {
         TPixels p(60, 16);
         ExtTextOut(p.Dib(), Context(Face(SJ("ＭＳ ゴシック"), -12, quality), clWhite), -3, -2, ETO_CLIPPED, &clip,
-                   SJ("あいうえおかきくけこ") + "gjpqy");
+            SJ("あいうえおかきくけこ") + "gjpqy");
         int inside = 0;
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 60; ++x) {
@@ -309,7 +319,7 @@ TEST(IpaText, NonAntialiasedTextIsTwoLevelAntialiasedIsNot)
     auto levels = [](uint8_t quality) {
         TPixels p(80, 16, 0);
         ExtTextOut(p.Dib(), Context(Face(SJ("ＭＳ ゴシック"), -12, quality), clWhite), 0, 0, 0, nullptr,
-                   SJ("漢字のテスト") + "Ag");
+            SJ("漢字のテスト") + "Ag");
         bool partial = false, full = false;
         for (uint32_t v : p.Data) {
             EXPECT_EQ(v >> 24, 0u);

@@ -56,8 +56,7 @@ TEST(TkvLZSSCompress, RoundTripsAtBlockEdges)
     const int32_t sizes[] = {0, 1, 2, 3, 4095, 4096, 4097, 8197};
     for (int32_t size : sizes) {
         const std::vector<uint8_t> inputs[] = {sample_data::Random(size_t(size), 7),
-                                               sample_data::ScriptText(size_t(size), 7),
-                                               sample_data::BitmapPixels(size_t(size), 7)};
+            sample_data::ScriptText(size_t(size), 7), sample_data::BitmapPixels(size_t(size), 7)};
         for (const auto& input : inputs) {
             const auto coded = Compress(input);
             EXPECT_EQ(Decompress(coded, size), input) << "size " << size;

@@ -108,25 +108,25 @@ TEST(TkvLZSSDecompress, RaisesForMatchesOutsideTheHistory)
                  Literal(w, 'q');
              Match(w, 5, 0);
          }),
-         9},
+            9},
         {"source past the history's end", Tokens([](TkvBitWriter& w) {
              for (int i = 0; i < 10; ++i)
                  Literal(w, 'q');
              Match(w, 66, 4095);
          }),
-         76},
+            76},
         {"target past the block's end", Tokens([](TkvBitWriter& w) {
              for (int i = 0; i < 4094; ++i)
                  Literal(w, 'q');
              Match(w, 3, 0);
          }),
-         5000},
+            5000},
         {"second block refers to the first", Tokens([](TkvBitWriter& w) {
              for (int i = 0; i < 4096; ++i)
                  Literal(w, 'q');
              Match(w, 3, 100);
          }),
-         4099},
+            4099},
     };
     for (const auto& c : cases)
         EXPECT_THROW(Decompress(c.coded, c.size), EkvCompressError) << c.name;
@@ -134,8 +134,8 @@ TEST(TkvLZSSDecompress, RaisesForMatchesOutsideTheHistory)
 
 TEST(TkvLZSSDecompress, RaisesWhenTheSourceEndsEarly)
 {
-    const std::vector<uint8_t> inputs[] = {Bytes("A"), sample_data::ScriptText(9000, 4),
-                                           sample_data::BitmapPixels(5000, 4)};
+    const std::vector<uint8_t> inputs[] = {
+        Bytes("A"), sample_data::ScriptText(9000, 4), sample_data::BitmapPixels(5000, 4)};
     for (const auto& input : inputs) {
         const auto coded = Compress(input);
         for (size_t cut = 0; cut < coded.size(); cut += 1 + cut / 8) {

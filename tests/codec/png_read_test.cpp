@@ -100,8 +100,8 @@ TEST(PngRead, SecondIHDRIsRefused)
 
 TEST(PngRead, ColorTypeKeepsItsLowThreeBits)
 {
-    EXPECT_EQ(DecodeError(PngBuilder().IHDR(1, 1, 8, 9).IDAT({0, 0}).IEND().Data()),
-              "Read Header(PNG): Error ColorType");
+    EXPECT_EQ(
+        DecodeError(PngBuilder().IHDR(1, 1, 8, 9).IDAT({0, 0}).IEND().Data()), "Read Header(PNG): Error ColorType");
     PngImage image;
     DecodePNG(PngBuilder().IHDR(1, 1, 8, 10).IDAT({0, 1, 2, 3}).IEND().Data(), image);
     EXPECT_EQ(image.BitsPerPixel(), 24);
@@ -115,8 +115,8 @@ TEST(PngRead, SizeMustBeWithinLimits)
         {0, 1}, {1, 0}, {16385, 1}, {1, 16385}, {0x80000000u, 1}, {16384, 16384}, {4097, 4096}};
     for (const auto& [w, h] : bad) {
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-        EXPECT_EQ(DecodeError(PngBuilder().IHDR(w, h, 8, 0).IDAT({0, 0}).IEND().Data()),
-                  "Read Header(PNG): Error Size");
+        EXPECT_EQ(
+            DecodeError(PngBuilder().IHDR(w, h, 8, 0).IDAT({0, 0}).IEND().Data()), "Read Header(PNG): Error Size");
     }
     PngImage image;
     EXPECT_NO_THROW(DecodePNG(GreyFile(16384, 1), image));
@@ -126,7 +126,7 @@ TEST(PngRead, SizeMustBeWithinLimits)
 TEST(PngRead, ShortIHDRIsRefused)
 {
     EXPECT_EQ(DecodeError(PngBuilder().Add("IHDR", {0, 0, 0, 1, 0, 0, 0, 1, 8}).IDAT({0, 0}).IEND().Data()),
-              "Read Header(PNG): Error Length");
+        "Read Header(PNG): Error Length");
 }
 
 TEST(PngRead, MissingOrCutImageDataIsAnError)
@@ -135,7 +135,7 @@ TEST(PngRead, MissingOrCutImageDataIsAnError)
     EXPECT_EQ(DecodeError(PngBuilder().IHDR(4, 4, 8, 0).Data()), "Read Image (PNG): Read Error");
     // IDAT before IHDR is no image data either.
     EXPECT_EQ(DecodeError(PngBuilder().IDAT(GreyRows(4, 4)).IHDR(4, 4, 8, 0).IEND().Data()),
-              "Read Image (PNG): No Image Data");
+        "Read Image (PNG): No Image Data");
 
     const Bytes whole = GreyFile(40, 40);
     const std::vector<Chunk> chunks = SplitChunks(whole);
@@ -147,7 +147,7 @@ TEST(PngRead, MissingOrCutImageDataIsAnError)
     for (size_t cut = 8 + 25 + 8; cut < whole.size() - 12 - 8; cut += 7) {
         SCOPED_TRACE(cut);
         EXPECT_EQ(DecodeError(Bytes(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(cut))),
-                  "Read Image (PNG): Read Error");
+            "Read Image (PNG): Read Error");
     }
 }
 
@@ -192,8 +192,8 @@ TEST(PngRead, ChunkCRCsAreReadButNotCompared)
 
 TEST(PngRead, PaletteImageNeedsItsPalette)
 {
-    EXPECT_EQ(DecodeError(PngBuilder().IHDR(1, 1, 8, 3).IDAT({0, 0}).IEND().Data()),
-              "Read Header(PNG): not found PLTE");
+    EXPECT_EQ(
+        DecodeError(PngBuilder().IHDR(1, 1, 8, 3).IDAT({0, 0}).IEND().Data()), "Read Header(PNG): not found PLTE");
 }
 
 TEST(PngRead, BadFilterTypeIsAReadError)
@@ -230,7 +230,7 @@ TEST(PngRead, IDATSplitAnyWayDecodesTheSame)
     b.IHDR(17, 9, 8, 0).Add("IDAT", {});
     for (size_t i = 0; i < z.size(); i += 5)
         b.Add("IDAT", Bytes(z.begin() + static_cast<ptrdiff_t>(i),
-                            z.begin() + static_cast<ptrdiff_t>(std::min(z.size(), i + 5))))
+                          z.begin() + static_cast<ptrdiff_t>(std::min(z.size(), i + 5))))
             .Add("IDAT", {});
     DecodePNG(b.IEND().Data(), withEmpty);
     EXPECT_EQ(whole, slices);
@@ -242,8 +242,13 @@ TEST(PngRead, DataAfterThePictureIsSkipped)
 {
     // Image data complete in the first IDAT; a second IDAT after the image is skipped.
     const Bytes z = Zlib(GreyRows(3, 3));
-    const Bytes file =
-        PngBuilder().IHDR(3, 3, 8, 0).Add("IDAT", z).Add("IDAT", {1, 2, 3}).Add("tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'}).IEND().Data();
+    const Bytes file = PngBuilder()
+                           .IHDR(3, 3, 8, 0)
+                           .Add("IDAT", z)
+                           .Add("IDAT", {1, 2, 3})
+                           .Add("tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'})
+                           .IEND()
+                           .Data();
     TZEBPNGReadStream reader;
     PngImage image;
     reader.LoadFromBytes(&image, file);
@@ -301,7 +306,7 @@ TEST(PngRead, GreyAndColourKeysAreBitmapColours)
         {PngBuilder().IHDR(2, 1, 4, 0).Add("tRNS", {0, 2}).IDAT({0, 0x20}).IEND().Data(), 0x222222},
         {PngBuilder().IHDR(1, 1, 8, 2).Add("tRNS", {0, 1, 0, 2, 0, 3}).IDAT({0, 1, 2, 3}).IEND().Data(), 0x030201},
         {PngBuilder().IHDR(1, 1, 16, 2).Add("tRNS", {1, 9, 2, 9, 3, 9}).IDAT({0, 1, 9, 2, 9, 3, 9}).IEND().Data(),
-         0x030201},
+            0x030201},
     };
     for (const Case& c : cases) {
         PngImage image;

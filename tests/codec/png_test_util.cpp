@@ -13,10 +13,12 @@ namespace pngtest {
 Bytes U32(uint32_t v)
 {
     return {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8),
-            static_cast<uint8_t>(v)};
+        static_cast<uint8_t>(v)};
 }
 
-PngBuilder::PngBuilder() : FData{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A} {}
+PngBuilder::PngBuilder() : FData{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}
+{
+}
 
 PngBuilder& PngBuilder::Add(const std::string& type, const Bytes& data)
 {
@@ -55,7 +57,7 @@ PngBuilder& PngBuilder::IDAT(const Bytes& raw, size_t slice)
         return Add("IDAT", z);
     for (size_t i = 0; i < z.size(); i += slice)
         Add("IDAT", Bytes(z.begin() + static_cast<ptrdiff_t>(i),
-                          z.begin() + static_cast<ptrdiff_t>(std::min(z.size(), i + slice))));
+                        z.begin() + static_cast<ptrdiff_t>(std::min(z.size(), i + slice))));
     return *this;
 }
 
@@ -100,12 +102,12 @@ std::vector<Chunk> SplitChunks(const Bytes& file)
     std::vector<Chunk> chunks;
     size_t p = 8;
     while (p + 12 <= file.size()) {
-        const uint32_t length = uint32_t{file[p]} << 24 | uint32_t{file[p + 1]} << 16 | uint32_t{file[p + 2]} << 8 |
-                                file[p + 3];
+        const uint32_t length =
+            uint32_t{file[p]} << 24 | uint32_t{file[p + 1]} << 16 | uint32_t{file[p + 2]} << 8 | file[p + 3];
         Chunk c;
         c.Type.assign(reinterpret_cast<const char*>(&file[p + 4]), 4);
-        c.Data.assign(file.begin() + static_cast<ptrdiff_t>(p + 8),
-                      file.begin() + static_cast<ptrdiff_t>(p + 8 + length));
+        c.Data.assign(
+            file.begin() + static_cast<ptrdiff_t>(p + 8), file.begin() + static_cast<ptrdiff_t>(p + 8 + length));
         const size_t q = p + 8 + length;
         c.CRC = uint32_t{file[q]} << 24 | uint32_t{file[q + 1]} << 16 | uint32_t{file[q + 2]} << 8 | file[q + 3];
         chunks.push_back(std::move(c));
@@ -246,8 +248,8 @@ PngImage RandomImage(int32_t width, int32_t height, int bits, uint32_t seed)
     };
     if (bits <= 8)
         for (int i = 0; i < (1 << bits); ++i)
-            palette.push_back(PngColor{static_cast<uint8_t>(next()), static_cast<uint8_t>(next()),
-                                       static_cast<uint8_t>(next())});
+            palette.push_back(
+                PngColor{static_cast<uint8_t>(next()), static_cast<uint8_t>(next()), static_cast<uint8_t>(next())});
     PngImage image(width, height, bits, palette);
     const size_t used = PngRowBytes(width, bits == 15 ? 16 : bits);
     for (int32_t y = 0; y < height; ++y) {

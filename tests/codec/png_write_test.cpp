@@ -102,7 +102,7 @@ TEST(PngWrite, AncillaryChunksInTheirFixedOrder)
     writer.SetPhysical(72, 72, 2);
     const std::vector<Chunk> chunks = SplitChunks(Encode(writer, image));
     EXPECT_EQ(Types(chunks), (std::vector<std::string>{"IHDR", "tIME", "tEXt", "tEXt", "tpNG", "gIFg", "gAMA", "cHRM",
-                                                       "sBIT", "PLTE", "bKGD", "tRNS", "pHYs", "IDAT", "IEND"}));
+                                 "sBIT", "PLTE", "bKGD", "tRNS", "pHYs", "IDAT", "IEND"}));
     EXPECT_EQ(chunks[1].Data, (Bytes{0x07, 0xD1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(Find(chunks, "gAMA")->Data, (Bytes{0x00, 0x00, 0xB1, 0x8F}));
     EXPECT_EQ(Find(chunks, "tRNS")->Data, (Bytes{0xFF, 0xFF, 0xFF, 0x00}));
@@ -255,9 +255,18 @@ TEST(PngWrite, HeaderForEachBitmapFormat)
         uint8_t Depth, ColorType;
     };
     const Case cases[] = {
-        {1, false, false, 1, 3},  {4, false, false, 4, 3},  {8, false, false, 8, 3}, {15, false, false, 8, 2},
-        {16, false, false, 8, 2}, {24, false, false, 8, 2}, {32, false, false, 8, 2}, {32, false, true, 8, 6},
-        {8, true, true, 8, 4},    {24, true, true, 8, 4},   {4, true, true, 4, 0},   {24, true, false, 8, 0},
+        {1, false, false, 1, 3},
+        {4, false, false, 4, 3},
+        {8, false, false, 8, 3},
+        {15, false, false, 8, 2},
+        {16, false, false, 8, 2},
+        {24, false, false, 8, 2},
+        {32, false, false, 8, 2},
+        {32, false, true, 8, 6},
+        {8, true, true, 8, 4},
+        {24, true, true, 8, 4},
+        {4, true, true, 4, 0},
+        {24, true, false, 8, 0},
         {8, false, true, 8, 3},
     };
     for (const Case& c : cases) {
@@ -345,7 +354,7 @@ TEST(PngWrite, RoundTripTwentyFourAndThirtyTwoBitAtEveryLevel)
                 for (int32_t y = 0; y < 11; ++y)
                     for (int32_t x = 0; x < 37; ++x)
                         ASSERT_TRUE(std::equal(decoded.ScanLine(y) + 3 * x, decoded.ScanLine(y) + 3 * x + 3,
-                                               image.ScanLine(y) + (bits / 8) * x));
+                            image.ScanLine(y) + (bits / 8) * x));
                 if (withAlpha)
                     EXPECT_EQ(decodedAlpha.Pixels(), alpha.Pixels());
                 else

@@ -71,8 +71,8 @@ FAKE_EXPORT int32_t BASS_Free()
     return 1;
 }
 
-FAKE_EXPORT uint32_t BASS_SampleLoad(int32_t mem, const void*, uint32_t offset, uint32_t length, uint32_t max,
-                                     uint32_t flags)
+FAKE_EXPORT uint32_t BASS_SampleLoad(
+    int32_t mem, const void*, uint32_t offset, uint32_t length, uint32_t max, uint32_t flags)
 {
     const uint32_t handle = Fails ? 0 : ++LastHandle;
     Record("SampleLoad(" + std::to_string(mem) + "," + std::to_string(offset) + "," + std::to_string(length) + "," +
@@ -81,8 +81,8 @@ FAKE_EXPORT uint32_t BASS_SampleLoad(int32_t mem, const void*, uint32_t offset, 
 }
 
 #ifndef FAKE_BASS_PARTIAL
-FAKE_EXPORT uint32_t BASS_SamplePlayEx(uint32_t handle, uint32_t start, int32_t freq, int32_t volume, int32_t pan,
-                                       int32_t loop)
+FAKE_EXPORT uint32_t BASS_SamplePlayEx(
+    uint32_t handle, uint32_t start, int32_t freq, int32_t volume, int32_t pan, int32_t loop)
 {
     Record("SamplePlayEx(" + std::to_string(handle) + "," + std::to_string(start) + "," + std::to_string(freq) + "," +
            std::to_string(volume) + "," + std::to_string(pan) + "," + std::to_string(loop) + ")");
@@ -101,13 +101,13 @@ FAKE_EXPORT int32_t BASS_SampleFree(uint32_t handle)
     return 1;
 }
 
-FAKE_EXPORT uint32_t BASS_StreamCreateFile(int32_t mem, const void* file, uint32_t offset, uint32_t length,
-                                           uint32_t flags)
+FAKE_EXPORT uint32_t BASS_StreamCreateFile(
+    int32_t mem, const void* file, uint32_t offset, uint32_t length, uint32_t flags)
 {
     const uint32_t handle = Fails ? 0 : ++LastHandle;
     Record("StreamCreateFile(" + std::to_string(mem) + "," + static_cast<const char*>(file) + "," +
-           std::to_string(offset) + "," + std::to_string(length) + "," + std::to_string(flags) + ")=" +
-           std::to_string(handle));
+           std::to_string(offset) + "," + std::to_string(length) + "," + std::to_string(flags) +
+           ")=" + std::to_string(handle));
     return handle;
 }
 

@@ -27,7 +27,10 @@ struct EventLog {
     }
 };
 
-std::vector<uint8_t> Bytes(TMemoryStream& s) { return s.Bytes(); }
+std::vector<uint8_t> Bytes(TMemoryStream& s)
+{
+    return s.Bytes();
+}
 
 } // namespace
 

@@ -14,10 +14,19 @@ struct BlendVariantScope {
     ~BlendVariantScope() { SelectBlendVariant(bvFast); }
 };
 
-uint32_t FastChannel(uint32_t f, uint32_t b, uint32_t w) { return (f * w + b * (256 - w) + 128) >> 8; }
-uint32_t PlainChannel(uint32_t f, uint32_t b, uint32_t w) { return ((f * w + 128) >> 8) + ((b * (255 - w) + 128) >> 8); }
+uint32_t FastChannel(uint32_t f, uint32_t b, uint32_t w)
+{
+    return (f * w + b * (256 - w) + 128) >> 8;
+}
+uint32_t PlainChannel(uint32_t f, uint32_t b, uint32_t w)
+{
+    return ((f * w + 128) >> 8) + ((b * (255 - w) + 128) >> 8);
+}
 
-TColor32 Grey(uint32_t v, uint32_t a) { return (a << 24) | (v << 16) | (v << 8) | v; }
+TColor32 Grey(uint32_t v, uint32_t a)
+{
+    return (a << 24) | (v << 16) | (v << 8) | v;
+}
 
 } // namespace
 
@@ -84,7 +93,7 @@ TEST(Blend, MaskedWeights)
     EXPECT_EQ(RedComponent(row), PlainChannel(255, 0, 9));
     // A masked blend writes a computed alpha, never 0 by itself.
     EXPECT_EQ(AlphaComponent(FastBlendRoutines.BlendPixelMasked(Grey(9, 200), Grey(9, 255), 128)),
-              FastChannel(200, 255, (129 * 200) >> 8));
+        FastChannel(200, 255, (129 * 200) >> 8));
 }
 
 TEST(Blend, SSE2RowsMatchScalarRowsBitForBit)

@@ -24,8 +24,7 @@ struct TImageFixture {
         Image.SetBounds(0, 0, width, height);
     }
 
-    TBitmapLayer* AddLayer(const TFloatRect& location, int32_t w, int32_t h, TColor32 fill,
-                           TDrawMode mode = dmOpaque)
+    TBitmapLayer* AddLayer(const TFloatRect& location, int32_t w, int32_t h, TColor32 fill, TDrawMode mode = dmOpaque)
     {
         auto* layer = Image.Layers().Add<TBitmapLayer>();
         layer->Bitmap().SetSize(w, h);
@@ -56,7 +55,7 @@ TEST(TCustomPaintBox32, BufferKeepsSlackAndShrinksOnlyWhenFarTooLarge)
     };
     TImage32 image;
     for (const TStep s : {TStep{200, 100, 240, 140}, TStep{220, 100, 240, 140}, TStep{240, 140, 240, 140},
-                          TStep{241, 100, 281, 140}, TStep{150, 50, 150, 50}, TStep{0, 0, 1, 1}}) {
+             TStep{241, 100, 281, 140}, TStep{150, 50, 150, 50}, TStep{0, 0, 1, 1}}) {
         image.SetBounds(0, 0, s.Width, s.Height);
         EXPECT_EQ(image.Buffer().Width(), s.BufferWidth) << s.Width << "x" << s.Height;
         EXPECT_EQ(image.Buffer().Height(), s.BufferHeight) << s.Width << "x" << s.Height;
@@ -150,8 +149,8 @@ TEST(TImage32, BackdropAtScaleRoundsItsSizeTiesToEven)
         float Scale;
         int32_t Shown;
     };
-    for (const TCase c : {TCase{5, 1.5f, 8}, TCase{3, 1.5f, 4}, TCase{7, 1.5f, 10}, TCase{230, 2.0f, 460},
-                          TCase{230, 1.0f, 230}}) {
+    for (const TCase c :
+        {TCase{5, 1.5f, 8}, TCase{3, 1.5f, 4}, TCase{7, 1.5f, 10}, TCase{230, 2.0f, 460}, TCase{230, 1.0f, 230}}) {
         TImage32 image;
         image.SetScaleMode(smScale);
         image.SetScale(c.Scale);
@@ -352,9 +351,9 @@ TEST(TImage32, BitmapRectangleFollowsAlignmentAndScaleMode)
         TRect Expected;
     };
     for (const TCase c : {TCase{smNormal, baTopLeft, {0, 0, 40, 20}}, TCase{smNormal, baCenter, {30, 40, 70, 60}},
-                          TCase{smStretch, baCenter, {0, 0, 100, 100}}, TCase{smScale, baCenter, {10, 30, 90, 70}},
-                          TCase{smOptimal, baTopLeft, {0, 0, 40, 20}}, TCase{smOptimalScaled, baTopLeft, {0, 0, 200, 100}},
-                          TCase{smNormal, baTile, {0, 0, 40, 20}}}) {
+             TCase{smStretch, baCenter, {0, 0, 100, 100}}, TCase{smScale, baCenter, {10, 30, 90, 70}},
+             TCase{smOptimal, baTopLeft, {0, 0, 40, 20}}, TCase{smOptimalScaled, baTopLeft, {0, 0, 200, 100}},
+             TCase{smNormal, baTile, {0, 0, 40, 20}}}) {
         TImage32 image;
         image.SetBounds(0, 0, 100, 100);
         image.Bitmap().SetSize(40, 20);

@@ -46,8 +46,8 @@ struct TShownImage {
         Widget = std::make_unique<TImageWidget>(&Image);
     }
 
-    void Send(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons,
-              Qt::KeyboardModifiers modifiers)
+    void Send(
+        QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
     {
         QMouseEvent event(type, QPointF(at), QPointF(Widget->mapToGlobal(at)), button, buttons, modifiers);
         QApplication::sendEvent(Widget.get(), &event);
@@ -243,22 +243,18 @@ TEST(TImageWidget, FitModeMapsTheMouseBackToLogicalPixels)
         bool reported;
         int32_t x, y;
     } const cases[] = {
-        {QEvent::MouseMove, {240, 0}, true, 0, 0},
-        {QEvent::MouseMove, {242, 2}, true, 0, 0},
-        {QEvent::MouseMove, {243, 3}, true, 1, 1},
-        {QEvent::MouseMove, {1000, 500}, true, 337, 222},
-        {QEvent::MouseMove, {1679, 1079}, true, 639, 479},
-        {QEvent::MouseMove, {239, 500}, false, 0, 0},     // left bar
-        {QEvent::MouseMove, {1680, 500}, false, 0, 0},    // right bar
-        {QEvent::MouseButtonPress, {100, 10}, false, 0, 0},
-        {QEvent::MouseButtonPress, {1000, 500}, true, 337, 222},
+        {QEvent::MouseMove, {240, 0}, true, 0, 0}, {QEvent::MouseMove, {242, 2}, true, 0, 0},
+        {QEvent::MouseMove, {243, 3}, true, 1, 1}, {QEvent::MouseMove, {1000, 500}, true, 337, 222},
+        {QEvent::MouseMove, {1679, 1079}, true, 639, 479}, {QEvent::MouseMove, {239, 500}, false, 0, 0}, // left bar
+        {QEvent::MouseMove, {1680, 500}, false, 0, 0},                                                   // right bar
+        {QEvent::MouseButtonPress, {100, 10}, false, 0, 0}, {QEvent::MouseButtonPress, {1000, 500}, true, 337, 222},
         {QEvent::MouseButtonRelease, {1900, 20}, true, 639, 8}, // kept at the edge
     };
     for (const Case& c : cases) {
         s.Seen.clear();
         const bool press = c.type != QEvent::MouseMove;
         s.Send(c.type, c.at, press ? Qt::LeftButton : Qt::NoButton,
-               c.type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            c.type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
         ASSERT_EQ(s.Seen.size(), c.reported ? 1u : 0u) << c.at.x() << "," << c.at.y();
         if (c.reported) {
             EXPECT_EQ(s.Seen[0].X, c.x) << c.at.x();

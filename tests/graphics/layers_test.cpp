@@ -134,8 +134,8 @@ TEST(TCustomLayer, SetIndexClampsToTheList)
     };
     for (const TCase c : {TCase{0, 100, 2}, TCase{2, -4, 0}, TCase{1, 1, 1}, TCase{0, 1, 1}}) {
         TLayerCollection layers;
-        TCustomLayer* items[3] = {layers.Add<TPositionedLayer>(), layers.Add<TPositionedLayer>(),
-                                  layers.Add<TPositionedLayer>()};
+        TCustomLayer* items[3] = {
+            layers.Add<TPositionedLayer>(), layers.Add<TPositionedLayer>(), layers.Add<TPositionedLayer>()};
         items[c.From]->SetIndex(c.Value);
         EXPECT_EQ(items[c.From]->Index(), c.Expected) << c.From << " -> " << c.Value;
         EXPECT_EQ(layers.Items(c.Expected), items[c.From]);

@@ -35,13 +35,25 @@ TEST(LowLevel, ClampConstrainWrapMirror)
         int32_t v, lo, hi, expected;
     };
     const Case cases[] = {
-        {Constrain, -4, 0, 9, 0},   {Constrain, 12, 0, 9, 9},   {Constrain, 5, 0, 9, 5},
-        {Wrap, -1, 0, 9, 9},        {Wrap, 10, 0, 9, 0},        {Wrap, 25, 0, 9, 5},
-        {Wrap, -11, 0, 9, 9},       {Wrap, 7, 5, 8, 7},         {Wrap, 3, 5, 8, 7},
-        {Mirror, 10, 0, 9, 9},      {Mirror, -1, 0, 9, 0},      {Mirror, 19, 0, 9, 0},
-        {Mirror, 20, 0, 9, 0},      {Mirror, 4, 0, 9, 4},       {Mirror, -12, 0, 9, 8},
+        {Constrain, -4, 0, 9, 0},
+        {Constrain, 12, 0, 9, 9},
+        {Constrain, 5, 0, 9, 5},
+        {Wrap, -1, 0, 9, 9},
+        {Wrap, 10, 0, 9, 0},
+        {Wrap, 25, 0, 9, 5},
+        {Wrap, -11, 0, 9, 9},
+        {Wrap, 7, 5, 8, 7},
+        {Wrap, 3, 5, 8, 7},
+        {Mirror, 10, 0, 9, 9},
+        {Mirror, -1, 0, 9, 0},
+        {Mirror, 19, 0, 9, 0},
+        {Mirror, 20, 0, 9, 0},
+        {Mirror, 4, 0, 9, 4},
+        {Mirror, -12, 0, 9, 8},
         // An empty range answers its low end instead of dividing by zero.
-        {Wrap, 5, 3, 2, 3},         {Mirror, 5, 3, 2, 3},       {Wrap, 5, 0, -1, 0},
+        {Wrap, 5, 3, 2, 3},
+        {Mirror, 5, 3, 2, 3},
+        {Wrap, 5, 0, -1, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.fn(c.v, c.lo, c.hi), c.expected) << c.v << " in " << c.lo << ".." << c.hi;

@@ -36,7 +36,7 @@ TEST(MicroTiles, SizeGivesTilesWithASpareRowAndColumn)
         int32_t Columns, Rows, Count;
     };
     for (const TCase c : {TCase{{0, 0, 640, 480}, 21, 16, 374}, TCase{{0, 0, 0, 0}, 1, 1, 4},
-                          TCase{{0, 0, 31, 32}, 1, 2, 6}, TCase{{10, 10, 0, 0}, 1, 1, 4}}) {
+             TCase{{0, 0, 31, 32}, 1, 2, 6}, TCase{{10, 10, 0, 0}, 1, 1, 4}}) {
         TMicroTiles t = Grid(0, 0);
         MicroTilesSetSize(t, c.Bounds);
         EXPECT_EQ(t.Columns, c.Columns);
@@ -231,7 +231,7 @@ TEST(InflateArea, GrowsPlainAndInvertedRectanglesOutwards)
         TRect Out;
     };
     for (const TCase c : {TCase{{10, 10, 20, 20}, 2, 3, {8, 7, 22, 23}}, TCase{{20, 20, 10, 10}, 2, 3, {22, 23, 8, 7}},
-                          TCase{{20, 10, 10, 20}, 1, 1, {21, 9, 9, 21}}, TCase{{5, 5, 5, 5}, 1, 0, {4, 5, 6, 5}}}) {
+             TCase{{20, 10, 10, 20}, 1, 1, {21, 9, 9, 21}}, TCase{{5, 5, 5, 5}, 1, 0, {4, 5, 6, 5}}}) {
         TRect r = c.In;
         InflateArea(r, c.Dx, c.Dy);
         EXPECT_EQ(r, c.Out);

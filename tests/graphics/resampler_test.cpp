@@ -48,15 +48,24 @@ TEST(Kernels, FilterValuesAndProperties)
         float x, expected;
     };
     Case cases[] = {
-        {std::make_unique<TBoxKernel>(), -0.5f, 1},      {std::make_unique<TBoxKernel>(), 0.5f, 1},
-        {std::make_unique<TBoxKernel>(), 0.51f, 0},      {std::make_unique<TLinearKernel>(), 0.25f, 0.75f},
-        {std::make_unique<TLinearKernel>(), 1, 0},       {std::make_unique<TCosineKernel>(), 0.5f, 0.5f},
-        {std::make_unique<TSplineKernel>(), 0, 2.0f / 3}, {std::make_unique<TSplineKernel>(), 1, 1.0f / 6},
-        {std::make_unique<TMitchellKernel>(), 0, 8.0f / 9}, {std::make_unique<TCubicKernel>(), 0, 1},
-        {std::make_unique<TCubicKernel>(), 1, 0},        {std::make_unique<THermiteKernel>(), 0, 1},
-        {std::make_unique<TLanczosKernel>(), 0, 1},      {std::make_unique<TLanczosKernel>(), 1, 0},
-        {std::make_unique<TLanczosKernel>(), 3, 0},      {std::make_unique<TGaussianKernel>(), 0, 1},
-        {std::make_unique<THannKernel>(), 0, 1},         {std::make_unique<TSinshKernel>(), 0, 1},
+        {std::make_unique<TBoxKernel>(), -0.5f, 1},
+        {std::make_unique<TBoxKernel>(), 0.5f, 1},
+        {std::make_unique<TBoxKernel>(), 0.51f, 0},
+        {std::make_unique<TLinearKernel>(), 0.25f, 0.75f},
+        {std::make_unique<TLinearKernel>(), 1, 0},
+        {std::make_unique<TCosineKernel>(), 0.5f, 0.5f},
+        {std::make_unique<TSplineKernel>(), 0, 2.0f / 3},
+        {std::make_unique<TSplineKernel>(), 1, 1.0f / 6},
+        {std::make_unique<TMitchellKernel>(), 0, 8.0f / 9},
+        {std::make_unique<TCubicKernel>(), 0, 1},
+        {std::make_unique<TCubicKernel>(), 1, 0},
+        {std::make_unique<THermiteKernel>(), 0, 1},
+        {std::make_unique<TLanczosKernel>(), 0, 1},
+        {std::make_unique<TLanczosKernel>(), 1, 0},
+        {std::make_unique<TLanczosKernel>(), 3, 0},
+        {std::make_unique<TGaussianKernel>(), 0, 1},
+        {std::make_unique<THannKernel>(), 0, 1},
+        {std::make_unique<TSinshKernel>(), 0, 1},
     };
     for (const Case& c : cases)
         EXPECT_NEAR(c.kernel->Filter(c.x), c.expected, 1e-5) << c.kernel->ClassName() << " at " << c.x;
@@ -91,8 +100,8 @@ TEST(KernelResampler, PropertiesAndRegistry)
     r->SetKernelClassName("THermiteKernel");
     EXPECT_EQ(r->GetWidth(), 2);
     for (const char* name : {"TBoxKernel", "TLinearKernel", "TCosineKernel", "TSplineKernel", "TCubicKernel",
-                             "TMitchellKernel", "TLanczosKernel", "TGaussianKernel", "TBlackmanKernel",
-                             "THannKernel", "THammingKernel", "TSinshKernel", "THermiteKernel"})
+             "TMitchellKernel", "TLanczosKernel", "TGaussianKernel", "TBlackmanKernel", "THannKernel", "THammingKernel",
+             "TSinshKernel", "THermiteKernel"})
         EXPECT_NE(FindKernelClass(name), nullptr) << name;
 }
 

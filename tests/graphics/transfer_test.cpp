@@ -17,8 +17,14 @@ void FillCoordinates(TBitmap32& b, TColor32 alpha = 0xFF000000)
             b.SetPixel(x, y, alpha | (TColor32(y) << 12) | TColor32(x));
 }
 
-int32_t ColumnOf(TColor32 c) { return int32_t(c & 0xFFF); }
-int32_t RowOf(TColor32 c) { return int32_t((c >> 12) & 0xFFF); }
+int32_t ColumnOf(TColor32 c)
+{
+    return int32_t(c & 0xFFF);
+}
+int32_t RowOf(TColor32 c)
+{
+    return int32_t((c >> 12) & 0xFFF);
+}
 
 struct AreaLog {
     std::vector<TRect> Areas;
@@ -131,16 +137,18 @@ TEST(Transfers, ErrorTexts)
         }
         return std::string("no exception");
     };
-    EXPECT_EQ(message([&] { BlockTransfer(nullptr, 0, 0, TRect{}, &b, TRect{}, dmOpaque); }),
-              "Destination bitmap is nil");
+    EXPECT_EQ(
+        message([&] { BlockTransfer(nullptr, 0, 0, TRect{}, &b, TRect{}, dmOpaque); }), "Destination bitmap is nil");
     EXPECT_EQ(message([&] { BlockTransfer(nullptr, 0, 0, TRect{}, nullptr, TRect{}, dmOpaque); }),
-              "Destination bitmap is nil");
+        "Destination bitmap is nil");
     EXPECT_EQ(message([&] { StretchTransfer(&b, TRect{}, TRect{}, nullptr, TRect{}, nullptr, dmOpaque); }),
-              "Source bitmap is nil");
+        "Source bitmap is nil");
     EXPECT_EQ(message([&] { b.Draw(TRect{0, 0, 8, 8}, TRect{-1, 0, 2, 2}, &b); }), "Source rectangle is invalid");
     EXPECT_EQ(message([&] { b.Draw(TRect{0, 0, 8, 8}, TRect{0, 0, 2, 5}, &b); }), "Source rectangle is invalid");
-    EXPECT_EQ(message([&] { StretchNearest(b, TRect{0, 0, 8, 8}, b.BoundsRect(), b, TRect{0, 0, 5, 2}, dmOpaque, {}); }),
-              "Invalid SrcRect");
+    EXPECT_EQ(message([&] {
+        StretchNearest(b, TRect{0, 0, 8, 8}, b.BoundsRect(), b, TRect{0, 0, 5, 2}, dmOpaque, {});
+    }),
+        "Invalid SrcRect");
     EXPECT_THROW(b.Draw(TRect{0, 0, 8, 8}, TRect{-1, 0, 2, 2}, &b), ESrcInvalidException);
 }
 
@@ -307,16 +315,15 @@ TEST(StretchNearest, WidenedRowsMatchThePerPixelMapping)
         TRect dstRect, clip;
     };
     const Case cases[] = {
-        {640, 480, {0, 0, 1280, 960}, {0, 0, 1280, 960}},   // the scale-2 window
-        {7, 5, {0, 0, 14, 10}, {0, 0, 14, 10}},
-        {7, 5, {-3, -1, 11, 9}, {1, 0, 10, 8}},            // clip starts inside a run
-        {23, 17, {0, 0, 69, 51}, {5, 4, 68, 50}},          // three times
-        {13, 9, {2, 3, 54, 39}, {0, 0, 60, 40}},           // four times
-        {230, 176, {0, 0, 241, 185}, {0, 0, 241, 185}},    // *SCALE 105
-        {230, 176, {0, 0, 345, 264}, {0, 0, 345, 264}},    // 150 %
-        {31, 29, {0, 0, 15, 14}, {0, 0, 15, 14}},          // reducing
-        {33, 1, {0, 0, 1, 66}, {0, 0, 1, 66}},             // one column wide
-        {14, 3, {0, 0, 20, 6}, {0, 0, 20, 6}},             // single-precision quirk
+        {640, 480, {0, 0, 1280, 960}, {0, 0, 1280, 960}},                               // the scale-2 window
+        {7, 5, {0, 0, 14, 10}, {0, 0, 14, 10}}, {7, 5, {-3, -1, 11, 9}, {1, 0, 10, 8}}, // clip starts inside a run
+        {23, 17, {0, 0, 69, 51}, {5, 4, 68, 50}},                                       // three times
+        {13, 9, {2, 3, 54, 39}, {0, 0, 60, 40}},                                        // four times
+        {230, 176, {0, 0, 241, 185}, {0, 0, 241, 185}},                                 // *SCALE 105
+        {230, 176, {0, 0, 345, 264}, {0, 0, 345, 264}},                                 // 150 %
+        {31, 29, {0, 0, 15, 14}, {0, 0, 15, 14}},                                       // reducing
+        {33, 1, {0, 0, 1, 66}, {0, 0, 1, 66}},                                          // one column wide
+        {14, 3, {0, 0, 20, 6}, {0, 0, 20, 6}},                                          // single-precision quirk
     };
     uint32_t seed = 12345;
     const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };

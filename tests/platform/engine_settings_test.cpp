@@ -74,10 +74,10 @@ TEST(EngineSettings, WindowsOnNoScreenKeepTheirPlace)
         TWindowPlace main, msg;
     } const cases[] = {
         {"[WINDOW]\r\nMainX=300\r\nMainY=200\r\nMsgX=2000\r\nMsgY=900\r\n", {300, 200, 660, 540},
-         {2000, 900, 433, 182}},
+            {2000, 900, 433, 182}},
         // Partly off the desktop is still on it.
         {"[WINDOW]\r\nMainX=-600\r\nMainY=-500\r\nMsgX=3190\r\nMsgY=1000\r\n", {-600, -500, 660, 540},
-         {3190, 1000, 433, 182}},
+            {3190, 1000, 433, 182}},
         // Off every monitor: where the window stands now.
         {"[WINDOW]\r\nMainX=-5000\r\nMainY=10\r\nMsgX=3300\r\nMsgY=0\r\n", current.Main, current.Msg},
         {"[WINDOW]\r\nMainX=10\r\nMainY=1080\r\nMsgX=1900\r\nMsgY=1030\r\n", current.Main, {1900, 1030, 433, 182}},
@@ -89,8 +89,8 @@ TEST(EngineSettings, WindowsOnNoScreenKeepTheirPlace)
     for (const Case& c : cases) {
         const TSettingsValues s = ReadBounded(c.ini);
         EXPECT_TRUE(s.Main == c.main) << c.ini << " main " << s.Main.Left << "," << s.Main.Top;
-        EXPECT_TRUE(s.Msg == c.msg) << c.ini << " msg " << s.Msg.Left << "," << s.Msg.Top << " " << s.Msg.Width
-                                    << "x" << s.Msg.Height;
+        EXPECT_TRUE(s.Msg == c.msg) << c.ini << " msg " << s.Msg.Left << "," << s.Msg.Top << " " << s.Msg.Width << "x"
+                                    << s.Msg.Height;
         EXPECT_TRUE(s.Sub == current.Sub) << c.ini;
     }
     // Nothing to judge by: the places stand as read.

@@ -52,8 +52,8 @@ void Touch(const QString& path)
 TEST(FileAssociation, IconIsInstalledNamedByTypeAndEntryAndRemovedAlone)
 {
     TDataHome home;
-    const QStringList foreign = {"icons/hicolor/48x48/apps/other.png", "applications/other.desktop",
-                                 "mime/packages/other.xml"};
+    const QStringList foreign = {
+        "icons/hicolor/48x48/apps/other.png", "applications/other.desktop", "mime/packages/other.xml"};
     for (const QString& f : foreign)
         Touch(home.Path(f));
 

@@ -69,8 +69,8 @@ TEST(BassBinding, OurLibraryExportsEveryNameAndPlays)
         EXPECT_NE(bass.Entry(i), nullptr) << TBass::EntryNames[static_cast<size_t>(i)];
     ASSERT_TRUE(bass.Start(nullptr));
     const std::string image = PcmWave(1, 44100, 16, Words(std::vector<int16_t>(44100, 8000)));
-    const uint32_t sample = bass.BASS_SampleLoad(1, image.data(), 0, static_cast<uint32_t>(image.size()), 1,
-                                                 BASS_SAMPLE_OVER_POS);
+    const uint32_t sample =
+        bass.BASS_SampleLoad(1, image.data(), 0, static_cast<uint32_t>(image.size()), 1, BASS_SAMPLE_OVER_POS);
     ASSERT_NE(sample, 0u);
     bass.BASS_SamplePlayEx(sample, 0, -1, -1, 0, 0);
     EXPECT_EQ(bass.BASS_ChannelIsActive(sample), BASS_ACTIVE_PLAYING);
@@ -110,7 +110,7 @@ TEST_F(BassLibrary, ManyOverlappingSamplesPlayAtOnceAndEnd)
     const std::vector<float> out = Mix(999);
     EXPECT_NEAR(out[0], 130 * 100 / 32768.0, 1e-4);
     EXPECT_NEAR(out[1], out[0], 1e-6);
-    EXPECT_NEAR(out[2 * 998], out[0], 1e-4);  // 500 frames at 22050 are 1000 at 44100
+    EXPECT_NEAR(out[2 * 998], out[0], 1e-4); // 500 frames at 22050 are 1000 at 44100
     Mix(1);
     for (uint32_t s : samples)
         EXPECT_EQ(Engine.ChannelIsActive(s), BASS_ACTIVE_STOPPED);
@@ -157,7 +157,7 @@ TEST_F(BassLibrary, StreamsPlayFromAnArchiveEntryLoopAndFollowTheirVolume)
     ASSERT_TRUE(Engine.StreamPlay(loop, false, 4));
     const std::vector<float> first = Mix(2500);
     EXPECT_EQ(Engine.ChannelIsActive(loop), BASS_ACTIVE_PLAYING);
-    EXPECT_NEAR(first[2 * 1000 + 2 * 10], first[2 * 10], 1e-6);  // the loop starts again
+    EXPECT_NEAR(first[2 * 1000 + 2 * 10], first[2 * 10], 1e-6); // the loop starts again
     uint32_t freq = 0;
     uint32_t volume = 0;
     int32_t pan = 1;
@@ -206,7 +206,7 @@ TEST_F(DemoSounds, EffectsLoadIntoTheMixerAndTheMusicStreamsThroughTheLibrary)
         info.pchBuffer = image.data();
         info.cchBuffer = static_cast<int32_t>(image.size());
         TWaveRecord* w = Mixer->OpenWaveFromMemory(info);
-        EXPECT_GE(w->Length(), 44100u) << name;  // each lasts a second or more
+        EXPECT_GE(w->Length(), 44100u) << name; // each lasts a second or more
         Mixer->FreeWave(w);
     }
     TBassEngine& engine = TBassEngine::Instance();

@@ -79,8 +79,8 @@ TEST_F(MidiCorpus, HandCheckedFiles)
 {
     struct Case {
         const char* Name;
-        int Tracks;         // -1: refused with no events
-        int Events;         // without beat marks; -1: not checked
+        int Tracks; // -1: refused with no events
+        int Events; // without beat marks; -1: not checked
         int64_t EndMs;
     } cases[] = {
         {"header/header-type-00-single.mid", -1, 0, 0},
@@ -103,7 +103,7 @@ TEST_F(MidiCorpus, HandCheckedFiles)
         {"tracks/empty-00001-track.mid", 1, 1, 64000},
         {"tracks/empty-00016-tracks.mid", 16, 16, 64000},
         {"tracks/empty-01024-tracks.mid", 1024, 1024, 64000},
-        {"tracks/empty-09999-tracks.mid", 9999, 9999, 63999},  // its longest track is 61439 ticks
+        {"tracks/empty-09999-tracks.mid", 9999, 9999, 63999}, // its longest track is 61439 ticks
         {"tracks/empty-65535-tracks.mid", 65535, 65535, 64000},
         {"track-events/system-common/meta/text/16-track-names.mid", 16, 32, -1},
     };
@@ -128,7 +128,7 @@ TEST_F(MidiCorpus, HandCheckedFiles)
 TEST_F(MidiCorpus, LyricAndTextFilesGiveTheirTimes)
 {
     for (const char* name : {"track-events/system-common/meta/text/twelve-whole-note-lyrics.mid",
-                             "track-events/system-common/meta/text/twelve-whole-note-text.mid"}) {
+             "track-events/system-common/meta/text/twelve-whole-note-text.mid"}) {
         SCOPED_TRACE(name);
         ASSERT_EQ(LoadFile(name), "");
         const uint8_t kind = std::string(name).find("lyrics") != std::string::npos ? mkLyric : 13;
@@ -141,7 +141,7 @@ TEST_F(MidiCorpus, LyricAndTextFilesGiveTheirTimes)
             }
         ASSERT_EQ(times.size(), 12u);
         for (size_t i = 0; i < 12; ++i)
-            EXPECT_EQ(times[i], 2000 * int64_t(i));  // whole notes at 120 beats a minute
+            EXPECT_EQ(times[i], 2000 * int64_t(i)); // whole notes at 120 beats a minute
         EXPECT_EQ(texts[0], "One");
         EXPECT_EQ(texts[2], "Three");
     }

@@ -26,7 +26,7 @@ protected:
     {
         if (TFluidSynthDriver::SoundFont().empty())
             GTEST_SKIP() << "no General MIDI sound font installed";
-        RenderPeak(2.0);  // let notes of an earlier test die away
+        RenderPeak(2.0); // let notes of an earlier test die away
     }
     TFluidSynthDriver Driver{false};
 };
@@ -53,15 +53,14 @@ TEST_F(MidiFluid, AProgramChangeFilePlaysAboveSilence)
 TEST_F(MidiFluid, OpeningOrASongsResetBringsBackTheLevelsAFadeLeftBehind)
 {
     enum TAfterFade { Nothing, Reopen, GSReset, XGReset };
-    const std::vector<uint8_t> resets[] = {
-        {}, {}, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7},
+    const std::vector<uint8_t> resets[] = {{}, {}, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7},
         {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}};
     for (TAfterFade after : {Nothing, Reopen, GSReset, XGReset}) {
         SCOPED_TRACE(after);
         std::unique_ptr<TMidiOut> out = Driver.CreateOut();
         ASSERT_TRUE(out->Open(MIDI_MAPPER, nullptr));
         for (uint32_t ch = 0; ch < 16; ++ch)
-            out->ShortMsg(0u << 16 | 7u << 8 | 0xB0u | ch);  // the end of a fade
+            out->ShortMsg(0u << 16 | 7u << 8 | 0xB0u | ch); // the end of a fade
         if (after == Reopen) {
             out->Close();
             out = Driver.CreateOut();
@@ -70,7 +69,7 @@ TEST_F(MidiFluid, OpeningOrASongsResetBringsBackTheLevelsAFadeLeftBehind)
         TMidiHdr reset{resets[after]};
         if (!reset.Data.empty())
             out->LongMsg(&reset);
-        out->ShortMsg(100u << 16 | 60u << 8 | 0x90u);  // a song that sends no volume
+        out->ShortMsg(100u << 16 | 60u << 8 | 0x90u); // a song that sends no volume
         const float peak = RenderPeak(0.3);
         if (after == Nothing) {
             EXPECT_LT(peak, Silence);

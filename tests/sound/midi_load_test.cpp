@@ -28,11 +28,11 @@ TEST_F(MidiLoad, TimesUseASinglePrecisionFactorRoundedHalfToEven)
         uint32_t Tick;
         int64_t Ms;
     } cases[] = {
-        {480, 36, 37},   // exactly 37.5, but the factor is held as 1.0416666269
-        {96, 12, 63},    // exactly 62.5, the factor 5.2083334923
-        {1000, 1, 0},    // 0.5 → 0
-        {1000, 3, 2},    // 1.5 → 2
-        {1000, 5, 2},    // 2.5 → 2
+        {480, 36, 37}, // exactly 37.5, but the factor is held as 1.0416666269
+        {96, 12, 63},  // exactly 62.5, the factor 5.2083334923
+        {1000, 1, 0},  // 0.5 → 0
+        {1000, 3, 2},  // 1.5 → 2
+        {1000, 5, 2},  // 2.5 → 2
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Division << "/" << c.Tick);
@@ -95,7 +95,7 @@ TEST_F(MidiLoad, WithoutTempoHalfASecondPerQuarterAndFourFourBeats)
 TEST_F(MidiLoad, EventsAtOneTickKeepTrackThenFileOrder)
 {
     Load(File({Track().Ev(10, {0x90, 1, 1}).Ev(0, {0x90, 2, 1}).End(),
-               Track().Ev(10, {0x90, 3, 1}).Ev(0, {0x90, 4, 1}).End()}));
+        Track().Ev(10, {0x90, 3, 1}).Ev(0, {0x90, 4, 1}).End()}));
     std::vector<int> notes;
     for (int i = 0; i < Player.Events().Count(); ++i) {
         EXPECT_EQ(Player.Events()[i]->Index, i);
@@ -109,20 +109,20 @@ TEST_F(MidiLoad, KindsAndWaitsFollowTheStatusAndTheWaitTable)
 {
     Bytes sysex200(199, 0x11);
     sysex200.push_back(0xF7);
-    Load(File({Track()
-                   .Ev(0, {0x90, 60, 0})                                         // note-off by velocity 0
-                   .Ev(0, {0xC0, 5})                                             // program change
-                   .SysEx(0, {0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7})
-                   .SysEx(0, {0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7})
-                   .SysEx(0, {0x41, 0x10, 0x45, 0x12, 0x10, 0x00, 0x00, 'H', 'i'})
-                   .SysEx(0, sysex200)
-                   .Meta(0, 0x05, {'l', 'a'})
-                   .End()}));
+    Load(File(
+        {Track().Ev(0, {0x90, 60, 0}) // note-off by velocity 0
+                .Ev(0, {0xC0, 5})     // program change
+                .SysEx(0, {0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7})
+                .SysEx(0, {0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7})
+                .SysEx(0, {0x41, 0x10, 0x45, 0x12, 0x10, 0x00, 0x00, 'H', 'i'})
+                .SysEx(0, sysex200)
+                .Meta(0, 0x05, {'l', 'a'})
+                .End()}));
     struct Expect {
         uint8_t Kind;
         int Wait;
-    } expected[] = {{mkNoteOff, 0}, {mkProgramChange, 10}, {mkGSReset, 100}, {mkGMReset, 100},
-                    {mkLcdStr, 1},  {mkSysEx, 0},          {mkLyric, 0},     {mkEndOfTrack, 0}};
+    } expected[] = {{mkNoteOff, 0}, {mkProgramChange, 10}, {mkGSReset, 100}, {mkGMReset, 100}, {mkLcdStr, 1},
+        {mkSysEx, 0}, {mkLyric, 0}, {mkEndOfTrack, 0}};
     ASSERT_GE(Player.Events().Count(), 8);
     for (int i = 0; i < 8; ++i) {
         SCOPED_TRACE(i);
@@ -152,7 +152,7 @@ TEST_F(MidiLoad, LookupsByTimeAndTick)
     Player.SetPosition(99999);
     EXPECT_EQ(Player.Position(), 1500);
     Player.SetPosition(1000);
-    EXPECT_EQ(Player.Lyric(), "a");  // the lyric before tick 960
+    EXPECT_EQ(Player.Lyric(), "a"); // the lyric before tick 960
 }
 
 TEST_F(MidiLoad, DamagedAndLyingFilesLoadWhatTheyHold)
@@ -164,22 +164,24 @@ TEST_F(MidiLoad, DamagedAndLyingFilesLoadWhatTheyHold)
         const char* Name;
         Bytes File;
         int Tracks;
-        std::vector<int> Notes;   // note numbers loaded, in order
+        std::vector<int> Notes; // note numbers loaded, in order
     } cases[] = {
         {"header of 10 bytes", Concat({Header(1, 1, 480, 10), Trk(note)}), 1, {60}},
         {"unknown chunk skipped by its length, counted as a track",
-         Concat({Header(1, 2, 480), Chunk("XFIH", Bytes(20, 0x90), 20), Trk(note), Trk(note61)}), 1, {60}},
+            Concat({Header(1, 2, 480), Chunk("XFIH", Bytes(20, 0x90), 20), Trk(note), Trk(note61)}), 1, {60}},
         {"end of track early: the next track starts at the chunk's end",
-         Concat({Header(1, 2, 480), Trk(Concat({note, Bytes{0x00, 0x90, 70, 1}})), Trk(note61)}), 2, {60, 61}},
-        {"track length beyond the file", Concat({Header(1, 1, 480), Chunk("MTrk", Bytes{0x00, 0x90, 60, 1, 0x00}, 1000)}), 1, {60}},
+            Concat({Header(1, 2, 480), Trk(Concat({note, Bytes{0x00, 0x90, 70, 1}})), Trk(note61)}), 2, {60, 61}},
+        {"track length beyond the file",
+            Concat({Header(1, 1, 480), Chunk("MTrk", Bytes{0x00, 0x90, 60, 1, 0x00}, 1000)}), 1, {60}},
         {"track length short: reads stop at the chunk",
-         Concat({Header(1, 1, 480), Chunk("MTrk", Bytes{0x00, 0x90, 60, 1, 0x00, 0x90, 99, 1}, 4)}), 1, {60}},
+            Concat({Header(1, 1, 480), Chunk("MTrk", Bytes{0x00, 0x90, 60, 1, 0x00, 0x90, 99, 1}, 4)}), 1, {60}},
         {"running status goes on after a meta event",
-         File({Track().Ev(0, {0x90, 60, 100}).Meta(0, 0x01, {'x'}).Ev(10, {64, 100}).Ev(10, {64, 0}).End()}), 1, {60, 64}},
+            File({Track().Ev(0, {0x90, 60, 100}).Meta(0, 0x01, {'x'}).Ev(10, {64, 100}).Ev(10, {64, 0}).End()}), 1,
+            {60, 64}},
         {"a data byte with no channel status ends the track",
-         File({Track().Ev(0, {0xF8, 0x00}).Raw({0xFF, 0x2F, 0x00}).Ev(0, {0x90, 60, 1})}), 1, {}},
+            File({Track().Ev(0, {0xF8, 0x00}).Raw({0xFF, 0x2F, 0x00}).Ev(0, {0x90, 60, 1})}), 1, {}},
         {"variable-length number of five bytes ends the track",
-         File({Track().Ev(0, {0x90, 60, 1}).Raw({0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 61, 1})}), 1, {60}},
+            File({Track().Ev(0, {0x90, 60, 1}).Raw({0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 61, 1})}), 1, {60}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -217,11 +219,12 @@ TEST_F(MidiLoad, RefusedFilesRaiseClearErrors)
     } cases[] = {
         {"header only", Header(0, 0, 480), "MIDI file has no events"},
         {"empty track", Concat({Header(0, 1, 480), Chunk("MTrk", {}, 0)}), "MIDI file has no events"},
-        {"not a MIDI file", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0}, "MIDI data is not a standard MIDI file (no MThd header)"},
+        {"not a MIDI file", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0},
+            "MIDI data is not a standard MIDI file (no MThd header)"},
         {"nothing", Bytes{}, "MIDI data is not a standard MIDI file (no MThd header)"},
         {"division 0", File({Track().Ev(0, {0x90, 60, 1})}, 0), "MIDI file has a time division of 0"},
         {"SMPTE division", File({Track().Ev(0, {0x90, 60, 1})}, 0xE728),
-         "MIDI file counts time in SMPTE frames, which is not supported"},
+            "MIDI file counts time in SMPTE frames, which is not supported"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -76,9 +76,13 @@ TEST_F(MidiPlay, WaitsHoldBackLaterEvents)
         int Wait;
     } cases[] = {
         {"program change", Track().Ev(0, {0xC0, 5}).Ev(0, {0x90, 60, 1}).End(10), 10},
-        {"GS reset", Track().SysEx(0, {0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}).Ev(0, {0x90, 60, 1}).End(10), 100},
-        {"XG system on", Track().SysEx(0, {0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}).Ev(0, {0x90, 60, 1}).End(10), 100},
-        {"display text", Track().SysEx(0, {0x41, 0x10, 0x45, 0x12, 0x10, 0x00, 0x00, 'A'}).Ev(0, {0x90, 60, 1}).End(10), 1},
+        {"GS reset",
+            Track().SysEx(0, {0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}).Ev(0, {0x90, 60, 1}).End(10),
+            100},
+        {"XG system on",
+            Track().SysEx(0, {0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}).Ev(0, {0x90, 60, 1}).End(10), 100},
+        {"display text", Track().SysEx(0, {0x41, 0x10, 0x45, 0x12, 0x10, 0x00, 0x00, 'A'}).Ev(0, {0x90, 60, 1}).End(10),
+            1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -145,7 +149,7 @@ TEST_F(MidiPlay, VolumeScalesTheSongsOwnLevelsAndStaysADataByte)
         int Stored;
         uint8_t Channel0, Channel1, Others;
     } cases[] = {
-        {300, 255, 127, 47, 127},   // 100 × 300 / 127 = 236, clamped
+        {300, 255, 127, 47, 127}, // 100 × 300 / 127 = 236, clamped
         {64, 64, 50, 10, 64},
         {0, 0, 0, 0, 0},
         {-5, 0, 0, 0, 0},
@@ -179,7 +183,7 @@ TEST_F(MidiPlay, StopResetsAndCloseClosesEveryOutput)
     Player.PlayDevices.Add(5, 1);
     Out.FailingDevices = {5};
     Load(File({Track().Ev(0, {0x90, 60, 1}).End(480)}));
-    EXPECT_FALSE(Player.OpenDevices());  // the second device fails; the first still plays
+    EXPECT_FALSE(Player.OpenDevices()); // the second device fails; the first still plays
     Player.SetPosition(0);
     Player.Play();
     Run(50);

@@ -15,7 +15,8 @@ namespace {
 using namespace std::chrono_literals;
 
 // Waits up to a generous limit for a condition; the suite runs loaded.
-template <class F> bool WaitFor(F done)
+template <class F>
+bool WaitFor(F done)
 {
     const auto limit = std::chrono::steady_clock::now() + 20s;
     while (!done()) {
@@ -49,7 +50,7 @@ TEST(MMTimer, StartsOnlyWithAnIntervalAndAHandler)
     TMMTimer timer;
     timer.SetEnabled(false);
     timer.SetEnabled(true);
-    EXPECT_EQ(timer.Id(), 0u);  // no OnTimer
+    EXPECT_EQ(timer.Id(), 0u); // no OnTimer
     std::atomic<int> calls{0};
     timer.SetEnabled(false);
     timer.OnTimer = [&](TObject*) { ++calls; };
@@ -71,7 +72,7 @@ TEST(MMTimer, DisablingInsideItsOwnCallbackStopsIt)
     std::atomic<int> calls{0};
     timer.OnTimer = [&](TObject*) {
         ++calls;
-        timer.SetEnabled(false);  // as the song's end does
+        timer.SetEnabled(false); // as the song's end does
     };
     timer.SetEnabled(true);
     auto watchdog = std::async(std::launch::async, [&] {

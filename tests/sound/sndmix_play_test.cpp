@@ -42,7 +42,7 @@ TEST_F(SndMixPlay_, SourcesAreCopiedOrSummedAroundSilenceAndClamped)
         // All but the last wait, so all start on the same byte.
         for (size_t i = 0; i < c.Levels.size(); ++i)
             Mixer->Play(static_cast<int>(i), Wave(Filled(1000, c.Levels[i])), 0,
-                        i + 1 < c.Levels.size() ? uint32_t{smpWait} : 0u, nullptr);
+                i + 1 < c.Levels.size() ? uint32_t{smpWait} : 0u, nullptr);
         Step(8192);
         const std::vector<uint8_t>& out = Device.Played();
         ASSERT_EQ(out.size(), 8192u);
@@ -146,7 +146,7 @@ TEST_F(SndMixPlay_, EveryFinishedPlayIsNotifiedOnceWithItsChannelAndWave)
     TWaveRecord* c = Wave(Filled(20, 160));
     Mixer->Play(0, a, 0, 0, &done);
     Mixer->Play(5, b, 0, 0, &done);
-    Mixer->Play(5, c, 1, 0, &done);  // queued behind b on the same channel
+    Mixer->Play(5, c, 1, 0, &done); // queued behind b on the same channel
     Step(8192);
     ASSERT_EQ(done.Done.size(), 1u);
     EXPECT_EQ(done.Done[0], std::make_pair(0, a));
@@ -226,7 +226,7 @@ TEST_F(SndMixPlay_, AChannelReusedBeforeItsNotificationKeepsItsNewSound)
     TDoneRecorder done;
     TWaveRecord* first = Wave(Filled(100, 140));
     Mixer->Play(0, first, 0, 0, &done);
-    Device.Consume(8192);  // the block is back, the pump has not run yet
+    Device.Consume(8192); // the block is back, the pump has not run yet
     TWaveRecord* second = Wave(Filled(9000, 150));
     Mixer->Play(0, second, 0, 0, &done);
     UiMailbox::Drain();

@@ -32,7 +32,7 @@ TEST_F(SndMixSession, IniSettingsAreReadAndClamped)
         // The device's own section wins over the defaults.
         {"[default]\nWaveBlocks=5\nSamplesPerSec=11\n[Fake Wave Out]\nWaveBlocks=4\nRemix=2\nGoodWavePos=1\n"
          "SamplesPerSec=22\nWaveBlockLen=3001\n",
-         4, 3001, 22050, true, true},
+            4, 3001, 22050, true, true},
         {"[Fake Wave Out]\nWaveBlockLen=1\n", 3, 2048, 44100, false, false},
         // A zero in the device's section leaves the length to the defaults.
         {"[default]\nWaveBlockLen=4096\n[Fake Wave Out]\nWaveBlockLen=0\n", 3, 4096, 44100, false, false},
@@ -73,8 +73,8 @@ TEST_F(SndMixSession, DeviceChoiceAndDeviceRefusals)
     const Case refusals[] = {
         {{}, "", "No wave output devices available"},
         {{{"Blocker", WAVECAPS_SYNC}}, "",
-         "Blocker is a syncronous (blocking) wave output device.  This will not permit audio to play while other "
-         "applications are running"},
+            "Blocker is a syncronous (blocking) wave output device.  This will not permit audio to play while other "
+            "applications are running"},
         {{{"Old Card", 0}}, "[not compatible]\nOld Card=1\n", "Old Card is not compatible with the realtime sndmixer"},
     };
     for (const Case& c : refusals) {
@@ -119,13 +119,13 @@ TEST_F(SndMixSession, RefusalsCarryTheMixersTexts)
              p.Wave = nullptr;
              SndMixPlay(&p);
          },
-         "nil wave pointer passed to SndMixPlay!"},
+            "nil wave pointer passed to SndMixPlay!"},
         {[&] {
              TSndMixPlayRecord p = play;
              p.Channel = 8;
              SndMixPlay(&p);
          },
-         "Invalid channel number"},
+            "Invalid channel number"},
         {[&] { SndMixFreeWave(h, nullptr); }, "The given pointer was not valid"},
         {[&] {
              mix.SetChannels(0x7F);
@@ -133,18 +133,18 @@ TEST_F(SndMixSession, RefusalsCarryTheMixersTexts)
              p.Channel = 7;
              SndMixPlay(&p);
          },
-         "The specified channel was not open"},
+            "The specified channel was not open"},
         {[&] { SndMixCloseChannel(h, 7, 0); }, "The specified channel was not open"},
         {[&] {
              mix.SetChannels(0);
              SndMixPlay(&play);
          },
-         "You must open a channel before you can play a wave"},
+            "You must open a channel before you can play a wave"},
         {[&] {
              mix.SetActivated(false);
              SndMixPlay(&play);
          },
-         "Wave device not allocated, call SndMixActivate(hMixSession,TRUE)"},
+            "Wave device not allocated, call SndMixActivate(hMixSession,TRUE)"},
     };
     for (const Case& c : cases) {
         try {

@@ -151,5 +151,5 @@ protected:
 
 private:
     std::filesystem::path FDir;
-    std::vector<TWaveRecord*> FLoose;  // waves not freed through the mixer
+    std::vector<TWaveRecord*> FLoose; // waves not freed through the mixer
 };

@@ -53,7 +53,7 @@ TEST(WaveRead, BadImagesAreRefusedWithTheReadersTexts)
         {PcmWave(1, 11025, 24, "abcdef"), "File format not supported"},
         {PcmWave(0, 11025, 8, "abcdef"), "File format not supported"},
         {PcmWave(2, 11025, 16, "abc"), "The data chunk has no data"},
-        {PcmWave(1, 44100, 8, "abc"), "The data chunk has no data"},  // to 11025: not one sample
+        {PcmWave(1, 44100, 8, "abc"), "The data chunk has no data"}, // to 11025: not one sample
         {Riff(Chunk("fmt ", FmtBody(0x11, 1, 11025, 4)) + Chunk("data", "abcd")), "File format not supported"},
     };
     for (const Case& c : cases)
@@ -68,7 +68,7 @@ TEST(WaveRead, BadImagesAreRefusedWithTheReadersTexts)
 TEST(WaveConvert, BitsChannelsAndIntegerRatiosMatchTheSystemByteForByte)
 {
     EXPECT_EQ(SndMixConvertBits(Bytes(Words({0, -32768, 32767, 256, -1, 255})), 16),
-              (std::vector<uint8_t>{128, 0, 255, 129, 127, 128}));
+        (std::vector<uint8_t>{128, 0, 255, 129, 127, 128}));
     EXPECT_EQ(SndMixConvertChannels({10, 20, 255, 0, 7, 8}, 2), (std::vector<uint8_t>{15, 127, 7}));
     EXPECT_EQ(SndMixConvertChannels({3, 6, 9, 0, 0, 2}, 3), (std::vector<uint8_t>{6, 0}));
 
@@ -79,7 +79,7 @@ TEST(WaveConvert, BitsChannelsAndIntegerRatiosMatchTheSystemByteForByte)
     };
     const Case cases[] = {
         {{0, 100}, 11025, 44100, {0, 25, 50, 75, 100, 100, 100, 100}},
-        {{100, 97}, 22050, 44100, {100, 99, 97, 97}},  // the step truncates toward zero
+        {{100, 97}, 22050, 44100, {100, 99, 97, 97}}, // the step truncates toward zero
         {{132, 136, 128, 128, 127, 126, 128, 128, 10, 20, 30, 40}, 44100, 11025, {131, 128, 10}},
         {{140, 150, 160, 170, 180}, 22050, 11025, {145, 160}},
         {{1, 2, 3}, 11025, 11025, {1, 2, 3}},
@@ -113,8 +113,9 @@ TEST(WaveConvert, RatesNoSoundCardPlaysAndOverlongResultsAreRefusedByBothPlayers
         {192000, 4096, "(no error)"},
         // Ten minutes and a second at 1000 Hz would become more than ten
         // minutes at 44100.
-        {1000, 601000, "Unable to allocate memory for waveform data.  Try making more memory available by closing "
-                       "other applications."},
+        {1000, 601000,
+            "Unable to allocate memory for waveform data.  Try making more memory available by closing "
+            "other applications."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Rate);
@@ -149,7 +150,7 @@ TEST(WaveConvert, OtherRatiosKeepLengthAndPitch)
 {
     for (uint32_t from : {48000u, 8000u, 32000u, 96000u}) {
         for (uint32_t to : {11025u, 22050u, 44100u}) {
-            const size_t n = from;  // one second
+            const size_t n = from; // one second
             std::vector<uint8_t> sine(n);
             for (size_t i = 0; i < n; ++i)
                 sine[i] = static_cast<uint8_t>(std::lround(128 + 100 * std::sin(2 * M_PI * 440.0 * i / from)));
@@ -166,8 +167,7 @@ std::vector<int16_t> Sine(size_t n, double hz, uint32_t rate)
 {
     std::vector<int16_t> s(n);
     for (size_t i = 0; i < n; ++i)
-        s[i] = static_cast<int16_t>(
-            std::lround(std::min(1.0, i / 400.0) * 12000 * std::sin(2 * M_PI * hz * i / rate)));
+        s[i] = static_cast<int16_t>(std::lround(std::min(1.0, i / 400.0) * 12000 * std::sin(2 * M_PI * hz * i / rate)));
     return s;
 }
 
@@ -255,14 +255,20 @@ TEST_F(WaveLoad, FileResourceAndMemorySourcesGiveTheSameWave)
     TMMIOInfo bad = memory;
     bad.fccIOProc = 0;
     const HSNDMIX h = Mixer->Session();
-    EXPECT_EQ(Raise([&] { SndMixOpenWave(h, {TempPath("none.wav"), -1, nullptr}, nullptr, 0); }),
-              "Failed to open wave file " + TempPath("none.wav"));
-    EXPECT_EQ(Raise([&] { SndMixOpenWave(h, {"GONG", -1, nullptr}, &module, smwResource); }),
-              "Failed to open \"WAVE\" resource GONG");
-    EXPECT_EQ(Raise([&] { SndMixOpenWave(h, {"", 9, nullptr}, &module, smwResource); }),
-              "Failed to open \"WAVE\" resource 9");
+    EXPECT_EQ(Raise([&] {
+        SndMixOpenWave(h, {TempPath("none.wav"), -1, nullptr}, nullptr, 0);
+    }),
+        "Failed to open wave file " + TempPath("none.wav"));
+    EXPECT_EQ(Raise([&] {
+        SndMixOpenWave(h, {"GONG", -1, nullptr}, &module, smwResource);
+    }),
+        "Failed to open \"WAVE\" resource GONG");
+    EXPECT_EQ(Raise([&] {
+        SndMixOpenWave(h, {"", 9, nullptr}, &module, smwResource);
+    }),
+        "Failed to open \"WAVE\" resource 9");
     EXPECT_EQ(Raise([&] { Mixer->OpenWaveFromMemory(bad); }),
-              "Failed to open memory file, mmioOpen error=259.\rMay need to make sure memory is read-write");
+        "Failed to open memory file, mmioOpen error=259.\rMay need to make sure memory is read-write");
 }
 
 } // namespace

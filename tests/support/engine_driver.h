@@ -40,7 +40,7 @@ public:
     std::vector<std::string> Errors() const;
 
     int32_t Flag(int index) const;
-    std::string SVar(int index) const;  // UTF-8
+    std::string SVar(int index) const; // UTF-8
     TEngineState State() const;
 
     TFakeClock Clock{1000000};

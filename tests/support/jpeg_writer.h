@@ -9,8 +9,8 @@
 #include <jpeglib.h>
 
 // Encodes width x height pixels of `components` bytes each, rows top down.
-inline std::vector<uint8_t> WriteJpeg(int width, int height, int components, J_COLOR_SPACE space,
-                                      const uint8_t* pixels, int quality = 95)
+inline std::vector<uint8_t> WriteJpeg(
+    int width, int height, int components, J_COLOR_SPACE space, const uint8_t* pixels, int quality = 95)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
@@ -27,8 +27,8 @@ inline std::vector<uint8_t> WriteJpeg(int width, int height, int components, J_C
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPROW>(pixels + static_cast<size_t>(cinfo.next_scanline) * size_t(width) * size_t(components));
+        JSAMPROW row = const_cast<JSAMPROW>(
+            pixels + static_cast<size_t>(cinfo.next_scanline) * size_t(width) * size_t(components));
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);

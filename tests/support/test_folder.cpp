@@ -40,8 +40,8 @@ TTestFolder::~TTestFolder()
     // Tests may leave read-only entries behind; the owner can always open
     // them up again before removing them.
     for (const auto& entry : std::filesystem::recursive_directory_iterator(FDir, ignored))
-        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::permissions(
+            entry.path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(FDir, ignored);
 }
 

@@ -83,11 +83,11 @@ TEST(DatMaker, EngineReadsTheWordsBack)
     ASSERT_EQ(file.Open(dir.Path("w.bin.dat"), false), TDatStatus::dsOk);
     std::vector<int32_t> read;
     EXPECT_EQ(file.ReadRecords(int32_t(values.size()),
-                               [&](int32_t, const TDatRecord& r) {
-                                   EXPECT_FALSE(r.IsString());
-                                   read.push_back(r.Value);
-                               }),
-              TDatStatus::dsOk);
+                  [&](int32_t, const TDatRecord& r) {
+                      EXPECT_FALSE(r.IsString());
+                      read.push_back(r.Value);
+                  }),
+        TDatStatus::dsOk);
     EXPECT_EQ(read, values);
     EXPECT_EQ(file.Read([](int32_t, const TDatRecord&) {}), TDatStatus::dsNoData);
 }

@@ -77,7 +77,7 @@ TEST(EntryPipeline, ErrorWhileConsumingStopsTheWorkers)
                              throw EWriteError("disk full");
                      },
                      4),
-                 EWriteError);
+        EWriteError);
     // Workers stay within two entries each of what was written.
     EXPECT_LE(made.load(), 3u + 8u);
 }

@@ -34,8 +34,8 @@ struct TDropResult {
     Qt::DropAction Action;
 };
 
-TDropResult DragAndDrop(QWidget* Widget, const QMimeData& Data, Qt::DropActions Allowed,
-                        Qt::KeyboardModifiers Keys = Qt::NoModifier)
+TDropResult DragAndDrop(
+    QWidget* Widget, const QMimeData& Data, Qt::DropActions Allowed, Qt::KeyboardModifiers Keys = Qt::NoModifier)
 {
     const QPointF at(5, 5);
     QDragEnterEvent enter(at.toPoint(), Allowed, &Data, Qt::LeftButton, Keys);
@@ -138,7 +138,7 @@ TEST(FileDropTarget, DropOnAWidgetDeliversTheFiles)
     EXPECT_EQ(enters, 1);
     EXPECT_EQ(drops, 1);
     EXPECT_EQ(target.DroppedFiles().Items(),
-              (std::vector<std::string>{"/tmp/one.png", longName.toStdString(), "/tmp/夕焼け.bmp"}));
+        (std::vector<std::string>{"/tmp/one.png", longName.toStdString(), "/tmp/夕焼け.bmp"}));
     target.OnFileDragEnter = nullptr;
     target.OnFileDrop = nullptr;
 }

@@ -58,8 +58,8 @@ TEST_F(PackBuilder, ArchiveIsLaidOutByteForByte)
     Dir.Put("bg.png", png);
     Dir.Put("notes.txt", txt);
 
-    BuildPackArchive(Dir.Path("game.tgs"), {Dir.Path("cg.bmp"), Dir.Path("bg.png"), Dir.Path("notes.txt")},
-                     Dir.Path("game.tgp"));
+    BuildPackArchive(
+        Dir.Path("game.tgs"), {Dir.Path("cg.bmp"), Dir.Path("bg.png"), Dir.Path("notes.txt")}, Dir.Path("game.tgp"));
 
     // Lone CR and a missing final line end are joined with CR LF like the rest.
     const std::string script = "*SCENE a\r\nline 1\r\none\r\ntwo\r\n\r\nthree\r\n";
@@ -102,9 +102,18 @@ TEST_F(PackBuilder, ExtensionsDecideListingAndCoding)
         bool Listed;
         bool Coded;
     } cases[] = {
-        {"a.bmp", true, true},   {"a.BMP", true, true},  {"a.jpg", true, false}, {"a.Png", true, false},
-        {"a.wav", true, false},  {"a.mid", true, true},  {"a.mp3", true, false}, {"a.ogg", true, false},
-        {"a.txt", false, true},  {"a.jpeg", false, true}, {"noext", false, true}, {"dir.png/file", false, true},
+        {"a.bmp", true, true},
+        {"a.BMP", true, true},
+        {"a.jpg", true, false},
+        {"a.Png", true, false},
+        {"a.wav", true, false},
+        {"a.mid", true, true},
+        {"a.mp3", true, false},
+        {"a.ogg", true, false},
+        {"a.txt", false, true},
+        {"a.jpeg", false, true},
+        {"noext", false, true},
+        {"dir.png/file", false, true},
         {"a.tar.bmp", true, true},
     };
     for (const auto& c : cases) {
@@ -120,7 +129,8 @@ TEST_F(PackBuilder, NamesAreShiftJisUpperCasedWithoutFolder)
     EXPECT_EQ(name, SJ("夕焼け") + ".BMP");
     // "ッ" is 83h 62h: a trail byte that reads as the letter b stays b.
     ASSERT_TRUE(PackNameFromPath("ッb.png", name));
-    EXPECT_EQ(name, "\x83\x62" "B.PNG");
+    EXPECT_EQ(name, "\x83\x62"
+                    "B.PNG");
     EXPECT_FALSE(PackNameFromPath("/x/\xF0\x9F\x98\x80.png", name));
     EXPECT_FALSE(PackNameFromPath("/x/bad\xFF.png", name));
 }
@@ -160,8 +170,8 @@ TEST_F(PackBuilder, FailureMidwayLeavesTheOldArchiveAndNoTemporaryFile)
     Dir.Put("s.tgp", "old archive");
     Dir.Put("a.png", "a");
     Dir.MakeFolder("b.png"); // cannot be read as a file
-    EXPECT_THROW(BuildPackArchive(Dir.Path("s.tgs"), {Dir.Path("a.png"), Dir.Path("b.png")}, Dir.Path("s.tgp")),
-                 EFOpenError);
+    EXPECT_THROW(
+        BuildPackArchive(Dir.Path("s.tgs"), {Dir.Path("a.png"), Dir.Path("b.png")}, Dir.Path("s.tgp")), EFOpenError);
     EXPECT_EQ(Dir.Get("s.tgp"), "old archive");
     EXPECT_EQ(Dir.List(), (std::vector<std::string>{"a.png", "b.png", "s.tgp", "s.tgs"}));
 }

@@ -50,7 +50,7 @@ protected:
             return true;
         };
         Form.ShowMessageBox = [this](QMessageBox::Icon Icon, const QString& Caption, const QString& Text,
-                                     QMessageBox::StandardButtons) {
+                                  QMessageBox::StandardButtons) {
             Messages.push_back({Icon, Caption, Text});
             return Answer;
         };
@@ -99,10 +99,10 @@ TEST_F(PackForm, DropOnTheListTakesKnownExtensionsOnce)
     Dir.MakeFolder("Cg");
     Dir.MakeFolder("cg");
     Drop(Form.DATListBox->viewport(),
-         {Dir.Path("a.png"), Dir.Path("notes.txt"), Dir.Path("a.png"), Dir.Path("SE.WAV"), Dir.Path("x/../b.mid")});
+        {Dir.Path("a.png"), Dir.Path("notes.txt"), Dir.Path("a.png"), Dir.Path("SE.WAV"), Dir.Path("x/../b.mid")});
     Drop(Form.DATListBox->viewport(), {Dir.Path("a.png"), Dir.Path("Cg/p.png"), Dir.Path("cg/p.png")});
     EXPECT_EQ(Listed(), (std::vector<std::string>{Dir.Path("a.png"), Dir.Path("SE.WAV"), Dir.Path("b.mid"),
-                                                   Dir.Path("Cg/p.png"), Dir.Path("cg/p.png")}));
+                            Dir.Path("Cg/p.png"), Dir.Path("cg/p.png")}));
 }
 
 TEST_F(PackForm, DropOnTheEditTakesTheFirstFileWhenItIsAScript)
@@ -146,8 +146,10 @@ TEST_F(PackForm, SaveStopsWithAMessageBeforeWritingAnything)
     ASSERT_EQ(Messages.size(), 3u);
     EXPECT_EQ(Messages[0].Text, QString::fromUtf8("スクリプトファイルを選択してください。"));
     EXPECT_EQ(Messages[0].Caption, QStringLiteral("TIDEGLASS Pack"));
-    EXPECT_EQ(Messages[1].Text, QString::fromUtf8("スクリプトファイル") + Q("none.tgs") + QString::fromUtf8("が存在しません。"));
-    EXPECT_EQ(Messages[2].Text, QString::fromUtf8("データファイル") + Q("gone.wav") + QString::fromUtf8("が存在しません。"));
+    EXPECT_EQ(Messages[1].Text,
+        QString::fromUtf8("スクリプトファイル") + Q("none.tgs") + QString::fromUtf8("が存在しません。"));
+    EXPECT_EQ(
+        Messages[2].Text, QString::fromUtf8("データファイル") + Q("gone.wav") + QString::fromUtf8("が存在しません。"));
     EXPECT_FALSE(Dir.Exists("game.tgp"));
 }
 

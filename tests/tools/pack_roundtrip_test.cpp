@@ -31,11 +31,16 @@ TEST(PackRoundTrip, EveryEntryComesBackAsItsFile)
 {
     TTempFolder dir;
     const std::vector<TSample> samples = {
-        {"pic.bmp", SampleBytes(70000, 3), true}, {"song.mid", SampleBytes(5000, 4), true},
-        {"bg.png", SampleBytes(3000, 5), false},  {"se.wav", SampleBytes(12345, 6), false},
-        {"bgm.ogg", SampleBytes(4097, 7), false}, {"face.jpg", SampleBytes(1, 8), false},
-        {"m.mp3", SampleBytes(4096, 9), false},   {"readme.txt", "text\r\n", true},
-        {"empty.wav", "", false},                 {"empty.bmp", "", true},
+        {"pic.bmp", SampleBytes(70000, 3), true},
+        {"song.mid", SampleBytes(5000, 4), true},
+        {"bg.png", SampleBytes(3000, 5), false},
+        {"se.wav", SampleBytes(12345, 6), false},
+        {"bgm.ogg", SampleBytes(4097, 7), false},
+        {"face.jpg", SampleBytes(1, 8), false},
+        {"m.mp3", SampleBytes(4096, 9), false},
+        {"readme.txt", "text\r\n", true},
+        {"empty.wav", "", false},
+        {"empty.bmp", "", true},
     };
     std::vector<std::string> files;
     for (const TSample& s : samples) {

@@ -63,8 +63,8 @@ TEST(PackedGame, DemoArchivePlaysItsFirstScene)
     EXPECT_EQ(engine.ArchiveFileName(), archive);
     EXPECT_EQ(sjis::ToUtf8(h.Host.Title), "潮見の浜 ― Tideglass Demo");
     EXPECT_EQ(h.State(), esKeyWait);
-    EXPECT_EQ(h.Log(), (Lines{"～ 潮見の浜 ～", "~ Shiomi Beach ~",
-                              "スペースキーで先へ進みます。 (Press Space to go on.)"}));
+    EXPECT_EQ(
+        h.Log(), (Lines{"～ 潮見の浜 ～", "~ Shiomi Beach ~", "スペースキーで先へ進みます。 (Press Space to go on.)"}));
     engine.EndKeyWait();
     h.Settle();
     EXPECT_EQ(h.LastLog(), "あなたの名前は？ (What is your name?)");
@@ -82,14 +82,14 @@ TEST(PackedGame, DataTgpStartsPlayerModeWithItsDataBesideIt)
 {
     TEngineHarness h;
     PackScript(h,
-               "*SCENE start\n"
-               "*DATOPEN save 1\n"
-               "*DATWRITE 3\n"
-               "*DATCLOSE\n"
-               "*DATOPEN save\n"
-               "*DATREAD F(1)\n"
-               "ようこそ\n",
-               "data.tgp");
+        "*SCENE start\n"
+        "*DATOPEN save 1\n"
+        "*DATWRITE 3\n"
+        "*DATCLOSE\n"
+        "*DATOPEN save\n"
+        "*DATREAD F(1)\n"
+        "ようこそ\n",
+        "data.tgp");
     TEngine& engine = h.Start();
     h.Tick();
     EXPECT_TRUE(engine.PlayerMode());

@@ -34,7 +34,8 @@ TEST(FullScreenWithoutWindowManager, TheWindowCoversItsScreenAndComesBack)
     form.Engine().SetFullScreen(true);
     EXPECT_TRUE(WaitFor([&] { return FrameOnScreen(form) == screen; })) << testing::PrintToString(FrameOnScreen(form));
     form.Engine().SetFullScreen(false);
-    EXPECT_TRUE(WaitFor([&] { return FrameOnScreen(form) == windowed; })) << testing::PrintToString(FrameOnScreen(form));
+    EXPECT_TRUE(WaitFor([&] { return FrameOnScreen(form) == windowed; }))
+        << testing::PrintToString(FrameOnScreen(form));
 }
 
 TEST(FullScreenUnderWindowManager, TheFrameComesBackInPlaceAndTypingGoesOnInTheCommandLine)

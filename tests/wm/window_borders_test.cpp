@@ -36,8 +36,12 @@ TEST_F(WindowBorders, EachWindowAsksForTheButtonsOfItsBorder)
         bool Closes;
     };
     const TRow rows[] = {
-        {form.MsgForm.get(), false}, {form.InputDlg.get(), false}, {form.SubForm.get(), false},
-        {form.YesNoDlg.get(), true}, {form.MidiForm.get(), true},  {form.AboutDlg.get(), true},
+        {form.MsgForm.get(), false},
+        {form.InputDlg.get(), false},
+        {form.SubForm.get(), false},
+        {form.YesNoDlg.get(), true},
+        {form.MidiForm.get(), true},
+        {form.AboutDlg.get(), true},
         {form.DebugForm.get(), true},
     };
     for (const TRow& row : rows) {

@@ -61,10 +61,11 @@ TEST_F(WindowPlaces, AFirstStartPutsEveryWindowWhollyOnTheScreen)
     TTideglassForm& form = StartShown(H);
     const QRect screen = form.screen()->geometry();
     for (QWidget* window : {static_cast<QWidget*>(&form), static_cast<QWidget*>(form.MsgForm.get()),
-                            static_cast<QWidget*>(form.SubForm.get()), static_cast<QWidget*>(form.DebugForm.get())}) {
+             static_cast<QWidget*>(form.SubForm.get()), static_cast<QWidget*>(form.DebugForm.get())}) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << window->windowTitle().toStdString();
         const QRect frame = SettledFrame(*window);
-        EXPECT_TRUE(screen.contains(frame)) << window->windowTitle().toStdString() << " at " << testing::PrintToString(frame);
+        EXPECT_TRUE(screen.contains(frame))
+            << window->windowTitle().toStdString() << " at " << testing::PrintToString(frame);
     }
 }
 
@@ -82,9 +83,8 @@ TEST_F(WindowPlaces, EveryWindowComesBackWhereThePlayerLeftIt)
     };
     // Where the player drops each window in each session, apart from one
     // another and from the screen's edges, which the manager makes sticky.
-    const QPoint drops[3][3] = {{{100, 60}, {688, 711}, {1500, 200}},
-                                {{160, 90}, {900, 650}, {1450, 300}},
-                                {{220, 130}, {1100, 560}, {1550, 420}}};
+    const QPoint drops[3][3] = {{{100, 60}, {688, 711}, {1500, 200}}, {{160, 90}, {900, 650}, {1450, 300}},
+        {{220, 130}, {1100, 560}, {1550, 420}}};
     for (int session = 0; session <= 3; ++session) {
         TTideglassForm& form = StartShown(H);
         for (int w = 0; w < 3; ++w) {

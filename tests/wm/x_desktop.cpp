@@ -111,9 +111,9 @@ std::string TXServer::Start()
     if (pipe(fds) != 0)
         return "no pipe";
     // The server writes the display number it chose once it takes clients.
-    const bool started = FServer.Start({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1920x1080x24",
-                                        "-nolisten", "tcp", "-noreset"},
-                                       fds[1]);
+    const bool started = FServer.Start(
+        {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"},
+        fds[1]);
     close(fds[1]);
     if (!started) {
         close(fds[0]);
@@ -197,10 +197,8 @@ long AskedFunctions(const QWidget& window)
     if (!conn.Ok())
         return -1;
     const xcb_atom_t property = conn.Atom("_MOTIF_WM_HINTS");
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        conn.Get(),
-        xcb_get_property(conn.Get(), 0, static_cast<xcb_window_t>(window.winId()), property, property, 0, 5),
-        nullptr);
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(conn.Get(),
+        xcb_get_property(conn.Get(), 0, static_cast<xcb_window_t>(window.winId()), property, property, 0, 5), nullptr);
     long functions = -1;
     // flags, functions, decorations, ...; flag 1: the functions are given.
     if (reply && xcb_get_property_value_length(reply) >= 8) {
@@ -217,8 +215,7 @@ bool HasInputFocus(const QWidget& window)
     const TConnection conn;
     if (!conn.Ok())
         return false;
-    xcb_get_input_focus_reply_t* f =
-        xcb_get_input_focus_reply(conn.Get(), xcb_get_input_focus(conn.Get()), nullptr);
+    xcb_get_input_focus_reply_t* f = xcb_get_input_focus_reply(conn.Get(), xcb_get_input_focus(conn.Get()), nullptr);
     const bool has = f && f->focus == static_cast<xcb_window_t>(window.winId());
     std::free(f);
     return has;
@@ -238,13 +235,15 @@ bool Drag(QPoint from, QPoint to)
 {
     // Paced as a hand moves: the manager takes the press before the motion
     // and the motion in steps.
-    QStringList args{"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.1",
-                     "mousedown", "1", "sleep", "0.1"};
+    QStringList args{"mousemove", QString::number(from.x()), QString::number(from.y()), "sleep", "0.1", "mousedown",
+        "1", "sleep", "0.1"};
     constexpr int Steps = 5;
     for (int i = 1; i <= Steps; ++i) {
         const QPoint at = from + (to - from) * i / Steps;
-        args << "mousemove" << QString::number(at.x()) << QString::number(at.y()) << "sleep" << "0.05";
+        args << "mousemove" << QString::number(at.x()) << QString::number(at.y()) << "sleep"
+             << "0.05";
     }
-    args << "mouseup" << "1";
+    args << "mouseup"
+         << "1";
     return Xdotool(args);
 }

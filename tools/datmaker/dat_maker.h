@@ -11,8 +11,8 @@
 #include <vector>
 
 enum class TMakeDatResult {
-    mdWritten,          // the data file was written
-    mdSizeNotMultiple,  // the input's size is no multiple of 4; nothing written
+    mdWritten,         // the data file was written
+    mdSizeNotMultiple, // the input's size is no multiple of 4; nothing written
 };
 
 // The data file's bytes for an input of Size bytes (a multiple of 4).

@@ -73,8 +73,8 @@ TMainForm::TMainForm(QWidget* Parent) : QMainWindow(Parent)
     DnDPanel = new QFrame(client);
     DnDPanel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     DnDPanel->setGeometry(8, 8, 434, 117);
-    Label1 = new QLabel(Jp(SJ("ファイルメニューから「開く」を選ぶか、ファイルをここにドラッグ＆ドロップしてください。")),
-                        DnDPanel);
+    Label1 = new QLabel(
+        Jp(SJ("ファイルメニューから「開く」を選ぶか、ファイルをここにドラッグ＆ドロップしてください。")), DnDPanel);
     Label1->setWordWrap(true);
     Label1->setGeometry(72, 32, 281, 33);
     Memo1 = new QPlainTextEdit(client);

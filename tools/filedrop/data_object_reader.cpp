@@ -19,11 +19,9 @@ bool TDataObjectReader::HasFormat(uint16_t Format) const
         return false;
     case CF_TEXT:
     case CF_OEMTEXT:
-    case CF_UNICODETEXT:
-        return FDataObject->hasText();
+    case CF_UNICODETEXT: return FDataObject->hasText();
     case CF_BITMAP:
-    case CF_DIB:
-        return FDataObject->hasImage();
+    case CF_DIB: return FDataObject->hasImage();
     default: {
         const std::string name = RegisteredFormatName(Format);
         return !name.empty() && FDataObject->hasFormat(QString::fromStdString(name));

@@ -78,7 +78,9 @@ TDFItem* TDFItems::Add()
 
 // ---------------------------------------------------------------------------
 
-TCustomOleDropTarget::TCustomOleDropTarget(QObject* Owner) : QObject(Owner), FItems(this) {}
+TCustomOleDropTarget::TCustomOleDropTarget(QObject* Owner) : QObject(Owner), FItems(this)
+{
+}
 
 TCustomOleDropTarget::~TCustomOleDropTarget()
 {
@@ -156,8 +158,8 @@ TDropEffect TCustomOleDropTarget::ChooseDropEffect(const QMimeData* DataObject, 
     return ekNone;
 }
 
-int32_t TCustomOleDropTarget::Step(TDragStep Kind, const QMimeData* DataObject, uint32_t KeyState, TPoint Point,
-                                   uint32_t& Effect)
+int32_t TCustomOleDropTarget::Step(
+    TDragStep Kind, const QMimeData* DataObject, uint32_t KeyState, TPoint Point, uint32_t& Effect)
 {
     const TDropEffect chosen = ChooseDropEffect(DataObject, KeyState, Effect);
 
@@ -195,14 +197,12 @@ int32_t TCustomOleDropTarget::Step(TDragStep Kind, const QMimeData* DataObject, 
     return context.Result;
 }
 
-int32_t TCustomOleDropTarget::DragEnter(const QMimeData* DataObject, uint32_t KeyState, TPoint Point,
-                                        uint32_t& Effect)
+int32_t TCustomOleDropTarget::DragEnter(const QMimeData* DataObject, uint32_t KeyState, TPoint Point, uint32_t& Effect)
 {
     return Step(TDragStep::Enter, DataObject, KeyState, Point, Effect);
 }
 
-int32_t TCustomOleDropTarget::DragOver(const QMimeData* DataObject, uint32_t KeyState, TPoint Point,
-                                       uint32_t& Effect)
+int32_t TCustomOleDropTarget::DragOver(const QMimeData* DataObject, uint32_t KeyState, TPoint Point, uint32_t& Effect)
 {
     return Step(TDragStep::Over, DataObject, KeyState, Point, Effect);
 }
@@ -227,15 +227,9 @@ bool TCustomOleDropTarget::Answer(QDropEvent* Event, TDragStep Kind)
     uint32_t effect = EffectsFromActions(Event->possibleActions());
     const TPoint point{Event->position().toPoint().x(), Event->position().toPoint().y()};
     switch (Kind) {
-    case TDragStep::Enter:
-        DragEnter(Event->mimeData(), KeyStateOf(*Event), point, effect);
-        break;
-    case TDragStep::Over:
-        DragOver(Event->mimeData(), KeyStateOf(*Event), point, effect);
-        break;
-    case TDragStep::Drop:
-        Drop(Event->mimeData(), KeyStateOf(*Event), point, effect);
-        break;
+    case TDragStep::Enter: DragEnter(Event->mimeData(), KeyStateOf(*Event), point, effect); break;
+    case TDragStep::Over: DragOver(Event->mimeData(), KeyStateOf(*Event), point, effect); break;
+    case TDragStep::Drop: Drop(Event->mimeData(), KeyStateOf(*Event), point, effect); break;
     }
     const Qt::DropAction action = ActionFromEffect(effect);
     if (action == Qt::IgnoreAction) {
@@ -253,16 +247,10 @@ bool TCustomOleDropTarget::eventFilter(QObject* Watched, QEvent* Event)
     if (Watched != FHooked)
         return false;
     switch (Event->type()) {
-    case QEvent::DragEnter:
-        return Answer(static_cast<QDropEvent*>(Event), TDragStep::Enter);
-    case QEvent::DragMove:
-        return Answer(static_cast<QDropEvent*>(Event), TDragStep::Over);
-    case QEvent::Drop:
-        return Answer(static_cast<QDropEvent*>(Event), TDragStep::Drop);
-    case QEvent::DragLeave:
-        DragLeave();
-        return false;
-    default:
-        return false;
+    case QEvent::DragEnter: return Answer(static_cast<QDropEvent*>(Event), TDragStep::Enter);
+    case QEvent::DragMove: return Answer(static_cast<QDropEvent*>(Event), TDragStep::Over);
+    case QEvent::Drop: return Answer(static_cast<QDropEvent*>(Event), TDragStep::Drop);
+    case QEvent::DragLeave: DragLeave(); return false;
+    default: return false;
     }
 }

@@ -94,7 +94,7 @@ private:
 } // namespace
 
 void MakeEntriesInOrder(size_t Count, TkvCompressClass CompressClass, const TMakeEntry& Make,
-                        const TConsumeEntry& Consume, unsigned Threads)
+    const TConsumeEntry& Consume, unsigned Threads)
 {
     if (Count == 0)
         return;

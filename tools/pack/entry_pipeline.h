@@ -21,4 +21,4 @@ using TConsumeEntry = std::function<void(size_t Index, std::unique_ptr<TMemorySt
 // on the calling thread once entries 0 .. i - 1 are consumed; an error from
 // Consume is raised as it is. Either way the workers are stopped first.
 void MakeEntriesInOrder(size_t Count, TkvCompressClass CompressClass, const TMakeEntry& Make,
-                        const TConsumeEntry& Consume, unsigned Threads = 0);
+    const TConsumeEntry& Consume, unsigned Threads = 0);

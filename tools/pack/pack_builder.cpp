@@ -51,14 +51,16 @@ void CheckEntrySize(int64_t Size, std::string_view Before, const std::string& Pa
 EPackFileError NameError(const std::string& Path)
 {
     return EPackFileError(SJ("データファイル"), Path,
-                          SJ("の名前にShift-JISで表せない文字が含まれているため、アーカイブに格納できません。"));
+        SJ("の名前にShift-JISで表せない文字が含まれているため、アーカイブに格納できません。"));
 }
 
 } // namespace
 
 EPackFileError::EPackFileError(std::string_view Before, std::string Path, std::string_view After)
-    : Exception(std::string(Before) + sjis::FromUtf8(Path) + std::string(After)), FBefore(Before),
-      FPath(std::move(Path)), FAfter(After)
+    : Exception(std::string(Before) + sjis::FromUtf8(Path) + std::string(After)),
+      FBefore(Before),
+      FPath(std::move(Path)),
+      FAfter(After)
 {
 }
 
@@ -143,8 +145,10 @@ std::unique_ptr<TMemoryStream> MakeDataEntry(const std::string& FileName, TkvCom
 // ---------------------------------------------------------------------------
 
 TPackBuilder::TPackBuilder(const std::string& Target, TkvCompressClass CompressClass)
-    : FTarget(std::make_unique<TSafeFileStream>(Target)), FWriter(std::make_unique<TPackWriter>(*FTarget)),
-      FCompressClass(CompressClass), FCoder(CompressClass())
+    : FTarget(std::make_unique<TSafeFileStream>(Target)),
+      FWriter(std::make_unique<TPackWriter>(*FTarget)),
+      FCompressClass(CompressClass),
+      FCoder(CompressClass())
 {
 }
 
@@ -173,8 +177,8 @@ void TPackBuilder::AddDataFile(const std::string& FileName)
     FWriter->Add(*MakeDataEntry(FileName, *FCoder));
 }
 
-void TPackBuilder::AddDataFiles(const std::vector<std::string>& FileNames,
-                                const std::function<void(size_t Done)>& Progress)
+void TPackBuilder::AddDataFiles(
+    const std::vector<std::string>& FileNames, const std::function<void(size_t Done)>& Progress)
 {
     MakeEntriesInOrder(
         FileNames.size(), FCompressClass,
@@ -193,8 +197,8 @@ void TPackBuilder::Commit()
     FTarget->Commit();
 }
 
-void BuildPackArchive(const std::string& ScriptFile, const std::vector<std::string>& DataFiles,
-                      const std::string& Target)
+void BuildPackArchive(
+    const std::string& ScriptFile, const std::vector<std::string>& DataFiles, const std::string& Target)
 {
     TPackBuilder::CheckNames(DataFiles);
     TPackBuilder builder(Target);

@@ -25,8 +25,7 @@ class TMemoryStream;
 class TSafeFileStream;
 
 // The extensions the packer knows and whether entries of each are coded.
-inline constexpr std::array<std::string_view, 7> DatExtTable = {".BMP", ".JPG", ".PNG", ".WAV",
-                                                                ".MID", ".MP3", ".OGG"};
+inline constexpr std::array<std::string_view, 7> DatExtTable = {".BMP", ".JPG", ".PNG", ".WAV", ".MID", ".MP3", ".OGG"};
 inline constexpr std::array<uint8_t, 7> DatCompressFlags = {1, 0, 0, 0, 1, 0, 0};
 
 // A data file that cannot go into an archive. The text is the Japanese
@@ -74,8 +73,8 @@ std::unique_ptr<TMemoryStream> MakeDataEntry(const std::string& FileName, TkvCom
 class TPackBuilder {
 public:
     // Raises EFCreateError when Target's folder takes no new file.
-    explicit TPackBuilder(const std::string& Target,
-                          TkvCompressClass CompressClass = TkvCompress::Create<TkvLZSSCompress>);
+    explicit TPackBuilder(
+        const std::string& Target, TkvCompressClass CompressClass = TkvCompress::Create<TkvLZSSCompress>);
     ~TPackBuilder();
     TPackBuilder(const TPackBuilder&) = delete;
     TPackBuilder& operator=(const TPackBuilder&) = delete;
@@ -94,8 +93,7 @@ public:
     // Progress (if set) runs on the calling thread after each entry is
     // written, with the number written so far. Errors as AddDataFile's, for
     // the first file in list order that fails.
-    void AddDataFiles(const std::vector<std::string>& FileNames,
-                      const std::function<void(size_t Done)>& Progress = {});
+    void AddDataFiles(const std::vector<std::string>& FileNames, const std::function<void(size_t Done)>& Progress = {});
     // The entry count, then the file into place.
     void Commit();
 
@@ -109,5 +107,5 @@ private:
 };
 
 // The whole run: script, data files in order, Target written in one go.
-void BuildPackArchive(const std::string& ScriptFile, const std::vector<std::string>& DataFiles,
-                      const std::string& Target);
+void BuildPackArchive(
+    const std::string& ScriptFile, const std::vector<std::string>& DataFiles, const std::string& Target);

@@ -71,7 +71,7 @@ TTGPackForm::TTGPackForm(QWidget* Parent) : QMainWindow(Parent)
 
     ExecDialog = [](QFileDialog& Dialog) { return Dialog.exec() == QDialog::Accepted; };
     ShowMessageBox = [this](QMessageBox::Icon Icon, const QString& Caption, const QString& Text,
-                            QMessageBox::StandardButtons Buttons) {
+                         QMessageBox::StandardButtons Buttons) {
         QMessageBox box(Icon, Caption, Text, Buttons, this);
         return QMessageBox::StandardButton(box.exec());
     };
@@ -129,7 +129,7 @@ TTGPackForm::TTGPackForm(QWidget* Parent) : QMainWindow(Parent)
     DATListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DATListBox->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(DATListBox, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& At) { PopupMenu1->popup(DATListBox->viewport()->mapToGlobal(At)); });
+        [this](const QPoint& At) { PopupMenu1->popup(DATListBox->viewport()->mapToGlobal(At)); });
     DATListBox->installEventFilter(this);
     auto* dataBox = new QVBoxLayout(GroupBox2);
     dataBox->addWidget(DATListBox);
@@ -331,7 +331,7 @@ void TTGPackForm::TGPSaveExecute()
 
     if (QFileInfo::exists(target) &&
         ShowMessageBox(QMessageBox::Question, Jp(SJ("確認")), Jp(SJ("ファイルが存在します。上書きしてもいいですか？")),
-                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
 
     // The list may change while the archive is written; this run packs what
@@ -353,8 +353,8 @@ void TTGPackForm::TGPSaveExecute()
     WriteArchive(FsPath(script), files, FsPath(target));
 }
 
-void TTGPackForm::WriteArchive(const std::string& Script, const std::vector<std::string>& Files,
-                               const std::string& Target)
+void TTGPackForm::WriteArchive(
+    const std::string& Script, const std::vector<std::string>& Files, const std::string& Target)
 {
     try {
         TPackBuilder builder(Target);

@@ -69,8 +69,8 @@ public:
     // How the window runs its file dialogs and message boxes; tests answer
     // in their place. ExecDialog returns true for OK.
     std::function<bool(QFileDialog& Dialog)> ExecDialog;
-    std::function<QMessageBox::StandardButton(QMessageBox::Icon Icon, const QString& Caption, const QString& Text,
-                                              QMessageBox::StandardButtons Buttons)>
+    std::function<QMessageBox::StandardButton(
+        QMessageBox::Icon Icon, const QString& Caption, const QString& Text, QMessageBox::StandardButtons Buttons)>
         ShowMessageBox;
 
 protected:

@@ -98,7 +98,10 @@ public:
     std::vector<TColor> Px;
 };
 
-uint8_t Byte(double v) { return uint8_t(std::lround(std::clamp(v, 0.0, 255.0))); }
+uint8_t Byte(double v)
+{
+    return uint8_t(std::lround(std::clamp(v, 0.0, 255.0)));
+}
 
 void Fill24(TBitmap& b, TPicture& p)
 {
@@ -146,7 +149,7 @@ void WritePng(TPicture& p, const std::string& path, bool withAlpha)
     }
     png.SetCompressionLevel(9);
     png.SetFilterMode(0);
-    png.SetCurrentTime(false);  // no tIME chunk: drawing again gives the same bytes
+    png.SetCurrentTime(false); // no tIME chunk: drawing again gives the same bytes
     png.TimeRecord() = TPNGTime{};
     TMemoryStream s;
     png.SaveToStream(s);
@@ -203,13 +206,13 @@ void Beach(const std::string& dir)
     p.Gradient(0, 270, Night, Dusk);
     p.Disc(430, 268, 46, Sun);
     p.Gradient(270, 350, Sea, SeaDeep);
-    for (int i = 0; i < 14; ++i) {  // the sun on the water
+    for (int i = 0; i < 14; ++i) { // the sun on the water
         const int y = 276 + i * 5, half = 40 - i * 2;
         p.Rect(430 - half + (i % 3) * 6, y, 430 + half - (i % 2) * 8, y + 2, {255, 190, 110, 200.0 - i * 10});
     }
     p.Gradient(350, 480, WetSand, Sand);
-    p.Polygon({{0, 120}, {70, 100}, {130, 170}, {190, 240}, {210, 350}, {0, 360}}, Rock);  // the cliffs to the north
-    p.Polygon({{586, 180}, {598, 180}, {602, 272}, {582, 272}}, {50, 40, 60});               // the lighthouse far south
+    p.Polygon({{0, 120}, {70, 100}, {130, 170}, {190, 240}, {210, 350}, {0, 360}}, Rock); // the cliffs to the north
+    p.Polygon({{586, 180}, {598, 180}, {602, 272}, {582, 272}}, {50, 40, 60});            // the lighthouse far south
     p.Disc(592, 176, 5, {255, 230, 150});
     WritePng(p, dir + "beach.png", false);
 }
@@ -219,14 +222,14 @@ void Cliff(const std::string& dir)
     TPicture p(640, 480);
     p.Gradient(0, 200, {70, 90, 160}, {240, 160, 150});
     p.Gradient(200, 480, {60, 90, 150}, SeaDeep);
-    for (int i = 0; i < 30; ++i)  // waves far below
+    for (int i = 0; i < 30; ++i) // waves far below
         p.Rect((i * 137) % 600, 215 + (i * 53) % 250, (i * 137) % 600 + 30 + i % 20, 217 + (i * 53) % 250,
-               {180, 200, 230, 120});
+            {180, 200, 230, 120});
     p.Polygon({{0, 300}, {260, 330}, {380, 400}, {420, 480}, {0, 480}}, {95, 80, 60});
     p.Polygon({{0, 290}, {250, 318}, {330, 350}, {0, 360}}, Grass);
-    for (int i = 0; i < 12; ++i)  // tufts in the wind
+    for (int i = 0; i < 12; ++i) // tufts in the wind
         p.Polygon({{20.0 + i * 22, 312.0 + i * 2}, {30.0 + i * 22, 290.0 + i * 2}, {34.0 + i * 22, 314.0 + i * 2}},
-                  {90, 140, 70});
+            {90, 140, 70});
     WriteJpeg(p, dir + "cliff.jpg");
 }
 
@@ -243,7 +246,7 @@ void Lighthouse(const std::string& dir)
     }
     p.Rect(250, 30, 390, 62, {60, 60, 70});
     p.Disc(320, 46, 12, {255, 230, 150});
-    p.Rect(292, 300, 348, 400, Wood);  // the door with its hollow
+    p.Rect(292, 300, 348, 400, Wood); // the door with its hollow
     p.Disc(320, 330, 9, {40, 25, 20});
     WritePng(p, dir + "lighthouse.png", false);
 }
@@ -252,7 +255,7 @@ void Float(const std::string& dir)
 {
     TPicture p(64, 64, {0, 0, 0, 0});
     p.Disc(32, 32, 28, {60, 170, 150, 170});
-    for (int i = 0; i < 5; ++i)  // the net around it
+    for (int i = 0; i < 5; ++i) // the net around it
         p.Rect(4, 12 + i * 10, 60, 13 + i * 10, {80, 60, 40, 120});
     p.Disc(22, 20, 7, {255, 255, 255, 230});
     WritePng(p, dir + "float.png", true);
@@ -260,14 +263,14 @@ void Float(const std::string& dir)
 
 void Shell(const std::string& dir)
 {
-    TPicture p(48, 40, {0, 0, 255});  // pure blue: keyed out with load transparency
+    TPicture p(48, 40, {0, 0, 255}); // pure blue: keyed out with load transparency
     std::vector<std::pair<double, double>> fan = {{24, 36}};
     for (int i = 0; i <= 16; ++i) {
         const double a = std::numbers::pi * (1.08 + 0.84 * i / 16);
         fan.push_back({24 + 22 * std::cos(a), 35 + 31 * std::sin(a)});
     }
     p.Polygon(fan, {250, 185, 200});
-    for (int r = 1; r < 8; ++r) {  // ridges
+    for (int r = 1; r < 8; ++r) { // ridges
         const double a = std::numbers::pi * (1.08 + 0.84 * r / 8);
         for (double t = 0.15; t < 0.95; t += 0.02)
             p.Lay(int(24 + 21 * t * std::cos(a)), int(35 + 30 * t * std::sin(a)), {215, 130, 155}, 1);
@@ -280,7 +283,7 @@ void Wait(const std::string& dir)
 {
     TPicture p(96, 24, {0, 0, 0, 0});
     for (int f = 0; f < 4; ++f) {
-        const double bob = std::sin(f * std::numbers::pi / 2) * 3;  // the float rides a wave
+        const double bob = std::sin(f * std::numbers::pi / 2) * 3; // the float rides a wave
         p.Disc(f * 24 + 12, 11 - bob, 6, {60, 190, 170});
         p.Disc(f * 24 + 10, 9 - bob, 2, {255, 255, 255});
         p.Rect(f * 24 + 2, 19, f * 24 + 22, 21, {200, 220, 255, 200});

@@ -31,7 +31,7 @@ struct TNoise {
 struct TSound {
     int Rate;
     int Channels;
-    std::vector<double> Frames;  // interleaved, -1..1
+    std::vector<double> Frames; // interleaved, -1..1
     size_t Count() const { return Frames.size() / static_cast<size_t>(Channels); }
 };
 

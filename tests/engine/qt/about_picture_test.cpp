@@ -18,7 +18,7 @@ TEST(AboutPicture, TheBoxTakesThePictureAndItsSize)
     TBitmap32 picture;
     picture.SetSize(48, 24);
     picture.Clear(0xFFFF0000);
-    picture.SetPixel(0, 0, 0xFF0000FF);  // keyed out to transparent black
+    picture.SetPixel(0, 0, 0xFF0000FF); // keyed out to transparent black
     TMemoryStream bmp;
     picture.SaveToStream(bmp);
     h.WriteBytes("about.bmp", std::string(bmp.Bytes().begin(), bmp.Bytes().end()));

@@ -85,7 +85,7 @@ TEST(CommandLine, TypedCommandsReachTheirPatternLines)
     Enter(h, edit, "take key");
     Enter(h, edit, "xyzzy");
     EXPECT_EQ(h.Log(), (Lines{"You are in a room.", "> look", "A plain room.", "> take key", "You take the key.",
-                              "> xyzzy", "Nothing happens."}));
+                           "> xyzzy", "Nothing happens."}));
     EXPECT_EQ(h.State(), esCommandWait);
     EXPECT_TRUE(edit->isEnabled());
     EXPECT_TRUE(edit->text().isEmpty());

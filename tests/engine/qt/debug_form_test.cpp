@@ -50,9 +50,8 @@ TEST_F(DebugFormTest, ErrorsBecomeLines)
     Enter("(1");
     Enter("F(16384)");
     EXPECT_EQ(Lines(), (QStringList{QString::fromUtf8("文字列を数字に変換出来ませんでした。"),
-                                    QString::fromUtf8("0で割ることは出来ません"),
-                                    QString::fromUtf8("()の不一致があります"),
-                                    QString::fromUtf8("フラグ変数のインデックスが不正です (16384/16383)")}));
+                           QString::fromUtf8("0で割ることは出来ません"), QString::fromUtf8("()の不一致があります"),
+                           QString::fromUtf8("フラグ変数のインデックスが不正です (16384/16383)")}));
 }
 
 TEST_F(DebugFormTest, HistoryHoldsEachExpressionOnce)

@@ -13,7 +13,7 @@
 
 struct FakeInputHost : TInputHost {
     uint8_t StateByte = 1;
-    std::vector<std::string> Submitted;  // Shift-JIS, as handed over
+    std::vector<std::string> Submitted; // Shift-JIS, as handed over
     bool BarShown = false;
     bool BarShifted = false;
     int BarRedraws = 0;

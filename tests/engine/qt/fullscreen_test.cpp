@@ -185,8 +185,8 @@ TEST(ScreenCommand, TheScreenFollowsTheClientAndThePictureStaysInSight)
 {
     TWindowHarness h;
     // A fresh window is larger than the game; then a game shrinks its own.
-    for (const char* script : {"*SCENE s\n*SCREEN 320 240\n*SCENEEND\n",
-                               "*SCENE s\n*SCREEN 640 480\n*SCREEN 320 240\n*SCENEEND\n"}) {
+    for (const char* script :
+        {"*SCENE s\n*SCREEN 320 240\n*SCENEEND\n", "*SCENE s\n*SCREEN 640 480\n*SCREEN 320 240\n*SCENEEND\n"}) {
         TTideglassForm& form = h.Run(script);
         const TTGGrp& grp = *h.Engine().Grp();
         EXPECT_EQ(form.ClientWidth(), 320) << script;

@@ -72,7 +72,7 @@ TEST(InputCommandsWindow, YesNoDialogIsAtLeast256WideOrTheQuestionAnd32)
                               "*YESNO 'この長い質問には、はいかいいえで答えてください。よろしいでしょうか？' b b\n"
                               "*LABEL b\nend\n*SCENEEND\n");
     // Each dialog is measured and answered as it comes up.
-    std::vector<std::pair<int, int>> widths;  // the dialog's and its question's
+    std::vector<std::pair<int, int>> widths; // the dialog's and its question's
     QTimer answer;
     answer.setInterval(5);
     QObject::connect(&answer, &QTimer::timeout, [&] {

@@ -104,9 +104,8 @@ TEST(MainWindow, InputAndYesNoDialogsAnswerAsClosed)
     EXPECT_GE(form.InputDlg->InputLabel->width(), 400);
 
     for (const auto& [button, answer] : {std::pair{true, mrYes}, std::pair{false, mrOk}}) {
-        QTimer::singleShot(0, [&form, yes = button] {
-            (yes ? form.YesNoDlg->OKBtn : form.YesNoDlg->CancelBtn)->click();
-        });
+        QTimer::singleShot(
+            0, [&form, yes = button] { (yes ? form.YesNoDlg->OKBtn : form.YesNoDlg->CancelBtn)->click(); });
         EXPECT_EQ(form.AskYesNo(Sj("行く？")), answer);
         EXPECT_GE(form.YesNoDlg->width(), 256);
     }

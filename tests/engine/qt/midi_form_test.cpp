@@ -24,8 +24,7 @@ TEST(MidiForm, ShowsWhetherTheFilesAreAssociated)
 
     form.DukeButton->click();
     EXPECT_EQ(host.Registered, 1);
-    EXPECT_EQ(form.Label2->text(),
-              QString::fromUtf8("現在.tgs と .tgpは関連付けされています。\n\n情報：tideglass %f"));
+    EXPECT_EQ(form.Label2->text(), QString::fromUtf8("現在.tgs と .tgpは関連付けされています。\n\n情報：tideglass %f"));
     EXPECT_EQ(form.OpenCommand(), "tideglass %f");
     EXPECT_FALSE(form.DukeButton->isEnabled());
     EXPECT_TRUE(form.KaijoButton->isEnabled());

@@ -60,6 +60,6 @@ TEST_F(MsgFormTest, IsAToolWindowWithTitleOnly)
     EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_TRUE(flags.testFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint));
     for (const Qt::WindowType hint : {Qt::WindowMinimizeButtonHint, Qt::WindowMaximizeButtonHint,
-                                      Qt::WindowCloseButtonHint, Qt::FramelessWindowHint})
+             Qt::WindowCloseButtonHint, Qt::FramelessWindowHint})
         EXPECT_FALSE(flags.testFlag(hint)) << hint;
 }

@@ -54,7 +54,7 @@ TEST(ProgramStart, SwitchesAreComparedExactlyAndUninstallComesFirst)
 
 TEST(ProgramStart, MarkerFoundIsTakenAwayAndTheStartGoesOn)
 {
-    TTestFolder h;  // a runtime folder of its own
+    TTestFolder h; // a runtime folder of its own
     TInstanceAtom atom("tgtest");
     EXPECT_FALSE(atom.Find());
     EXPECT_TRUE(ClaimStartUpMarker(atom));
@@ -75,7 +75,7 @@ TEST(ProgramStart, MarkerThatCannotBeAddedStopsTheStart)
     setenv("XDG_RUNTIME_DIR", (runtime + "/locked").c_str(), 1);
     QFile::setPermissions(QString::fromStdString(runtime + "/locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     TInstanceAtom atom("tgtest");
-    if (atom.Add()) {  // running with rights that ignore the folder's mode
+    if (atom.Add()) { // running with rights that ignore the folder's mode
         atom.Delete();
         GTEST_SKIP();
     }
@@ -161,7 +161,7 @@ TEST(OpenRequests, ReachTheEngine)
 TEST(OpenDialog, FilterBecomesQtNotationWithUpperCaseNames)
 {
     EXPECT_EQ(TOpenDialog::QtFilter("Scripts(*.tgs)|*.tgs|All(*.tgp;*.tgs)|*.tgp;*.tgs"),
-              "Scripts(*.tgs *.TGS);;All(*.tgp *.TGP *.tgs *.TGS)");
+        "Scripts(*.tgs *.TGS);;All(*.tgp *.TGP *.tgs *.TGS)");
     EXPECT_EQ(TOpenDialog::QtFilter("Plain|*.x"), "Plain (*.x *.X)");
 }
 
@@ -171,6 +171,6 @@ TEST(SettingsFile, LiesBesideTheProgramOrInTheConfigFolder)
     const std::string dir = h.Dir();
     EXPECT_EQ(SettingsFilePath(dir + "tideglass"), dir + "tideglass.ini");
     // A place that cannot be written (here: one that does not exist).
-    EXPECT_EQ(SettingsFilePath(dir + "gone/tideglass"),
-              std::string(getenv("XDG_CONFIG_HOME")) + "/tideglass/tideglass.ini");
+    EXPECT_EQ(
+        SettingsFilePath(dir + "gone/tideglass"), std::string(getenv("XDG_CONFIG_HOME")) + "/tideglass/tideglass.ini");
 }

@@ -14,7 +14,10 @@
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 class TGInputTest : public testing::Test {
 protected:
@@ -28,10 +31,7 @@ protected:
         Form.show();
         Input = std::make_unique<TTGInput>(Host, Edit, 0);
     }
-    ~TGInputTest() override
-    {
-        Input.reset();
-    }
+    ~TGInputTest() override { Input.reset(); }
 
     void Type(const QString& text) { QTest::keyClicks(Edit, text); }
     void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { QTest::keyClick(Edit, key, modifiers); }
@@ -115,7 +115,7 @@ TEST_F(TGInputTest, EmptyLineAfterAFullHistoryKeepsTheCursorInside)
         uint16_t key = VK_RETURN;
         Input->EditKeyDown(key, 0);
     }
-    Press(Qt::Key_Return);  // trims to 999 without adding a line
+    Press(Qt::Key_Return); // trims to 999 without adding a line
     ASSERT_EQ(Input->History().Count(), 999);
     Press(Qt::Key_Up);
     EXPECT_EQ(Edit->text(), "line 999");
@@ -219,7 +219,7 @@ TEST_F(TGInputTest, LetterAndDigitKeysNeverRunMacros)
     Host.Game.KeyMacros().SetText('A', "macro\\n");
     Host.Game.KeyMacros().SetText('7', "macro\\n");
     Type(U("a7"));
-    Press(Qt::Key_A, Qt::ShiftModifier);  // the test driver types it in lower case
+    Press(Qt::Key_A, Qt::ShiftModifier); // the test driver types it in lower case
     EXPECT_EQ(Edit->text(), U("a7a"));
     EXPECT_TRUE(Host.Submitted.empty());
 }
@@ -242,7 +242,7 @@ TEST_F(TGInputTest, ShiftSwitchesAShownFunctionBar)
     Host.BarShown = true;
     QTest::keyPress(Edit, Qt::Key_Shift);
     EXPECT_TRUE(Host.BarShifted);
-    QTest::keyPress(Edit, Qt::Key_Shift);  // held: no second redraw
+    QTest::keyPress(Edit, Qt::Key_Shift); // held: no second redraw
     EXPECT_EQ(Host.BarRedraws, 1);
     QTest::keyRelease(Edit, Qt::Key_Shift);
     EXPECT_FALSE(Host.BarShifted);

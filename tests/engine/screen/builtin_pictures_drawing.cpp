@@ -117,11 +117,17 @@ constexpr TRgba WaitFill{255, 232, 150, 255};
 constexpr TRgba MarkFill{250, 250, 255, 255};
 
 // The wait mark bounces: the second frame lies 3 pixels lower.
-std::vector<TPoint2> DownTriangle(double top) { return {{5.5, top}, {18.5, top}, {12, top + 8}}; }
-std::vector<TPoint2> UpTriangle(double bottom) { return {{12, bottom - 8}, {18.5, bottom}, {5.5, bottom}}; }
+std::vector<TPoint2> DownTriangle(double top)
+{
+    return {{5.5, top}, {18.5, top}, {12, top + 8}};
+}
+std::vector<TPoint2> UpTriangle(double bottom)
+{
+    return {{12, bottom - 8}, {18.5, bottom}, {5.5, bottom}};
+}
 
-const std::array<const char*, 5> ArrayNames = {"BuiltInWaitFrame0Data", "BuiltInWaitFrame1Data", "BuiltInMsgSkinData",
-                                               "BuiltInUpMarkData", "BuiltInDownMarkData"};
+const std::array<const char*, 5> ArrayNames = {
+    "BuiltInWaitFrame0Data", "BuiltInWaitFrame1Data", "BuiltInMsgSkinData", "BuiltInUpMarkData", "BuiltInDownMarkData"};
 
 const std::array<const char*, 5> PictureNotes = {
     "wait frame 0, 24 x 24: a pale yellow triangle pointing down",
@@ -136,18 +142,12 @@ const std::array<const char*, 5> PictureNotes = {
 std::vector<uint8_t> DrawBuiltInPicture(int index)
 {
     switch (index) {
-    case 0:
-        return Render(24, 24, Triangle(DownTriangle(7), WaitFill));
-    case 1:
-        return Render(24, 24, Triangle(DownTriangle(10), WaitFill));
-    case 2:
-        return Render(36, 36, Skin);
-    case 3:
-        return Render(24, 24, Triangle(UpTriangle(16), MarkFill));
-    case 4:
-        return Render(24, 24, Triangle(DownTriangle(8), MarkFill));
-    default:
-        return {};
+    case 0: return Render(24, 24, Triangle(DownTriangle(7), WaitFill));
+    case 1: return Render(24, 24, Triangle(DownTriangle(10), WaitFill));
+    case 2: return Render(36, 36, Skin);
+    case 3: return Render(24, 24, Triangle(UpTriangle(16), MarkFill));
+    case 4: return Render(24, 24, Triangle(DownTriangle(8), MarkFill));
+    default: return {};
     }
 }
 

@@ -34,11 +34,8 @@ TEST(BuiltInPictures, LoadWithTheirSizesAndDrawModes)
         int Index, Size;
         TDrawMode Mode;
     };
-    const TCase cases[] = {{biWaitFrame0, 24, dmBlend},
-                           {biWaitFrame1, 24, dmBlend},
-                           {biMsgSkin, 36, dmOpaque},
-                           {biUpMark, 24, dmBlend},
-                           {biDownMark, 24, dmBlend}};
+    const TCase cases[] = {{biWaitFrame0, 24, dmBlend}, {biWaitFrame1, 24, dmBlend}, {biMsgSkin, 36, dmOpaque},
+        {biUpMark, 24, dmBlend}, {biDownMark, 24, dmBlend}};
     for (const TCase& c : cases) {
         TBitmap32 b;
         LoadBuiltInPicture(c.Index, b);

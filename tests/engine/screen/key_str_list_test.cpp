@@ -48,7 +48,7 @@ TEST(KeyStrList, KeyOfMatchesWholeNamesWithCase)
     EXPECT_EQ(names.KeyOf(""), 0);
     // A one-character name is that character, whatever the list holds.
     EXPECT_EQ(names.KeyOf("x"), 0x8078);
-    EXPECT_EQ(names.KeyOf("\xB1"), 0x80B1);  // half-width katakana, one byte
+    EXPECT_EQ(names.KeyOf("\xB1"), 0x80B1); // half-width katakana, one byte
 }
 
 } // namespace

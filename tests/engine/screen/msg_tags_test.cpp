@@ -65,14 +65,11 @@ TEST(SplitTags, TagsThatAreNotUnderstoodVanish)
         const char* Visible;
     };
     const TCase cases[] = {
-        {"a<FOO 1>b", "ab"},
-        {"a<>b", "ab"},
-        {"a< COL 2>b", "ab"}, // the first word is empty
-        {"a<COL 16>b", "ab"}, // no such colour
-        {"a<COL -1>b", "ab"},
-        {"a<b", "a"},       // never closed: the rest is hidden
-        {"a<x<y>b", "ab"},  // a second "<" keeps collecting
-        {"a>b", "a>b"},     // ">" outside a tag is text
+        {"a<FOO 1>b", "ab"}, {"a<>b", "ab"}, {"a< COL 2>b", "ab"}, // the first word is empty
+        {"a<COL 16>b", "ab"},                                      // no such colour
+        {"a<COL -1>b", "ab"}, {"a<b", "a"},                        // never closed: the rest is hidden
+        {"a<x<y>b", "ab"},                                         // a second "<" keeps collecting
+        {"a>b", "a>b"},                                            // ">" outside a tag is text
     };
     for (const TCase& c : cases) {
         const TSplit s = Split(c.Text, 7, false);

@@ -86,8 +86,8 @@ protected:
     // The message window as the main window makes it, but shown on the screen.
     void MakeMsg(bool onScreen = true, int maxLines = 1000)
     {
-        Msg = std::make_unique<TTGMsg>(Host, maxLines, onScreen, &LogView, *Grp, 26, 304, 588, 120, MessageFont(),
-                                       Host.List1.Bitmap(biMsgSkin));
+        Msg = std::make_unique<TTGMsg>(
+            Host, maxLines, onScreen, &LogView, *Grp, 26, 304, 588, 120, MessageFont(), Host.List1.Bitmap(biMsgSkin));
     }
 
     void TearDown() override

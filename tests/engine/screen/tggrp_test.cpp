@@ -12,7 +12,10 @@ bool SamePixels(const TBitmap32& a, const TBitmap32& b)
            std::memcmp(a.Bits(), b.Bits(), size_t(a.Width()) * size_t(a.Height()) * 4) == 0;
 }
 
-TColor32 Pattern(int x, int y) { return Color32(uint8_t(x), uint8_t(y), 7, 255); }
+TColor32 Pattern(int x, int y)
+{
+    return Color32(uint8_t(x), uint8_t(y), 7, 255);
+}
 
 void FillPattern(TBitmap32& b)
 {
@@ -25,9 +28,8 @@ TEST_F(TGrpTest, LayersAreStackedInScreenOrder)
 {
     TLayerCollection& layers = Image.Layers();
     ASSERT_EQ(layers.Count(), 7);
-    const TBitmapLayer* expected[] = {Grp->PictureLayer(), Grp->WindowLayer(),   Grp->TextLayer(),
-                                      Grp->FuncBarLayer(), Grp->WaitLayer(),     Grp->UpMarkLayer(),
-                                      Grp->DownMarkLayer()};
+    const TBitmapLayer* expected[] = {Grp->PictureLayer(), Grp->WindowLayer(), Grp->TextLayer(), Grp->FuncBarLayer(),
+        Grp->WaitLayer(), Grp->UpMarkLayer(), Grp->DownMarkLayer()};
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(layers.Items(i), expected[i]) << i;
     EXPECT_EQ(Image.Bitmap().Pixel(0, 0), Color32(128, 128, 128, 255));

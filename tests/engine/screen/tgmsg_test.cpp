@@ -22,7 +22,10 @@ protected:
     }
 
     // The pixel inside half-width character `k` of row `row`.
-    TColor32 CharPixel(int row, int k, int dx = 2) { return Text().Pixel(AreaLeft + 6 * k + dx, AreaTop + 12 * row + 6); }
+    TColor32 CharPixel(int row, int k, int dx = 2)
+    {
+        return Text().Pixel(AreaLeft + 6 * k + dx, AreaTop + 12 * row + 6);
+    }
 
     // How many half-width characters row `row` shows.
     int RowChars(int row)
@@ -104,8 +107,8 @@ TEST_F(TMsgTest, TagsMakeRunsOnScreenInTheBacklogAndInTheLog)
     EXPECT_EQ(CharPixel(0, 6, 5), Red);
     EXPECT_EQ(CharPixel(0, 9), Red);
     EXPECT_EQ(CharPixel(0, 9, 5), 0u);
-    EXPECT_EQ(Log.LineRuns(0), (TRuns{{0, 2, clBlack, false}, {2, 3, clRed, false}, {5, 3, clRed, true},
-                                      {8, 2, clRed, false}}));
+    EXPECT_EQ(Log.LineRuns(0),
+        (TRuns{{0, 2, clBlack, false}, {2, 3, clRed, false}, {5, 3, clRed, true}, {8, 2, clRed, false}}));
     // The next text starts in colour 2, not bold.
     Msg->AddText("e");
     EXPECT_EQ(Msg->CurColor(), 2);
@@ -299,7 +302,10 @@ std::unique_ptr<TBitmap32> CellSkin(int w, int h)
     return skin;
 }
 
-TColor32 CellColor(int cx, int cy) { return Color32(uint8_t(30 * (3 * cy + cx)), 0, 0, 255); }
+TColor32 CellColor(int cx, int cy)
+{
+    return Color32(uint8_t(30 * (3 * cy + cx)), 0, 0, 255);
+}
 
 // Checks the middle of each cell of the frame's corners, edges and centre.
 void ExpectFrameCells(const TBitmap32& frame, int h)
@@ -409,8 +415,8 @@ TEST_F(TMsgTest, LongUnbrokenRunKeepsCharactersAndColours)
     ASSERT_EQ(Log.LineCount(), 1);
     EXPECT_EQ(Log.Line(0), visible);
     EXPECT_EQ(ShownText(Log), sjis::ToUtf8(visible));
-    EXPECT_EQ(Log.LineRuns(0), (TRuns{{0, 1, clBlack, false}, {1, 300, clRed, false}, {301, 300, clRed, true},
-                                      {601, 1, clRed, false}}));
+    EXPECT_EQ(Log.LineRuns(0),
+        (TRuns{{0, 1, clBlack, false}, {1, 300, clRed, false}, {301, 300, clRed, true}, {601, 1, clRed, false}}));
 
     // Message window: wrapped lines that put the text together again, each
     // ending on a whole character, and each character in its run's colour.

@@ -14,31 +14,30 @@ namespace {
 
 // A block with nesting whose path depends on F(1) and F(2); each branch
 // writes its name.
-const char* const NestedBlocks =
-    "*SCENE s\n"
-    "*IF F(1)=1\n"
-    "a\n"
-    "*IF F(2)=1\n"
-    "a1\n"
-    "*ELSE\n"
-    "a2\n"
-    "*ENDIF\n"
-    "*ELIF F(1)=2\n"
-    "b\n"
-    "*IF F(2)=1 skip\n"
-    "*IF F(2)=2\n"
-    "b2\n"
-    "*ENDIF\n"
-    "*ELIF F(1)=3\n"
-    "c\n"
-    "*ELSE\n"
-    "d\n"
-    "*ENDIF\n"
-    "end\n"
-    "*SCENEEND\n"
-    "*LABEL skip\n"
-    "skipped\n"
-    "*SCENEEND\n";
+const char* const NestedBlocks = "*SCENE s\n"
+                                 "*IF F(1)=1\n"
+                                 "a\n"
+                                 "*IF F(2)=1\n"
+                                 "a1\n"
+                                 "*ELSE\n"
+                                 "a2\n"
+                                 "*ENDIF\n"
+                                 "*ELIF F(1)=2\n"
+                                 "b\n"
+                                 "*IF F(2)=1 skip\n"
+                                 "*IF F(2)=2\n"
+                                 "b2\n"
+                                 "*ENDIF\n"
+                                 "*ELIF F(1)=3\n"
+                                 "c\n"
+                                 "*ELSE\n"
+                                 "d\n"
+                                 "*ENDIF\n"
+                                 "end\n"
+                                 "*SCENEEND\n"
+                                 "*LABEL skip\n"
+                                 "skipped\n"
+                                 "*SCENEEND\n";
 
 std::vector<std::string> RunBlocks(int f1, int f2)
 {
@@ -117,8 +116,7 @@ TEST(IfBlocks, MissingEndIsReportedWithTheIfLine)
 {
     TEngineHarness h;
     h.Run("*SCENE s\nx\n*IF F(1)=1\ninside\n*SCENEEND\n");
-    EXPECT_EQ(h.Errors(),
-              Lines{"Error! ( main.tgs : line 3 ) ELSE、ELIF、ENDIFがありません(IF : 3)"});
+    EXPECT_EQ(h.Errors(), Lines{"Error! ( main.tgs : line 3 ) ELSE、ELIF、ENDIFがありません(IF : 3)"});
 }
 
 TEST(IfBlocks, FalseBlockAtTheEndOfTheScriptEndsTheRun)
@@ -149,8 +147,8 @@ TEST(Gosub, ReturnsAcrossScenesToTheCallersScene)
 {
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE s\nbefore\n*GOSUB sub\nafter\n*SCENEEND\n"
-                                 "*SCENE other\n*LABEL sub\nin sub\n*GOSUB deeper\nsub again\n*END\n"
-                                 "*SCENE third\n*LABEL deeper\ndeepest\n*SCENEEND\n");
+                            "*SCENE other\n*LABEL sub\nin sub\n*GOSUB deeper\nsub again\n*END\n"
+                            "*SCENE third\n*LABEL deeper\ndeepest\n*SCENEEND\n");
     EXPECT_EQ(h.Log(), (Lines{"before", "in sub", "deepest", "sub again", "after"}));
     EXPECT_EQ(engine.Scene(), 1);
     EXPECT_TRUE(engine.MainContext().Stack.Empty());
@@ -160,8 +158,8 @@ TEST(Gosub, SceneChangedInsideTheSubroutineComesBack)
 {
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE s\n*GOSUB sub\nafter\n*SCENEEND\n"
-                                 "*SCENE other\n*LABEL sub\n*GOTO far\n*SCENEEND\n"
-                                 "*SCENE far\nfar\n*SCENEEND\n");
+                            "*SCENE other\n*LABEL sub\n*GOTO far\n*SCENEEND\n"
+                            "*SCENE far\nfar\n*SCENEEND\n");
     EXPECT_EQ(h.Log(), (Lines{"far", "after"}));
     EXPECT_EQ(engine.Scene(), 1);
 }
@@ -191,7 +189,8 @@ TEST(BackgroundCommands, MissingLabelsAreReportedWithoutHalting)
 TEST(BackgroundCommands, ReturnFromTheMainScriptWaitsAtTheLabel)
 {
     TEngineHarness h;
-    TEngine& engine = h.Run("*SCENE s\n*BGRETURN there\nnot shown\n*SCENEEND\n*SCENE t\n*LABEL there\nthere\n*SCENEEND\n");
+    TEngine& engine =
+        h.Run("*SCENE s\n*BGRETURN there\nnot shown\n*SCENEEND\n*SCENE t\n*LABEL there\nthere\n*SCENEEND\n");
     EXPECT_TRUE(h.Log().empty());
     EXPECT_EQ(h.State(), esCommandWait);
     EXPECT_TRUE(engine.InputEnabled());
@@ -228,7 +227,7 @@ TEST(EventLabels, RunOnTheirOwnStackAndRestoreTheCaller)
 {
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE s\n*SCENEEND\n*SCENE e\n*LABEL OnSCALECHANGE\nevent\n*F(1)=F(1)+1\n*GOTO far\n"
-                                 "*SCENEEND\n*SCENE far\nfar\n*SCENEEND\n");
+                            "*SCENEEND\n*SCENE far\nfar\n*SCENEEND\n");
     {
         TEngineProbe probe(engine);
         probe.Main().Stack.Push(1, 1);
@@ -272,9 +271,18 @@ TEST(EvalVarTerm, ReadsOldStyleTerms)
     engine.EvaluateExpr("F(3)=7");
     engine.EvaluateExpr("F(7)=11");
     const std::vector<std::tuple<std::string, bool, int32_t>> cases = {
-        {"12)", false, 12},     {"-3)", false, -3},      {"F(3)", false, 7},     {"F(3)", true, 3},
-        {"F(F(3))", false, 11}, {"F(F(3))", true, 7},    {"I(sword)", false, 4}, {"I(shield)", true, 1},
-        {"I(1)", false, 9},     {"R(1)", false, 0},      {"x", false, -1},       {"f(3)", false, -1},
+        {"12)", false, 12},
+        {"-3)", false, -3},
+        {"F(3)", false, 7},
+        {"F(3)", true, 3},
+        {"F(F(3))", false, 11},
+        {"F(F(3))", true, 7},
+        {"I(sword)", false, 4},
+        {"I(shield)", true, 1},
+        {"I(1)", false, 9},
+        {"R(1)", false, 0},
+        {"x", false, -1},
+        {"f(3)", false, -1},
         {"", false, -1},
     };
     for (const auto& [text, wantIndex, expected] : cases)

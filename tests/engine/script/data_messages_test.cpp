@@ -19,7 +19,7 @@ TEST(DataMessages, MessagesCarryTheLineNumberAndFixedTexts)
 {
     EXPECT_EQ(Utf8(DatErrorLine(12, DatStatusText(TDatStatus::dsNoData))), "Error12:読みこむデータがありません。");
     EXPECT_EQ(Utf8(DatErrorLine(3, DatStatusText(TDatStatus::dsMissing, SJ("/ゲーム/x.dat")))),
-              "Error3:ファイル/ゲーム/x.datが存在しません。");
+        "Error3:ファイル/ゲーム/x.datが存在しません。");
     const struct {
         TDatStatus Status;
         const char* Text;

@@ -54,7 +54,7 @@ TEST(DemoGame, ShowsItsFirstSceneAndRunsItsBackgroundScript)
     EXPECT_EQ(sjis::ToUtf8(h.Host.Title), "潮見の浜 ― Tideglass Demo");
     EXPECT_EQ(h.State(), esKeyWait);
     EXPECT_EQ(h.Log(), (std::vector<std::string>{"～ 潮見の浜 ～", "~ Shiomi Beach ~",
-                                                 "スペースキーで先へ進みます。 (Press Space to go on.)"}));
+                           "スペースキーで先へ進みます。 (Press Space to go on.)"}));
     engine.EndKeyWait();
     h.Settle();
     // The name is asked inline: the answer is typed into the command line.
@@ -96,7 +96,7 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     const TColor32 shell = shown(324, 420);
     EXPECT_EQ(type("take shell"), "You pick up a pink shell and put it in your pocket.");
     EXPECT_NE(shown(324, 420), shell);
-    EXPECT_EQ(shown(324, 420), shown(250, 420));  // sand only
+    EXPECT_EQ(shown(324, 420), shown(250, 420)); // sand only
     EXPECT_EQ(type("持ち物"), "桜貝　");
     EXPECT_EQ(h.Log().end()[-2], "[所持アイテム]");
     EXPECT_EQ(type("xyzzy"), "I do not understand that. Try typing help.");
@@ -110,7 +110,7 @@ TEST(DemoGame, CanBePlayedToItsEndWithTypedCommands)
     // the cliff's sea is streamed by the audio library (silent here).
     EXPECT_EQ(engine.BgmName(), "bgm\\beach.mid");
     EXPECT_EQ(type("南"), "The door of the old lighthouse is shut tight. There is a hollow in it, about the size of a "
-                         "glass float.");
+                          "glass float.");
     EXPECT_EQ(engine.BgmName(), "bgm\\lighthouse.mid");
     EXPECT_EQ(type("扉を開ける"), "The door will not move. Perhaps something fits the hollow.");
     type("north");

@@ -132,12 +132,15 @@ TEST(DisplayCommands, ScaleSizesTheScreenInSinglePrecisionOrIsRefusedBeforeAnyCh
         const char* lines;
         int width;
         int height;
-        int percent;  // 0: refused with an error report
+        int percent; // 0: refused with an error report
     };
     const Case cases[] = {
-        {"*SCALE 150\n", 345, 264, 150},         {"*SCALE 105\n", 241, 185, 105},
-        {"*SCALE 100\n", 230, 176, 100},         {"*FULLSCREEN 1\n*SCALE 150\n", 640, 480, 150},
-        {"*SCALE 0\n", 640, 480, 0},             {"*SCALE -50\n", 640, 480, 0},
+        {"*SCALE 150\n", 345, 264, 150},
+        {"*SCALE 105\n", 241, 185, 105},
+        {"*SCALE 100\n", 230, 176, 100},
+        {"*FULLSCREEN 1\n*SCALE 150\n", 640, 480, 150},
+        {"*SCALE 0\n", 640, 480, 0},
+        {"*SCALE -50\n", 640, 480, 0},
         {"*SCALE 2000000\n", 640, 480, 0},
     };
     for (const Case& c : cases) {
@@ -190,7 +193,7 @@ TEST(MainKeys, AltEnterTogglesOncePerPressAndOnlyAHeldTabKeepsAKeyWaitFromEnding
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE s\n>wait\n**\nafter\n*END\n*SCENEEND\n");
     uint16_t key = VK_RETURN;
-    for (int press = 0; press < 3; ++press)  // two of them auto-repeat
+    for (int press = 0; press < 3; ++press) // two of them auto-repeat
         engine.FormKeyDown(key = VK_RETURN, ssAlt);
     EXPECT_EQ(key, 0);
     EXPECT_TRUE(engine.FullScreen());

@@ -152,14 +152,13 @@ namespace {
 
 // A main script that waits for a typed command while a background script
 // counts its runs in F(1).
-const char* const CountingBackground =
-    "*SCENE s\n"
-    "*BGEXEC bg 1000\n"
-    "*SCENEEND\n"
-    "*SCENE bgscene\n"
-    "*LABEL bg\n"
-    "*F(1)=F(1)+1\n"
-    "*SCENEEND\n";
+const char* const CountingBackground = "*SCENE s\n"
+                                       "*BGEXEC bg 1000\n"
+                                       "*SCENEEND\n"
+                                       "*SCENE bgscene\n"
+                                       "*LABEL bg\n"
+                                       "*F(1)=F(1)+1\n"
+                                       "*SCENEEND\n";
 
 } // namespace
 
@@ -283,8 +282,8 @@ TEST(Background, ReturnLeavesTheRunStateAndRunsTheMainScriptFromTheLabel)
 {
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE s\n*BGEXEC bg 1000\n*SCENEEND\n"
-                                 "*SCENE b\n*LABEL bg\n*BGRETURN back\n*SCENEEND\n"
-                                 "*SCENE other\n*LABEL back\nreturned\n*SCENEEND\n");
+                            "*SCENE b\n*LABEL bg\n*BGRETURN back\n*SCENEEND\n"
+                            "*SCENE other\n*LABEL back\nreturned\n*SCENEEND\n");
     h.Advance(1000);
     EXPECT_EQ(h.State(), esRun);
     EXPECT_FALSE(engine.BgRunning());
@@ -300,8 +299,8 @@ TEST(Background, ReturnClearsTheMainStackWhenAsked)
 {
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE s\n*BGEXEC bg 1000\n*SCENEEND\n"
-                                 "*SCENE b\n*LABEL bg\n*BGRETURN back 1\n*SCENEEND\n"
-                                 "*SCENE other\n*LABEL back\nreturned\n*SCENEEND\n");
+                            "*SCENE b\n*LABEL bg\n*BGRETURN back 1\n*SCENEEND\n"
+                            "*SCENE other\n*LABEL back\nreturned\n*SCENEEND\n");
     TEngineProbe(engine).Main().Stack.Push(0, 1);
     h.Advance(1000);
     EXPECT_TRUE(engine.MainContext().Stack.Empty());
@@ -311,7 +310,7 @@ TEST(Halted, NothingAdvancesButTheBackgroundInterval)
 {
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE s\n*BGEXEC bg 1000\n*WAIT 5\nafter\n*SCENEEND\n"
-                                 "*SCENE b\n*LABEL bg\n*F(1)=F(1)+1\n*SCENEEND\n");
+                            "*SCENE b\n*LABEL bg\n*F(1)=F(1)+1\n*SCENEEND\n");
     TEngineProbe(engine).Halted() = true;
     const uint32_t lastBgTick = engine.BgTickLast();
     h.Advance(3000);
@@ -381,7 +380,7 @@ TEST(CopyData, IsRefusedWhileADialogIsUp)
         EXPECT_EQ(engine.State(), state);
     }
     TEngineProbe(engine).State() = esCommandWait;
-    h.Host.DialogUp = true;  // the input dialog or the about box
+    h.Host.DialogUp = true; // the input dialog or the about box
     engine.WMCopyData("x.tgs");
     EXPECT_EQ(h.State(), esCommandWait);
     h.Host.DialogUp = false;
@@ -394,9 +393,18 @@ TEST(GameRunning, FollowsTheStateOrTheStateToGoBackTo)
     TEngineHarness h;
     TEngine& engine = h.Start();
     const std::vector<std::pair<TEngineState, bool>> cases = {
-        {esIdle, false},  {esCommandWait, true}, {esRun, true},          {esWait, true},
-        {esGameEnd, false}, {esKeyWait, true},   {esClose, false},       {esOpenThenIdle, false},
-        {esStartUp, false}, {esYesNo, true},     {esOpenDialog, true},   {esBgReturned, true},
+        {esIdle, false},
+        {esCommandWait, true},
+        {esRun, true},
+        {esWait, true},
+        {esGameEnd, false},
+        {esKeyWait, true},
+        {esClose, false},
+        {esOpenThenIdle, false},
+        {esStartUp, false},
+        {esYesNo, true},
+        {esOpenDialog, true},
+        {esBgReturned, true},
     };
     for (const auto& [state, running] : cases) {
         TEngineProbe(engine).State() = state;
@@ -438,13 +446,12 @@ TEST(Idle, ThePassAskedForIsTheNextDueStep)
         int Delay;
     } cases[] = {
         {"*SCENE s\nready\n*SCENEEND\n", -1},
-        {"*SCENE s\n*GAMEEND\n*SCENEEND\n", 0},  // the pass that takes the command line away
-        {"*SCENE s\n*WAIT 3\n*SCENEEND\n", 100},
-        {"*SCENE s\n*BGEXEC bg 700\n*SCENEEND\n*LABEL bg\n*SCENEEND\n", 700},
+        {"*SCENE s\n*GAMEEND\n*SCENEEND\n", 0}, // the pass that takes the command line away
+        {"*SCENE s\n*WAIT 3\n*SCENEEND\n", 100}, {"*SCENE s\n*BGEXEC bg 700\n*SCENEEND\n*LABEL bg\n*SCENEEND\n", 700},
         {"*SCENE s\n*BGEXEC bg 700\n*WAIT 2\n*SCENEEND\n*LABEL bg\n*SCENEEND\n", 100},
-        {"*SCENE s\n*F(1)=1/0\n*SCENEEND\n", -1},  // halted
+        {"*SCENE s\n*F(1)=1/0\n*SCENEEND\n", -1}, // halted
         {"*SCENE s\n*BGEXEC bg 700\n*F(1)=1/0\n*SCENEEND\n*LABEL bg\n*SCENEEND\n", 700},
-        {"*SCENE s\n**\n*SCENEEND\n", 0},  // the first frame of the wait mark
+        {"*SCENE s\n**\n*SCENEEND\n", 0}, // the first frame of the wait mark
     };
     for (const auto& c : cases) {
         TEngineHarness h;

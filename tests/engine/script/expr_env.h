@@ -12,14 +12,17 @@
 #include "engine/script/expr.h"
 #include "engine/script/variables.h"
 
-inline std::string Sj(std::string_view utf8) { return sjis::FromUtf8(utf8); }
+inline std::string Sj(std::string_view utf8)
+{
+    return sjis::FromUtf8(utf8);
+}
 
 struct ExprEnv {
     TItemList Items;
     TFlagList Flags;
     TSVarList StrVars;
     TExprConv Expr;
-    std::vector<std::string> Warnings;  // as given, Shift-JIS
+    std::vector<std::string> Warnings; // as given, Shift-JIS
     uint32_t RandomWord = 0x80000000u;
     std::string LastInput;
     int LastInputReads = 0;

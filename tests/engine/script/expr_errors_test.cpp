@@ -11,7 +11,7 @@ namespace {
 
 struct ErrorCase {
     const char* expr;
-    const char* message;  // UTF-8 of the Shift-JIS text
+    const char* message; // UTF-8 of the Shift-JIS text
 };
 
 std::string ScriptErrorOf(ExprEnv& env, const std::string& sjisExpr)
@@ -66,7 +66,7 @@ TEST(TExprConv, EachFaultRaisesItsText)
         {"F(1) = F(2) = 3", "代入先が変数ではありません"},
         {"F 1", "変数の記述が不正です"},
         {"S1", "変数の記述が不正です"},
-        {"fred", "変数の記述が不正です"},   // no bare word may begin with F, I, S, R or X
+        {"fred", "変数の記述が不正です"}, // no bare word may begin with F, I, S, R or X
         {"I 1", "変数の記述が不正です"},
         {"R 1", "変数の記述が不正です"},
         {"F(1", "変数の()の不一致があります"},
@@ -165,7 +165,7 @@ TEST(TExprConv, StringsThatDoubleOnEveryPassStopWithAnError)
     const std::string doubling = "S(1) += S(1)";
     for (int i = 0; i < 6; ++i)
         grow.Expr.Evaluate(doubling);
-    EXPECT_EQ(grow.SVar(1).size(), 64000u);  // the longest text is 64 KiB
+    EXPECT_EQ(grow.SVar(1).size(), 64000u); // the longest text is 64 KiB
     EXPECT_EQ(ScriptErrorOf(grow, doubling), Sj("文字列が長すぎます"));
     EXPECT_EQ(ScriptErrorOf(grow, "S(1) + S(1)"), Sj("文字列が長すぎます"));
     EXPECT_EQ(ScriptErrorOf(grow, "'{S(1)}{S(1)}'"), Sj("文字列が長すぎます"));

@@ -36,20 +36,13 @@ TEST(TExprConv, LogicalOperatorsAreBitwiseOnIntegers)
 TEST(TExprConv, PrecedenceFollowsTheNineLevels)
 {
     ExpectValues({
-        {"1 + 2 * 3", "7"},
-        {"(1 + 2) * 3", "9"},
-        {"10 - 2 * 3", "4"},
-        {"1 << 2 + 1", "8"},        // additive above shift
-        {"2 < 1 << 2", "1"},        // shift above comparison
-        {"1 + 1 == 2", "1"},
-        {"4 | 2 == 2", "5"},        // comparison above bitwise
-        {"4 || 1 & 2", "4"},        // bitwise above logical
-        {"1 && 1 ? 5 : 6", "5"},    // logical above ternary
-        {"-2 * 3", "-6"},
-        {"- 1 + 2", "1"},           // unary minus binds tighter than '+'
-        {"2 - -1", "3"},
-        {"-(2 + 3)", "-5"},
-        {"F(1) = 2 + 3 * 4", "14"}, // assignment lowest
+        {"1 + 2 * 3", "7"}, {"(1 + 2) * 3", "9"}, {"10 - 2 * 3", "4"}, {"1 << 2 + 1", "8"}, // additive above shift
+        {"2 < 1 << 2", "1"},                                                                // shift above comparison
+        {"1 + 1 == 2", "1"}, {"4 | 2 == 2", "5"},                                           // comparison above bitwise
+        {"4 || 1 & 2", "4"},                                                                // bitwise above logical
+        {"1 && 1 ? 5 : 6", "5"},                                                            // logical above ternary
+        {"-2 * 3", "-6"}, {"- 1 + 2", "1"},                              // unary minus binds tighter than '+'
+        {"2 - -1", "3"}, {"-(2 + 3)", "-5"}, {"F(1) = 2 + 3 * 4", "14"}, // assignment lowest
     });
 }
 
@@ -132,12 +125,12 @@ TEST(TExprConv, NumbersAreDecimalOrLowerCaseHex)
     ExpectValues({
         {"0xff", "255"},
         {"0xFf", "255"},
-        {"0XFF", "0"},     // the number 0, then the letter X ends the expression
+        {"0XFF", "0"}, // the number 0, then the letter X ends the expression
         {"0x", "0"},
         {"0x1g", "1"},
         {"007", "7"},
         {"12abc", "12"},
-        {"1 2", "1"},      // text after a complete expression is ignored
+        {"1 2", "1"}, // text after a complete expression is ignored
         {"1}", "1"},
     });
 }
@@ -169,11 +162,8 @@ TEST(TExprConv, ComparisonsOfStringsAndIntegers)
 TEST(TExprConv, PlusJoinsTextsWhenEitherSideIsAString)
 {
     ExpectValues({
-        {"5 + 'x'", "5x"},
-        {"'x' + 5", "x5"},
-        {"'ab' + 'cd'", "abcd"},
-        {"-3 + ''", "-3"},
-        {"'ab' - 1", "-1"},   // '-' takes the integer parts
+        {"5 + 'x'", "5x"}, {"'x' + 5", "x5"}, {"'ab' + 'cd'", "abcd"}, {"-3 + ''", "-3"},
+        {"'ab' - 1", "-1"}, // '-' takes the integer parts
     });
 }
 
@@ -183,14 +173,14 @@ TEST(TExprConv, StringsQuotedAndBare)
         {"'it''s'", "it's"},
         {"''''", "'"},
         {"''", ""},
-        {"'abc", "abc"},              // an unclosed quote runs to the end
+        {"'abc", "abc"}, // an unclosed quote runs to the end
         {"'a)b'", "a)b"},
-        {"abc + 1", "abc + 1"},       // a bare string takes blanks and operators
+        {"abc + 1", "abc + 1"}, // a bare string takes blanks and operators
         {"ab''c", "ab'c"},
         {"(abc)", "abc"},
         {"(abc) + 1", "abc1"},
         {"'a' 'b'", "a"},
-        {"1 + #", "1#"},              // '#' after blanks is text
+        {"1 + #", "1#"}, // '#' after blanks is text
         {"  7", "7"},
         {"\t7", "7"},
     });

@@ -21,7 +21,7 @@ TEST(TExprConv, PostfixYieldsOldValuePrefixYieldsNew)
     EXPECT_EQ(env.Eval("I(key)++"), "1");
     EXPECT_EQ(env.Eval("++I(key)"), "3");
     EXPECT_EQ(env.ItemCount("key"), 3);
-    EXPECT_EQ(env.Eval("(F(4))++"), "0");  // parentheses keep the reference
+    EXPECT_EQ(env.Eval("(F(4))++"), "0"); // parentheses keep the reference
     EXPECT_EQ(env.Flag(4), 1);
 }
 
@@ -63,11 +63,24 @@ TEST(TExprConv, CompoundAssignmentOnFlagsAndItems)
         int32_t after;
     };
     const Step steps[] = {
-        {"F(1) = 12", 12},  {"F(1) += 5", 17}, {"F(1) -= 5", 12},  {"F(1) *= 2", 24},
-        {"F(1) /= 5", 4},   {"F(1) %= 3", 1},  {"F(1) |= 14", 15}, {"F(1) &= 10", 10},
-        {"F(1) ^= 3", 9},   {"F(1) <<= 33", 18}, {"F(1) >>= 1", 9}, {"F(1) = -1", -1},
-        {"F(1) >>= 28", 15}, {"F(1) = '42'", 42}, {"F(1) -= '-8'", 50},
-        {"F(1) = 0x7FFFFFFF", INT32_MAX}, {"F(1) += 1", INT32_MIN}, {"F(1) /= -1", INT32_MIN},
+        {"F(1) = 12", 12},
+        {"F(1) += 5", 17},
+        {"F(1) -= 5", 12},
+        {"F(1) *= 2", 24},
+        {"F(1) /= 5", 4},
+        {"F(1) %= 3", 1},
+        {"F(1) |= 14", 15},
+        {"F(1) &= 10", 10},
+        {"F(1) ^= 3", 9},
+        {"F(1) <<= 33", 18},
+        {"F(1) >>= 1", 9},
+        {"F(1) = -1", -1},
+        {"F(1) >>= 28", 15},
+        {"F(1) = '42'", 42},
+        {"F(1) -= '-8'", 50},
+        {"F(1) = 0x7FFFFFFF", INT32_MAX},
+        {"F(1) += 1", INT32_MIN},
+        {"F(1) /= -1", INT32_MIN},
         {"F(1) %= -1", 0},
     };
     ExprEnv env;
@@ -86,7 +99,7 @@ TEST(TExprConv, StringVariableAssignment)
     EXPECT_EQ(env.Eval("S(1) = 'ab'"), "ab");
     EXPECT_EQ(env.Eval("S(1) += 'c'"), "abc");
     EXPECT_EQ(env.SVar(1), "abc");
-    EXPECT_EQ(env.Eval("S(1) -= 'z'"), "z");  // every other operator assigns
+    EXPECT_EQ(env.Eval("S(1) -= 'z'"), "z"); // every other operator assigns
     EXPECT_EQ(env.SVar(1), "z");
     EXPECT_EQ(env.Eval("S(2) = 12"), "12");
     EXPECT_EQ(env.SVar(2), "12");
@@ -185,13 +198,13 @@ TEST(TExprConv, ResultsHoldingABraceAreEvaluatedAgain)
     env.SVar(1) = "Hello {S(2)}";
     env.SVar(2) = "World";
     EXPECT_EQ(env.Eval("S(1)"), "Hello World");
-    EXPECT_EQ(env.Expr.RawResult.Kind, ekSVar);  // the caller's own reference
+    EXPECT_EQ(env.Expr.RawResult.Kind, ekSVar); // the caller's own reference
     EXPECT_EQ(env.Expr.RawResult.IntValue, 1);
 
     env.SVar(3) = "{S(4)}";
     env.SVar(4) = "{1+1}";
     EXPECT_EQ(env.Eval("S(3)"), "2");
-    EXPECT_EQ(env.Expr.Result.Kind, ekString);  // a splice always yields text
+    EXPECT_EQ(env.Expr.Result.Kind, ekString); // a splice always yields text
 
     // A result that begins with a variable letter is parsed as one.
     env.SVar(5) = "Say {S(2)}";
@@ -217,9 +230,14 @@ TEST(TExprConv, RandomTermScalesTheInjectedWord)
         const char* expected;
     };
     const Case cases[] = {
-        {0x80000000u, "R(10)", "5"},   {0xFFFFFFFFu, "R(10)", "9"}, {0u, "R(10)", "0"},
-        {0xFFFFFFFFu, "R(1)", "0"},    {0xFFFFFFFFu, "R(0)", "0"},  {0xFFFFFFFFu, "R(-5)", "0"},
-        {0x80000000u, "R('10')", "5"}, {0x80000000u, "R(5+5)", "5"},
+        {0x80000000u, "R(10)", "5"},
+        {0xFFFFFFFFu, "R(10)", "9"},
+        {0u, "R(10)", "0"},
+        {0xFFFFFFFFu, "R(1)", "0"},
+        {0xFFFFFFFFu, "R(0)", "0"},
+        {0xFFFFFFFFu, "R(-5)", "0"},
+        {0x80000000u, "R('10')", "5"},
+        {0x80000000u, "R(5+5)", "5"},
         {0xFFFFFFFFu, "R(0x7FFFFFFF)", "2147483646"},
     };
     for (const Case& c : cases) {
@@ -265,7 +283,7 @@ TEST(TExprConv, TrailBytesAreNeverBracesOrQuotes)
         {"'ボ' + 1", "ボ1"},
         {"'ゾボ' == 'ゾボ'", "1"},
         {"'xボy' =~ 'ボ'", "1"},
-        {"'ツ' =~ 'イ'", "0"},   // ツ is 83h 63h: its trail byte is no letter to upper-case
+        {"'ツ' =~ 'イ'", "0"}, // ツ is 83h 63h: its trail byte is no letter to upper-case
         {"'ab' =~ 'ＡＢ'", "0"},
         {"'ABC' =~ 'b'", "1"},
     };
@@ -276,7 +294,7 @@ TEST(TExprConv, TrailBytesAreNeverBracesOrQuotes)
 
     ExprEnv env;
     env.SVar(1) = Sj("ボマ");
-    EXPECT_EQ(env.Eval("S(1)"), "ボマ");    // no '{' of its own: no second pass
+    EXPECT_EQ(env.Eval("S(1)"), "ボマ"); // no '{' of its own: no second pass
     env.SVar(2) = "{";
     EXPECT_EQ(env.Eval("'ボ' =~ S(2)"), "0");
     env.LastInput = Sj("ボ");
@@ -292,7 +310,7 @@ TEST(TExprConv, ALeadByteAtTheEndIsACharacterOfItsOwn)
     ExprEnv env;
     EXPECT_EQ(env.Expr.Evaluate("'a\x83"), "a\x83");
     EXPECT_EQ(env.Expr.Evaluate("\x83"), "\x83");
-    EXPECT_EQ(env.Expr.Evaluate("\x83{"), "\x83{");  // the brace is a trail byte
+    EXPECT_EQ(env.Expr.Evaluate("\x83{"), "\x83{"); // the brace is a trail byte
 }
 
 } // namespace

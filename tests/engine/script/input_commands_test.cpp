@@ -56,7 +56,7 @@ TEST(InputCommand, DialogTakesOnlyDecimalNumbersWithin32Bits)
     struct TCase {
         const char* typed;
         int32_t stored;
-        const char* refusal;  // the message box before the second answer, if any
+        const char* refusal; // the message box before the second answer, if any
     };
     const TCase cases[] = {
         {"-12", -12, nullptr},
@@ -99,7 +99,7 @@ TEST(InputCommand, TypedTextIsStoredAsItStands)
 TEST(InputCommand, AbandonedDialogLeavesEverythingAndStopsTheRun)
 {
     TEngineHarness h;
-    h.Run(AskNumber);  // no answers: the dialog is abandoned
+    h.Run(AskNumber); // no answers: the dialog is abandoned
     EXPECT_EQ(h.Flag(1), 3);
     EXPECT_EQ(h.Host.Prompts.size(), 1u);
     EXPECT_TRUE(h.Log().empty());
@@ -133,7 +133,8 @@ TEST(InputCommand, InlineQuestionKeepsAskingAndReturnsIntoTheSubroutine)
 
 TEST(YesNoCommand, DialogAnswersChooseTheLabel)
 {
-    for (const auto& [result, shown] : {std::pair{mrYes, "はい"}, std::pair{mrNo, "いいえ"}, std::pair{mrOk, "いいえ"}}) {
+    for (const auto& [result, shown] :
+        {std::pair{mrYes, "はい"}, std::pair{mrNo, "いいえ"}, std::pair{mrOk, "いいえ"}}) {
         TEngineHarness h;
         h.Host.YesNoResult = result;
         h.Run(YesNo(""));
@@ -154,8 +155,12 @@ TEST(YesNoCommand, InlineAnswersAreLowerCasedAndMatchedAgainstTheYesWords)
         EXPECT_TRUE(h.Host.QuestionMode);
     }
     const std::tuple<const char*, const char*, const char*> answers[] = {
-        {"YES", "? yes", "はい"}, {"Y", "? y", "はい"},   {"ｙｅｓ", "? ｙｅｓ", "はい"},
-        {"はい", "? はい", "はい"}, {"yeah", "? yeah", "いいえ"}, {"no", "? no", "いいえ"},
+        {"YES", "? yes", "はい"},
+        {"Y", "? y", "はい"},
+        {"ｙｅｓ", "? ｙｅｓ", "はい"},
+        {"はい", "? はい", "はい"},
+        {"yeah", "? yeah", "いいえ"},
+        {"no", "? no", "いいえ"},
     };
     for (const auto& [typed, echo, shown] : answers) {
         TEngineHarness h;
@@ -228,5 +233,5 @@ TEST(InputSettings, KeysMatchingBarAndFonts)
     EXPECT_EQ(h.Host.InputGrowth, 0);
     EXPECT_EQ(h.Host.LogFontSize, 18);
     EXPECT_EQ(h.Log(), (Lines{"Warning ! :ファンクションキーは25番までです - *FUNCTEXT 26 over",
-                              "Error! ( main.tgs : line 16 ) キー'XX'は定義できません。"}));
+                           "Error! ( main.tgs : line 16 ) キー'XX'は定義できません。"}));
 }

@@ -29,11 +29,21 @@ TEST(CommandTable, EveryNameFindsItsSlotInAnyCase)
 TEST(CommandTable, SpecialSlots)
 {
     const std::vector<std::pair<std::string, int>> cases = {
-        {">look", cmPattern},      {"> look", cmPattern},     {"*F(1)=2", cmAssign},
-        {"*f(1)=2", cmAssign},     {"*i(sword)=1", cmAssign}, {"*S(2)='a'", cmAssign},
-        {"*F (1)=2", cmNone},      {"*FLAG", cmNone},         {"*GOTOx", cmNone},
-        {"*goto start", cmGoto},   {"*", cmNone},             {"", cmNone},
-        {"*KEYWAIT", cmKeyWait},   {"**", cmKeyWaitShort},    {"*!IF F(1) a", cmScanIf},
+        {">look", cmPattern},
+        {"> look", cmPattern},
+        {"*F(1)=2", cmAssign},
+        {"*f(1)=2", cmAssign},
+        {"*i(sword)=1", cmAssign},
+        {"*S(2)='a'", cmAssign},
+        {"*F (1)=2", cmNone},
+        {"*FLAG", cmNone},
+        {"*GOTOx", cmNone},
+        {"*goto start", cmGoto},
+        {"*", cmNone},
+        {"", cmNone},
+        {"*KEYWAIT", cmKeyWait},
+        {"**", cmKeyWaitShort},
+        {"*!IF F(1) a", cmScanIf},
     };
     for (const auto& [line, slot] : cases)
         EXPECT_EQ(LookupCommand(line), slot) << line;
@@ -43,8 +53,8 @@ TEST(CommandTable, GroupsSayWhenEachHandlerRuns)
 {
     using enum TCommandGroup;
     const std::vector<std::pair<TCommandGroup, std::vector<int>>> cases = {
-        {cgSecond, {cmNone, cmSetInput, cmGameEnd, cmInputSize, cmIfMode, cmWarnDisp, cmFullScreen, cmTag,
-                    cmSubWinTop, cmFuncDisp, cmFHeightRate}},
+        {cgSecond, {cmNone, cmSetInput, cmGameEnd, cmInputSize, cmIfMode, cmWarnDisp, cmFullScreen, cmTag, cmSubWinTop,
+                       cmFuncDisp, cmFHeightRate}},
         {cgFirst, {cmGoto, cmIf, cmAssign, cmGosub, cmInput, cmYesNo, cmBgExec, cmBgReturn, cmLoad, cmDatOpen}},
         {cgStop, {cmWait, cmKeyWait, cmKeyWaitShort}},
         {cgEndBlock, {cmSceneEnd, cmEnd, cmPattern}},
@@ -135,8 +145,8 @@ TEST(Interpreter, ConversionErrorHasItsOwnText)
 {
     TEngineHarness h;
     h.Run("*SCENE s\n*WAIT 'abc'\n*SCENEEND\n");
-    EXPECT_EQ(h.Errors(),
-              std::vector<std::string>{"Error! ( main.tgs : line 2 ) 文字列を数字に変換出来ませんでした。"});
+    EXPECT_EQ(
+        h.Errors(), std::vector<std::string>{"Error! ( main.tgs : line 2 ) 文字列を数字に変換出来ませんでした。"});
 }
 
 TEST(Interpreter, WarningsFollowTheWarningLevel)
@@ -172,16 +182,16 @@ TEST(Interpreter, PendingAnswerStopsAfterFirstGroupCommandsOnly)
         bool handlerRan;
     };
     const std::vector<TCase> cases = {
-        {"*F(1)=1", true},       // first group: runs, then the run stops
-        {"*GOTO there", true},   // first group
-        {"*GAMEEND", false},     // second group: does not run
-        {"*WAIT 5", false},      // stops before the wait
-        {"*BOGUS", false},       // stops before the error
+        {"*F(1)=1", true},     // first group: runs, then the run stops
+        {"*GOTO there", true}, // first group
+        {"*GAMEEND", false},   // second group: does not run
+        {"*WAIT 5", false},    // stops before the wait
+        {"*BOGUS", false},     // stops before the error
     };
     for (const TCase& c : cases) {
         TEngineHarness h;
         TEngine& engine = h.Run(std::string("*SCENE s\n*SCENEEND\n*SCENE t\n") + c.line +
-                                     "\nnext\n*SCENEEND\n*LABEL there\n*F(1)=1\n*SCENEEND\n");
+                                "\nnext\n*SCENEEND\n*LABEL there\n*F(1)=1\n*SCENEEND\n");
         {
             TEngineProbe probe(engine);
             probe.PendingInputLine() = 3;

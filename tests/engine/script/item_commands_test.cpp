@@ -14,7 +14,7 @@ TEST(ItemCommands, CountsChangeByNameAndTheListShowsHeldItemsOnALineOfTheirOwn)
 {
     struct Case {
         const char* lines;
-        std::vector<int> counts;  // sword, shield, lamp
+        std::vector<int> counts; // sword, shield, lamp
         const char* held;
     };
     const Case cases[] = {
@@ -25,9 +25,8 @@ TEST(ItemCommands, CountsChangeByNameAndTheListShowsHeldItemsOnALineOfTheirOwn)
     };
     for (const Case& c : cases) {
         TEngineHarness h;
-        TEngine& engine =
-            h.Run(std::string("*ITEM\nsword 1\nshield 4\nlamp\n*ITEMEND\n*SCENE s\n*MSGMODE 1\n") + c.lines +
-                  "*ITEMLIST\n*SCENEEND\n");
+        TEngine& engine = h.Run(std::string("*ITEM\nsword 1\nshield 4\nlamp\n*ITEMEND\n*SCENE s\n*MSGMODE 1\n") +
+                                c.lines + "*ITEMLIST\n*SCENEEND\n");
         SCOPED_TRACE(c.lines);
         EXPECT_TRUE(h.Errors().empty());
         std::vector<int> counts;
@@ -47,7 +46,7 @@ TEST(ItemCommands, IfModeSwitchesTheConditionConversionAndShowDebugGoesOn)
 {
     struct Case {
         const char* mode;
-        int flag1;  // the condition F(1)=7 compares (5 stays) or assigns
+        int flag1; // the condition F(1)=7 compares (5 stays) or assigns
     };
     const Case cases[] = {{"", 5}, {"*IFMODE 0\n", 5}, {"*IFMODE 1\n", 7}, {"*IFMODE 1\n*IFMODE 0\n", 5}};
     for (const Case& c : cases) {

@@ -34,7 +34,7 @@ TEST(MessageCommands, MsgBoxLaysOutFrameAndRowsOrIsRefusedWithNothingCleared)
     struct Case {
         const char* line;
         bool refused;
-        std::vector<int> layout;  // left, top, right, rows, frame width and height
+        std::vector<int> layout; // left, top, right, rows, frame width and height
     };
     // A refused line leaves the window as it was made: 26, 304, 588 x 120.
     const std::vector<int> unchanged{26, 304, 614, 10, 612, 144};
@@ -54,7 +54,7 @@ TEST(MessageCommands, MsgBoxLaysOutFrameAndRowsOrIsRefusedWithNothingCleared)
         const TBitmap32& frame = engine.Grp()->WindowLayer()->Bitmap();
         EXPECT_EQ(h.Errors().size(), c.refused ? 1u : 0u);
         EXPECT_EQ(std::vector<int>({msg.Left(), msg.Top(), msg.Right(), msg.Rows(), frame.Width(), frame.Height()}),
-                  c.layout);
+            c.layout);
         // Nothing is cleared before a refusal: the text stays drawn.
         EXPECT_TRUE(!c.refused || AnyPixel(*engine.Grp()->GetTextBitmap(), Color32(255, 255, 255)));
     }
@@ -64,7 +64,7 @@ TEST(MessageCommands, SetColorFeedsColourTagsAndIndicesOutsideTheTableOnlyWarnAs
 {
     struct Case {
         const char* level;
-        size_t warnings;  // *F(hp) first used, two colour indices out of range
+        size_t warnings; // *F(hp) first used, two colour indices out of range
     };
     const Case cases[] = {{"", 3}, {"*WARNDISP 0\n", 0}, {"*WARNDISP -3\n", 0}, {"*WARNDISP 2\n", 3}};
     for (const Case& c : cases) {
@@ -115,11 +115,9 @@ TEST(MessageCommands, MsgModeInFullScreenOnlyChoosesThePlaceItEndsWith)
         const char* lines;
         bool inGame;
     };
-    const Case cases[] = {{"*MSGMODE 1\n", true},
-                          {"*MSGMODE 1\n*MSGMODE 0\n", false},
-                          {"*FULLSCREEN 1\n*MSGMODE 0\n", true},
-                          {"*FULLSCREEN 1\n*MSGMODE 0\n*FULLSCREEN 0\n", false},
-                          {"*MSGMODE 0\n*FULLSCREEN 1\n*MSGMODE 1\n*FULLSCREEN 0\n", true}};
+    const Case cases[] = {{"*MSGMODE 1\n", true}, {"*MSGMODE 1\n*MSGMODE 0\n", false},
+        {"*FULLSCREEN 1\n*MSGMODE 0\n", true}, {"*FULLSCREEN 1\n*MSGMODE 0\n*FULLSCREEN 0\n", false},
+        {"*MSGMODE 0\n*FULLSCREEN 1\n*MSGMODE 1\n*FULLSCREEN 0\n", true}};
     for (const Case& c : cases) {
         TEngineHarness h;
         TEngine& engine = h.Run(std::string("*SCENE s\n") + c.lines + "*SCENEEND\n");
@@ -161,7 +159,7 @@ TEST(MessageCommands, StoppingTheBackgroundReleasesItsHoldOnTheSubWindow)
 {
     struct Case {
         const char* stopper;
-        bool subKept;  // a load empties the sub window
+        bool subKept; // a load empties the sub window
     };
     const Case cases[] = {{"*BGSTOP", true}, {"*BGRETURN back", true}, {"*LOAD 1", false}};
     for (const auto& [stopper, subKept] : cases) {

@@ -89,13 +89,13 @@ std::vector<int> UsedBuffers(TEngine& e)
 TEST(PictureCommands, PicturesAreFoundOrReported)
 {
     std::string bad = Solid(".png", Red);
-    bad[20] ^= 1;  // an impossible height
+    bad[20] ^= 1; // an impossible height
     const struct {
         std::string Line;
         TColor32 Shown;
         Lines Messages;
     } cases[] = {
-        {"*PICTURE a", Red, {}},  // a.bmp, then a.png
+        {"*PICTURE a", Red, {}}, // a.bmp, then a.png
         {"*PICTURE c.gif", White, {}},
         {"*PICTURE none", White, {"ファイル{dir}none.bmpが開けません"}},
         {"*PICTURE bad.png", White, {"Error! ( main.tgs : line 2 ) Read Header(PNG): Error Size"}},
@@ -126,7 +126,7 @@ TEST(PictureCommands, PicturesAreFoundOrReported)
     TTGGrp& g = *e.Grp();
     EXPECT_EQ(g.GetBuffer(0).Pixel(3, 3), Red);
     EXPECT_EQ(g.GetBuffer(1).Pixel(3, 3), Green);
-    EXPECT_EQ(g.GetBuffer(2).Pixel(0, 0), 0u);  // a PNG without alpha takes the blue key
+    EXPECT_EQ(g.GetBuffer(2).Pixel(0, 0), 0u); // a PNG without alpha takes the blue key
     EXPECT_EQ(g.GetBuffer(2).Pixel(1, 0), Red);
     EXPECT_EQ(Messages(h), Lines{"データnone.bmpの読み込みに失敗しました"});
 }
@@ -192,10 +192,10 @@ TEST(PictureCommands, OptionalArgumentsAreReadByTokenCount)
         TColor32 Expected;
     } cases[] = {
         {"*PICTURE key 2 1", screen, 2, 1, Blue},
-        {"*PICTURE key 2 1 1", screen, 2, 1, Green},    // keyed: the background shows
-        {"*PICTURE key 2 1 1 1", screen, 2, 1, Blue},  // trans only at exactly 5 tokens
-        {"*PICTURE key 2", screen, 0, 0, Blue},         // x and y from 4 tokens on
-        {"*PICTURE key.bmp 2 1 1\n*PICTURE key 0 1", screen, 0, 1, Blue},  // the flag comes back
+        {"*PICTURE key 2 1 1", screen, 2, 1, Green},                      // keyed: the background shows
+        {"*PICTURE key 2 1 1 1", screen, 2, 1, Blue},                     // trans only at exactly 5 tokens
+        {"*PICTURE key 2", screen, 0, 0, Blue},                           // x and y from 4 tokens on
+        {"*PICTURE key.bmp 2 1 1\n*PICTURE key 0 1", screen, 0, 1, Blue}, // the flag comes back
         {"*GTRANS -1 1\n*PICTURE key 2 1 0", screen, 2, 1, Green},        // 0 does not switch it off
         {"*IFPICTURE 1=1 key 2 1 1", screen, 2, 1, Green},
         {"*IFPICTURE 1=2 key", screen, 0, 0, Green},
@@ -272,7 +272,7 @@ TEST(PictureCommands, WaitFramesAreReplacedOrKept)
         {"*LOADWAIT none '' 24 1", 3, 300, 16, dmOpaque, {"ファイル{dir}none.bmpが開けません"}},
         {"*LOADWAIT sheet none 24 1", 3, 300, 16, dmOpaque, {"ファイル{dir}none.bmpが開けません"}},
         {"*LOADWAIT sheet '' 0", 3, 300, 16, dmOpaque,
-         {"Error! ( main.tgs : line 3 ) LOADWAIT/LOADARROWのサイズが不正です"}},
+            {"Error! ( main.tgs : line 3 ) LOADWAIT/LOADARROWのサイズが不正です"}},
     };
     for (const auto& c : cases) {
         TEngineHarness h;

@@ -30,7 +30,10 @@ constexpr TColor32 Blue = 0xFF0000FF;
 constexpr TColor32 Red = 0xFFFF0000;
 constexpr TColor32 Green = 0xFF00FF00;
 
-std::string Bytes(TMemoryStream& s) { return std::string(s.Bytes().begin(), s.Bytes().end()); }
+std::string Bytes(TMemoryStream& s)
+{
+    return std::string(s.Bytes().begin(), s.Bytes().end());
+}
 
 void Fill24(TBitmap& b, int w, int h, const Pixels& px)
 {
@@ -187,7 +190,7 @@ TEST(PicturePaths, FolderIsSearchedWithoutRegardToCaseAndWithoutSubfolders)
     f.Put("a.png", Solid(".png", 2, 2, Red));
     f.Put("a.jpg", Solid(".jpg", 2, 2, Green));
     f.Put("Up.PNG", Solid(".png", 2, 2, Red));
-    f.Put("表.bmp", Solid(".bmp", 2, 2, Green));  // names as the file system has them
+    f.Put("表.bmp", Solid(".bmp", 2, 2, Green)); // names as the file system has them
     f.Put("ソ.png", Solid(".png", 2, 2, Red));
     QDir(QString::fromStdString(f.Dir())).mkdir("dir.bmp");
     f.Put("sub/only.png", Solid(".png", 2, 2, Red));
@@ -233,7 +236,7 @@ TEST(PictureDecoding, BlueIsKeyedOnlyWithLoadTransparencyAndNeverInJpeg)
         ASSERT_NE(picture, nullptr) << c.Ext;
         Pixels got(picture->Bits(), picture->Bits() + 4);
         if (c.Ext == ".jpg")
-            for (TColor32& p : got)  // within the coder's rounding
+            for (TColor32& p : got) // within the coder's rounding
                 p = (p & 0xFFF0F0F0) == 0xFF0000F0 ? Blue : p;
         EXPECT_EQ(got, c.Expected) << c.Ext << " " << c.LoadTrans;
         EXPECT_EQ(picture->DrawMode(), c.Mode) << c.Ext << " " << c.LoadTrans;
@@ -271,7 +274,7 @@ TEST(PictureDecoding, TargetGrowsClearedNeverShrinksAndFailuresLeaveIt)
     auto kept = target(3, 3);
     EXPECT_FALSE(draw(*kept, ".gif", Solid(".png", 8, 8, Red), 0, 0));
     std::string damaged = Solid(".png", 8, 8, Red);
-    damaged[20] ^= 1;  // the header's checksum no longer holds
+    damaged[20] ^= 1; // the header's checksum no longer holds
     EXPECT_THROW(draw(*kept, ".png", damaged, 0, 0), Exception);
     EXPECT_THROW(draw(*kept, ".bmp", "BM-not-a-bitmap", 0, 0), Exception);
     EXPECT_THROW(draw(*kept, ".jpeg", "\xFF\xD8\xFF garbage", 0, 0), Exception);
@@ -299,11 +302,11 @@ TEST(PictureCells, SheetsAreCutRowByRowIntoCellsThatFit)
     EXPECT_EQ(numbers(CutPictureCells(sheet, 2)), (N{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(numbers(CutPictureCells(sheet, 2, 2)), (N{0, 1}));
     EXPECT_EQ(CutPictureCells(sheet, 5).size(), 0u);
-    EXPECT_EQ(CutPictureCells(sheet, 100000).size(), 0u);  // no 40 GB cell
+    EXPECT_EQ(CutPictureCells(sheet, 100000).size(), 0u); // no 40 GB cell
     sheet.SetDrawMode(dmBlend);
     EXPECT_EQ(CutPictureCells(sheet, 2)[0]->DrawMode(), dmBlend);
 
-    TBitmap32 wait;  // the *LOADWAIT sheet of two 24-pixel frames
+    TBitmap32 wait; // the *LOADWAIT sheet of two 24-pixel frames
     wait.SetSize(48, 24);
     EXPECT_EQ(CutPictureCells(wait, 24).size(), 2u);
     for (int size : {0, -24})
@@ -323,11 +326,16 @@ TEST(PictureDecoding, DemoPicturesReadBackWithTheirTransparency)
     const struct {
         std::string File;
         int Width, Height;
-        bool SeeThrough;  // some pixels transparent with load transparency
+        bool SeeThrough; // some pixels transparent with load transparency
     } cases[] = {
-        {"beach.png", 640, 480, false}, {"cliff.jpg", 640, 480, false}, {"lighthouse.png", 640, 480, false},
-        {"float.png", 64, 64, true},    {"shell.bmp", 48, 40, true},    {"wait.bmp", 96, 24, false},
-        {"msgwin.bmp", 36, 36, false},  {"msgwinmask.bmp", 36, 36, false},
+        {"beach.png", 640, 480, false},
+        {"cliff.jpg", 640, 480, false},
+        {"lighthouse.png", 640, 480, false},
+        {"float.png", 64, 64, true},
+        {"shell.bmp", 48, 40, true},
+        {"wait.bmp", 96, 24, false},
+        {"msgwin.bmp", 36, 36, false},
+        {"msgwinmask.bmp", 36, 36, false},
     };
     for (const auto& c : cases) {
         TMemoryStream data;

@@ -87,8 +87,8 @@ int FilesStartingWith(const std::string& dir, const std::string& prefix)
 // as game1.sav and the MIDI file the saves play. Its scenes end without
 // *SCENEEND, which the pattern scan reports (halting the game), and it holds
 // no *LOAD line: the tests load by hand.
-TEngine& OpenCorpusGame(TEngineHarness& h, const std::vector<uint8_t>& save,
-                        const std::string& script = FileText(CorpusPath("game.tgs")))
+TEngine& OpenCorpusGame(
+    TEngineHarness& h, const std::vector<uint8_t>& save, const std::string& script = FileText(CorpusPath("game.tgs")))
 {
     h.WriteBytes("game.tgs", script);
     h.WriteBytes("game1.sav", std::string(save.begin(), save.end()));
@@ -128,8 +128,8 @@ void ExpectCorpusGame(TEngineHarness& h, const QJsonObject& e, bool itemsSaved =
     EXPECT_EQ(LogHas(h, "ラベル" + e["scene"].toString().toStdString() + "が発見できませんでした"), !scene.isArray());
     std::vector<std::pair<int, int>> stack, saved;
     for (int i = 0; i < engine.MainContext().Stack.Count(); ++i)
-        stack.emplace_back(engine.MainContext().Stack.GetItem(i).SceneLine,
-                           engine.MainContext().Stack.GetItem(i).ReturnLine);
+        stack.emplace_back(
+            engine.MainContext().Stack.GetItem(i).SceneLine, engine.MainContext().Stack.GetItem(i).ReturnLine);
     for (const auto& p : e["stack"].toArray())
         saved.emplace_back(p.toArray()[0].toInt(), p.toArray()[1].toInt());
     EXPECT_EQ(stack, saved);
@@ -367,7 +367,7 @@ TEST(SaveCommand, BuffersAreSavedFromCopiesAndComeBackInUse)
     h.Settle();
     EXPECT_TRUE(h.Errors().empty());
     EXPECT_EQ(std::vector<TColor32>(grp.GetBuffer(3).Bits(), grp.GetBuffer(3).Bits() + 3),
-              (std::vector<TColor32>{0x00000000, 0xFF0000FF, 0x80102030}));
+        (std::vector<TColor32>{0x00000000, 0xFF0000FF, 0x80102030}));
 
     fill(3, {0xFFFFFFFF}, dmOpaque);
     grp.SetBufferUsed(3, false);
@@ -377,7 +377,7 @@ TEST(SaveCommand, BuffersAreSavedFromCopiesAndComeBackInUse)
     ASSERT_EQ(h.State(), esCommandWait);
     // The blue key carries the clear pixels; the PNG keeps no alpha.
     EXPECT_EQ(std::vector<TColor32>(grp.GetBuffer(3).Bits(), grp.GetBuffer(3).Bits() + 3),
-              (std::vector<TColor32>{0x00000000, 0x00000000, 0xFF102030}));
+        (std::vector<TColor32>{0x00000000, 0x00000000, 0xFF102030}));
     EXPECT_EQ(grp.GetBuffer(3).DrawMode(), dmBlend);
     EXPECT_TRUE(grp.GetBufferUsed(3));
     EXPECT_EQ(grp.GetBuffer(5).Pixel(0, 0), 0xFF112233u);

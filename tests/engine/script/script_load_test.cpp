@@ -67,14 +67,14 @@ TEST(ScriptLoad, ApostropheQuotesCommentsAcrossLines)
     h.WriteScript("game.tgs", "*SCENE s # scene\nit's # not cut\n# kept\nclosed' # cut\n*SCENEEND\n");
     TEngine& engine = h.Open("game.tgs");
     EXPECT_EQ(ScriptLines(engine),
-              (std::vector<std::string>{"*SCENE s ", "it's # not cut", "# kept", "closed' ", "*SCENEEND"}));
+        (std::vector<std::string>{"*SCENE s ", "it's # not cut", "# kept", "closed' ", "*SCENEEND"}));
 }
 
 TEST(ScriptLoad, LabelsScenesAndTheGlobalScene)
 {
     TEngineHarness h;
     h.WriteScript("game.tgs",
-                  "*SCENE first\n*LABEL a\n*SCENEEND\n*SCENE GLOBAL\n*SCENEEND\n*SCENE global\n*LABEL b\n*SCENEEND\n");
+        "*SCENE first\n*LABEL a\n*SCENEEND\n*SCENE GLOBAL\n*SCENEEND\n*SCENE global\n*LABEL b\n*SCENEEND\n");
     TEngine& engine = h.Open("game.tgs");
     ASSERT_EQ(engine.Labels().Count(), 5);
     EXPECT_EQ(engine.GlobalScene(), 4);

@@ -32,8 +32,8 @@ std::string FakeEvaluate(const std::string& expression)
 
 struct TExpandCase {
     const char* name;
-    std::string line;      // UTF-8
-    std::string expected;  // UTF-8
+    std::string line;     // UTF-8
+    std::string expected; // UTF-8
     std::vector<std::string> keywords;
 };
 

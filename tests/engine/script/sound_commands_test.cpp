@@ -211,9 +211,9 @@ TEST(Music, NamesLoopsAndWhereEachKindPlays)
         const char* Line;
         bool Library;
         const char* Name;
-        bool Sequencer;   // the sequencer plays
-        size_t Loops;     // its loops
-        const char* Log;  // what the library was asked
+        bool Sequencer;  // the sequencer plays
+        size_t Loops;    // its loops
+        const char* Log; // what the library was asked
     } cases[] = {
         {"*BGM town", false, "town.mid", true, 1, ""},
         {"*BGM town.mid 0", false, "", true, 0, ""},
@@ -309,8 +309,8 @@ TEST(SoundFiles, WhatCannotBeReadIsReported)
         const char* Line;
         bool Archive;
         bool Library;
-        const char* Error;  // the error report's text ("@": the scenario folder)
-        const char* Box;    // or the message box shown while the script goes on
+        const char* Error; // the error report's text ("@": the scenario folder)
+        const char* Box;   // or the message box shown while the script goes on
     } cases[] = {
         {"*SE nope", false, false, "データ@nope.wavの読み込みに失敗しました", ""},
         {"*SE nope", false, true, "データ@nope.wavの読み込みに失敗しました", ""},
@@ -367,8 +367,8 @@ TEST(SoundFiles, ArchiveMusicStreamsOutOfTheArchiveAsItWasOpened)
     const std::string ogg(5000, 'o');
     h.WriteBytes("src/shore.ogg", ogg);
     h.WriteBytes("src/knock.wav", Wave(100));
-    BuildPackArchive(h.Dir() + "src/game.tgs", {h.Dir() + "src/shore.ogg", h.Dir() + "src/knock.wav"},
-                     h.Dir() + "Game.TGP");
+    BuildPackArchive(
+        h.Dir() + "src/game.tgs", {h.Dir() + "src/shore.ogg", h.Dir() + "src/knock.wav"}, h.Dir() + "Game.TGP");
     TEngine& engine = h.Open("Game.TGP");
     h.Settle();
     EXPECT_TRUE(h.Errors().empty());

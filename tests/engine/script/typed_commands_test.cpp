@@ -49,7 +49,7 @@ TEST(TypedCommand, MostWordsWinAndOneWordPatternsNeedTheWholeText)
           ">look\n"
           "look\n"
           "*END\n"
-          "> door\n"  // a blank after the mark: the first word is empty
+          "> door\n" // a blank after the mark: the first word is empty
           "blank\n"
           "*END\n"
           ">NOMATCH\n"
@@ -58,16 +58,12 @@ TEST(TypedCommand, MostWordsWinAndOneWordPatternsNeedTheWholeText)
           "*SCENEEND\n");
     ASSERT_EQ(h.State(), esCommandWait);
     const std::vector<std::pair<const char*, const char*>> cases = {
-        {"look", "look"},
-        {"see the door", "door"},
-        {"look at the door", "door"},
-        {"look around", "nomatch"},  // contains the one word, is not it
-        {"Look", "nomatch"},         // case matters
-        {"ｌｏｏｋ", "nomatch"},     // full-width is another word
-        {" look", "nomatch"},        // the text is taken as typed
-        {"door", "nomatch"},
-        {"NOMATCH", "nomatch"},
-        {"", "-"},  // nothing typed is not a command NOMATCH answers
+        {"look", "look"}, {"see the door", "door"}, {"look at the door", "door"},
+        {"look around", "nomatch"},                             // contains the one word, is not it
+        {"Look", "nomatch"},                                    // case matters
+        {"ｌｏｏｋ", "nomatch"},                                // full-width is another word
+        {" look", "nomatch"},                                   // the text is taken as typed
+        {"door", "nomatch"}, {"NOMATCH", "nomatch"}, {"", "-"}, // nothing typed is not a command NOMATCH answers
     };
     for (const auto& [typed, expected] : cases)
         EXPECT_EQ(Answer(h, typed), expected) << typed;
@@ -209,25 +205,25 @@ TEST(TypedCommand, ThePatternListFollowsTheMainScriptsScene)
 {
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE hall\n"
-                                 "hall\n"
-                                 ">east\n"
-                                 "*GOTO kitchen\n"
-                                 ">call\n"
-                                 "*GOSUB bell\n"
-                                 "back in the hall\n"
-                                 "*END\n"
-                                 "*SCENEEND\n"
-                                 "*SCENE kitchen\n"
-                                 "kitchen\n"
-                                 ">west\n"
-                                 "*GOTO hall\n"
-                                 "*SCENEEND\n"
-                                 "*SCENE tower\n"
-                                 "*LABEL bell\n"
-                                 "ring\n"
-                                 ">east\n"
-                                 "tower east\n"
-                                 "*SCENEEND\n");
+                            "hall\n"
+                            ">east\n"
+                            "*GOTO kitchen\n"
+                            ">call\n"
+                            "*GOSUB bell\n"
+                            "back in the hall\n"
+                            "*END\n"
+                            "*SCENEEND\n"
+                            "*SCENE kitchen\n"
+                            "kitchen\n"
+                            ">west\n"
+                            "*GOTO hall\n"
+                            "*SCENEEND\n"
+                            "*SCENE tower\n"
+                            "*LABEL bell\n"
+                            "ring\n"
+                            ">east\n"
+                            "tower east\n"
+                            "*SCENEEND\n");
     EXPECT_EQ(Type(h, "call"), (Lines{"> call", "ring", "back in the hall"}));
     EXPECT_EQ(engine.CmdList().Count(), 2) << "a subroutine's scene does not change the patterns";
     EXPECT_EQ(Answer(h, "east"), "kitchen");
@@ -239,18 +235,18 @@ TEST(TypedCommand, TypedAfterABackgroundRunGoesOnInTheMainScene)
 {
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE hall\n"
-                                 "*BGEXEC tick 500\n"
-                                 "hall\n"
-                                 ">look\n"
-                                 "hall look\n"
-                                 "*END\n"
-                                 "*SCENEEND\n"
-                                 "*SCENE clock\n"
-                                 "*LABEL tick\n"
-                                 "*F(1)=F(1)+1\n"
-                                 ">look\n"
-                                 "clock look\n"
-                                 "*SCENEEND\n");
+                            "*BGEXEC tick 500\n"
+                            "hall\n"
+                            ">look\n"
+                            "hall look\n"
+                            "*END\n"
+                            "*SCENEEND\n"
+                            "*SCENE clock\n"
+                            "*LABEL tick\n"
+                            "*F(1)=F(1)+1\n"
+                            ">look\n"
+                            "clock look\n"
+                            "*SCENEEND\n");
     const int hall = engine.MainContext().Scene;
     h.Advance(500);
     ASSERT_EQ(h.Flag(1), 1);
@@ -330,8 +326,7 @@ TEST(ScanIf, ATrueConditionGoesOnAtTheLabel)
 TEST(ScanIf, AMissingLabelIsReportedAndTheScanGoesOn)
 {
     TEngineHarness h;
-    TEngine& engine =
-        h.Run("*SCENE room\n*!IF 1 nowhere\n>look\nlook\n*END\nready\n*SCENEEND\n");
+    TEngine& engine = h.Run("*SCENE room\n*!IF 1 nowhere\n>look\nlook\n*END\nready\n*SCENEEND\n");
     EXPECT_EQ(h.Log().front(), "Error:ラベルnowhereが発見できませんでした");
     EXPECT_FALSE(engine.Halted());
     EXPECT_EQ(Answer(h, "look"), "look");
@@ -359,8 +354,8 @@ TEST(PatternScan, ANewSceneInsideTheScannedOneIsAnError)
         SCOPED_TRACE("at the open");
         TEngineHarness h;
         TEngine& engine = h.Run("*SCENE first\nready\n*SCENE second\n*SCENEEND\n");
-        EXPECT_EQ(h.Errors(),
-                  Lines{"Error! ( main.tgs : line 2 ) SCENEが終了していないのに、新しいSCENEが始まっています。"});
+        EXPECT_EQ(
+            h.Errors(), Lines{"Error! ( main.tgs : line 2 ) SCENEが終了していないのに、新しいSCENEが始まっています。"});
         EXPECT_TRUE(engine.Halted());
         EXPECT_EQ(h.Log().size(), 1u) << "the halted game does not run";
     }
@@ -379,8 +374,8 @@ TEST(PatternScan, GlobalPatternsComeFirstAndEndAtTheirSceneEnd)
 {
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE room\nready\n>look/see\n*END\n*IF 0\n>x y\n*ENDIF\n*SCENEEND\n"
-                                 "*SCENE GLOBAL\n>help\n*SCENEEND\n"
-                                 "*SCENE other\n>never\n*SCENEEND\n");
+                            "*SCENE GLOBAL\n>help\n*SCENEEND\n"
+                            "*SCENE other\n>never\n*SCENEEND\n");
     ASSERT_EQ(engine.CmdList().Count(), 3);
     EXPECT_EQ(engine.CmdList().GetItem(0).Words[0], "help");
     EXPECT_EQ(engine.CmdList().GetItem(1).Words[0], "look/see");
@@ -395,7 +390,7 @@ TEST(Keywords, KeywordCommandAndBracketedWordsFillTheMenuUntilTheNextOpen)
 {
     TEngineHarness h;
     TEngine& engine = h.Run("*SCENE room\n*KEYWORD lamp\n*KEYWORD '{S(1)}box'\n"
-                                 "A [brass key] lies here.\n*SCENEEND\n");
+                            "A [brass key] lies here.\n*SCENEEND\n");
     EXPECT_EQ(h.Engine().GameState().Keywords(), (Lines{"lamp", "box", "brass key"}));
     EXPECT_EQ(h.LastLog(), "A brass key lies here.");
 

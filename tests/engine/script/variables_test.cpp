@@ -46,7 +46,7 @@ TEST(TFlagList, FirstUseBindsAndWarnsSecondUseIsSilent)
     EXPECT_TRUE(l.Flags.IndexOfName("door", index));
     EXPECT_EQ(index, 8192);
     EXPECT_EQ(l.Warnings.size(), 1u);
-    EXPECT_TRUE(l.Flags.IndexOfName("Door", index));  // names are case-sensitive
+    EXPECT_TRUE(l.Flags.IndexOfName("Door", index)); // names are case-sensitive
     EXPECT_EQ(index, 8193);
 }
 
@@ -82,7 +82,7 @@ TEST(TFlagList, ShortListHasNoNamedRange)
         flags.Add(std::make_unique<TFlagRec>());
     EXPECT_EQ(flags.AllocName("a"), 8192);
     int index = 0;
-    flags.IndexOfName("b", index);  // no sink bound: no warning, no fault
+    flags.IndexOfName("b", index); // no sink bound: no warning, no fault
     EXPECT_EQ(index, -1);
 }
 
@@ -90,7 +90,7 @@ TEST(TSVarList, NamesBindFrom512AndSearchCoversEveryRecord)
 {
     Lists l;
     int index = -1;
-    EXPECT_TRUE(l.StrVars.IndexOfName("", index));  // the search starts at 0
+    EXPECT_TRUE(l.StrVars.IndexOfName("", index)); // the search starts at 0
     EXPECT_EQ(index, 0);
     EXPECT_TRUE(l.Warnings.empty());
 
@@ -101,7 +101,7 @@ TEST(TSVarList, NamesBindFrom512AndSearchCoversEveryRecord)
     ASSERT_EQ(l.Warnings.size(), 1u);
     EXPECT_EQ(l.Warnings[0], sjis::FromUtf8("文字列変数S(title)が初めて使われました。"));
 
-    l.StrVars.GetItem(1024)->Name = "loaded";  // as a saved game may bind it
+    l.StrVars.GetItem(1024)->Name = "loaded"; // as a saved game may bind it
     EXPECT_TRUE(l.StrVars.IndexOfName("loaded", index));
     EXPECT_EQ(index, 1024);
     EXPECT_EQ(l.Warnings.size(), 1u);

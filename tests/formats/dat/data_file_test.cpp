@@ -44,8 +44,7 @@ protected:
     static std::vector<TDatRecord> ReadAll(TDatFile& file)
     {
         std::vector<TDatRecord> got;
-        while (file.Read([&](int32_t, const TDatRecord& r) { got.push_back(r); }) == TDatStatus::dsOk) {
-        }
+        while (file.Read([&](int32_t, const TDatRecord& r) { got.push_back(r); }) == TDatStatus::dsOk) {}
         return got;
     }
 };
@@ -207,12 +206,12 @@ TEST_F(DataFile, AssignErrorKeepsTheReadPosition)
     file.Open(Path("m.dat"), false);
     int assigned = 0;
     EXPECT_THROW(file.ReadRecords(2,
-                                  [&](int32_t, const TDatRecord& r) {
-                                      if (r.IsString())
-                                          throw Exception("a string for a flag");
-                                      ++assigned;
-                                  }),
-                 Exception);
+                     [&](int32_t, const TDatRecord& r) {
+                         if (r.IsString())
+                             throw Exception("a string for a flag");
+                         ++assigned;
+                     }),
+        Exception);
     EXPECT_EQ(assigned, 1);
     EXPECT_EQ(file.ReadPos(), 0);
 }

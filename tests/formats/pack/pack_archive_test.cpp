@@ -131,8 +131,8 @@ TLookup Read(const Bytes& archive, std::string_view name)
         return Attempt<TLookup>([&] {
             TMemoryStream stream(archive.data(), archive.size());
             TMemoryStream out;
-            const int result = indexed ? ReadPackEntry(name, stream, TPackIndex(stream), out)
-                                       : ReadPackEntry(name, stream, out);
+            const int result =
+                indexed ? ReadPackEntry(name, stream, TPackIndex(stream), out) : ReadPackEntry(name, stream, out);
             EXPECT_EQ(out.Position(), 0);
             return TLookup{result, out.Bytes()};
         });
@@ -160,8 +160,7 @@ TEST(PackArchive, DeliversStoredAndCodedEntriesDecoded)
 {
     const Bytes picture = Pattern(10000);
     const Bytes music = Pattern(300);
-    const Bytes archive =
-        Archive({Coded("*SCRIPT*", Script), Coded("PIC.BMP", picture), Stored("SONG.OGG", music)});
+    const Bytes archive = Archive({Coded("*SCRIPT*", Script), Coded("PIC.BMP", picture), Stored("SONG.OGG", music)});
 
     EXPECT_EQ(Read(archive, "*SCRIPT*").Data, Script);
     const TLookup bmp = Read(archive, "PIC.BMP");

@@ -26,7 +26,10 @@ inline std::string CorpusName(int version, const char* extension)
 {
     return (version < 10 ? "v0" : "v") + std::to_string(version) + extension;
 }
-inline std::string CorpusSave(int version) { return CorpusName(version, ".sav"); }
+inline std::string CorpusSave(int version)
+{
+    return CorpusName(version, ".sav");
+}
 
 inline QJsonObject CorpusExpected(int version)
 {

@@ -174,9 +174,8 @@ TEST(SaveCorpus, SavedItemsMeetTheDeclaredOnes)
         std::vector<int32_t> Counts;
         bool Mismatch;
     } cases[] = {
-        {5, {10, 2, 3, 4, 5}, false},
-        {7, {10, 2, 3, 4, 5}, false}, // the last two items keep their counts
-        {3, {10, 2, 3}, true},        // warned, two saved counts skipped
+        {5, {10, 2, 3, 4, 5}, false}, {7, {10, 2, 3, 4, 5}, false}, // the last two items keep their counts
+        {3, {10, 2, 3}, true},                                      // warned, two saved counts skipped
     };
     for (const auto& c : cases) {
         const TStagedLoad s = StageSaveFile(CorpusBytes("v10.sav"), CorpusContext(CorpusExpected(10), c.Declared));

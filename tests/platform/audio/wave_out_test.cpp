@@ -107,7 +107,7 @@ TEST(FakeWaveOut, StarvesWithoutMovingAndCatchesWritesIntoOwnedBlocks)
     EXPECT_EQ(UiMailbox::Drain(), 1);
 
     device.Write(&h);
-    data[10] = 1;  // the device owns the block now
+    data[10] = 1; // the device owns the block now
     device.Consume(5);
     EXPECT_EQ(device.Tampered(), 1);
     device.Close();
@@ -129,7 +129,8 @@ TEST(AudioOutput, NoSoundDeviceFallsBackToTheDummyDriverWithOneWarning)
 }
 
 // Waits up to a generous limit for a condition; the suite runs loaded.
-template <class F> bool WaitFor(F done)
+template <class F>
+bool WaitFor(F done)
 {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!done()) {

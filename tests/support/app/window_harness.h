@@ -16,10 +16,10 @@
 class TFakeMessageBoxes : public TMessageBoxService {
 public:
     struct TShown {
-        std::string Text;     // UTF-8
-        std::string Caption;  // UTF-8
+        std::string Text;    // UTF-8
+        std::string Caption; // UTF-8
         int Flags = 0;
-        bool Halted = false;  // the engine's halted flag while it was up
+        bool Halted = false; // the engine's halted flag while it was up
     };
     int Show(QWidget* parent, const std::string& text, const std::string& caption, int flags) override;
 
