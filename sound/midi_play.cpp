@@ -48,6 +48,17 @@ bool TMidiPlayV::OpenDevices()
         }
         FOutputs.push_back(std::move(out));
     }
+    // When every output sounds through the shared audio output, the tick
+    // runs on its clock: events sound where they are due in the rendered
+    // sound, and no thread wakes for the timer.
+    bool paced = false;
+    for (const auto& out : FOutputs)
+        if (out) {
+            paced = out->RendersOnAudioOutput();
+            if (!paced)
+                break;
+        }
+    FTimer.SetAudioPaced(paced);
     return result;
 }
 
@@ -209,7 +220,12 @@ void TMidiPlayV::ResendController(int control)
 
 void TMidiPlayV::MMTimerTimer(TObject*)
 {
-    Tick(FTimer.GetElapsed());
+    // The tick may run on the audio thread, which must not wait on the
+    // owner: while the owner holds the lock the tick is left out, and the
+    // next one takes the time it missed.
+    std::unique_lock<std::recursive_mutex> lock(FLock, std::try_to_lock);
+    if (lock.owns_lock())
+        Tick(FTimer.GetElapsed());
 }
 
 void TMidiPlayV::Tick(int64_t elapsed)

@@ -7,10 +7,12 @@
 // events; a burst beyond it follows on the next ticks.
 //
 // Threads: the tick and everything it calls (sends, the port state, the
-// buffer list, OnStop and the other events) run on the timer's thread; the
-// rest is called on the owner's thread. One lock guards what both touch,
-// and the tick holds it throughout, so loading, positioning and closing
-// never overlap a tick. Long-message buffers come back through a callback
+// buffer list, OnStop and the other events) run on the timer's thread, which
+// is the audio thread when every output sounds through the shared audio
+// output; the rest is called on the owner's thread. One lock guards what
+// both touch, and the tick holds it throughout, so loading, positioning and
+// closing never overlap a tick; a tick that finds it taken is left out.
+// Long-message buffers come back through a callback
 // window that the owner drains with ProcessMessages.
 
 #include <atomic>

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "base/clock.h"
+#include "platform/audio/audio_output.h"
 
 struct TMMTimer::TRun {
     TMMTimer* Owner = nullptr;
@@ -35,10 +36,40 @@ namespace {
 std::atomic<uint32_t> NextTimerId{1};
 // The run whose callback this thread is executing, if any.
 thread_local void* CurrentRun = nullptr;
+// The audio-paced timer whose callback this thread is executing, if any.
+thread_local TMMTimer* CurrentPaced = nullptr;
+
+uint32_t NewTimerId()
+{
+    uint32_t id = NextTimerId.fetch_add(1);
+    if (id == 0)
+        id = NextTimerId.fetch_add(1);
+    return id;
+}
 
 } // namespace
 
-TMMTimer::TMMTimer() = default;
+class TMMTimer::TAudioPace : public TAudioTicker {
+public:
+    explicit TAudioPace(TMMTimer& owner) : FOwner(owner) {}
+    void AudioTick() override
+    {
+        CurrentPaced = &FOwner;
+        try {
+            FOwner.Timer();
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "tideglass: timer callback failed: %s\n", e.what());
+        }
+        CurrentPaced = nullptr;
+    }
+
+private:
+    TMMTimer& FOwner;
+};
+
+TMMTimer::TMMTimer() : FPace(std::make_unique<TAudioPace>(*this))
+{
+}
 
 TMMTimer::~TMMTimer()
 {
@@ -66,6 +97,14 @@ void TMMTimer::SetInterval(uint32_t value)
 
 void TMMTimer::UpdateTimer()
 {
+    if (CurrentPaced == this) {
+        // From inside the callback, on the audio thread: nothing here may
+        // wait for the tick that is running.
+        StopOnAudio();
+        if (ShouldRun())
+            StartOnAudio();
+        return;
+    }
     TRun* own = static_cast<TRun*>(CurrentRun);
     if (own && own->Owner == this) {
         // From inside the callback: the thread stops after it, or simply
@@ -83,6 +122,8 @@ void TMMTimer::UpdateTimer()
     KillTimer();
     if (!ShouldRun())
         return;
+    if (FAudioPaced && StartOnAudio())
+        return;
     auto run = std::make_unique<TRun>();
     run->Owner = this;
     run->Period = std::chrono::milliseconds(FInterval.load());
@@ -92,14 +133,29 @@ void TMMTimer::UpdateTimer()
         throw EMMTimerError("No timer available");
     }
     FRun = std::move(run);
-    uint32_t id = NextTimerId.fetch_add(1);
-    if (id == 0)
-        id = NextTimerId.fetch_add(1);
-    FId = id;
+    FId = NewTimerId();
+}
+
+bool TMMTimer::StartOnAudio()
+{
+    if (!TAudioOutput::Instance().AddTicker(FPace.get(), FInterval))
+        return false;
+    FOnAudio = true;
+    FId = NewTimerId();
+    return true;
+}
+
+void TMMTimer::StopOnAudio()
+{
+    if (FOnAudio.exchange(false)) {
+        TAudioOutput::Instance().RemoveTicker(FPace.get());
+        FId = 0;
+    }
 }
 
 void TMMTimer::KillTimer()
 {
+    StopOnAudio();
     if (!FRun)
         return;
     {
@@ -188,7 +244,7 @@ void TMMTimer::Timer()
 
 uint32_t TMMTimer::GetElapsed()
 {
-    const uint32_t now = TimeGetTime();
+    const uint32_t now = FOnAudio ? TAudioOutput::Instance().ClockMs() : TimeGetTime();
     if (FFirstElapsed.exchange(false)) {
         FLastTick = now;
         return 0;

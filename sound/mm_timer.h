@@ -9,6 +9,11 @@
 // Disabling from inside the callback (a song that ends) cannot wait for
 // itself: it only tells the thread to stop after the call. The timer itself
 // must not be freed from its own callback.
+//
+// A timer paced by the audio output runs no thread: the audio thread calls
+// it after every period of sound it renders, and GetElapsed measures on the
+// output's clock, so what the callback starts sounds in step with it. It
+// falls back to a thread of its own when no audio device is open.
 
 #include <atomic>
 #include <cstdint>
@@ -44,6 +49,11 @@ public:
     // above 0 and OnTimer is assigned. Raises EMMTimerError "No timer
     // available" when no thread can be started.
     void UpdateTimer();
+    // Paced by the shared audio output from the next start on.
+    void SetAudioPaced(bool value) { FAudioPaced = value; }
+    bool AudioPaced() const { return FAudioPaced; }
+    // Whether the running timer is paced by the audio output.
+    bool RunsOnAudio() const { return FOnAudio; }
     // Milliseconds since the previous call (0 on the first call after
     // Enabled was set), modulo 2^32 so that a wrap of the clock still gives
     // the true difference.
@@ -57,9 +67,12 @@ protected:
 
 private:
     struct TRun;
+    class TAudioPace;
     bool ShouldRun() const { return FEnabled && FInterval > 0 && OnTimer; }
     void KillTimer();
     static void ThreadProc(TMMTimer* self, TRun* run);
+    bool StartOnAudio();
+    void StopOnAudio();
 
     std::mutex FControl; // serialises starting and stopping
     std::atomic<bool> FEnabled{true};
@@ -71,4 +84,7 @@ private:
     // The timer thread; one told to stop from its own callback stays here
     // until the next change from another thread joins it.
     std::unique_ptr<TRun> FRun;
+    std::atomic<bool> FAudioPaced{false};
+    std::atomic<bool> FOnAudio{false};
+    std::unique_ptr<TAudioPace> FPace;
 };

@@ -9,9 +9,10 @@
 
 namespace {
 
-// About 12 ms per callback: small enough that a sound effect starts with
-// little delay, large enough for the synth to render in one go.
-constexpr int RequestedFrames = 512;
+// About 23 ms per callback: a sound effect starts within one, while the
+// audio thread wakes 43 times a second; music keeps its own timing inside
+// the block (the ticks).
+constexpr int RequestedFrames = 1024;
 // Below this a sample counts as silence (about -120 dB): a synth's reverb
 // dies away towards zero without ever quite reaching it.
 constexpr float SilenceLevel = 1.0e-6f;
@@ -106,6 +107,88 @@ void TAudioOutput::RemoveSource(TAudioSource* source)
     FSources.erase(std::remove(FSources.begin(), FSources.end(), source), FSources.end());
 }
 
+namespace {
+
+// The output whose ticks this thread is running, if any.
+thread_local const TAudioOutput* TickingOutput = nullptr;
+// The frame the block being mixed on this thread starts at.
+thread_local uint64_t MixingAt = 0;
+
+uint64_t FrameOfMs(uint64_t ms)
+{
+    return (ms * TAudioOutput::SampleRate + 999) / 1000;
+}
+
+} // namespace
+
+bool TAudioOutput::AddTicker(TAudioTicker* ticker, uint32_t periodMs)
+{
+    if (FDevice == 0 || periodMs == 0)
+        return false;
+    {
+        // A tick adding one already holds the lock.
+        std::unique_lock<std::mutex> lock(FTickLock, std::defer_lock);
+        if (TickingOutput != this)
+            lock.lock();
+        FTickers.push_back({ticker, periodMs, uint64_t(ClockMs()) + periodMs, false});
+        FHasTickers = true;
+    }
+    Wake();
+    return true;
+}
+
+void TAudioOutput::RemoveTicker(TAudioTicker* ticker)
+{
+    if (TickingOutput == this) {
+        // Inside a tick: the loop that runs them drops it when it is done.
+        for (TTickerEntry& e : FTickers)
+            if (e.Ticker == ticker)
+                e.Removed = true;
+        return;
+    }
+    std::lock_guard<std::mutex> lock(FTickLock);
+    std::erase_if(FTickers, [&](const TTickerEntry& e) { return e.Ticker == ticker; });
+    FHasTickers = !FTickers.empty();
+}
+
+uint32_t TAudioOutput::ClockMs() const
+{
+    const uint64_t frames = TickingOutput == this ? FTickFrame : FClockFrames.load();
+    return static_cast<uint32_t>(frames * 1000 / SampleRate);
+}
+
+uint64_t TAudioOutput::TickFrame()
+{
+    return TickingOutput ? TickingOutput->FTickFrame : 0;
+}
+
+uint64_t TAudioOutput::MixingFrame()
+{
+    return MixingAt;
+}
+
+void TAudioOutput::RunTicksBefore(uint64_t end)
+{
+    std::lock_guard<std::mutex> lock(FTickLock);
+    TickingOutput = this;
+    // The earliest due first, each at its own time. By index: a tick may
+    // add a ticker, which waits its period.
+    for (;;) {
+        TTickerEntry* next = nullptr;
+        for (TTickerEntry& e : FTickers)
+            if (!e.Removed && FrameOfMs(e.DueMs) < end && (!next || e.DueMs < next->DueMs))
+                next = &e;
+        if (!next)
+            break;
+        FTickFrame = std::max(FrameOfMs(next->DueMs), FClockFrames.load());
+        next->DueMs += next->PeriodMs;
+        next->Ticker->AudioTick();
+    }
+    TickingOutput = nullptr;
+    std::erase_if(FTickers, [](const TTickerEntry& e) { return e.Removed; });
+    FHasTickers = !FTickers.empty();
+}
+
 void TAudioOutput::Callback(void* self, uint8_t* stream, int len)
 {
     const int frames = len / static_cast<int>(sizeof(float) * Channels);
@@ -122,18 +205,31 @@ void TAudioOutput::Fill(float* out, int frames)
     FWakesSeen = FWakes.load();
     const size_t n = static_cast<size_t>(frames) * Channels;
     std::fill(out, out + n, 0.0f);
-    bool active = false;
-    {
-        std::lock_guard<std::mutex> lock(FLock);
-        for (TAudioSource* source : FSources) {
-            source->MixInto(out, frames);
-            active = source->Active() || active;
-        }
-    }
+    // The ticks due within the block run before it is mixed, each at its
+    // own time: what a tick sends carries that time (TickFrame), and a
+    // source that honours it, the synth, makes it sound from that frame.
+    const uint64_t start = FClockFrames;
+    if (FHasTickers)
+        RunTicksBefore(start + static_cast<uint64_t>(frames));
+    MixingAt = start;
+    bool active = MixSources(out, frames) || FHasTickers;
+    MixingAt = 0;
+    FClockFrames = start + static_cast<uint64_t>(frames);
     bool silent = true;
     for (size_t i = 0; i < n; ++i) {
         out[i] = std::clamp(out[i], -1.0f, 1.0f);
         silent = silent && std::abs(out[i]) < SilenceLevel;
     }
     FQuiet = silent && !active;
+}
+
+bool TAudioOutput::MixSources(float* out, int frames)
+{
+    bool active = false;
+    std::lock_guard<std::mutex> lock(FLock);
+    for (TAudioSource* source : FSources) {
+        source->MixInto(out, frames);
+        active = source->Active() || active;
+    }
+    return active;
 }

@@ -36,6 +36,16 @@ public:
     virtual bool Active() { return true; }
 };
 
+// Something the audio thread calls at a fixed period of the sound it
+// renders: a clock in step with the samples, which costs no thread of its
+// own. The ticks due within a block run before the block is mixed, each
+// knowing its own time (ClockMs, TickFrame).
+class TAudioTicker {
+public:
+    virtual ~TAudioTicker() = default;
+    virtual void AudioTick() = 0;
+};
+
 class TAudioOutput {
 public:
     static constexpr int SampleRate = 44100;
@@ -62,6 +72,24 @@ public:
     const std::string& DriverName() const { return FDriverName; }
     bool IsOpen() const { return FDevice != 0; }
 
+    // Calls `ticker` on the audio thread after every `periodMs` of sound
+    // rendered, the first one period from now, and keeps the output awake
+    // meanwhile. False (and no call) when no device is open.
+    bool AddTicker(TAudioTicker* ticker, uint32_t periodMs);
+    // When this returns, no call of `ticker` runs or follows. From inside a
+    // tick it returns at once; the ticker is not called again.
+    void RemoveTicker(TAudioTicker* ticker);
+    // Milliseconds of sound rendered since the device opened; during a tick,
+    // the tick's own time.
+    uint32_t ClockMs() const;
+    // On the audio thread during a tick: the frame it is due at, counted
+    // from the device's opening; 0 anywhere else.
+    static uint64_t TickFrame();
+    // On the audio thread while sources mix: the frame the block starts at;
+    // 0 anywhere else. A source that keeps what a tick sent until its frame
+    // compares the two.
+    static uint64_t MixingFrame();
+
     TAudioOutput(const TAudioOutput&) = delete;
     TAudioOutput& operator=(const TAudioOutput&) = delete;
 
@@ -72,6 +100,16 @@ private:
     static void Callback(void* self, uint8_t* stream, int len);
     void Fill(float* out, int frames);
     void SleepUntilWoken(uint64_t wakes);
+    bool MixSources(float* out, int frames);
+    // Runs every tick due before frame `end`, in order of time.
+    void RunTicksBefore(uint64_t end);
+
+    struct TTickerEntry {
+        TAudioTicker* Ticker = nullptr;
+        uint32_t PeriodMs = 0;
+        uint64_t DueMs = 0;
+        bool Removed = false;
+    };
 
     uint32_t FDevice = 0;
     int FPeriodFrames = 0;
@@ -88,6 +126,14 @@ private:
     std::atomic<uint64_t> FWakes{0};
     std::atomic<bool> FAsleep{false};
     std::atomic<bool> FClosing{false};
+    // Guards FTickers, and is held while ticks run.
+    std::mutex FTickLock;
+    std::vector<TTickerEntry> FTickers;
+    std::atomic<bool> FHasTickers{false};
+    // Frames rendered since the device opened, and the frame of the tick
+    // that runs.
+    std::atomic<uint64_t> FClockFrames{0};
+    uint64_t FTickFrame = 0;
     std::mutex FSleepLock;
     std::condition_variable FWoken;
 };

@@ -55,6 +55,9 @@ public:
     // it has while the answer is no (a synth that has not yet rendered what
     // it was given); messages sent all the same are still taken.
     virtual bool Ready() const { return true; }
+    // Whether what the output is sent sounds through the shared audio
+    // output, so that a sender may take its timing from that output's clock.
+    virtual bool RendersOnAudioOutput() const { return false; }
     // Releases every sounding note (sustain pedal up, all notes off).
     virtual void Reset() = 0;
     virtual void Close() = 0;

@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -21,6 +22,8 @@ constexpr int SysExDeviceId = 16;
 // The synth renders in blocks of this many frames and hands the work that
 // messages made to its voices at the start of each.
 constexpr int BlockFrames = 64;
+// Frames rendered in one call when no message waits.
+constexpr int ScratchFrames = 1024;
 // Messages applied before each block: whatever they are, the voice work
 // they make fits the synth's queue (its size is 64 entries per voice of
 // polyphony; a note-on takes about 50 per voice it starts, a controller
@@ -78,6 +81,8 @@ struct TSynthMessage {
     TKind Kind = smShort;
     uint32_t Short = 0;
     std::vector<uint8_t> SysEx; // without its F0h and F7h
+    // The output's frame it sounds from: a tick's time, 0 for at once.
+    uint64_t Frame = 0;
 };
 
 // The process's synth. Never freed: the audio thread may still render it
@@ -97,21 +102,29 @@ public:
 
     const std::string& SoundFont() const { return FSoundFont; }
 
+    // The first open output puts the synth into the audio output, where it
+    // stays: the notes a closed output released play out their release
+    // there, instead of sounding again when the next output opens. While
+    // no output is open and nothing sounds, it renders nothing.
     void Attach()
     {
         std::lock_guard<std::mutex> lock(FLock);
-        if (FAttached++ == 0)
+        ++FAttached;
+        if (!FInOutput) {
+            FInOutput = true;
             TAudioOutput::Instance().AddSource(this);
+        }
     }
     void Detach()
     {
         std::lock_guard<std::mutex> lock(FLock);
-        if (FAttached > 0 && --FAttached == 0)
-            TAudioOutput::Instance().RemoveSource(this);
+        if (FAttached > 0)
+            --FAttached;
     }
 
     void Post(TSynthMessage message)
     {
+        message.Frame = TAudioOutput::TickFrame();
         {
             std::lock_guard<std::mutex> lock(FQueueLock);
             if (FQueue.size() >= QueueLimit)
@@ -131,31 +144,52 @@ public:
     void MixInto(float* out, int frames) override
     {
         std::lock_guard<std::mutex> lock(FRenderLock);
-        while (frames > 0) {
-            ApplyMessages();
-            const int n = frames < BlockFrames ? frames : BlockFrames;
+        if (FAttached == 0 && !Active())
+            return;
+        const uint64_t start = TAudioOutput::MixingFrame();
+        for (int done = 0; done < frames;) {
+            // Messages sound from their frame; a few at a time while more
+            // are due, one block each; the rest of the block in one call up
+            // to the next message's frame: each call has a cost of its own,
+            // well beyond that of a block.
+            const uint64_t at = start + static_cast<uint64_t>(done);
+            const uint64_t next = ApplyMessages(at);
+            int n = std::min(frames - done, ScratchFrames);
+            if (next <= at)
+                n = std::min(n, BlockFrames);
+            else if (next - at < static_cast<uint64_t>(n))
+                n = static_cast<int>(next - at);
             fluid_synth_write_float(FSynth, n, FScratch.data(), 0, 2, FScratch.data(), 1, 2);
             for (int i = 0; i < n * 2; ++i)
                 out[i] += FScratch[static_cast<size_t>(i)];
             out += n * 2;
-            frames -= n;
+            done += n;
         }
     }
 
 private:
-    void ApplyMessages()
+    // Applies the next few messages due at frame `at`; returns the frame of
+    // the first one left (at most `at` when more are due, the end of time
+    // when none is left).
+    uint64_t ApplyMessages(uint64_t at)
     {
+        if (FQueued == 0)
+            return UINT64_MAX;
         size_t taken = 0;
+        uint64_t next = UINT64_MAX;
         {
             std::lock_guard<std::mutex> lock(FQueueLock);
-            while (taken < MessagesPerBlock && !FQueue.empty()) {
+            while (taken < MessagesPerBlock && !FQueue.empty() && FQueue.front().Frame <= at) {
                 FApplying[taken++] = std::move(FQueue.front());
                 FQueue.pop_front();
             }
             FQueued = FQueue.size();
+            if (!FQueue.empty())
+                next = FQueue.front().Frame;
         }
         for (size_t i = 0; i < taken; ++i)
             Apply(FApplying[i]);
+        return next;
     }
 
     void Apply(const TSynthMessage& m)
@@ -210,8 +244,9 @@ private:
     std::string FSoundFont;
     std::mutex FLock; // attach count
     std::atomic<int> FAttached{0};
+    bool FInOutput = false;
     std::mutex FRenderLock; // one scratch buffer
-    std::array<float, BlockFrames * 2> FScratch{};
+    std::array<float, ScratchFrames * 2> FScratch{};
     std::array<TSynthMessage, MessagesPerBlock> FApplying;
     std::mutex FQueueLock;
     std::deque<TSynthMessage> FQueue;
@@ -255,6 +290,7 @@ public:
     }
 
     bool Ready() const override { return TFluidSynth::Instance().Ready(); }
+    bool RendersOnAudioOutput() const override { return FOpen && FToAudioOutput; }
 
     void Reset() override
     {

@@ -1,7 +1,8 @@
 #pragma once
 // The MIDI-out device of a Linux desktop: one FluidSynth synthesizer per
 // process, made on first use and kept (loading a sound font takes a tenth of
-// a second), rendering into the shared audio output while an output is open.
+// a second), rendering into the shared audio output while an output is open
+// and while what a closed one released dies away.
 //
 // The synth answers to device id 16, so the GS and XG resets that songs
 // send are honoured. Opening an output resets the synth to its power-on

@@ -1,6 +1,9 @@
 // The FluidSynth output rendered offline: a song is heard, and opening an
-// output brings back the levels a fade turned down.
+// output brings back the levels a fade turned down. Played through the
+// audio output, a song is timed by the output's clock.
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "midi_fixture.h"
 #include "platform/audio/midi_out_fluid.h"
@@ -111,6 +114,30 @@ TEST_F(MidiFluid, ABurstOfNotesWaitsForTheSynthAndNeverOverrunsIt)
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(player.Playing());
     EXPECT_EQ(log, "");
+    player.CloseDevices();
+}
+
+TEST_F(MidiFluid, ThroughTheAudioOutputASongRunsOnItsClockToTheEnd)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    smf::Track note;
+    note.Ev(0, {0x90, 60, 100}).Ev(240, {0x80, 60, 0});
+    const smf::Bytes file = smf::File({note.End()});
+    TFluidSynthDriver live;
+    TMidiPlayV player(live);
+    player.PlayDevices.Add(MIDI_MAPPER, 1);
+    TMemoryStream stream(file.data(), file.size());
+    ASSERT_TRUE(player.LoadFromStream(stream));
+    ASSERT_TRUE(player.OpenDevices());
+    player.SetPosition(0);
+    ASSERT_TRUE(player.Play());
+    EXPECT_TRUE(player.Timer().RunsOnAudio());
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (player.Playing() && std::chrono::steady_clock::now() < limit)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(player.Playing());
+    EXPECT_EQ(player.Position(), player.GetEndTime());
+    EXPECT_FALSE(player.Timer().RunsOnAudio());
     player.CloseDevices();
 }
 

@@ -1,7 +1,7 @@
 // The wave-out devices: the SDL one's exact expansion into the shared
 // output's format, what both do when starved, paused or reset, and the
-// audio output's fallback when no sound device opens and its sleep while
-// nothing plays.
+// audio output's fallback when no sound device opens, its sleep while
+// nothing plays, and the ticks it runs on the sound's own clock.
 
 #include "platform/audio/audio_output.h"
 #include "platform/audio/midi_out_fluid.h"
@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -186,6 +187,70 @@ TEST(AudioOutput, SleepsWhileNothingPlaysAndWakesForAnEffectOrANote)
     EXPECT_TRUE(WaitFor([&] { return output.Asleep(); }));
     output.RemoveSource(&counter);
     UiMailbox::Drain();
+}
+
+// On the audio thread every 5 ms of sound: at its fourth tick it starts a
+// note, at its eighth it takes itself off.
+class TNoteTicker : public TAudioTicker {
+public:
+    explicit TNoteTicker(TMidiOut& midi) : Midi(midi) {}
+    void AudioTick() override
+    {
+        Times.push_back(TAudioOutput::Instance().ClockMs());
+        if (Times.size() == 4) {
+            NoteFrame = TAudioOutput::TickFrame();
+            Midi.ShortMsg(0x7F3C90);
+        }
+        if (Times.size() == 8)
+            TAudioOutput::Instance().RemoveTicker(this);
+        Count = int(Times.size());
+    }
+    TMidiOut& Midi;
+    std::vector<uint32_t> Times;
+    std::atomic<uint64_t> NoteFrame{0};
+    std::atomic<int> Count{0};
+};
+
+// Notes the output's first frame of sound; registered after the synth.
+class TFirstSound : public TAudioSource {
+public:
+    void MixInto(float* out, int frames) override
+    {
+        for (int i = 0; i < frames && Heard == 0; ++i)
+            if (std::fabs(out[2 * i]) > 1.0e-4f)
+                Heard = TAudioOutput::MixingFrame() + uint64_t(i);
+    }
+    bool Active() override { return false; }
+    std::atomic<uint64_t> Heard{0};
+};
+
+TEST(AudioOutput, TicksKeepTheSoundsTimeAndWhatATickSendsSoundsFromItsFrame)
+{
+    if (TFluidSynthDriver::SoundFont().empty())
+        GTEST_SKIP() << "no General MIDI sound font installed";
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    TAudioOutput& output = TAudioOutput::Instance();
+    TFluidSynthDriver synth;
+    std::unique_ptr<TMidiOut> midi = synth.CreateOut();
+    ASSERT_TRUE(midi->Open(MIDI_MAPPER, nullptr));
+    TFirstSound probe;
+    output.AddSource(&probe);
+    ASSERT_TRUE(WaitFor([&] { return output.Asleep(); }));
+    probe.Heard = 0;
+    TNoteTicker ticker(*midi);
+    ASSERT_TRUE(output.AddTicker(&ticker, 5));
+    ASSERT_TRUE(WaitFor([&] { return ticker.Count == 8 && probe.Heard != 0; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(ticker.Count, 8) << "a ticker that took itself off is not called again";
+    for (size_t i = 1; i < ticker.Times.size(); ++i)
+        EXPECT_EQ(ticker.Times[i] - ticker.Times[i - 1], 5u);
+    // The synth starts the note at the tick's frame, within its own block
+    // of 64, not at the start of the block the tick ran before.
+    EXPECT_GE(probe.Heard, ticker.NoteFrame);
+    EXPECT_LT(probe.Heard, ticker.NoteFrame + 64);
+    output.RemoveSource(&probe);
+    midi->Close();
+    EXPECT_TRUE(WaitFor([&] { return output.Asleep(); }));
 }
 
 } // namespace
