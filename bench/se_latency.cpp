@@ -222,6 +222,10 @@ void MeasureScriptEffect(
         state.SkipWithError("the script did not open");
         return;
     }
+    // The devices open with the first effect, and the probe must come after
+    // them: that one is not measured.
+    game.Play();
+    settle();
     TProbe probe;
     AddProbe(state, probe);
     for (auto _ : state) {
