@@ -98,10 +98,10 @@ void BM_IdleInputDialogUp(benchmark::State& state)
 {
     MeasureWhile(
         state, "*SCENE s\r\n*INPUT number? F(1)\r\n*SCENEEND\r\n",
-        [](TTideglassForm& form) { return form.InputDlg->isVisible(); },
+        [](TTideglassForm& form) { return form.InputDlg().isVisible(); },
         [](TTideglassForm& form) {
-            form.InputDlg->InputEdit->setText("1");
-            form.InputDlg->done(mrOk);
+            form.InputDlg().InputEdit->setText("1");
+            form.InputDlg().done(mrOk);
         });
 }
 BENCHMARK(BM_IdleInputDialogUp)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -110,8 +110,8 @@ void BM_IdleYesNoDialogUp(benchmark::State& state)
 {
     MeasureWhile(
         state, "*SCENE s\r\n*YESNO go? a a\r\n*LABEL a\r\n*SCENEEND\r\n",
-        [](TTideglassForm& form) { return form.YesNoDlg->isVisible(); },
-        [](TTideglassForm& form) { form.YesNoDlg->done(mrYes); });
+        [](TTideglassForm& form) { return form.YesNoDlg().isVisible(); },
+        [](TTideglassForm& form) { form.YesNoDlg().done(mrYes); });
 }
 BENCHMARK(BM_IdleYesNoDialogUp)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 

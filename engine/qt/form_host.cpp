@@ -75,18 +75,21 @@ void TTideglassForm::SetTitle(const std::string& title)
 
 void TTideglassForm::SetAboutTitle(const std::string& title)
 {
-    if (AboutDlg)
-        AboutDlg->setWindowTitle(SjisToQString(title));
+    FAboutTitle = SjisToQString(title);
+    if (FAboutDlg)
+        FAboutDlg->setWindowTitle(*FAboutTitle);
 }
 
 void TTideglassForm::SetAboutPicture(const TBitmap32& picture)
 {
-    if (!AboutDlg || picture.Empty())
+    if (picture.Empty())
         return;
     // The picture box shows what a plain bitmap would hold: no alpha.
     const QImage image(reinterpret_cast<const uchar*>(picture.Bits()), picture.Width(), picture.Height(),
         qsizetype(picture.Width()) * 4, QImage::Format_RGB32);
-    AboutDlg->SetPicture(QPixmap::fromImage(image.copy()));
+    FAboutPicture = QPixmap::fromImage(image.copy());
+    if (FAboutDlg)
+        FAboutDlg->SetPicture(*FAboutPicture);
 }
 
 void TTideglassForm::SetMenuBarVisible(bool visible)
@@ -140,9 +143,10 @@ void TTideglassForm::SetMenuChecked(TMenuItem item, bool checked)
 
 void TTideglassForm::HideAssociationOptions()
 {
-    if (MidiForm) {
-        MidiForm->GroupBox2->hide();
-        MidiForm->setFixedHeight(100);
+    FAssociationOptionsHidden = true;
+    if (FMidiForm) {
+        FMidiForm->GroupBox2->hide();
+        FMidiForm->setFixedHeight(100);
     }
 }
 
@@ -199,11 +203,12 @@ int TTideglassForm::AskInput(const std::string& prompt, std::string& text)
         return mrAbort;
     if (OnAskInput)
         return OnAskInput(prompt, text);
-    InputDlg->SetPrompt(prompt);
-    InputDlg->InputLabel->setMinimumWidth(InputLabelMinWidth);
-    InputDlg->InputEdit->clear();
-    const int result = InputDlg->exec();
-    text = InputDlg->Text();
+    TInputDlg& dialog = InputDlg();
+    dialog.SetPrompt(prompt);
+    dialog.InputLabel->setMinimumWidth(InputLabelMinWidth);
+    dialog.InputEdit->clear();
+    const int result = dialog.exec();
+    text = dialog.Text();
     return FClosing ? mrAbort : result;
 }
 
@@ -213,9 +218,10 @@ int TTideglassForm::AskYesNo(const std::string& prompt)
         return mrAbort;
     if (OnAskYesNo)
         return OnAskYesNo(prompt);
-    YesNoDlg->SetPrompt(prompt);
-    YesNoDlg->setFixedWidth(std::max(YesNoMinClientWidth, YesNoDlg->Label1->sizeHint().width() + YesNoLabelMargins));
-    const int result = YesNoDlg->exec();
+    TYesNoDlg& dialog = YesNoDlg();
+    dialog.SetPrompt(prompt);
+    dialog.setFixedWidth(std::max(YesNoMinClientWidth, dialog.Label1->sizeHint().width() + YesNoLabelMargins));
+    const int result = dialog.exec();
     return FClosing ? mrAbort : result;
 }
 
@@ -232,15 +238,15 @@ bool TTideglassForm::ChooseScenario(const std::string& filter, std::string& file
 
 bool TTideglassForm::DialogShown() const
 {
-    return (InputDlg && InputDlg->isVisible()) || (AboutDlg && AboutDlg->isVisible());
+    return (FInputDlg && FInputDlg->isVisible()) || (FAboutDlg && FAboutDlg->isVisible());
 }
 
 void TTideglassForm::CloseDialogs()
 {
-    if (InputDlg && InputDlg->isVisible())
-        InputDlg->done(mrAbort);
-    if (AboutDlg && AboutDlg->isVisible())
-        AboutDlg->done(mrOk);
+    if (FInputDlg && FInputDlg->isVisible())
+        FInputDlg->done(mrAbort);
+    if (FAboutDlg && FAboutDlg->isVisible())
+        FAboutDlg->done(mrOk);
 }
 
 // ---- input and dialog commands
@@ -373,11 +379,10 @@ void TTideglassForm::SetMessageWindowVisible(bool visible)
 
 void TTideglassForm::ShowDebugWindow()
 {
-    if (!DebugForm)
-        return;
-    DebugForm->show();
-    DebugForm->raise();
-    DebugForm->activateWindow();
+    TDebugForm& debug = DebugForm();
+    debug.show();
+    debug.raise();
+    debug.activateWindow();
 }
 
 // ---- the command line

@@ -64,10 +64,7 @@ void TTideglassForm::BuildMainMenu()
 
     connect(F1, &QAction::triggered, this, [this] { FEngine->F1Click(); });
     connect(Exit1, &QAction::triggered, this, [this] { close(); });
-    connect(A1, &QAction::triggered, this, [this] {
-        if (AboutDlg)
-            AboutDlg->exec();
-    });
+    connect(A1, &QAction::triggered, this, [this] { AboutDlg().exec(); });
     connect(Help1, &QAction::triggered, this, [this] { FHelpViewer->Show(FEngine->ExeDir() + "TIDEGLASS.chm"); });
     connect(TIDEGLASSC1, &QAction::triggered, this,
         [this] { FHelpViewer->Show(FEngine->ExeDir() + "TIDEGLASS 製作マニュアル.chm"); });
@@ -76,10 +73,8 @@ void TTideglassForm::BuildMainMenu()
             MsgForm->show();
     });
     connect(MIDI1, &QAction::triggered, this, [this] {
-        if (!MidiForm)
-            return;
-        MidiForm->UpdateAssocState();
-        MidiForm->exec();
+        MidiForm().UpdateAssocState();
+        MidiForm().exec();
     });
     connect(N3, &QAction::triggered, this, [this] { FEngine->N3Click(); });
     connect(D1, &QAction::triggered, this, [this] { FEngine->D1Click(); });

@@ -138,31 +138,69 @@ TTideglassForm::~TTideglassForm()
     FMsgPlace.reset();
     FSubPlace.reset();
     SubForm.reset();
-    DebugForm.reset();
-    YesNoDlg.reset();
-    MidiForm.reset();
-    InputDlg.reset();
+    FDebugForm.reset();
+    FYesNoDlg.reset();
+    FMidiForm.reset();
+    FInputDlg.reset();
     MsgForm.reset();
-    AboutDlg.reset();
+    FAboutDlg.reset();
 }
 
 void TTideglassForm::CreateForms()
 {
-    AboutDlg = std::make_unique<TAboutDlg>();
     MsgForm = std::make_unique<TMsgForm>();
     MsgForm->OnGetState = [this] { return State(); };
     MsgForm->OnEndKeyWait = [this] { FEngine->EndKeyWait(); };
     // A player has no menu to show it again.
     MsgForm->OnCloseAllowed = [this] { return !FEngine->PlayerMode(); };
     FMessageLog = std::make_unique<TRichEditLog>(*MsgForm->MsgMemo);
-    InputDlg = std::make_unique<TInputDlg>(this);
-    MidiForm = std::make_unique<TMidiForm>(*this);
-    YesNoDlg = std::make_unique<TYesNoDlg>();
-    DebugForm = std::make_unique<TDebugForm>(*this);
     SubForm = std::make_unique<TSubForm>();
     FSubLog = std::make_unique<TRichEditLog>(*SubForm->SubRichEdit);
     FMsgPlace = std::make_unique<TFramePlace>(*MsgForm);
     FSubPlace = std::make_unique<TFramePlace>(*SubForm);
+}
+
+TAboutDlg& TTideglassForm::AboutDlg()
+{
+    if (!FAboutDlg) {
+        FAboutDlg = std::make_unique<TAboutDlg>();
+        if (FAboutTitle)
+            FAboutDlg->setWindowTitle(*FAboutTitle);
+        if (FAboutPicture)
+            FAboutDlg->SetPicture(*FAboutPicture);
+    }
+    return *FAboutDlg;
+}
+
+TInputDlg& TTideglassForm::InputDlg()
+{
+    if (!FInputDlg)
+        FInputDlg = std::make_unique<TInputDlg>(this);
+    return *FInputDlg;
+}
+
+TMidiForm& TTideglassForm::MidiForm()
+{
+    if (!FMidiForm) {
+        FMidiForm = std::make_unique<TMidiForm>(*this);
+        if (FAssociationOptionsHidden)
+            HideAssociationOptions();
+    }
+    return *FMidiForm;
+}
+
+TDebugForm& TTideglassForm::DebugForm()
+{
+    if (!FDebugForm)
+        FDebugForm = std::make_unique<TDebugForm>(*this);
+    return *FDebugForm;
+}
+
+TYesNoDlg& TTideglassForm::YesNoDlg()
+{
+    if (!FYesNoDlg)
+        FYesNoDlg = std::make_unique<TYesNoDlg>();
+    return *FYesNoDlg;
 }
 
 void TTideglassForm::CreateScreenObjects()
@@ -249,8 +287,8 @@ void TTideglassForm::closeEvent(QCloseEvent* event)
         MsgForm->hide();
     if (SubForm)
         SubForm->hide();
-    if (DebugForm)
-        DebugForm->hide();
+    if (FDebugForm)
+        FDebugForm->hide();
     QMainWindow::closeEvent(event);
     QApplication::quit();
 }

@@ -6,6 +6,7 @@
 // requests, and shows the engine's game screen.
 
 #include <QMainWindow>
+#include <QPixmap>
 #include <QPointer>
 #include <QWindow>
 #include <QTimer>
@@ -150,12 +151,13 @@ public:
     std::function<int(const std::string& prompt)> OnAskYesNo;
 
     // ================= forms and components =================
-    std::unique_ptr<TAboutDlg> AboutDlg;
+    // The dialogs a game may never show are made when first asked for.
+    TAboutDlg& AboutDlg();
+    TInputDlg& InputDlg();
+    TMidiForm& MidiForm();
+    TYesNoDlg& YesNoDlg();
+    TDebugForm& DebugForm();
     std::unique_ptr<TMsgForm> MsgForm;
-    std::unique_ptr<TInputDlg> InputDlg;
-    std::unique_ptr<TMidiForm> MidiForm;
-    std::unique_ptr<TYesNoDlg> YesNoDlg;
-    std::unique_ptr<TDebugForm> DebugForm;
     std::unique_ptr<TSubForm> SubForm;
 
     QMenu* File1 = nullptr;
@@ -193,6 +195,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::unique_ptr<TAboutDlg> FAboutDlg;
+    std::unique_ptr<TInputDlg> FInputDlg;
+    std::unique_ptr<TMidiForm> FMidiForm;
+    std::unique_ptr<TYesNoDlg> FYesNoDlg;
+    std::unique_ptr<TDebugForm> FDebugForm;
+    // What the engine set on dialogs not made yet.
+    std::optional<QString> FAboutTitle;
+    std::optional<QPixmap> FAboutPicture;
+    bool FAssociationOptionsHidden = false;
     void BuildMainMenu();
     void ResizeGameImage();
     // After a modal dialog of the main window's has closed.

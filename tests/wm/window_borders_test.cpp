@@ -37,12 +37,12 @@ TEST_F(WindowBorders, EachWindowAsksForTheButtonsOfItsBorder)
     };
     const TRow rows[] = {
         {form.MsgForm.get(), false},
-        {form.InputDlg.get(), false},
+        {&form.InputDlg(), false},
         {form.SubForm.get(), false},
-        {form.YesNoDlg.get(), true},
-        {form.MidiForm.get(), true},
-        {form.AboutDlg.get(), true},
-        {form.DebugForm.get(), true},
+        {&form.YesNoDlg(), true},
+        {&form.MidiForm(), true},
+        {&form.AboutDlg(), true},
+        {&form.DebugForm(), true},
     };
     for (const TRow& row : rows) {
         const std::string name = row.Window->windowTitle().toStdString();

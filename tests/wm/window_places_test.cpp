@@ -61,7 +61,7 @@ TEST_F(WindowPlaces, AFirstStartPutsEveryWindowWhollyOnTheScreen)
     TTideglassForm& form = StartShown(H);
     const QRect screen = form.screen()->geometry();
     for (QWidget* window : {static_cast<QWidget*>(&form), static_cast<QWidget*>(form.MsgForm.get()),
-             static_cast<QWidget*>(form.SubForm.get()), static_cast<QWidget*>(form.DebugForm.get())}) {
+             static_cast<QWidget*>(form.SubForm.get()), static_cast<QWidget*>(&form.DebugForm())}) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << window->windowTitle().toStdString();
         const QRect frame = SettledFrame(*window);
         EXPECT_TRUE(screen.contains(frame))

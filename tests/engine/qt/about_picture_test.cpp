@@ -23,7 +23,7 @@ TEST(AboutPicture, TheBoxTakesThePictureAndItsSize)
     picture.SaveToStream(bmp);
     h.WriteBytes("about.bmp", std::string(bmp.Bytes().begin(), bmp.Bytes().end()));
     TTideglassForm& form = h.Run("*SCENE s\n*GTRANS -1 1\n*LOADABOUT about\n");
-    TAboutDlg& about = *form.AboutDlg;
+    TAboutDlg& about = form.AboutDlg();
     EXPECT_EQ(about.size(), QSize(48, 24));
     EXPECT_EQ(about.Image1->geometry(), QRect(0, 0, 48, 24));
     const QImage shown = about.Image1->pixmap().toImage();

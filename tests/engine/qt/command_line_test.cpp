@@ -280,7 +280,7 @@ TEST(Dialogs, TheTickRunsWhileTheInputDialogIsUpAndAnOpenAbortsIt)
         whileUp = h.Log();
         form.Engine().OpenScenario(h.Dir() + "next.tgs");
     });
-    EXPECT_EQ(form.InputDlg->exec(), mrAbort);
+    EXPECT_EQ(form.InputDlg().exec(), mrAbort);
     form.SetTimerActive(false);
     EXPECT_EQ(whileUp, (Lines{"ready", "tick"}));
 }
@@ -290,10 +290,10 @@ TEST(Dialogs, OptionsMenuShowsTheAssociationAndPlayersDoNotSeeIt)
     {
         TWindowHarness h;
         TTideglassForm& form = h.Run(ManyLines(1));
-        QTimer::singleShot(0, [&] { form.MidiForm->done(mrOk); });
+        QTimer::singleShot(0, [&] { form.MidiForm().done(mrOk); });
         form.MIDI1->trigger();
-        EXPECT_TRUE(form.MidiForm->Label2->text().contains(QString::fromUtf8("関連付けされていません")));
-        EXPECT_FALSE(form.MidiForm->GroupBox2->isHidden());
+        EXPECT_TRUE(form.MidiForm().Label2->text().contains(QString::fromUtf8("関連付けされていません")));
+        EXPECT_FALSE(form.MidiForm().GroupBox2->isHidden());
     }
     {
         TWindowHarness h;
@@ -301,8 +301,8 @@ TEST(Dialogs, OptionsMenuShowsTheAssociationAndPlayersDoNotSeeIt)
         TTideglassForm& form = h.Start();
         h.Tick();
         ASSERT_TRUE(form.Engine().PlayerMode());
-        EXPECT_TRUE(form.MidiForm->GroupBox2->isHidden());
-        EXPECT_EQ(form.MidiForm->height(), 100);
+        EXPECT_TRUE(form.MidiForm().GroupBox2->isHidden());
+        EXPECT_EQ(form.MidiForm().height(), 100);
     }
 }
 
@@ -310,7 +310,7 @@ TEST(Dialogs, DebugWindowAndSubWindowWorkOnTheGame)
 {
     TWindowHarness h;
     TTideglassForm& form = h.Run(ManyLines(1));
-    form.DebugForm->Evaluate("F(3)=5");
+    form.DebugForm().Evaluate("F(3)=5");
     EXPECT_EQ(h.Flag(3), 5);
 
     TEngineProbe(form.Engine()).SubWinMode() = 1;

@@ -48,7 +48,7 @@ TEST(InputCommandsWindow, ClosingTheMainWindowDuringTheInputDialogEndsTheProgram
     QTimer poll;
     poll.setInterval(10);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!closed && form.InputDlg->isVisible()) {
+        if (!closed && form.InputDlg().isVisible()) {
             closed = true;
             form.close();
         } else if (++polls > 1000) {
@@ -59,7 +59,7 @@ TEST(InputCommandsWindow, ClosingTheMainWindowDuringTheInputDialogEndsTheProgram
     EXPECT_EQ(QApplication::exec(), 0);
     poll.stop();
     EXPECT_TRUE(closed);
-    EXPECT_FALSE(form.InputDlg->isVisible());
+    EXPECT_FALSE(form.InputDlg().isVisible());
     EXPECT_EQ(h.Flag(1), 0);
     h.Close();
     EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(h.Dir() + "tideglass.ini")));
@@ -76,7 +76,7 @@ TEST(InputCommandsWindow, YesNoDialogIsAtLeast256WideOrTheQuestionAnd32)
     QTimer answer;
     answer.setInterval(5);
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        TYesNoDlg& dialog = *h.Form().YesNoDlg;
+        TYesNoDlg& dialog = h.Form().YesNoDlg();
         if (!dialog.isVisible())
             return;
         widths.emplace_back(dialog.width(), dialog.Label1->sizeHint().width());

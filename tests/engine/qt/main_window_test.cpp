@@ -94,19 +94,19 @@ TEST(MainWindow, InputAndYesNoDialogsAnswerAsClosed)
     TWindowHarness h;
     TTideglassForm& form = h.Run("*SCENE s\n*SCENEEND\n");
     QTimer::singleShot(0, [&] {
-        QTest::keyClicks(form.InputDlg->InputEdit, "abc");
-        QTest::keyClick(form.InputDlg->InputEdit, Qt::Key_Return);
+        QTest::keyClicks(form.InputDlg().InputEdit, "abc");
+        QTest::keyClick(form.InputDlg().InputEdit, Qt::Key_Return);
     });
     std::string text = "old";
     EXPECT_EQ(form.AskInput(Sj("名前は？"), text), mrOk);
     EXPECT_EQ(text, "abc");
-    EXPECT_EQ(form.InputDlg->InputLabel->text().toStdString(), "名前は？");
-    EXPECT_GE(form.InputDlg->InputLabel->width(), 400);
+    EXPECT_EQ(form.InputDlg().InputLabel->text().toStdString(), "名前は？");
+    EXPECT_GE(form.InputDlg().InputLabel->width(), 400);
 
     for (const auto& [button, answer] : {std::pair{true, mrYes}, std::pair{false, mrOk}}) {
         QTimer::singleShot(
-            0, [&form, yes = button] { (yes ? form.YesNoDlg->OKBtn : form.YesNoDlg->CancelBtn)->click(); });
+            0, [&form, yes = button] { (yes ? form.YesNoDlg().OKBtn : form.YesNoDlg().CancelBtn)->click(); });
         EXPECT_EQ(form.AskYesNo(Sj("行く？")), answer);
-        EXPECT_GE(form.YesNoDlg->width(), 256);
+        EXPECT_GE(form.YesNoDlg().width(), 256);
     }
 }
