@@ -57,6 +57,21 @@ function(tg_test_dir name dir)
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy")
 endfunction()
 
+# The name the dynamic loader opens a library by (its SONAME), read from the
+# file the library's pkg-config entry links; `fallback` when it cannot be read.
+function(tg_shared_library_name var stem link_libraries fallback)
+  set(name "${fallback}")
+  foreach(lib IN LISTS link_libraries)
+    if(lib MATCHES "lib${stem}\\.so")
+      execute_process(COMMAND objdump -p "${lib}" OUTPUT_VARIABLE dump ERROR_QUIET)
+      if(dump MATCHES "SONAME +([^ \n]+)")
+        set(name "${CMAKE_MATCH_1}")
+      endif()
+    endif()
+  endforeach()
+  set(${var} "${name}" PARENT_SCOPE)
+endfunction()
+
 # tg_check_no_qt(<targets...>)
 # Fails the configuration when a Qt target is in the link closure of one of
 # the given libraries (their LINK_LIBRARIES and INTERFACE_LINK_LIBRARIES,

@@ -1,5 +1,6 @@
 #include "platform/audio/midi_out_fluid.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -15,6 +16,64 @@
 #include "platform/audio/audio_output.h"
 
 namespace {
+
+// FluidSynth is opened when the first song needs it, not linked: with the
+// libraries it pulls in, loading it took a tenth of the start-up of a
+// program that may never play music.
+// clang-format off
+#define TG_FLUID_FUNCTIONS(X) \
+    X(fluid_free) \
+    X(fluid_set_log_function) \
+    X(fluid_settings_dupstr) \
+    X(fluid_settings_setint) \
+    X(fluid_settings_setnum) \
+    X(fluid_synth_cc) \
+    X(fluid_synth_channel_pressure) \
+    X(fluid_synth_get_active_voice_count) \
+    X(fluid_synth_key_pressure) \
+    X(fluid_synth_noteoff) \
+    X(fluid_synth_noteon) \
+    X(fluid_synth_pitch_bend) \
+    X(fluid_synth_program_change) \
+    X(fluid_synth_sfload) \
+    X(fluid_synth_sysex) \
+    X(fluid_synth_system_reset) \
+    X(fluid_synth_write_float) \
+    X(new_fluid_settings) \
+    X(new_fluid_synth)
+// clang-format on
+
+struct TFluidApi {
+#define TG_FLUID_DECLARE(name) decltype(&::name) name = nullptr;
+    TG_FLUID_FUNCTIONS(TG_FLUID_DECLARE)
+#undef TG_FLUID_DECLARE
+    // Why the library could not be used; empty when it can.
+    std::string Failure;
+};
+
+TFluidApi LoadFluidApi()
+{
+    TFluidApi api;
+    void* library = dlopen(TG_FLUIDSYNTH_SONAME, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char* error = dlerror();
+        api.Failure = error ? error : TG_FLUIDSYNTH_SONAME;
+        return api;
+    }
+#define TG_FLUID_LOAD(name)                                                                                            \
+    api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name));                                            \
+    if (api.name == nullptr && api.Failure.empty())                                                                    \
+        api.Failure = std::string(TG_FLUIDSYNTH_SONAME ": no ") + #name;
+    TG_FLUID_FUNCTIONS(TG_FLUID_LOAD)
+#undef TG_FLUID_LOAD
+    return api;
+}
+
+const TFluidApi& FluidApi()
+{
+    static const TFluidApi api = LoadFluidApi();
+    return api;
+}
 
 // Device id of the synth for system-exclusive messages: GS and XG resets
 // are addressed to 10h.
@@ -48,12 +107,13 @@ bool IsFile(const std::string& path)
 
 std::string ChooseSoundFont(fluid_settings_t* settings)
 {
+    const TFluidApi& Fl = FluidApi();
     if (const char* env = std::getenv("TIDEGLASS_SOUNDFONT"); env && IsFile(env))
         return env;
     char* configured = nullptr;
-    if (fluid_settings_dupstr(settings, "synth.default-soundfont", &configured) == FLUID_OK && configured) {
+    if (Fl.fluid_settings_dupstr(settings, "synth.default-soundfont", &configured) == FLUID_OK && configured) {
         const std::string path = configured;
-        fluid_free(configured);
+        Fl.fluid_free(configured);
         if (IsFile(path))
             return path;
     }
@@ -124,6 +184,9 @@ public:
 
     void Post(TSynthMessage message)
     {
+        // Without a synth a song still runs its course, silently.
+        if (FSynth == nullptr)
+            return;
         message.Frame = TAudioOutput::TickFrame();
         {
             std::lock_guard<std::mutex> lock(FQueueLock);
@@ -139,12 +202,15 @@ public:
 
     // Messages to apply or voices sounding; the reverb's tail after the
     // last voice keeps the output awake by the sound it makes.
-    bool Active() override { return FQueued > 0 || fluid_synth_get_active_voice_count(FSynth) > 0; }
+    bool Active() override
+    {
+        return FSynth != nullptr && (FQueued > 0 || Fl.fluid_synth_get_active_voice_count(FSynth) > 0);
+    }
 
     void MixInto(float* out, int frames) override
     {
         std::lock_guard<std::mutex> lock(FRenderLock);
-        if (FAttached == 0 && !Active())
+        if (FSynth == nullptr || (FAttached == 0 && !Active()))
             return;
         const uint64_t start = TAudioOutput::MixingFrame();
         for (int done = 0; done < frames;) {
@@ -159,7 +225,7 @@ public:
                 n = std::min(n, BlockFrames);
             else if (next - at < static_cast<uint64_t>(n))
                 n = static_cast<int>(next - at);
-            fluid_synth_write_float(FSynth, n, FScratch.data(), 0, 2, FScratch.data(), 1, 2);
+            Fl.fluid_synth_write_float(FSynth, n, FScratch.data(), 0, 2, FScratch.data(), 1, 2);
             for (int i = 0; i < n * 2; ++i)
                 out[i] += FScratch[static_cast<size_t>(i)];
             out += n * 2;
@@ -196,11 +262,11 @@ private:
     {
         fluid_synth_t* s = FSynth;
         if (m.Kind == TSynthMessage::smSystemReset) {
-            fluid_synth_system_reset(s);
+            Fl.fluid_synth_system_reset(s);
             return;
         }
         if (m.Kind == TSynthMessage::smSysEx) {
-            fluid_synth_sysex(s, reinterpret_cast<const char*>(m.SysEx.data()), static_cast<int>(m.SysEx.size()),
+            Fl.fluid_synth_sysex(s, reinterpret_cast<const char*>(m.SysEx.data()), static_cast<int>(m.SysEx.size()),
                 nullptr, nullptr, nullptr, 0);
             return;
         }
@@ -210,35 +276,40 @@ private:
         const int d1 = (message >> 8) & 0x7F;
         const int d2 = (message >> 16) & 0x7F;
         switch (status & 0xF0) {
-        case 0x80: fluid_synth_noteoff(s, ch, d1); break;
-        case 0x90: d2 == 0 ? fluid_synth_noteoff(s, ch, d1) : fluid_synth_noteon(s, ch, d1, d2); break;
-        case 0xA0: fluid_synth_key_pressure(s, ch, d1, d2); break;
-        case 0xB0: fluid_synth_cc(s, ch, d1, d2); break;
-        case 0xC0: fluid_synth_program_change(s, ch, d1); break;
-        case 0xD0: fluid_synth_channel_pressure(s, ch, d1); break;
-        case 0xE0: fluid_synth_pitch_bend(s, ch, d1 | d2 << 7); break;
+        case 0x80: Fl.fluid_synth_noteoff(s, ch, d1); break;
+        case 0x90: d2 == 0 ? Fl.fluid_synth_noteoff(s, ch, d1) : Fl.fluid_synth_noteon(s, ch, d1, d2); break;
+        case 0xA0: Fl.fluid_synth_key_pressure(s, ch, d1, d2); break;
+        case 0xB0: Fl.fluid_synth_cc(s, ch, d1, d2); break;
+        case 0xC0: Fl.fluid_synth_program_change(s, ch, d1); break;
+        case 0xD0: Fl.fluid_synth_channel_pressure(s, ch, d1); break;
+        case 0xE0: Fl.fluid_synth_pitch_bend(s, ch, d1 | d2 << 7); break;
         default: break;
         }
     }
 
     TFluidSynth()
     {
-        fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-        fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+        if (!Fl.Failure.empty()) {
+            std::fprintf(stderr, "tideglass: no MIDI synth (%s); music plays silently\n", Fl.Failure.c_str());
+            return;
+        }
+        Fl.fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        Fl.fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
         for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN})
-            fluid_set_log_function(level, &SynthLog, nullptr);
-        FSettings = new_fluid_settings();
-        fluid_settings_setnum(FSettings, "synth.sample-rate", TAudioOutput::SampleRate);
-        fluid_settings_setint(FSettings, "synth.device-id", SysExDeviceId);
-        fluid_settings_setnum(FSettings, "synth.gain", SynthGain);
-        FSynth = new_fluid_synth(FSettings);
+            Fl.fluid_set_log_function(level, &SynthLog, nullptr);
+        FSettings = Fl.new_fluid_settings();
+        Fl.fluid_settings_setnum(FSettings, "synth.sample-rate", TAudioOutput::SampleRate);
+        Fl.fluid_settings_setint(FSettings, "synth.device-id", SysExDeviceId);
+        Fl.fluid_settings_setnum(FSettings, "synth.gain", SynthGain);
+        FSynth = Fl.new_fluid_synth(FSettings);
         const std::string font = ChooseSoundFont(FSettings);
-        if (!font.empty() && fluid_synth_sfload(FSynth, font.c_str(), 1) != FLUID_FAILED)
+        if (!font.empty() && Fl.fluid_synth_sfload(FSynth, font.c_str(), 1) != FLUID_FAILED)
             FSoundFont = font;
         else
             std::fprintf(stderr, "tideglass: no General MIDI sound font; music plays silently\n");
     }
 
+    const TFluidApi& Fl = FluidApi();
     fluid_settings_t* FSettings = nullptr;
     fluid_synth_t* FSynth = nullptr;
     std::string FSoundFont;

@@ -12,6 +12,9 @@
 // block it renders; an output is not Ready while that queue is long, so a
 // song of countless events is slowed down, never lost in an overrun.
 //
+// The FluidSynth library itself is opened with the synth, not at start-up;
+// without it (or without a sound font) music plays silently, in time.
+//
 // The sound font is $TIDEGLASS_SOUNDFONT when set, else the system's default
 // General MIDI font, else TimGM6mb; without any the synth plays silence.
 
