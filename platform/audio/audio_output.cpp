@@ -1,6 +1,6 @@
 #include "platform/audio/audio_output.h"
 
-#include <SDL.h>
+#include "platform/audio/sdl_api.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,13 +27,18 @@ TAudioOutput& TAudioOutput::Instance()
 
 TAudioOutput::TAudioOutput()
 {
+    const TSdlApi& Sdl = SdlApi();
+    if (!Sdl.Failure.empty()) {
+        std::fprintf(stderr, "tideglass: no sound device (%s); playing silently\n", Sdl.Failure.c_str());
+        return;
+    }
     if (!OpenDevice()) {
-        std::fprintf(stderr, "tideglass: no sound device (%s); playing silently\n", SDL_GetError());
+        std::fprintf(stderr, "tideglass: no sound device (%s); playing silently\n", Sdl.SDL_GetError());
         // The dummy driver consumes audio in real time without a card, so
         // positions and song ends still move as they would with sound.
         // The hint outranks SDL_AUDIODRIVER, which named the driver that failed.
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+        Sdl.SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        Sdl.SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
         OpenDevice();
     }
 }
@@ -43,14 +48,18 @@ TAudioOutput::~TAudioOutput()
     // Closing the device waits for the audio thread, which must not sleep.
     FClosing = true;
     Wake();
+    const TSdlApi& Sdl = SdlApi();
+    if (!Sdl.Failure.empty())
+        return;
     if (FDevice != 0)
-        SDL_CloseAudioDevice(FDevice);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        Sdl.SDL_CloseAudioDevice(FDevice);
+    Sdl.SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool TAudioOutput::OpenDevice()
 {
-    if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    const TSdlApi& Sdl = SdlApi();
+    if (Sdl.SDL_WasInit(SDL_INIT_AUDIO) == 0 && Sdl.SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     SDL_AudioSpec want{};
     want.freq = SampleRate;
@@ -60,13 +69,13 @@ bool TAudioOutput::OpenDevice()
     want.callback = &TAudioOutput::Callback;
     want.userdata = this;
     SDL_AudioSpec have{};
-    FDevice = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    FDevice = Sdl.SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (FDevice == 0)
         return false;
     FPeriodFrames = have.samples;
-    const char* driver = SDL_GetCurrentAudioDriver();
+    const char* driver = Sdl.SDL_GetCurrentAudioDriver();
     FDriverName = driver ? driver : "";
-    SDL_PauseAudioDevice(FDevice, 0);
+    Sdl.SDL_PauseAudioDevice(FDevice, 0);
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "platform/audio/midi_out_fluid.h"
 
-#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "platform/audio/audio_output.h"
+#include "platform/audio/shared_library.h"
 
 namespace {
 
@@ -54,18 +54,11 @@ struct TFluidApi {
 TFluidApi LoadFluidApi()
 {
     TFluidApi api;
-    void* library = dlopen(TG_FLUIDSYNTH_SONAME, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        const char* error = dlerror();
-        api.Failure = error ? error : TG_FLUIDSYNTH_SONAME;
-        return api;
-    }
-#define TG_FLUID_LOAD(name)                                                                                            \
-    api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name));                                            \
-    if (api.name == nullptr && api.Failure.empty())                                                                    \
-        api.Failure = std::string(TG_FLUIDSYNTH_SONAME ": no ") + #name;
-    TG_FLUID_FUNCTIONS(TG_FLUID_LOAD)
-#undef TG_FLUID_LOAD
+    TSharedLibrary library(TG_FLUIDSYNTH_SONAME);
+#define TG_FLUID_FIND(name) library.Find(api.name, #name);
+    TG_FLUID_FUNCTIONS(TG_FLUID_FIND)
+#undef TG_FLUID_FIND
+    api.Failure = library.Failure();
     return api;
 }
 

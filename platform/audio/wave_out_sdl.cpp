@@ -2,7 +2,9 @@
 
 #include "platform/audio/ui_mailbox.h"
 
-#include <SDL.h>
+#include "platform/audio/sdl_api.h"
+
+#include <cstring>
 
 #include <algorithm>
 
@@ -41,26 +43,27 @@ int TSdlWaveOut::GetNumDevs()
     if (!output.IsOpen())
         return 0;
     // The dummy driver lists nothing yet plays: it still counts as a device.
-    return std::max(1, SDL_GetNumAudioDevices(0));
+    return std::max(1, SdlApi().SDL_GetNumAudioDevices(0));
 }
 
 int TSdlWaveOut::GetDevCaps(int deviceId, TWaveOutCaps& caps)
 {
-    TAudioOutput::Instance();
+    if (!TAudioOutput::Instance().IsOpen())
+        return MMSYSERR_BADDEVICEID;
     char* defaultName = nullptr;
     const char* name = nullptr;
     if (deviceId == WAVE_MAPPER) {
         SDL_AudioSpec spec{};
-        if (SDL_GetDefaultAudioInfo(&defaultName, &spec, 0) == 0)
+        if (SdlApi().SDL_GetDefaultAudioInfo(&defaultName, &spec, 0) == 0)
             name = defaultName;
-    } else if (deviceId >= 0 && deviceId < SDL_GetNumAudioDevices(0)) {
-        name = SDL_GetAudioDeviceName(deviceId, 0);
+    } else if (deviceId >= 0 && deviceId < SdlApi().SDL_GetNumAudioDevices(0)) {
+        name = SdlApi().SDL_GetAudioDeviceName(deviceId, 0);
     }
     if (name == nullptr)
         return MMSYSERR_BADDEVICEID;
-    caps.ProductName.assign(name, std::min(MaxProductName, SDL_strlen(name)));
+    caps.ProductName.assign(name, std::min(MaxProductName, std::strlen(name)));
     caps.Support = 0;
-    SDL_free(defaultName);
+    SdlApi().SDL_free(defaultName);
     return MMSYSERR_NOERROR;
 }
 
