@@ -3,7 +3,10 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+
+#include "platform/audio/shared_library.h"
 
 namespace {
 
@@ -86,17 +89,45 @@ sf_count_t MemTell(void* user)
     return static_cast<TMemoryFile*>(user)->Pos;
 }
 
+// libsndfile, opened with the first compressed wave rather than linked,
+// like the other libraries only sound needs.
+struct TSndFileApi {
+    decltype(&::sf_open_virtual) sf_open_virtual = nullptr;
+    decltype(&::sf_readf_short) sf_readf_short = nullptr;
+    decltype(&::sf_close) sf_close = nullptr;
+    bool Usable = false;
+};
+
+const TSndFileApi& SndFile()
+{
+    static const TSndFileApi api = [] {
+        TSndFileApi loaded;
+        TSharedLibrary library(TG_SNDFILE_SONAME);
+        library.Find(loaded.sf_open_virtual, "sf_open_virtual");
+        library.Find(loaded.sf_readf_short, "sf_readf_short");
+        library.Find(loaded.sf_close, "sf_close");
+        loaded.Usable = library.Failure().empty();
+        if (!loaded.Usable)
+            std::fprintf(stderr, "tideglass: compressed waves cannot be read (%s)\n", library.Failure().c_str());
+        return loaded;
+    }();
+    return api;
+}
+
 // Decodes a compressed image to 16-bit PCM at its own rate and channels.
 TWaveData DecodeCompressed(std::span<const uint8_t> image)
 {
+    const TSndFileApi& Sf = SndFile();
+    if (!Sf.Usable)
+        throw ESndMixError("File format not supported");
     TMemoryFile file{image, 0};
     SF_VIRTUAL_IO io{&MemLength, &MemSeek, &MemRead, &MemWrite, &MemTell};
     SF_INFO info{};
-    SNDFILE* sf = sf_open_virtual(&io, SFM_READ, &info, &file);
+    SNDFILE* sf = Sf.sf_open_virtual(&io, SFM_READ, &info, &file);
     if (sf == nullptr)
         throw ESndMixError("File format not supported");
     if (info.channels <= 0 || info.channels > 255 || info.samplerate <= 0) {
-        sf_close(sf);
+        Sf.sf_close(sf);
         throw ESndMixError("File format not supported");
     }
     TWaveData out;
@@ -105,7 +136,7 @@ TWaveData DecodeCompressed(std::span<const uint8_t> image)
         static_cast<uint32_t>(info.samplerate) * channels * 2u, static_cast<uint16_t>(channels * 2), 16};
     std::vector<short> frames(4096u * channels);
     for (;;) {
-        const sf_count_t got = sf_readf_short(sf, frames.data(), 4096);
+        const sf_count_t got = Sf.sf_readf_short(sf, frames.data(), 4096);
         if (got <= 0)
             break;
         const size_t bytes = static_cast<size_t>(got) * channels * 2;
@@ -117,7 +148,7 @@ TWaveData DecodeCompressed(std::span<const uint8_t> image)
             out.Data[at + 2 * i + 1] = static_cast<uint8_t>(v >> 8);
         }
     }
-    sf_close(sf);
+    Sf.sf_close(sf);
     if (out.Data.empty())
         throw ESndMixError("Failed to read data chunk");
     return out;
