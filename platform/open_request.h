@@ -4,14 +4,17 @@
 // in the per-user runtime folder. A client connects, writes the file name
 // (ended by a NUL byte or by closing the connection) and goes away. At most
 // MaxNameBytes bytes of a name are taken, as the message's buffer held.
+//
+// Plain sockets watched by the event loop: Qt's network library would load
+// at every start for this one socket.
 
 #include <QObject>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 class TOpenRequestServer : public QObject {
     Q_OBJECT
@@ -35,11 +38,13 @@ public:
     static bool Send(const std::string& name, const std::string& fileName, int timeoutMs = 1000);
 
 private:
-    struct TRequest;
-    void AcceptConnection();
-    void ReadFrom(QLocalSocket* socket, TRequest& request);
-    void Finish(QLocalSocket* socket, TRequest& request);
+    struct TClient;
+    void AcceptConnections();
+    void ReadFrom(int fd);
+    void Finish(int fd);
 
     std::string FSocketName;
-    std::unique_ptr<QLocalServer> FServer;
+    int FListener = -1;
+    std::unique_ptr<QSocketNotifier> FNotifier;
+    std::map<int, std::unique_ptr<TClient>> FClients;
 };
