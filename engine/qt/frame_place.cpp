@@ -115,8 +115,11 @@ bool TFramePlace::eventFilter(QObject* watched, QEvent* event)
         FHandle = FWindow.windowHandle();
         if (FHandle)
             FHandle->installEventFilter(this);
-    } else if (watched == FHandle && event->type() == QEvent::Expose && FHandle->isExposed()) {
-        Apply();
+    } else if (watched == FHandle && event->type() == QEvent::Expose && FHandle->isExposed() && FWanted) {
+        // The first expose may come before the manager has framed the
+        // window, or before we have heard where it put the frame: the
+        // frame is watched for as after full screen.
+        SetWhenFramed(*FWanted);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -3,8 +3,9 @@
 // the window. A window not shown yet has no frame, and a window manager that
 // puts the client where the frame was asked for would make the window creep
 // by its frame's size at every start; so the frame is put at its place once
-// the window is first on the screen, when its frame is known. Asked once,
-// so that a manager that places windows itself is not fought.
+// the window is first on the screen and framed. It is looked at for a few
+// seconds and set right at most a few times, so that a manager that places
+// windows itself is not fought.
 
 #include <QObject>
 #include <QPoint>
