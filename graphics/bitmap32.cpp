@@ -49,6 +49,7 @@ void TBitmap32::ReplacePixels(int32_t& width, int32_t& height, int32_t newWidth,
     FCanvas.reset();
     FStorage.reset();
     FBits = nullptr;
+    FFreshZero = false;
     width = 0;
     height = 0;
 
@@ -65,6 +66,7 @@ void TBitmap32::ReplacePixels(int32_t& width, int32_t& height, int32_t newWidth,
             throw Exception("Can't allocate the DIB handle");
         }
         FBits = FStorage.get();
+        FFreshZero = true;
     }
     width = newWidth;
     height = newHeight;
@@ -104,7 +106,7 @@ void TBitmap32::CopyMapTo(TBitmap32& dst) const
 {
     dst.SetSize(FWidth, FHeight);
     if (!Empty())
-        MoveLongword(FBits, dst.FBits, int64_t(FWidth) * FHeight);
+        MoveLongword(FBits, dst.Bits(), int64_t(FWidth) * FHeight);
 }
 
 void TBitmap32::CopyPropertiesTo(TBitmap32& dst) const
@@ -232,7 +234,7 @@ void TBitmap32::EndMeasuring()
 void TBitmap32::FillRows(const TRect& r, TColor32 value)
 {
     TRect cut;
-    if (!IntersectRect(cut, r, BoundsRect()) || IsRectEmpty(cut))
+    if (!IntersectRect(cut, r, BoundsRect()) || IsRectEmpty(cut) || (value == 0 && FFreshZero))
         return;
     for (int32_t y = cut.Top; y < cut.Bottom; ++y)
         FillLongword(PixelPtr(cut.Left, y), cut.Right - cut.Left, value);
@@ -245,8 +247,8 @@ void TBitmap32::Clear(TColor32 fillColor)
     if (!FMeasuringMode) {
         if (FClipping)
             FillRect(FClipRect.Left, FClipRect.Top, FClipRect.Right, FClipRect.Bottom, fillColor);
-        else
-            FillLongword(FBits, int64_t(FWidth) * FHeight, fillColor);
+        else if (fillColor != 0 || !FFreshZero)
+            FillLongword(Bits(), int64_t(FWidth) * FHeight, fillColor);
     }
     Changed();
 }
@@ -273,7 +275,7 @@ void TBitmap32::ResetAlpha(uint8_t alpha)
 {
     if (!FMeasuringMode && !Empty()) {
         const TColor32 a = TColor32(alpha) << 24;
-        TColor32* p = FBits;
+        TColor32* p = Bits();
         const int64_t count = int64_t(FWidth) * FHeight;
         for (int64_t i = 0; i < count; ++i)
             p[i] = (p[i] & 0x00FFFFFF) | a;
@@ -325,7 +327,7 @@ void TBitmap32::ReadPixels(TStream& stream)
         throw EReadError("Stream read error");
     SetSize(w, h);
     if (pixels > 0)
-        stream.ReadBuffer(FBits, pixels * 4);
+        stream.ReadBuffer(Bits(), pixels * 4);
 }
 
 void TBitmap32::WriteData(TStream& stream) const

@@ -68,10 +68,14 @@ public:
     virtual void AreaChanged(const TRect& area, uint32_t info = AREAINFO_RECT);
 
     // Pixels. Row y starts at Bits() + y * Width(); null when empty.
-    TColor32* Bits() const { return FBits; }
-    TColor32* ScanLine(int32_t y) const { return FBits + int64_t(y) * FWidth; }
-    TColor32* PixelPtr(int32_t x, int32_t y) const { return FBits + int64_t(y) * FWidth + x; }
-    TColor32 Pixel(int32_t x, int32_t y) const { return *PixelPtr(x, y); }
+    TColor32* Bits() const
+    {
+        FFreshZero = false;
+        return FBits;
+    }
+    TColor32* ScanLine(int32_t y) const { return Bits() + int64_t(y) * FWidth; }
+    TColor32* PixelPtr(int32_t x, int32_t y) const { return Bits() + int64_t(y) * FWidth + x; }
+    TColor32 Pixel(int32_t x, int32_t y) const { return FBits[int64_t(y) * FWidth + x]; }
     void SetPixel(int32_t x, int32_t y, TColor32 value) { *PixelPtr(x, y) = value; }
     // OuterColor outside the clip rectangle; writes outside it are dropped.
     TColor32 PixelS(int32_t x, int32_t y) const;
@@ -198,6 +202,10 @@ private:
     };
     TColor32* FBits = nullptr;
     std::unique_ptr<TColor32[], TFreePixels> FStorage;
+    // The pixels are still the zeros calloc gave them: nothing has been
+    // handed a pointer to them since. Clearing them to zero then writes
+    // nothing, which spares touching every page of a bitmap just made.
+    mutable bool FFreshZero = false;
     std::unique_ptr<TCanvas> FCanvas;
     TRect FClipRect;
     TFixedRect FFixedClipRect;

@@ -41,13 +41,13 @@ void TBitmap32::AssignFromTBitmap(const TBitmap& bitmap)
     SetSize(bitmap.Width(), bitmap.Height());
     if (Empty())
         return;
-    bitmap.CopyToDIB32(reinterpret_cast<uint8_t*>(FBits), FWidth * 4);
+    bitmap.CopyToDIB32(reinterpret_cast<uint8_t*>(Bits()), FWidth * 4);
     if (bitmap.PixelFormat() != pf32bit)
         ResetAlpha(255);
     // A transparent colour that names a palette entry keys that entry's
     // pixels, not pixels whose red happens to equal the index.
     if (bitmap.Transparent())
-        bitmap.ClearTransparentAlpha(reinterpret_cast<uint8_t*>(FBits), FWidth * 4);
+        bitmap.ClearTransparentAlpha(reinterpret_cast<uint8_t*>(Bits()), FWidth * 4);
     // The canvas is made on first use even on a const bitmap, as the class
     // library does; only its font is read.
     FFont->Assign(&const_cast<TBitmap&>(bitmap).Canvas()->Font());

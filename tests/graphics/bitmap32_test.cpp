@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "graphics/bitmap32.h"
 #include "graphics/resamplers.h"
+#include "classlib/canvas.h"
+#include "classlib/glyph_source.h"
 #include "classlib/graphic.h"
 
 namespace {
@@ -112,6 +115,59 @@ TEST(Bitmap32, ClearNotifiesOnlyWhenNotEmpty)
     EXPECT_EQ(b.ClipRect(), (TRect{0, 0, 0, 0}));
     b.ResetClipRect();
     EXPECT_FALSE(b.Clipping());
+}
+
+// A bitmap just sized is zero and clearing it to zero writes nothing; every
+// way of putting a pixel into it must make the next clear to zero a real one.
+TEST(Bitmap32, ClearToZeroEmptiesWhateverWroteBefore)
+{
+    gdi::TGlyphSourceScope boxes{gdi::CreateBoxGlyphSource()};
+    TBitmap32 red;
+    red.SetSize(8, 6);
+    red.Clear(0xFFFF0000);
+    TMemoryStream data;
+    red.WriteData(data);
+    const std::vector<std::pair<const char*, std::function<void(TBitmap32&)>>> writers{
+        {"SetPixel", [](TBitmap32& b) { b.SetPixel(3, 2, 1); }},
+        {"Bits", [](TBitmap32& b) { b.Bits()[5] = 1; }},
+        {"ScanLine", [](TBitmap32& b) { b.ScanLine(4)[1] = 1; }},
+        {"PixelPtr", [](TBitmap32& b) { *b.PixelPtr(7, 5) = 1; }},
+        {"FillRect", [](TBitmap32& b) { b.FillRect(1, 1, 3, 3, 1); }},
+        {"FillRectS", [](TBitmap32& b) { b.FillRectS(1, 1, 3, 3, 1); }},
+        {"Clear", [](TBitmap32& b) { b.Clear(1); }},
+        {"ResetAlpha", [](TBitmap32& b) { b.ResetAlpha(); }},
+        {"Draw", [&red](TBitmap32& b) { b.Draw(0, 0, &red); }},
+        {"Assign", [&red](TBitmap32& b) { b.Assign(&red); }},
+        {"ReadData",
+            [&data](TBitmap32& b) {
+                data.SetPosition(0);
+                b.ReadData(data);
+            }},
+        {"Canvas",
+            [](TBitmap32& b) {
+                b.Canvas().Brush().SetColor(clRed);
+                b.Canvas().FillRect(TRect{0, 0, 4, 4});
+            }},
+        {"TextOut", [](TBitmap32& b) { b.TextOut(0, 0, "A"); }},
+        {"RenderText", [](TBitmap32& b) { b.RenderText(0, 0, "A", 0, 0xFF00FF00); }},
+    };
+    for (const auto& [name, write] : writers) {
+        for (const bool byRect : {false, true}) {
+            TBitmap32 b;
+            b.SetSize(8, 6);
+            b.Clear(0);
+            write(b);
+            int changes = 0;
+            b.OnChange = [&](TObject*) { ++changes; };
+            if (byRect)
+                b.FillRect(0, 0, 8, 6, 0);
+            else
+                b.Clear(0);
+            EXPECT_GE(changes, 1) << name;
+            for (int32_t i = 0; i < b.Width() * b.Height(); ++i)
+                ASSERT_EQ(b.Bits()[i], 0u) << name << (byRect ? " by FillRect" : "") << " at " << i;
+        }
+    }
 }
 
 TEST(Bitmap32, FillRectChangesExactlyItsPixelsAndReportsTheArea)
