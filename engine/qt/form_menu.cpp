@@ -61,6 +61,9 @@ void TTideglassForm::BuildMainMenu()
     F2->addSeparator();
     Help1 = F2->addAction(Caption(SJ("TIDEGLASSヘルプ(&H)")));
     TIDEGLASSC1 = F2->addAction(Caption(SJ("TIDEGLASS製作マニュアル(&C)")));
+    // The menus are windows of their own and take no face from the bar.
+    for (QMenu* menu : {File1, Edit1, Show1, F2})
+        menu->setFont(font());
 
     connect(F1, &QAction::triggered, this, [this] { FEngine->F1Click(); });
     connect(Exit1, &QAction::triggered, this, [this] { close(); });

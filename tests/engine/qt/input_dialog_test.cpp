@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include "engine/qt/input_dlg.h"
+#include "engine/qt/msg_form.h"
 #include "engine/screen/modal_result.h"
 #include "engine/qt/yes_no_dlg.h"
 #include "engine/qt/tg_input.h"
@@ -35,6 +36,8 @@ TEST(InputCommandsWindow, KeyMacroEntersItsLineAndInputSizeKeepsTheHeight)
     EXPECT_EQ(form.CmdEdit->height(), 29);
     EXPECT_EQ(form.CmdEdit->geometry().bottom() + 1, form.ClientHeight());
     EXPECT_EQ(form.CmdEdit->font().pointSize(), 18);
+    // Both command lines show the same face.
+    EXPECT_EQ(form.CmdEdit->font().family().toStdString(), form.MsgForm->CmdEdit->font().family().toStdString());
 }
 
 TEST(InputCommandsWindow, ClosingTheMainWindowDuringTheInputDialogEndsTheProgram)
