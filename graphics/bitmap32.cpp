@@ -247,8 +247,12 @@ void TBitmap32::Clear(TColor32 fillColor)
     if (!FMeasuringMode) {
         if (FClipping)
             FillRect(FClipRect.Left, FClipRect.Top, FClipRect.Right, FClipRect.Bottom, fillColor);
-        else if (fillColor != 0 || !FFreshZero)
+        else if (fillColor != 0 || !FFreshZero) {
+            // Fresh pixels are written whole: their pages are mapped at once.
+            if (FFreshZero)
+                PrefaultForWriting(FBits, int64_t(FWidth) * FHeight * int64_t(sizeof(TColor32)));
             FillLongword(Bits(), int64_t(FWidth) * FHeight, fillColor);
+        }
     }
     Changed();
 }

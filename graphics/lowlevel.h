@@ -77,6 +77,12 @@ inline void FillLongword(uint32_t* dest, int64_t count, uint32_t value)
         dest[i] = value;
 }
 
+// Maps the memory pages wholly inside [dest, dest + bytes) for writing in
+// one call, where writing them one by one would take a page fault each:
+// for fresh memory about to be written whole. Only an optimisation; memory
+// the system cannot map ahead is left to fault in as it is written.
+void PrefaultForWriting(void* dest, int64_t bytes);
+
 inline void MoveLongword(const uint32_t* src, uint32_t* dest, int64_t count)
 {
     if (src == dest || count <= 0)
