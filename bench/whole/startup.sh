@@ -2,14 +2,16 @@
 # Start-up to a shown window: the engine on the demo game against a bare Qt
 # widget program, each from its start to the first map of its window on a
 # bare X server of this script's own (no window manager), in interleaved
-# pairs; prints each median and their ratio.
+# rounds; prints each median and their ratio. A third program, the engine's
+# main window without the engine (its face, menu bar and command line), runs
+# in the same rounds: what a window like the engine's costs in Qt alone.
 #
-#   bench/whole/startup.sh [build folder] [pairs]
+#   bench/whole/startup.sh [build folder] [rounds]
 #
 # The build folder (default build/release) holds apps/tideglass and
-# bench/whole/{startup_map_timer,startup_reference}. Like a desktop without
-# a session bus: DBUS_SESSION_BUS_ADDRESS is unset, and home and per-user
-# folders are fresh.
+# bench/whole/{startup_map_timer,startup_reference,startup_menu_reference}.
+# Like a desktop without a session bus: DBUS_SESSION_BUS_ADDRESS is unset,
+# and home and per-user folders are fresh.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -18,8 +20,9 @@ pairs=${2:-7}
 engine=$build/apps/tideglass
 timer=$build/bench/whole/startup_map_timer
 reference=$build/bench/whole/startup_reference
+menu=$build/bench/whole/startup_menu_reference
 demo=$root/examples/demo/demo.tgs
-for f in "$engine" "$timer" "$reference"; do
+for f in "$engine" "$timer" "$reference" "$menu"; do
   [ -x "$f" ] || { echo "startup.sh: $f is missing (build it first)" >&2; exit 1; }
 done
 command -v Xvfb >/dev/null || { echo "startup.sh: no Xvfb" >&2; exit 1; }
@@ -60,15 +63,22 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 # A first start of each fills the page cache.
 run "$engine" "$demo" >/dev/null
 run "$reference" >/dev/null
+run "$menu" >/dev/null
 : >"$tmp/engine"
 : >"$tmp/reference"
+: >"$tmp/menu"
 for i in $(seq "$pairs"); do
   run "$engine" "$demo" >>"$tmp/engine"
   run "$reference" >>"$tmp/reference"
+  run "$menu" >>"$tmp/menu"
 done
 e=$(median <"$tmp/engine")
 r=$(median <"$tmp/reference")
-echo "start-up to a shown window, median of $pairs interleaved pairs (ms)"
-echo "  engine (demo game): $e   [$(tr '\n' ' ' <"$tmp/engine")]"
-echo "  bare Qt window:     $r   [$(tr '\n' ' ' <"$tmp/reference")]"
+m=$(median <"$tmp/menu")
+echo "start-up to a shown window, median of $pairs interleaved rounds (ms)"
+echo "  engine (demo game):        $e   [$(tr '\n' ' ' <"$tmp/engine")]"
+echo "  bare Qt window:            $r   [$(tr '\n' ' ' <"$tmp/reference")]"
+echo "  its window without engine: $m   [$(tr '\n' ' ' <"$tmp/menu")]"
 awk -v e="$e" -v r="$r" 'BEGIN { printf "  ratio: %.2f (target <= 1.5)\n", e / r }'
+awk -v e="$e" -v m="$m" -v r="$r" \
+  'BEGIN { printf "  the window alone: %.2f of the bare window; the engine: %.2f of the window alone\n", m / r, e / m }'
