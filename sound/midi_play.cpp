@@ -231,6 +231,10 @@ void TMidiPlayV::MMTimerTimer(TObject*)
 void TMidiPlayV::Tick(int64_t elapsed)
 {
     std::lock_guard<std::recursive_mutex> lock(FLock);
+    // A song starts once its outputs can sound: while one is still getting
+    // ready (a synth loading), the song's time stands still.
+    if (OutputsLoading())
+        return;
     const int64_t step = Round(double(elapsed) * FSpeed);
     if (FWait > 0)
         FWait = int(std::max<int64_t>(0, FWait - step));
@@ -262,6 +266,14 @@ void TMidiPlayV::Tick(int64_t elapsed)
     }
     if (FPlaying)
         ServeMetronome(elapsed);
+}
+
+bool TMidiPlayV::OutputsLoading() const
+{
+    for (const auto& out : FOutputs)
+        if (out && out->Loading())
+            return true;
+    return false;
 }
 
 bool TMidiPlayV::OutputsReady() const

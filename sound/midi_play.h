@@ -191,6 +191,7 @@ private:
     void WriteShortMsg(TMidiOut* out, uint32_t message, int wait);
     void AllNotesOff();
     bool OutputsReady() const;
+    bool OutputsLoading() const;
     int CheckLoop(int index);
     void SongEnd();
     void ServeMetronome(int64_t elapsed);

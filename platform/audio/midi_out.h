@@ -55,6 +55,10 @@ public:
     // it has while the answer is no (a synth that has not yet rendered what
     // it was given); messages sent all the same are still taken.
     virtual bool Ready() const { return true; }
+    // Whether the output is still getting ready to sound (a synth loading
+    // its sound font). What it is sent meanwhile waits for it, and a song
+    // does not start until it can be heard.
+    virtual bool Loading() const { return false; }
     // Whether what the output is sent sounds through the shared audio
     // output, so that a sender may take its timing from that output's clock.
     virtual bool RendersOnAudioOutput() const { return false; }

@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/audio/audio_output.h"
@@ -141,6 +143,11 @@ struct TSynthMessage {
 // The process's synth. Never freed: the audio thread may still render it
 // while the program exits.
 //
+// It loads on a thread of its own (the library, the synth and its sound
+// font take a fifth of a second or more), so that the first song does not
+// stop the window: messages wait in the queue meanwhile, and an output says
+// it is Loading, so that a song waits to start until it can sound.
+//
 // Every message goes through one queue that the audio thread applies, a
 // few before each block it renders, so that the synth's own queue between
 // its callers and its voices can never overflow, however many messages come
@@ -150,10 +157,23 @@ public:
     static TFluidSynth& Instance()
     {
         static TFluidSynth* synth = new TFluidSynth;
+        // The program does not end in the middle of the load.
+        static const TJoinAtExit join(*synth);
         return *synth;
     }
 
-    const std::string& SoundFont() const { return FSoundFont; }
+    // Waits for the load; empty when no sound font could be loaded.
+    const std::string& SoundFont()
+    {
+        WaitLoaded();
+        return FSoundFont;
+    }
+    bool Loading() const { return !FLoaded.load(std::memory_order_acquire); }
+    void WaitLoaded()
+    {
+        std::unique_lock<std::mutex> lock(FLoadLock);
+        FLoadDone.wait(lock, [this] { return !Loading(); });
+    }
 
     // The first open output puts the synth into the audio output, where it
     // stays: the notes a closed output released play out their release
@@ -178,7 +198,7 @@ public:
     void Post(TSynthMessage message)
     {
         // Without a synth a song still runs its course, silently.
-        if (FSynth == nullptr)
+        if (!Loading() && FSynth == nullptr)
             return;
         message.Frame = TAudioOutput::TickFrame();
         {
@@ -194,16 +214,19 @@ public:
     bool Ready() const { return FQueued < QueueHighWater; }
 
     // Messages to apply or voices sounding; the reverb's tail after the
-    // last voice keeps the output awake by the sound it makes.
+    // last voice keeps the output awake by the sound it makes. Messages that
+    // wait for the load keep it awake too, so that they go out once it ends.
     bool Active() override
     {
-        return FSynth != nullptr && (FQueued > 0 || Fl.fluid_synth_get_active_voice_count(FSynth) > 0);
+        if (Loading())
+            return FQueued > 0;
+        return FSynth != nullptr && (FQueued > 0 || Fl().fluid_synth_get_active_voice_count(FSynth) > 0);
     }
 
     void MixInto(float* out, int frames) override
     {
         std::lock_guard<std::mutex> lock(FRenderLock);
-        if (FSynth == nullptr || (FAttached == 0 && !Active()))
+        if (Loading() || FSynth == nullptr || (FAttached == 0 && !Active()))
             return;
         const uint64_t start = TAudioOutput::MixingFrame();
         for (int done = 0; done < frames;) {
@@ -218,7 +241,7 @@ public:
                 n = std::min(n, BlockFrames);
             else if (next - at < static_cast<uint64_t>(n))
                 n = static_cast<int>(next - at);
-            Fl.fluid_synth_write_float(FSynth, n, FScratch.data(), 0, 2, FScratch.data(), 1, 2);
+            Fl().fluid_synth_write_float(FSynth, n, FScratch.data(), 0, 2, FScratch.data(), 1, 2);
             for (int i = 0; i < n * 2; ++i)
                 out[i] += FScratch[static_cast<size_t>(i)];
             out += n * 2;
@@ -255,11 +278,11 @@ private:
     {
         fluid_synth_t* s = FSynth;
         if (m.Kind == TSynthMessage::smSystemReset) {
-            Fl.fluid_synth_system_reset(s);
+            Fl().fluid_synth_system_reset(s);
             return;
         }
         if (m.Kind == TSynthMessage::smSysEx) {
-            Fl.fluid_synth_sysex(s, reinterpret_cast<const char*>(m.SysEx.data()), static_cast<int>(m.SysEx.size()),
+            Fl().fluid_synth_sysex(s, reinterpret_cast<const char*>(m.SysEx.data()), static_cast<int>(m.SysEx.size()),
                 nullptr, nullptr, nullptr, 0);
             return;
         }
@@ -269,43 +292,77 @@ private:
         const int d1 = (message >> 8) & 0x7F;
         const int d2 = (message >> 16) & 0x7F;
         switch (status & 0xF0) {
-        case 0x80: Fl.fluid_synth_noteoff(s, ch, d1); break;
-        case 0x90: d2 == 0 ? Fl.fluid_synth_noteoff(s, ch, d1) : Fl.fluid_synth_noteon(s, ch, d1, d2); break;
-        case 0xA0: Fl.fluid_synth_key_pressure(s, ch, d1, d2); break;
-        case 0xB0: Fl.fluid_synth_cc(s, ch, d1, d2); break;
-        case 0xC0: Fl.fluid_synth_program_change(s, ch, d1); break;
-        case 0xD0: Fl.fluid_synth_channel_pressure(s, ch, d1); break;
-        case 0xE0: Fl.fluid_synth_pitch_bend(s, ch, d1 | d2 << 7); break;
+        case 0x80: Fl().fluid_synth_noteoff(s, ch, d1); break;
+        case 0x90: d2 == 0 ? Fl().fluid_synth_noteoff(s, ch, d1) : Fl().fluid_synth_noteon(s, ch, d1, d2); break;
+        case 0xA0: Fl().fluid_synth_key_pressure(s, ch, d1, d2); break;
+        case 0xB0: Fl().fluid_synth_cc(s, ch, d1, d2); break;
+        case 0xC0: Fl().fluid_synth_program_change(s, ch, d1); break;
+        case 0xD0: Fl().fluid_synth_channel_pressure(s, ch, d1); break;
+        case 0xE0: Fl().fluid_synth_pitch_bend(s, ch, d1 | d2 << 7); break;
         default: break;
         }
     }
 
+    // Joins the loading thread when the program ends.
+    class TJoinAtExit {
+    public:
+        explicit TJoinAtExit(TFluidSynth& synth) : FSynth(synth) {}
+        ~TJoinAtExit()
+        {
+            if (FSynth.FLoader.joinable())
+                FSynth.FLoader.join();
+        }
+        TJoinAtExit(const TJoinAtExit&) = delete;
+        TJoinAtExit& operator=(const TJoinAtExit&) = delete;
+
+    private:
+        TFluidSynth& FSynth;
+    };
+
     TFluidSynth()
     {
-        if (!Fl.Failure.empty()) {
-            std::fprintf(stderr, "tideglass: no MIDI synth (%s); music plays silently\n", Fl.Failure.c_str());
+        FLoader = std::thread([this] {
+            Load();
+            {
+                std::lock_guard<std::mutex> lock(FLoadLock);
+                FLoaded.store(true, std::memory_order_release);
+            }
+            FLoadDone.notify_all();
+        });
+    }
+
+    static const TFluidApi& Fl() { return FluidApi(); }
+
+    void Load()
+    {
+        if (!Fl().Failure.empty()) {
+            std::fprintf(stderr, "tideglass: no MIDI synth (%s); music plays silently\n", Fl().Failure.c_str());
             return;
         }
-        Fl.fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-        Fl.fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+        Fl().fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+        Fl().fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
         for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN})
-            Fl.fluid_set_log_function(level, &SynthLog, nullptr);
-        FSettings = Fl.new_fluid_settings();
-        Fl.fluid_settings_setnum(FSettings, "synth.sample-rate", TAudioOutput::SampleRate);
-        Fl.fluid_settings_setint(FSettings, "synth.device-id", SysExDeviceId);
-        Fl.fluid_settings_setnum(FSettings, "synth.gain", SynthGain);
-        FSynth = Fl.new_fluid_synth(FSettings);
+            Fl().fluid_set_log_function(level, &SynthLog, nullptr);
+        FSettings = Fl().new_fluid_settings();
+        Fl().fluid_settings_setnum(FSettings, "synth.sample-rate", TAudioOutput::SampleRate);
+        Fl().fluid_settings_setint(FSettings, "synth.device-id", SysExDeviceId);
+        Fl().fluid_settings_setnum(FSettings, "synth.gain", SynthGain);
+        FSynth = Fl().new_fluid_synth(FSettings);
         const std::string font = ChooseSoundFont(FSettings);
-        if (!font.empty() && Fl.fluid_synth_sfload(FSynth, font.c_str(), 1) != FLUID_FAILED)
+        if (!font.empty() && Fl().fluid_synth_sfload(FSynth, font.c_str(), 1) != FLUID_FAILED)
             FSoundFont = font;
         else
             std::fprintf(stderr, "tideglass: no General MIDI sound font; music plays silently\n");
     }
 
-    const TFluidApi& Fl = FluidApi();
+    // Set by the loading thread before FLoaded; read only once it is.
     fluid_settings_t* FSettings = nullptr;
     fluid_synth_t* FSynth = nullptr;
     std::string FSoundFont;
+    std::thread FLoader;
+    std::atomic<bool> FLoaded{false};
+    std::mutex FLoadLock;
+    std::condition_variable FLoadDone;
     std::mutex FLock; // attach count
     std::atomic<int> FAttached{0};
     bool FInOutput = false;
@@ -354,6 +411,7 @@ public:
     }
 
     bool Ready() const override { return TFluidSynth::Instance().Ready(); }
+    bool Loading() const override { return FOpen && TFluidSynth::Instance().Loading(); }
     bool RendersOnAudioOutput() const override { return FOpen && FToAudioOutput; }
 
     void Reset() override
@@ -407,6 +465,8 @@ std::unique_ptr<TMidiOut> TFluidSynthDriver::CreateOut()
 
 void TFluidSynthDriver::Render(float* out, int frames)
 {
+    // Offline, nothing is late: the synth is waited for.
+    TFluidSynth::Instance().WaitLoaded();
     TFluidSynth::Instance().MixInto(out, frames);
 }
 

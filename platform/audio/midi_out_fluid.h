@@ -12,8 +12,9 @@
 // block it renders; an output is not Ready while that queue is long, so a
 // song of countless events is slowed down, never lost in an overrun.
 //
-// The FluidSynth library itself is opened with the synth, not at start-up;
-// without it (or without a sound font) music plays silently, in time.
+// The FluidSynth library itself is opened with the synth, not at start-up,
+// and on a thread of its own, which the first song waits for instead of the
+// window; without it (or without a sound font) music plays silently, in time.
 //
 // The sound font is $TIDEGLASS_SOUNDFONT when set, else the system's default
 // General MIDI font, else TimGM6mb; without any the synth plays silence.
@@ -32,9 +33,11 @@ public:
     bool DeviceCaps(int deviceId, TMidiOutCaps& caps) override;
     std::unique_ptr<TMidiOut> CreateOut() override;
 
-    // Adds `frames` stereo frames of the synth's output into `out`.
+    // Adds `frames` stereo frames of the synth's output into `out`, once
+    // the synth has loaded.
     static void Render(float* out, int frames);
-    // The sound font the synth loaded; empty when none could be loaded.
+    // The sound font the synth loaded (waiting for the load); empty when
+    // none could be loaded.
     static std::string SoundFont();
 
 private:

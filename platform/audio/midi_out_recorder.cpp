@@ -33,6 +33,7 @@ public:
         if (FDone)
             FDone(this, header);
     }
+    bool Loading() const override { return FOwner.Loading; }
     void Reset() override { Record(TMidiOutRecord::rkReset, {}); }
     void Close() override { Record(TMidiOutRecord::rkClose, {}); }
 

@@ -3,6 +3,7 @@
 // its outputs, with the song position and the engine clock at that moment.
 // Long messages are returned to the sender at once.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -26,6 +27,8 @@ public:
     std::function<int64_t()> PositionSource;
     // Device ids whose Open fails.
     std::vector<int> FailingDevices;
+    // While set, every output says it is still loading.
+    std::atomic<bool> Loading{false};
 
     int DeviceCount() override { return 1; }
     bool DeviceCaps(int deviceId, TMidiOutCaps& caps) override;

@@ -68,6 +68,27 @@ TEST_F(MidiPlay, ABurstOfEventsGoesOutAFewPerTickInOrderAndNoneIsLost)
         ASSERT_EQ(notes[i].Bytes, (Bytes{0x90, uint8_t(i % 128), 100})) << i;
 }
 
+// A synth still loading its sound font holds the song at its start: it plays
+// whole, in time, once the output can sound.
+TEST_F(MidiPlay, ASongWaitsForAnOutputStillLoading)
+{
+    Track notes;
+    notes.Ev(0, {0x90, 60, 100}).Ev(96, {0x80, 60, 0}).End();
+    Out.Loading = true;
+    Start(File({notes}, 96));
+    Run(2000);
+    EXPECT_TRUE(Player.Playing());
+    EXPECT_EQ(Player.Position(), 0);
+    EXPECT_TRUE(Shorts().empty());
+    Out.Loading = false;
+    Run(Player.GetEndTime() + 100);
+    EXPECT_FALSE(Player.Playing());
+    const std::vector<TMidiOutRecord> sent = Shorts();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_LE(sent[0].Position, 5);
+    EXPECT_GT(sent[1].Position, Player.Events()[1]->Time);
+}
+
 TEST_F(MidiPlay, WaitsHoldBackLaterEvents)
 {
     struct Case {
