@@ -56,6 +56,38 @@ bool ManagerPresent()
     return present;
 }
 
+// Whether the manager frames a window of ours within `ms`. It says it is
+// present before its start is over, and a window mapped in between is
+// never framed, so never shown: the probe is mapped again until it is.
+bool ManagerFrames(int ms)
+{
+    const TConnection conn;
+    if (!conn.Ok())
+        return false;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(conn.Get())).data;
+    const xcb_window_t probe = xcb_generate_id(conn.Get());
+    xcb_create_window(conn.Get(), XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 16, 16, 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    const auto framed = [&] {
+        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(conn.Get(), xcb_query_tree(conn.Get(), probe), nullptr);
+        const bool reparented = tree && tree->parent != screen->root;
+        std::free(tree);
+        return reparented;
+    };
+    bool ok = false;
+    QElapsedTimer timer;
+    timer.start();
+    while (!ok && timer.elapsed() < ms) {
+        xcb_unmap_window(conn.Get(), probe);
+        xcb_map_window(conn.Get(), probe);
+        xcb_flush(conn.Get());
+        ok = WaitFor(framed, 250);
+    }
+    xcb_destroy_window(conn.Get(), probe);
+    xcb_flush(conn.Get());
+    return ok;
+}
+
 } // namespace
 
 bool TChildProgram::Start(const std::vector<std::string>& argv, int keepFd)
@@ -145,7 +177,7 @@ bool TWindowManager::Start()
 {
     if (!FManager.Start({"openbox", "--sm-disable"}))
         return false;
-    return WaitFor([] { return ManagerPresent(); }, ManagerStartMs);
+    return WaitFor([] { return ManagerPresent(); }, ManagerStartMs) && ManagerFrames(ManagerStartMs);
 }
 
 void TWindowManager::Stop()
