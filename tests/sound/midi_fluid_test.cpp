@@ -23,6 +23,18 @@ float RenderPeak(double seconds)
 
 constexpr float Silence = 0.001f;
 
+// Starts `file` on one output of `player`, as the engine starts a background
+// music.
+void StartSong(TMidiPlayV& player, const smf::Bytes& file)
+{
+    player.PlayDevices.Add(MIDI_MAPPER, 1);
+    TMemoryStream stream(file.data(), file.size());
+    ASSERT_TRUE(player.LoadFromStream(stream));
+    ASSERT_TRUE(player.OpenDevices());
+    player.SetPosition(0);
+    ASSERT_TRUE(player.Play());
+}
+
 class MidiFluid : public ::testing::Test {
 protected:
     void SetUp() override
@@ -38,14 +50,9 @@ TEST_F(MidiFluid, AProgramChangeFilePlaysAboveSilence)
 {
     TMidiPlayV player(Driver);
     player.Timer().SetInterval(0);
-    player.PlayDevices.Add(MIDI_MAPPER, 1);
-    const smf::Bytes file = ReadFileBytes(TG_TESTDATA_DIR "/midi/test-cases/track-events/program-change/"
-                                                          "001-acoustic-grand-piano-single-quarter-note-test.mid");
-    TMemoryStream stream(file.data(), file.size());
-    ASSERT_TRUE(player.LoadFromStream(stream));
-    ASSERT_TRUE(player.OpenDevices());
-    player.SetPosition(0);
-    ASSERT_TRUE(player.Play());
+    ASSERT_NO_FATAL_FAILURE(
+        StartSong(player, ReadFileBytes(TG_TESTDATA_DIR "/midi/test-cases/track-events/program-change/"
+                                                        "001-acoustic-grand-piano-single-quarter-note-test.mid")));
     for (int t = 0; t < 100; t += 5)
         player.Tick(5);
     EXPECT_GT(RenderPeak(0.3), 10 * Silence);
@@ -93,12 +100,7 @@ TEST_F(MidiFluid, ABurstOfNotesWaitsForTheSynthAndNeverOverrunsIt)
     const smf::Bytes file = smf::File({burst.End()});
     TMidiPlayV player(Driver);
     player.Timer().SetInterval(0);
-    player.PlayDevices.Add(MIDI_MAPPER, 1);
-    TMemoryStream stream(file.data(), file.size());
-    ASSERT_TRUE(player.LoadFromStream(stream));
-    ASSERT_TRUE(player.OpenDevices());
-    player.SetPosition(0);
-    ASSERT_TRUE(player.Play());
+    ASSERT_NO_FATAL_FAILURE(StartSong(player, file));
     testing::internal::CaptureStderr();
     // While the synth renders nothing, the sequencer soon holds back.
     for (int t = 0; t < 100; ++t)
@@ -125,12 +127,7 @@ TEST_F(MidiFluid, ThroughTheAudioOutputASongRunsOnItsClockToTheEnd)
     const smf::Bytes file = smf::File({note.End()});
     TFluidSynthDriver live;
     TMidiPlayV player(live);
-    player.PlayDevices.Add(MIDI_MAPPER, 1);
-    TMemoryStream stream(file.data(), file.size());
-    ASSERT_TRUE(player.LoadFromStream(stream));
-    ASSERT_TRUE(player.OpenDevices());
-    player.SetPosition(0);
-    ASSERT_TRUE(player.Play());
+    ASSERT_NO_FATAL_FAILURE(StartSong(player, file));
     EXPECT_TRUE(player.Timer().RunsOnAudio());
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (player.Playing() && std::chrono::steady_clock::now() < limit)
